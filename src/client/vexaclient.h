@@ -1,0 +1,226 @@
+#pragma once
+
+// VexaClient: the application's one observable store and its only HTTP speaker.
+//
+// It owns the account state, the chat mirror, the busy flags and the one pending notice, and
+// performs every service call. Everything runs on the main thread; each call is a coroutine
+// that suspends while its request is in flight, so several may be outstanding. Busy flags make
+// a second call of the same kind return at once.
+//
+// The implementation is split by area: vexaclient_transport.cpp (requests and error mapping),
+// vexaclient_session.cpp (sign-in, restore, refresh, chat list) and one file per further area.
+
+#include "catalogrecords.h"
+#include "chatrecords.h"
+#include "expected.h"
+#include "vexaerror.h"
+#include "vexastate.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QCoro/QCoroTask>
+
+#include <chrono>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace vexa {
+
+class PersistentCookieJar;
+
+template <typename T>
+using Result = Expected<T, ClientError>;
+
+// Per-request idle timeouts by path and the overall limit per request. Tests shrink them.
+struct TransportTimeouts {
+    std::chrono::milliseconds sessionIdle{45'000}; // the session's default; every request overrides it
+    std::chrono::milliseconds idle{60'000};
+    std::chrono::milliseconds chatIdle{90'000};   // exactly "/api/chat"
+    std::chrono::milliseconds imageIdle{180'000}; // paths under "/api/image/"
+    std::chrono::milliseconds resourceLimit{240'000};
+
+    std::chrono::milliseconds idleFor(QStringView path) const;
+};
+
+class VexaClient : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(std::optional<vexa::VexaState> state READ state NOTIFY stateChanged)
+    Q_PROPERTY(QList<vexa::ChatEntry> entries READ entries NOTIFY entriesChanged)
+    Q_PROPERTY(QList<vexa::VexaSharedChat> chats READ chats NOTIFY chatsChanged)
+    Q_PROPERTY(QString activeChatID READ activeChatIDText NOTIFY activeChatIDChanged)
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(bool sending READ sending NOTIFY sendingChanged)
+    Q_PROPERTY(bool generating READ generating NOTIFY generatingChanged)
+    Q_PROPERTY(bool chatsLoading READ chatsLoading NOTIFY chatsLoadingChanged)
+    Q_PROPERTY(bool selectingModel READ selectingModel NOTIFY selectingModelChanged)
+    Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
+    Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
+    Q_PROPERTY(QString imageTextResult READ imageTextResultText NOTIFY imageTextResultChanged)
+    Q_PROPERTY(bool isSignedIn READ isSignedIn NOTIFY stateChanged)
+    Q_PROPERTY(QUrl baseURL READ baseURL CONSTANT)
+    Q_PROPERTY(QUrl telegramURL READ telegramURL CONSTANT)
+
+public:
+    // The application's client: the configured origin and the cookie file in the data directory.
+    explicit VexaClient(QObject *parent = nullptr);
+    // An explicit origin and cookie file (tests, tools). An origin that ServiceOrigin refuses
+    // makes every request fail with its explanation; nothing is sent.
+    VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent = nullptr);
+    ~VexaClient() override;
+
+    // Published state.
+    const std::optional<VexaState> &state() const { return m_state; }
+    const QList<ChatEntry> &entries() const { return m_entries; }
+    const QList<VexaSharedChat> &chats() const { return m_chats; }
+    const std::optional<QString> &activeChatID() const { return m_activeChatID; }
+    QString activeChatIDText() const { return m_activeChatID.value_or(QString()); }
+    bool loading() const { return m_loading; }
+    bool sending() const { return m_sending; }
+    bool generating() const { return m_generating; }
+    bool chatsLoading() const { return m_chatsLoading; }
+    bool selectingModel() const { return m_selectingModel; }
+    const std::optional<QString> &notice() const { return m_notice; }
+    QString noticeText() const { return m_notice.value_or(QString()); }
+    bool hasNotice() const { return m_notice.has_value(); }
+    const std::optional<QString> &imageTextResult() const { return m_imageTextResult; }
+    QString imageTextResultText() const { return m_imageTextResult.value_or(QString()); }
+    bool isSignedIn() const { return m_state && m_state->hasUserID(); }
+
+    // The service origin requests go to (scheme and host, no path), or empty when refused.
+    QUrl baseURL() const { return m_baseURL; }
+    static QUrl telegramURL();
+    // Why the configured origin was refused; empty when it is in use.
+    QString originError() const { return m_originError; }
+
+    QNetworkAccessManager *networkAccessManager() const { return m_network; }
+    PersistentCookieJar *cookieJar() const { return m_cookies; }
+
+    void setTimeouts(const TransportTimeouts &timeouts) { m_timeouts = timeouts; }
+    const TransportTimeouts &timeouts() const { return m_timeouts; }
+
+    // Writing the notice shows the alert; the shell clears it when the alert goes away.
+    Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+
+    // --- Transport ---------------------------------------------------------------------------
+    // The raw bytes of a 2xx reply. 401 signs out first, then fails as unauthenticated.
+    QCoro::Task<Result<QByteArray>> requestData(QString path, QByteArray method,
+                                                std::optional<QJsonObject> body);
+    // The reply envelope; `ok` false is a failure carrying the service's text.
+    QCoro::Task<Result<VexaResponse>> request(QString path,
+                                              std::optional<QJsonObject> body = std::nullopt,
+                                              std::optional<QByteArray> method = std::nullopt);
+    // GET and decode a record; its own `ok` is the caller's business.
+    template <records::HasSchema T>
+    QCoro::Task<Result<T>> fetch(QString path);
+    // POST and decode a record; no `ok` check either.
+    template <records::HasSchema T>
+    QCoro::Task<Result<T>> fetchWithBody(QString path, QJsonObject body);
+    // Only for the productivity and notices endpoints: the reply as a JSON object.
+    QCoro::Task<Result<QJsonObject>> utility(QString path,
+                                             std::optional<QJsonObject> body = std::nullopt,
+                                             std::optional<QByteArray> method = std::nullopt);
+
+    // --- Session -----------------------------------------------------------------------------
+    QCoro::Task<> restoreSession();
+    QCoro::Task<> signIn(QString code);
+    void signOut();
+    QCoro::Task<> refresh();
+    QCoro::Task<> syncChats();
+
+    // Commands for screens: start the operation and return at once.
+    Q_INVOKABLE void startRestoreSession();
+    Q_INVOKABLE void startSignIn(const QString &code);
+    Q_INVOKABLE void startRefresh();
+    Q_INVOKABLE void startSyncChats();
+
+Q_SIGNALS:
+    void stateChanged();
+    void entriesChanged();
+    void chatsChanged();
+    void activeChatIDChanged();
+    void loadingChanged();
+    void sendingChanged();
+    void generatingChanged();
+    void chatsLoadingChanged();
+    void selectingModelChanged();
+    void noticeChanged();
+    void imageTextResultChanged();
+
+protected:
+    // Setters: each assignment notifies (records have no equality, so state always does).
+    void setState(std::optional<VexaState> state);
+    void setEntries(QList<ChatEntry> entries);
+    void setChats(QList<VexaSharedChat> chats);
+    void setActiveChatID(std::optional<QString> id);
+    void setLoading(bool value);
+    void setSending(bool value);
+    void setGenerating(bool value);
+    void setChatsLoading(bool value);
+    void setSelectingModel(bool value);
+    void setNotice(std::optional<QString> notice);
+    void setImageTextResult(std::optional<QString> text);
+
+    // Installs a chat-list reply into chats, activeChatID and (when the active chat is listed)
+    // entries.
+    void applyChats(const VexaChatsResponse &reply);
+
+private:
+    void init(const QString &baseURL, const QString &cookieFilePath);
+    template <records::HasSchema T>
+    static Result<T> decodeReply(const QByteArray &bytes);
+
+    QNetworkAccessManager *m_network = nullptr;
+    PersistentCookieJar *m_cookies = nullptr;
+    QUrl m_baseURL;
+    QString m_originError;
+    TransportTimeouts m_timeouts;
+
+    std::optional<VexaState> m_state;
+    QList<ChatEntry> m_entries;
+    QList<VexaSharedChat> m_chats;
+    std::optional<QString> m_activeChatID;
+    bool m_loading = false;
+    bool m_sending = false;
+    bool m_generating = false;
+    bool m_chatsLoading = false;
+    bool m_selectingModel = false;
+    std::optional<QString> m_notice;
+    std::optional<QString> m_imageTextResult;
+};
+
+template <records::HasSchema T>
+Result<T> VexaClient::decodeReply(const QByteArray &bytes)
+{
+    auto decoded = records::decodeJson<T>(bytes);
+    if (!decoded)
+        return ClientError(VexaError::invalidResponse());
+    return std::move(decoded).value();
+}
+
+template <records::HasSchema T>
+QCoro::Task<Result<T>> VexaClient::fetch(QString path)
+{
+    auto bytes = co_await requestData(std::move(path), QByteArrayLiteral("GET"), std::nullopt);
+    if (!bytes)
+        co_return bytes.error();
+    co_return decodeReply<T>(*bytes);
+}
+
+template <records::HasSchema T>
+QCoro::Task<Result<T>> VexaClient::fetchWithBody(QString path, QJsonObject body)
+{
+    auto bytes = co_await requestData(std::move(path), QByteArrayLiteral("POST"), std::move(body));
+    if (!bytes)
+        co_return bytes.error();
+    co_return decodeReply<T>(*bytes);
+}
+
+} // namespace vexa
+
+Q_DECLARE_METATYPE(std::optional<vexa::VexaState>)
+Q_DECLARE_METATYPE(vexa::ChatEntry)
+Q_DECLARE_METATYPE(vexa::VexaSharedChat)

@@ -1,0 +1,213 @@
+// Signing in and out, restoring the session at launch, and mirroring the chat list.
+
+#include "cookiestore.h"
+#include "vexaclient.h"
+
+namespace vexa {
+
+namespace {
+// Starts a coroutine and lets it finish on its own; the task frees itself when done.
+void detach(QCoro::Task<> task)
+{
+    Q_UNUSED(task);
+}
+
+// GCC 12 cannot compile QStringLiteral inside a coroutine body ("array used as initializer"):
+// texts used by coroutines are built outside them.
+QString emptyCodeNotice()
+{
+    return QStringLiteral("Введите код из Telegram-бота.");
+}
+} // namespace
+
+void VexaClient::setState(std::optional<VexaState> state)
+{
+    m_state = std::move(state);
+    Q_EMIT stateChanged();
+}
+
+void VexaClient::setEntries(QList<ChatEntry> entries)
+{
+    m_entries = std::move(entries);
+    Q_EMIT entriesChanged();
+}
+
+void VexaClient::setChats(QList<VexaSharedChat> chats)
+{
+    m_chats = std::move(chats);
+    Q_EMIT chatsChanged();
+}
+
+void VexaClient::setActiveChatID(std::optional<QString> id)
+{
+    if (m_activeChatID == id)
+        return;
+    m_activeChatID = std::move(id);
+    Q_EMIT activeChatIDChanged();
+}
+
+#define VEXA_FLAG_SETTER(Setter, member, signal)                                                   \
+    void VexaClient::Setter(bool value)                                                            \
+    {                                                                                              \
+        if (member == value)                                                                       \
+            return;                                                                                \
+        member = value;                                                                            \
+        Q_EMIT signal();                                                                           \
+    }
+VEXA_FLAG_SETTER(setLoading, m_loading, loadingChanged)
+VEXA_FLAG_SETTER(setSending, m_sending, sendingChanged)
+VEXA_FLAG_SETTER(setGenerating, m_generating, generatingChanged)
+VEXA_FLAG_SETTER(setChatsLoading, m_chatsLoading, chatsLoadingChanged)
+VEXA_FLAG_SETTER(setSelectingModel, m_selectingModel, selectingModelChanged)
+#undef VEXA_FLAG_SETTER
+
+void VexaClient::setNotice(std::optional<QString> notice)
+{
+    if (m_notice == notice)
+        return;
+    m_notice = std::move(notice);
+    Q_EMIT noticeChanged();
+}
+
+void VexaClient::setImageTextResult(std::optional<QString> text)
+{
+    if (m_imageTextResult == text)
+        return;
+    m_imageTextResult = std::move(text);
+    Q_EMIT imageTextResultChanged();
+}
+
+QCoro::Task<> VexaClient::restoreSession()
+{
+    if (m_loading)
+        co_return;
+    setLoading(true);
+    QPointer<VexaClient> self(this);
+    auto reply = co_await request(QString::fromLatin1("/api/state"));
+    if (!self)
+        co_return;
+    if (reply) {
+        setState(reply->state);
+        co_await syncChats();
+        if (!self)
+            co_return;
+    } else {
+        setState(std::nullopt); // signed out quietly: no cookie, offline or a bad reply
+    }
+    setLoading(false);
+}
+
+QCoro::Task<> VexaClient::signIn(QString code)
+{
+    const QString trimmed = code.trimmed();
+    if (trimmed.isEmpty()) {
+        setNotice(emptyCodeNotice());
+        co_return;
+    }
+    if (m_loading)
+        co_return;
+    setLoading(true);
+    QPointer<VexaClient> self(this);
+    QJsonObject body;
+    body.insert(QLatin1String("code"), trimmed);
+    auto reply = co_await request(QString::fromLatin1("/api/web/sync"), std::move(body));
+    if (!self)
+        co_return;
+    if (reply && reply->state && reply->state->hasUserID()) {
+        setImageTextResult(std::nullopt);
+        setState(reply->state);
+        setNotice(std::nullopt);
+        co_await syncChats();
+        if (!self)
+            co_return;
+    } else {
+        // A reply without a user id is as unreadable as a broken one; the state stays.
+        setNotice(reply ? VexaError::invalidResponse().description() : describe(reply.error()));
+    }
+    setLoading(false);
+}
+
+void VexaClient::signOut()
+{
+    m_cookies->removeCookiesForHost(m_baseURL.host());
+    setState(std::nullopt);
+    setImageTextResult(std::nullopt);
+    setEntries({});
+    setChats({});
+    setActiveChatID(std::nullopt);
+    setNotice(std::nullopt);
+}
+
+QCoro::Task<> VexaClient::refresh()
+{
+    QPointer<VexaClient> self(this);
+    auto reply = co_await request(QString::fromLatin1("/api/state"));
+    if (!self)
+        co_return;
+    if (reply) {
+        setState(reply->state);
+        if (m_state) {
+            setNotice(std::nullopt);
+            co_return;
+        }
+        setNotice(VexaError::invalidResponse().description());
+        co_return;
+    }
+    if (isUnauthenticated(reply.error()))
+        setState(std::nullopt);
+    setNotice(describe(reply.error()));
+}
+
+void VexaClient::applyChats(const VexaChatsResponse &reply)
+{
+    setChats(reply.chats);
+    setActiveChatID(reply.activeChatID);
+    if (!reply.activeChatID)
+        return;
+    for (const VexaSharedChat &chat : reply.chats) {
+        if (chat.id != *reply.activeChatID)
+            continue;
+        QList<ChatEntry> entries;
+        entries.reserve(chat.messages.size());
+        for (const VexaSharedMessage &message : chat.messages)
+            entries.append(message.toEntry());
+        setEntries(std::move(entries));
+        return;
+    }
+}
+
+QCoro::Task<> VexaClient::syncChats()
+{
+    if (m_chatsLoading)
+        co_return;
+    setChatsLoading(true);
+    QPointer<VexaClient> self(this);
+    auto reply = co_await fetch<VexaChatsResponse>(QString::fromLatin1("/api/chats"));
+    if (!self)
+        co_return;
+    if (reply)
+        applyChats(*reply); // failures leave the mirror as it was, silently
+    setChatsLoading(false);
+}
+
+void VexaClient::startRestoreSession()
+{
+    detach(restoreSession());
+}
+
+void VexaClient::startSignIn(const QString &code)
+{
+    detach(signIn(code));
+}
+
+void VexaClient::startRefresh()
+{
+    detach(refresh());
+}
+
+void VexaClient::startSyncChats()
+{
+    detach(syncChats());
+}
+
+} // namespace vexa

@@ -1,0 +1,214 @@
+// Requests, replies and the mapping of every failure to the user's text.
+
+#include "cookiestore.h"
+#include "serviceorigin.h"
+#include "vexaclient.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QCoro/QCoroNetworkReply>
+
+namespace vexa {
+
+namespace {
+
+// Qt reports HTTP error statuses as reply errors too. Those in the content (4xx), protocol
+// (400 Bad Request lands there) and server (5xx) ranges still carry a real HTTP reply; anything
+// below is a failure of the connection itself.
+bool isHttpLevelError(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::NoError
+        || (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownServerError);
+}
+
+QString serverMessage(int status, const QByteArray &body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (document.isObject()) {
+        const QJsonObject object = document.object();
+        const QJsonValue error = object.value(QLatin1String("error"));
+        if (!object.isEmpty() && error.isString())
+            return error.toString();
+    }
+    return QStringLiteral("Ошибка сервера (HTTP %1).").arg(status);
+}
+
+QString notCompletedMessage()
+{
+    return QStringLiteral("Запрос не выполнен.");
+}
+
+PlatformError jsonFailure(const QJsonParseError &error)
+{
+    return {PlatformError::Source::Json, int(error.error),
+            QStringLiteral("Ответ сервера не является JSON: %1.").arg(error.errorString())};
+}
+
+PlatformError networkFailure(QNetworkReply *reply, bool timedOut)
+{
+    if (timedOut)
+        return {PlatformError::Source::Timeout, int(QNetworkReply::TimeoutError),
+                QStringLiteral("Сервер не ответил вовремя. Проверьте подключение к интернету и "
+                               "повторите попытку.")};
+    return {PlatformError::Source::Network, int(reply->error()), reply->errorString()};
+}
+
+} // namespace
+
+std::chrono::milliseconds TransportTimeouts::idleFor(QStringView path) const
+{
+    if (path.startsWith(QLatin1String("/api/image/")))
+        return imageIdle;
+    if (path == QLatin1String("/api/chat"))
+        return chatIdle;
+    return idle;
+}
+
+VexaClient::VexaClient(QObject *parent) : QObject(parent)
+{
+    init(ServiceOrigin::configuredBaseURL(), PersistentCookieJar::defaultFilePath());
+}
+
+VexaClient::VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent)
+    : QObject(parent)
+{
+    init(baseURL, cookieFilePath);
+}
+
+VexaClient::~VexaClient() = default;
+
+void VexaClient::init(const QString &baseURL, const QString &cookieFilePath)
+{
+    auto origin = ServiceOrigin::validate(baseURL);
+    if (origin)
+        m_baseURL = *origin;
+    else
+        m_originError = origin.error();
+
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    m_network = new QNetworkAccessManager(this);
+    m_cookies = new PersistentCookieJar(cookieFilePath, this);
+    m_network->setCookieJar(m_cookies); // the manager owns the jar from here on
+    m_network->setTransferTimeout(int(m_timeouts.sessionIdle.count()));
+}
+
+QUrl VexaClient::telegramURL()
+{
+    return QUrl(ServiceOrigin::telegramURL());
+}
+
+QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray method,
+                                                        std::optional<QJsonObject> body)
+{
+    if (m_baseURL.isEmpty())
+        co_return ClientError(PlatformError{PlatformError::Source::Configuration, 0, m_originError});
+
+    // Resolve against the origin; a path that would leave it (for example "//other.host/x")
+    // cannot form a request to the service, so nothing is sent.
+    const QUrl relative(path, QUrl::StrictMode);
+    const QUrl url = m_baseURL.resolved(relative);
+    if (!relative.isValid() || !url.isValid() || url.scheme() != m_baseURL.scheme()
+        || url.host() != m_baseURL.host() || url.port() != m_baseURL.port())
+        co_return ClientError(VexaError::invalidResponse());
+
+    QNetworkRequest request(url);
+    request.setTransferTimeout(int(m_timeouts.idleFor(path).count()));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setRawHeader("Accept", "application/json");
+    request.setRawHeader("Origin", m_baseURL.toString(QUrl::FullyEncoded).toUtf8());
+    QByteArray payload;
+    if (body) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        payload = QJsonDocument(*body).toJson(QJsonDocument::Compact);
+    }
+
+    QPointer<VexaClient> self(this);
+    QNetworkReply *reply = body ? m_network->sendCustomRequest(request, method, payload)
+                                : m_network->sendCustomRequest(request, method);
+
+    // The idle timeout is the request's transfer timeout; the overall limit is ours.
+    bool resourceLimitHit = false;
+    QTimer resourceLimit;
+    resourceLimit.setSingleShot(true);
+    QObject::connect(&resourceLimit, &QTimer::timeout, reply, [reply, &resourceLimitHit] {
+        resourceLimitHit = true;
+        reply->abort();
+    });
+    resourceLimit.start(m_timeouts.resourceLimit);
+    QElapsedTimer sinceLastData;
+    sinceLastData.start();
+    const auto progressed = [&sinceLastData] { sinceLastData.restart(); };
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, progressed);
+    QObject::connect(reply, &QNetworkReply::uploadProgress, reply, progressed);
+
+    if (!reply->isFinished())
+        co_await reply;
+    resourceLimit.stop();
+    QObject::disconnect(reply, &QNetworkReply::downloadProgress, reply, nullptr);
+    QObject::disconnect(reply, &QNetworkReply::uploadProgress, reply, nullptr);
+    reply->deleteLater();
+    if (!self)
+        co_return ClientError(VexaError::invalidResponse());
+
+    const QNetworkReply::NetworkError error = reply->error();
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusAttribute.isValid() || !isHttpLevelError(error)) {
+        if (error == QNetworkReply::NoError)
+            co_return ClientError(VexaError::invalidResponse()); // no HTTP reply at all
+        // Qt cancels a reply whose transfer timeout ran out; we cancel at the overall limit.
+        const bool transferTimedOut = error == QNetworkReply::OperationCanceledError
+            && sinceLastData.elapsed() + 50 >= request.transferTimeout();
+        co_return ClientError(networkFailure(reply, resourceLimitHit || transferTimedOut));
+    }
+
+    const int status = statusAttribute.toInt();
+    const QByteArray bytes = reply->readAll();
+    if (status == 401) {
+        signOut();
+        co_return ClientError(VexaError::unauthenticated());
+    }
+    if (status >= 200 && status <= 299)
+        co_return bytes;
+    co_return ClientError(VexaError::server(serverMessage(status, bytes)));
+}
+
+QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optional<QJsonObject> body,
+                                                      std::optional<QByteArray> method)
+{
+    const QByteArray verb = method.value_or(body ? QByteArrayLiteral("POST") : QByteArrayLiteral("GET"));
+    auto bytes = co_await requestData(std::move(path), verb, std::move(body));
+    if (!bytes)
+        co_return bytes.error();
+    auto envelope = decodeReply<VexaResponse>(*bytes);
+    if (!envelope)
+        co_return envelope;
+    if (!envelope->ok)
+        co_return ClientError(VexaError::server(envelope->error.value_or(notCompletedMessage())));
+    co_return envelope;
+}
+
+QCoro::Task<Result<QJsonObject>> VexaClient::utility(QString path, std::optional<QJsonObject> body,
+                                                     std::optional<QByteArray> method)
+{
+    if (!path.startsWith(QLatin1String("/api/productivity/")) && !path.startsWith(QLatin1String("/api/notices")))
+        co_return ClientError(VexaError::invalidResponse());
+    const QByteArray verb = method.value_or(body ? QByteArrayLiteral("POST") : QByteArrayLiteral("GET"));
+    auto bytes = co_await requestData(std::move(path), verb, std::move(body));
+    if (!bytes)
+        co_return bytes.error();
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        co_return ClientError(jsonFailure(parseError));
+    if (!document.isObject())
+        co_return ClientError(VexaError::invalidResponse());
+    co_return document.object();
+}
+
+} // namespace vexa

@@ -1,0 +1,153 @@
+#pragma once
+
+// Conversations: one message as shown (ChatEntry, also stored in code project files), chats as
+// the service keeps them, and the reply envelope most endpoints answer with.
+
+#include "decode.h"
+#include "vexastate.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QUuid>
+
+namespace vexa {
+
+struct ChatEntry {
+    enum class Role { User, Assistant };
+
+    QUuid id;
+    Role role = Role::User;
+    QString text;
+    QDateTime createdAt;             // UTC
+    std::optional<QString> imageURL; // a web address or a data URL; may be set after creation
+
+    // A new entry made on this device: fresh random id, now.
+    static ChatEntry make(Role role, QString text, std::optional<QString> imageURL = std::nullopt);
+
+    static QString roleName(Role role); // "user" / "assistant"
+    static std::optional<Role> roleFromName(const QString &name);
+};
+
+// The stored form: {"id": "<UPPER-CASE UUID>", "role": "user", "text": "...",
+// "createdAt": <seconds since 2001-01-01T00:00:00Z>, "imageURL": "..."}; "imageURL" omitted when
+// there is none.
+QJsonObject encodeChatEntry(const ChatEntry &entry);
+records::Decoded<ChatEntry> decodeChatEntry(const QJsonObject &object);
+QList<ChatEntry> decodeChatEntries(const QJsonArray &array, records::DecodeError *error = nullptr);
+
+// The reference instant of stored times, and conversions to and from it.
+QDateTime referenceDate();
+double secondsSinceReferenceDate(const QDateTime &time);
+QDateTime dateFromReferenceSeconds(double seconds);
+
+struct VexaSharedMessage {
+    QString role; // "user" for the user's messages; anything else is the assistant's
+    QString text;
+    std::optional<double> time; // milliseconds since 1970-01-01T00:00:00Z
+    std::optional<QString> image_url;
+
+    static auto schema()
+    {
+        return std::tuple{required("role", &VexaSharedMessage::role),
+                          required("text", &VexaSharedMessage::text),
+                          optional("time", &VexaSharedMessage::time),
+                          optional("image_url", &VexaSharedMessage::image_url)};
+    }
+
+    // A fresh entry for display: new id every time, role user only for exactly "user", dated
+    // by `time` (the 1970 epoch itself when absent).
+    ChatEntry toEntry() const;
+};
+
+// The service is loose about chats: numeric ids, missing titles and broken message lists occur.
+// Only an id that is neither a string nor an integer makes a chat unreadable.
+struct VexaSharedChat {
+    QString id;
+    QString title;
+    QList<VexaSharedMessage> messages;
+
+    static auto schema();
+};
+
+struct VexaChatsResponse {
+    bool ok = false;
+    QList<VexaSharedChat> chats;
+    std::optional<QString> activeChatID;
+
+    static auto schema();
+};
+
+// A prompt template; only its well-formedness matters to the client.
+struct VexaPrompt {
+    QString id;
+    QString title;
+    QString category;
+    QString prompt;
+    QString kind;
+    bool custom = false;
+
+    static auto schema()
+    {
+        return std::tuple{required("id", &VexaPrompt::id), required("title", &VexaPrompt::title),
+                          required("category", &VexaPrompt::category),
+                          required("prompt", &VexaPrompt::prompt),
+                          required("kind", &VexaPrompt::kind),
+                          required("custom", &VexaPrompt::custom)};
+    }
+};
+
+struct VexaResponse {
+    bool ok = false;
+    std::optional<QString> error;
+    std::optional<QString> code;
+    std::optional<QString> answer;
+    std::optional<QString> imageURL;
+    std::optional<QString> outputType;
+    std::optional<QString> text;
+    std::optional<QList<VexaPrompt>> templates;
+    std::optional<VexaState> state;
+    std::optional<QString> message;
+
+    static auto schema()
+    {
+        return std::tuple{required("ok", &VexaResponse::ok),
+                          optional("error", &VexaResponse::error),
+                          optional("code", &VexaResponse::code),
+                          optional("answer", &VexaResponse::answer),
+                          optional("image_url", &VexaResponse::imageURL),
+                          optional("output_type", &VexaResponse::outputType),
+                          optional("text", &VexaResponse::text),
+                          optional("templates", &VexaResponse::templates),
+                          optional("state", &VexaResponse::state),
+                          optional("message", &VexaResponse::message)};
+    }
+};
+
+namespace records::lenient {
+// String, or an integer written in decimal; anything else leaves `out` untouched and fails.
+bool readIdentifier(const QJsonValue &value, QString &out);
+bool chatId(const QJsonValue &value, QString &out, DecodeError &e);
+bool chatTitle(const QJsonValue &value, QString &out, DecodeError &e);
+bool chatMessages(const QJsonValue &value, QList<VexaSharedMessage> &out, DecodeError &e);
+bool chatList(const QJsonValue &value, QList<VexaSharedChat> &out, DecodeError &e);
+bool activeChatId(const QJsonValue &value, std::optional<QString> &out, DecodeError &e);
+} // namespace records::lenient
+
+inline auto VexaSharedChat::schema()
+{
+    using records::field::custom;
+    return std::tuple{custom("id", &VexaSharedChat::id, &records::lenient::chatId),
+                      custom("title", &VexaSharedChat::title, &records::lenient::chatTitle),
+                      custom("messages", &VexaSharedChat::messages, &records::lenient::chatMessages)};
+}
+
+inline auto VexaChatsResponse::schema()
+{
+    using records::field::custom;
+    return std::tuple{required("ok", &VexaChatsResponse::ok),
+                      custom("chats", &VexaChatsResponse::chats, &records::lenient::chatList),
+                      custom("active_chat_id", &VexaChatsResponse::activeChatID,
+                             &records::lenient::activeChatId)};
+}
+
+} // namespace vexa
