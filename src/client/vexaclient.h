@@ -16,8 +16,10 @@
 #include "vexaerror.h"
 #include "vexastate.h"
 
+#include <QImage>
 #include <QJsonObject>
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QPointer>
 #include <QUrl>
 #include <QCoro/QCoroTask>
@@ -26,6 +28,8 @@
 #include <optional>
 
 class QNetworkAccessManager;
+class QQmlEngine;
+class QJSEngine;
 
 namespace vexa {
 
@@ -48,6 +52,10 @@ struct TransportTimeouts {
 class VexaClient : public QObject
 {
     Q_OBJECT
+    // QML sees the application's one client as the singleton `VexaClient` (see setShared);
+    // view-models take a client property so tests can hand them their own.
+    QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(std::optional<vexa::VexaState> state READ state NOTIFY stateChanged)
     Q_PROPERTY(QList<vexa::ChatEntry> entries READ entries NOTIFY entriesChanged)
     Q_PROPERTY(QList<vexa::VexaSharedChat> chats READ chats NOTIFY chatsChanged)
@@ -71,6 +79,11 @@ public:
     // makes every request fail with its explanation; nothing is sent.
     VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent = nullptr);
     ~VexaClient() override;
+
+    // The instance QML's singleton resolves to; set once by the application entry.
+    static void setShared(VexaClient *client);
+    static VexaClient *shared();
+    static VexaClient *create(QQmlEngine *, QJSEngine *);
 
     // Published state.
     const std::optional<VexaState> &state() const { return m_state; }
@@ -130,6 +143,32 @@ public:
     void signOut();
     QCoro::Task<> refresh();
     QCoro::Task<> syncChats();
+
+    // --- Chats and sending ---------------------------------------------------------------------
+    QCoro::Task<> createChat();
+    QCoro::Task<> selectChat(QString id);
+    // A photo is sent as JPEG (quality 0.68, at most 8,000,000 bytes); a file (a local path) as
+    // raw bytes, at most 8,000,000.
+    QCoro::Task<> send(QString text, std::optional<QImage> image = std::nullopt,
+                       std::optional<QString> filePath = std::nullopt,
+                       std::optional<QString> modelOverride = std::nullopt);
+
+    // --- Models and images -------------------------------------------------------------------
+    QCoro::Task<> selectModel(QString id);
+    QCoro::Task<bool> selectImageModel(QString id);
+    QCoro::Task<std::optional<QImage>> generateImage(QString prompt, QString model);
+    QCoro::Task<std::optional<QImage>> editImage(QImage picture, QString prompt);
+
+    // --- Account operations ------------------------------------------------------------------
+    // Those returning Result hand failures to the caller; the others report through notice.
+    QCoro::Task<Result<VexaSavedResponse>> savedAnswers(qint64 page, QString query);
+    QCoro::Task<> saveAnswer(QString text);
+    QCoro::Task<Outcome<ClientError>> deleteSavedAnswer(qint64 id);
+    QCoro::Task<Result<QList<VexaPromptRecipe>>> favoriteRecipe(VexaPromptRecipe recipe);
+    QCoro::Task<> updateSetting(QString name, QString value);
+    QCoro::Task<Result<VexaVoiceRecommendation>> voiceRecommendation();
+    QCoro::Task<Result<QString>> createCodeConversation();
+    QCoro::Task<Result<QString>> askCode(QString message, QString conversationID);
 
     // Commands for screens: start the operation and return at once.
     Q_INVOKABLE void startRestoreSession();

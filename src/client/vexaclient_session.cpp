@@ -3,6 +3,8 @@
 #include "cookiestore.h"
 #include "vexaclient.h"
 
+#include <QQmlEngine>
+
 namespace vexa {
 
 namespace {
@@ -19,6 +21,30 @@ QString emptyCodeNotice()
     return QStringLiteral("Введите код из Telegram-бота.");
 }
 } // namespace
+
+namespace {
+QPointer<VexaClient> g_shared;
+}
+
+void VexaClient::setShared(VexaClient *client)
+{
+    g_shared = client;
+}
+
+VexaClient *VexaClient::shared()
+{
+    return g_shared.data();
+}
+
+VexaClient *VexaClient::create(QQmlEngine *, QJSEngine *)
+{
+    // The engine must not delete the application's client: it belongs to the entry point.
+    VexaClient *client = g_shared.data();
+    Q_ASSERT_X(client, "VexaClient", "the application sets the shared client before loading QML");
+    if (client)
+        QQmlEngine::setObjectOwnership(client, QQmlEngine::CppOwnership);
+    return client;
+}
 
 void VexaClient::setState(std::optional<VexaState> state)
 {
