@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -38,15 +40,15 @@ class [[nodiscard]] Outcome
 {
 public:
     Outcome() = default;
-    Outcome(E error) : m_error(std::move(error)), m_failed(true) {}
+    Outcome(E error) : m_error(std::move(error)) {}
 
-    bool hasValue() const { return !m_failed; }
-    explicit operator bool() const { return !m_failed; }
-    const E &error() const { return m_error; }
+    bool hasValue() const { return !m_error.has_value(); }
+    explicit operator bool() const { return hasValue(); }
+    const E &error() const { return *m_error; }
 
 private:
-    E m_error{};
-    bool m_failed = false;
+    // Held only on failure, so error types without a default value (ClientError) work too.
+    std::optional<E> m_error;
 };
 
 } // namespace vexa
