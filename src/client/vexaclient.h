@@ -25,6 +25,7 @@
 #include <QCoro/QCoroTask>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 class QNetworkAccessManager;
@@ -115,6 +116,20 @@ public:
     void setTimeouts(const TransportTimeouts &timeouts) { m_timeouts = timeouts; }
     const TransportTimeouts &timeouts() const { return m_timeouts; }
 
+    // Size limits of what the client uploads, measured before Base64.
+    static constexpr qsizetype kMaxPhotoBytes = 8'000'000;     // chat photo, as JPEG
+    static constexpr qsizetype kMaxFileBytes = 8'000'000;      // chat file, raw bytes
+    static constexpr qsizetype kMaxEditBytes = 12 * 1024 * 1024; // picture to edit, as JPEG
+    static constexpr int kPhotoJpegQuality = 68;
+    static constexpr int kEditJpegQuality = 88;
+
+    // How pictures become JPEG (quality 0 to 100). An empty result means the picture could not
+    // be encoded. Pictures are never scaled: only the quality makes them smaller. Tests swap the
+    // encoder to hit the size limits to the byte.
+    using JpegEncoder = std::function<QByteArray(const QImage &, int quality)>;
+    static QByteArray encodeJpeg(const QImage &image, int quality);
+    void setJpegEncoder(JpegEncoder encoder);
+
     // Writing the notice shows the alert; the shell clears it when the alert goes away.
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
 
@@ -175,6 +190,13 @@ public:
     Q_INVOKABLE void startSignIn(const QString &code);
     Q_INVOKABLE void startRefresh();
     Q_INVOKABLE void startSyncChats();
+    Q_INVOKABLE void startCreateChat();
+    Q_INVOKABLE void startSelectChat(const QString &id);
+    // Text with an optional file (a local file URL; empty for none). A photo goes through send().
+    Q_INVOKABLE void startSend(const QString &text, const QUrl &file = QUrl());
+    Q_INVOKABLE void startSelectModel(const QString &id);
+    Q_INVOKABLE void startSaveAnswer(const QString &text);
+    Q_INVOKABLE void startUpdateSetting(const QString &name, const QString &value);
 
 Q_SIGNALS:
     void stateChanged();
@@ -209,6 +231,11 @@ protected:
 
 private:
     void init(const QString &baseURL, const QString &cookieFilePath);
+    // Applies a successful image reply: the picture, nothing for a text result (kept in
+    // imageTextResult), or invalidResponse when the picture cannot be read.
+    Result<std::optional<QImage>> takeImageReply(const VexaResponse &reply);
+    // Drops the entry with this id wherever it is now; the list may have been replaced.
+    void removeEntry(const QUuid &id);
     template <records::HasSchema T>
     static Result<T> decodeReply(const QByteArray &bytes);
 
@@ -217,6 +244,7 @@ private:
     QUrl m_baseURL;
     QString m_originError;
     TransportTimeouts m_timeouts;
+    JpegEncoder m_jpegEncoder = &VexaClient::encodeJpeg;
 
     std::optional<VexaState> m_state;
     QList<ChatEntry> m_entries;
