@@ -21,7 +21,7 @@ struct RecordedRequest {
     QByteArray method;                            // "GET", "POST", ...
     QString path;                                 // "/api/chat", without the query
     QString query;                                // encoded query text after '?', or empty
-    QList<QPair<QByteArray, QByteArray>> headers; // in arrival order
+    QList<QPair<QByteArray, QByteArray>> headers; // order not significant
     QByteArray body;
 
     QByteArray header(const QByteArray &lowerCaseName) const;

@@ -33,114 +33,6 @@ QByteArray methodName(QHttpServerRequest::Method method)
     }
 }
 
-// Qt 6.4 keeps request headers in a hash: arrival order and repeated headers are lost. The tap
-// sees the raw bytes first (it is connected to readyRead before the HTTP server is) and keeps
-// the header block of each request in arrival order. The server still parses the request; the
-// tap's list is used only when it names the same headers as Qt's parse.
-class HeaderTap : public QObject
-{
-    Q_OBJECT
-public:
-    explicit HeaderTap(QTcpSocket *socket)
-        : QObject(socket)
-        , m_socket(socket)
-    {
-        connect(socket, &QTcpSocket::readyRead, this, &HeaderTap::onReadyRead);
-    }
-
-    std::optional<HeaderList> takeNext()
-    {
-        if (m_queue.isEmpty())
-            return std::nullopt;
-        return m_queue.takeFirst();
-    }
-
-private:
-    static constexpr qsizetype kMaxHeaderBlock = 256 * 1024;
-    static constexpr qsizetype kMaxQueued = 32;
-
-    void onReadyRead()
-    {
-        if (m_broken)
-            return;
-        // Everything before the socket's read position was read by the HTTP server in an earlier
-        // round, so what is available now is exactly what the tap has not seen yet.
-        m_buffer += m_socket->peek(m_socket->bytesAvailable());
-        for (;;) {
-            if (m_bodyLeft > 0) {
-                const qsizetype take = qMin<qsizetype>(m_bodyLeft, m_buffer.size());
-                m_buffer.remove(0, take);
-                m_bodyLeft -= take;
-                if (m_bodyLeft > 0)
-                    return;
-            }
-            const qsizetype end = m_buffer.indexOf("\r\n\r\n");
-            if (end < 0) {
-                if (m_buffer.size() > kMaxHeaderBlock)
-                    breakTap();
-                return;
-            }
-            HeaderList headers;
-            qint64 contentLength = 0;
-            const QList<QByteArray> lines = m_buffer.left(end).split('\n');
-            for (qsizetype i = 1; i < lines.size(); ++i) { // line 0 is the request line
-                const QByteArray line = lines.at(i).endsWith('\r') ? lines.at(i).chopped(1)
-                                                                   : lines.at(i);
-                const qsizetype colon = line.indexOf(':');
-                if (colon <= 0) {
-                    breakTap();
-                    return;
-                }
-                const QByteArray name = line.left(colon).trimmed().toLower();
-                const QByteArray value = line.mid(colon + 1).trimmed();
-                if (name == "transfer-encoding") { // chunked bodies: give up, Qt's list is used
-                    breakTap();
-                    return;
-                }
-                if (name == "content-length")
-                    contentLength = value.toLongLong();
-                headers.append({name, value});
-            }
-            m_buffer.remove(0, end + 4);
-            m_bodyLeft = contentLength;
-            if (m_queue.size() >= kMaxQueued)
-                m_queue.removeFirst();
-            m_queue.append(headers);
-        }
-    }
-
-    void breakTap()
-    {
-        m_broken = true;
-        m_buffer.clear();
-        m_queue.clear();
-    }
-
-    QTcpSocket *m_socket;
-    QByteArray m_buffer;
-    qint64 m_bodyLeft = 0;
-    bool m_broken = false;
-    QList<HeaderList> m_queue;
-};
-
-class TapServer : public QTcpServer
-{
-public:
-    using QTcpServer::QTcpServer;
-
-protected:
-    void incomingConnection(qintptr handle) override
-    {
-        auto *socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(handle)) {
-            delete socket;
-            return;
-        }
-        new HeaderTap(socket);
-        addPendingConnection(socket);
-    }
-};
-
 // One response on its way out. The socket may be gone by the time a delayed reply is due.
 struct Outgoing {
     Outgoing(QTcpSocket *s, QHttpServerResponder &&r)
@@ -200,7 +92,7 @@ bool LocalService::Server::listenOn(const QHostAddress &address, quint16 port)
         m_error = QStringLiteral("already listening");
         return false;
     }
-    auto *tcp = new TapServer;
+    auto *tcp = new QTcpServer;
     if (!tcp->listen(address, port)) {
         m_error = tcp->errorString();
         delete tcp;
@@ -270,21 +162,6 @@ RecordedRequest LocalService::Server::record(const QHttpServerRequest &request,
     for (const auto &h : request.headers())
         parsed.append({h.first.toLower(), h.second});
 
-    std::optional<HeaderList> tapped;
-    if (auto *tap = socket ? socket->findChild<HeaderTap *>(QString(), Qt::FindDirectChildrenOnly)
-                           : nullptr)
-        tapped = tap->takeNext();
-    if (tapped) {
-        QSet<QByteArray> tappedNames, parsedNames;
-        for (const auto &h : *tapped)
-            tappedNames.insert(h.first);
-        for (const auto &h : parsed)
-            parsedNames.insert(h.first);
-        if (tappedNames == parsedNames) {
-            rec.headers = *tapped;
-            return rec;
-        }
-    }
     rec.headers = parsed;
     return rec;
 }

@@ -4,7 +4,6 @@
 #include "serviceorigin.h"
 #include "vexaclient.h"
 
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -133,25 +132,13 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
                                 : m_network->sendCustomRequest(request, method);
 
     // The idle timeout is the request's transfer timeout; the overall limit is ours.
-    bool resourceLimitHit = false;
     QTimer resourceLimit;
     resourceLimit.setSingleShot(true);
-    QObject::connect(&resourceLimit, &QTimer::timeout, reply, [reply, &resourceLimitHit] {
-        resourceLimitHit = true;
-        reply->abort();
-    });
+    QObject::connect(&resourceLimit, &QTimer::timeout, reply, &QNetworkReply::abort);
     resourceLimit.start(m_timeouts.resourceLimit);
-    QElapsedTimer sinceLastData;
-    sinceLastData.start();
-    const auto progressed = [&sinceLastData] { sinceLastData.restart(); };
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, progressed);
-    QObject::connect(reply, &QNetworkReply::uploadProgress, reply, progressed);
-
     if (!reply->isFinished())
         co_await reply;
     resourceLimit.stop();
-    QObject::disconnect(reply, &QNetworkReply::downloadProgress, reply, nullptr);
-    QObject::disconnect(reply, &QNetworkReply::uploadProgress, reply, nullptr);
     reply->deleteLater();
     if (!self)
         co_return ClientError(VexaError::invalidResponse());
@@ -161,10 +148,11 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     if (!statusAttribute.isValid() || !isHttpLevelError(error)) {
         if (error == QNetworkReply::NoError)
             co_return ClientError(VexaError::invalidResponse()); // no HTTP reply at all
-        // Qt cancels a reply whose transfer timeout ran out; we cancel at the overall limit.
-        const bool transferTimedOut = error == QNetworkReply::OperationCanceledError
-            && sinceLastData.elapsed() + 50 >= request.transferTimeout();
-        co_return ClientError(networkFailure(reply, resourceLimitHit || transferTimedOut));
+        // Nothing in the client cancels a request: a cancelled reply ran out of time, either
+        // idle (Qt's transfer timeout) or overall (our limit).
+        const bool transferTimedOut = error == QNetworkReply::TimeoutError
+            || error == QNetworkReply::OperationCanceledError;
+        co_return ClientError(networkFailure(reply, transferTimedOut));
     }
 
     const int status = statusAttribute.toInt();
