@@ -1,0 +1,97 @@
+// The project's conversation with the assistant, oldest first, and the question field.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Code
+
+ColumnLayout {
+    id: pane
+
+    required property CodeWorkspaceViewModel viewModel
+
+    spacing: 8
+
+    ListView {
+        id: list
+
+        objectName: "conversation"
+        clip: true
+        spacing: 12
+        model: pane.viewModel.conversation
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+        Layout.margins: 12
+        ScrollBar.vertical: ScrollBar {}
+        // New entries come into view; scrolling back stays possible.
+        onCountChanged: Qt.callLater(positionViewAtEnd)
+        delegate: CodeMessage {
+            width: ListView.view.width
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        Layout.leftMargin: 12
+        Layout.rightMargin: 12
+        Layout.bottomMargin: 12
+        spacing: 8
+
+        ScrollView {
+            Layout.fillWidth: true
+            // One to four lines, then it scrolls.
+            Layout.preferredHeight: Math.min(Math.max(question.implicitHeight, question.lineHeight + question.topPadding + question.bottomPadding),
+                                             4 * question.lineHeight + question.topPadding + question.bottomPadding)
+
+            TextArea {
+                id: question
+
+                readonly property real lineHeight: fontMetrics.lineSpacing
+
+                objectName: "questionField"
+                placeholderText: "Спросите о коде или выбранном файле…"
+                wrapMode: TextEdit.Wrap
+                text: pane.viewModel.question
+                Accessible.name: "Вопрос"
+                Accessible.description: placeholderText
+                onTextChanged: if (text !== pane.viewModel.question) pane.viewModel.question = text
+                Keys.onPressed: event => {
+                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                            && (event.modifiers & Qt.ControlModifier)) {
+                        pane.viewModel.send()
+                        event.accepted = true
+                    }
+                }
+
+                FontMetrics {
+                    id: fontMetrics
+                    font: question.font
+                }
+            }
+        }
+
+        RoundButton {
+            objectName: "sendButton"
+            enabled: pane.viewModel.canSend
+            Accessible.name: "Отправить вопрос"
+            ToolTip.visible: hovered
+            ToolTip.text: "Отправить вопрос"
+            onClicked: pane.viewModel.send()
+            contentItem: Item {
+                implicitWidth: 24
+                implicitHeight: 24
+                BusyIndicator {
+                    objectName: "busyIndicator"
+                    anchors.fill: parent
+                    running: pane.viewModel.store.busy
+                    visible: running
+                }
+                CodeSymbol {
+                    anchors.fill: parent
+                    visible: !pane.viewModel.store.busy
+                    symbol: "arrow.up.circle.fill"
+                    font.pixelSize: 18
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,32 @@
+// One entry of the conversation: a bold caption ("Вы" or "Vexa Code") over selectable text.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+ColumnLayout {
+    id: message
+
+    required property string caption
+    required property string text
+    required property bool isUser
+
+    spacing: 4
+
+    Label {
+        text: message.caption
+        font.bold: true
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+    }
+    TextEdit {
+        text: message.text
+        readOnly: true
+        selectByMouse: true
+        wrapMode: TextEdit.Wrap
+        textFormat: TextEdit.PlainText
+        color: palette.text
+        Layout.fillWidth: true
+        Accessible.role: Accessible.StaticText
+        Accessible.name: message.caption + ": " + text
+    }
+}

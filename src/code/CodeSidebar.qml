@@ -1,0 +1,101 @@
+// The workspace's sidebar: the account's projects, then the selected project's files.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Code
+
+Rectangle {
+    id: sidebar
+
+    required property CodeWorkspaceViewModel viewModel
+
+    color: Qt.rgba(palette.window.r, palette.window.g, palette.window.b, 0.85)
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 16
+        spacing: 8
+
+        RowLayout {
+            Layout.fillWidth: true
+            Label {
+                text: "Vexa Code"
+                font.bold: true
+                font.pixelSize: 18
+                Layout.fillWidth: true
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            CodeIconButton {
+                objectName: "newProjectButton"
+                symbol: "folder.badge.plus"
+                help: "Новый локальный проект"
+                onClicked: sidebar.viewModel.showingProjectPrompt = true
+            }
+        }
+
+        CodeCaption { text: "Локальные проекты" }
+
+        ListView {
+            objectName: "projectList"
+            clip: true
+            spacing: 2
+            model: sidebar.viewModel.projects
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.minimumHeight: 60
+            delegate: CodeSidebarRow {
+                required property string projectID
+                required property string name
+                required property bool selected
+                width: ListView.view.width
+                symbol: "folder"
+                label: name
+                highlighted: selected
+                onClicked: sidebar.viewModel.selectProject(projectID)
+            }
+        }
+
+        CodeDivider {}
+
+        RowLayout {
+            Layout.fillWidth: true
+            CodeCaption {
+                text: "Файлы"
+                Layout.fillWidth: true
+            }
+            CodeIconButton {
+                objectName: "importButton"
+                symbol: "square.and.arrow.down"
+                help: "Импортировать текстовые файлы"
+                enabled: sidebar.viewModel.store.hasProject
+                onClicked: sidebar.viewModel.showingImport = true
+            }
+            CodeIconButton {
+                objectName: "newFileButton"
+                symbol: "plus"
+                help: "Новый файл"
+                enabled: sidebar.viewModel.store.hasProject
+                onClicked: sidebar.viewModel.showingFilePrompt = true
+            }
+        }
+
+        ListView {
+            objectName: "fileList"
+            clip: true
+            spacing: 2
+            model: sidebar.viewModel.store.files
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.minimumHeight: 60
+            delegate: CodeSidebarRow {
+                required property string modelData
+                width: ListView.view.width
+                symbol: "doc.text"
+                label: modelData
+                highlighted: sidebar.viewModel.store.selectedFile === modelData
+                onClicked: sidebar.viewModel.selectFile(modelData)
+            }
+        }
+    }
+}

@@ -1,0 +1,88 @@
+// The local code workspace: projects and files on the left, the open file and the
+// conversation about the project on the right. Layout and bindings only; the state and the
+// commands are CodeWorkspaceViewModel's.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Client
+import VexaAI.Code
+
+Item {
+    id: root
+
+    readonly property CodeWorkspaceViewModel viewModel: model
+
+    CodeWorkspaceViewModel {
+        id: model
+        client: VexaClient
+        shown: root.visible
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        CodeSidebar {
+            viewModel: model
+            Layout.preferredWidth: 220
+            Layout.fillHeight: true
+        }
+
+        CodeDivider { vertical: true }
+
+        CodeEmptyState {
+            visible: !model.store.hasProject
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            objectName: "noProjectState"
+            title: "Локальных проектов пока нет"
+            symbol: "folder.badge.plus"
+            message: "Создайте проект кнопкой слева."
+        }
+
+        CodeProjectPane {
+            visible: model.store.hasProject
+            viewModel: model
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+    }
+
+    Shortcut {
+        sequences: [StandardKey.Save]
+        enabled: root.visible && model.store.hasOpenFile
+        onActivated: model.saveFile()
+    }
+
+    CodeNameDialog {
+        objectName: "newProjectDialog"
+        title: "Новый проект"
+        placeholder: "Название"
+        showing: model.showingProjectPrompt
+        text: model.newProjectName
+        onTextEdited: text => model.newProjectName = text
+        onConfirmed: model.confirmNewProject()
+        onCancelled: model.cancelNewProject()
+    }
+
+    CodeNameDialog {
+        objectName: "newFileDialog"
+        title: "Новый файл"
+        placeholder: "Например: main.py"
+        showing: model.showingFilePrompt
+        text: model.newFileName
+        onTextEdited: text => model.newFileName = text
+        onConfirmed: model.confirmNewFile()
+        onCancelled: model.cancelNewFile()
+    }
+
+    CodeImportDialog {
+        showing: model.showingImport
+        onChosen: urls => model.importFiles(urls)
+        onCancelled: model.showingImport = false
+    }
+
+    CodeNoticeDialog {
+        store: model.store
+    }
+}

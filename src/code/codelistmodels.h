@@ -1,0 +1,60 @@
+#pragma once
+
+// The two lists of the code workspace as QML models: the account's projects (sidebar) and the
+// selected project's conversation.
+
+#include "codeproject.h"
+
+#include <QAbstractListModel>
+#include <QtQml/qqmlregistration.h>
+
+namespace vexa {
+
+class CodeProjectListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by the code workspace.")
+public:
+    enum Role { ProjectIDRole = Qt::UserRole + 1, NameRole, SelectedRole };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    void setProjects(const QList<CodeProject> &projects, const std::optional<QUuid> &selected);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    struct Row {
+        QUuid id;
+        QString name;
+    };
+    QList<Row> m_rows;
+    std::optional<QUuid> m_selected;
+};
+
+class CodeConversationModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by the code workspace.")
+public:
+    enum Role { EntryIDRole = Qt::UserRole + 1, IsUserRole, CaptionRole, TextRole };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    // A list that only grew at the end inserts rows, so the view keeps its place; anything
+    // else (another project, a trimmed conversation) resets.
+    void setEntries(const QList<ChatEntry> &entries);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    QList<ChatEntry> m_entries;
+};
+
+} // namespace vexa

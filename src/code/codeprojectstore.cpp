@@ -1,0 +1,482 @@
+#include "codeprojectstore.h"
+
+#include "codefilenames.h"
+#include "codetexts.h"
+#include "graphemes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace vexa {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr qint64 kImportLimit = 2'000'000;
+constexpr qsizetype kProjectNameLimit = 80;
+
+fs::path nativePath(const QString &path)
+{
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+QString fromNative(const fs::path &path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+QString describe(const std::error_code &error)
+{
+    return QString::fromLocal8Bit(error.message());
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder + QLatin1Char('/') + name;
+}
+
+// Immediate entries of a folder, by name so the order is the same on every run.
+Expected<QStringList, QString> listFolder(const QString &folder, bool regularFilesOnly)
+{
+    std::error_code error;
+    fs::directory_iterator it(nativePath(folder), error);
+    if (error)
+        return describe(error);
+    QStringList names;
+    for (const fs::directory_entry &entry : it) {
+        if (regularFilesOnly) {
+            // Symbolic links are not regular files: the editor never writes through one.
+            std::error_code statusError;
+            const fs::file_status status = entry.symlink_status(statusError);
+            if (statusError || !fs::is_regular_file(status))
+                continue;
+        }
+        names.append(fromNative(entry.path().filename()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Anything at that path, a dangling symbolic link included.
+bool pathTaken(const QString &path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(nativePath(path), error));
+}
+
+Outcome<QString> writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+// The whole content as text, when it is valid UTF-8. A byte-order mark stays in the text, so
+// saving writes back what was read.
+std::optional<QString> decodeUtf8(const QByteArray &bytes)
+{
+    // Stateless: a sequence cut off at the end is an error, not input awaited.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+void sortNewestFirst(QList<CodeProject> &projects)
+{
+    std::stable_sort(projects.begin(), projects.end(),
+                     [](const CodeProject &a, const CodeProject &b) {
+                         return a.updatedAt > b.updatedAt;
+                     });
+}
+
+} // namespace
+
+Outcome<ClientError> writeCodeProject(const QString &accountRoot, const CodeProject &project)
+{
+    const QString path = joined(joined(accountRoot, canonicalUuidText(project.id)),
+                                kProjectFileName);
+    const auto written = writeAtomically(path, encodeCodeProject(project));
+    if (!written)
+        return ClientError(PlatformError{PlatformError::Source::File, 0, written.error()});
+    return {};
+}
+
+CodeProjectStore::CodeProjectStore(QObject *parent) : QObject(parent) {}
+
+CodeProjectStore::~CodeProjectStore() = default;
+
+QString CodeProjectStore::selectedProjectIDText() const
+{
+    return m_selectedProjectID ? canonicalUuidText(*m_selectedProjectID) : QString();
+}
+
+QString CodeProjectStore::projectName() const
+{
+    const auto selected = project();
+    return selected ? selected->name : QString();
+}
+
+std::optional<CodeProject> CodeProjectStore::project() const
+{
+    if (!m_selectedProjectID)
+        return std::nullopt;
+    for (const CodeProject &candidate : m_projects) {
+        if (candidate.id == *m_selectedProjectID)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> CodeProjectStore::projectFolder() const
+{
+    if (!m_accountRoot || !m_selectedProjectID)
+        return std::nullopt;
+    return joined(*m_accountRoot, canonicalUuidText(*m_selectedProjectID));
+}
+
+std::optional<QString> CodeProjectStore::currentDataRoot() const
+{
+    QString root = m_dataRoot;
+    if (root.isEmpty())
+        root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (root.isEmpty())
+        return std::nullopt;
+    return root;
+}
+
+void CodeProjectStore::openAccount(std::optional<qint64> userNumber)
+{
+    if (!userNumber) {
+        closeAccount();
+        return;
+    }
+    const auto dataRoot = currentDataRoot();
+    if (!dataRoot) {
+        closeAccount();
+        setNotice(codetexts::storageUnavailable());
+        return;
+    }
+    const QString root = QDir::cleanPath(*dataRoot + QStringLiteral("/VexaAI/CodeProjects/")
+                                         + QString::number(*userNumber));
+    // Another account's projects never stay open, even when this one fails to open.
+    if (m_accountRoot != root)
+        closeAccount();
+
+    std::error_code error;
+    fs::create_directories(nativePath(root), error);
+    if (error) {
+        setNotice(codetexts::openProjectsFailed(describe(error)));
+        return;
+    }
+    m_accountRoot = root;
+
+    const auto entries = listFolder(root, false);
+    if (!entries) {
+        setNotice(codetexts::openProjectsFailed(entries.error()));
+        return;
+    }
+    QList<CodeProject> loaded;
+    for (const QString &entry : *entries) {
+        QFile file(joined(joined(root, entry), kProjectFileName));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        auto decoded = decodeCodeProject(file.readAll());
+        // A project lives in the folder its id names; a copied or renamed folder cannot be
+        // addressed and would alias the original.
+        if (!decoded || canonicalUuidText(decoded->id) != entry)
+            continue;
+        loaded.append(std::move(decoded).value());
+    }
+    sortNewestFirst(loaded);
+
+    std::optional<QUuid> selection;
+    if (m_selectedProjectID
+        && std::any_of(loaded.cbegin(), loaded.cend(),
+                       [&](const CodeProject &p) { return p.id == *m_selectedProjectID; }))
+        selection = m_selectedProjectID;
+    else if (!loaded.isEmpty())
+        selection = loaded.first().id;
+    if (selection != m_selectedProjectID)
+        closeOpenFile();
+
+    setProjects(std::move(loaded));
+    setSelectedProjectID(selection);
+    refreshFiles();
+}
+
+void CodeProjectStore::closeAccount()
+{
+    closeOpenFile();
+    m_accountRoot.reset();
+    setFiles({});
+    setProjects({});
+    setSelectedProjectID(std::nullopt);
+}
+
+void CodeProjectStore::refreshFiles()
+{
+    const auto folder = projectFolder();
+    QStringList names;
+    if (folder) {
+        auto listed = listFolder(*folder, true);
+        if (listed) {
+            names = std::move(listed).value();
+            names.removeAll(QString(kProjectFileName));
+        }
+    }
+    // Sorted by code unit, case first: "B" before "a".
+    std::sort(names.begin(), names.end());
+    setFiles(std::move(names));
+    if (m_selectedFile && !m_files.contains(*m_selectedFile)) {
+        setSelectedFile(std::nullopt);
+        m_openFilePath.clear();
+        m_openFileText.clear();
+        setEditorText(QString());
+    }
+}
+
+void CodeProjectStore::createProject(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    const qsizetype length = graphemes::count(trimmed);
+    if (length == 0 || length > kProjectNameLimit || !m_accountRoot)
+        return;
+
+    CodeProject project = CodeProject::make(trimmed);
+    std::error_code error;
+    fs::create_directory(nativePath(joined(*m_accountRoot, canonicalUuidText(project.id))), error);
+    if (error) {
+        setNotice(codetexts::createProjectFailed(describe(error)));
+        return;
+    }
+    const auto saved = save(project);
+    if (!saved) {
+        setNotice(codetexts::createProjectFailed(vexa::describe(saved.error())));
+        return;
+    }
+    // The new project takes the selection: the open file belongs to the previous one.
+    closeOpenFile();
+    QList<CodeProject> projects = m_projects;
+    projects.prepend(project);
+    setProjects(std::move(projects));
+    setSelectedProjectID(project.id);
+    refreshFiles();
+    setNotice(std::nullopt);
+}
+
+void CodeProjectStore::selectProject(const QUuid &id)
+{
+    closeOpenFile();
+    setSelectedProjectID(id);
+    refreshFiles();
+}
+
+void CodeProjectStore::createFile(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    const auto folder = projectFolder();
+    if (!isSafeFileName(trimmed) || !folder) {
+        setNotice(codetexts::unsafeFileName());
+        return;
+    }
+    const QString path = joined(*folder, trimmed);
+    if (pathTaken(path)) {
+        setNotice(codetexts::fileExists());
+        return;
+    }
+    const auto written = writeAtomically(path, QByteArray());
+    if (!written) {
+        setNotice(codetexts::createFileFailed(written.error()));
+        return;
+    }
+    refreshFiles();
+    selectFile(trimmed);
+    setNotice(std::nullopt);
+}
+
+void CodeProjectStore::selectFile(const QString &name)
+{
+    const auto folder = projectFolder();
+    if (!isSafeFileName(name) || !m_files.contains(name) || !folder)
+        return;
+    if (m_selectedFile != name)
+        saveFile(true);
+
+    const QString path = joined(*folder, name);
+    QFile file(path);
+    std::optional<QString> text;
+    if (file.open(QIODevice::ReadOnly))
+        text = decodeUtf8(file.readAll());
+    if (!text) {
+        setNotice(codetexts::notUtf8Text());
+        return;
+    }
+    m_openFilePath = path;
+    m_openFileText = *text;
+    setEditorText(*text);
+    setSelectedFile(name);
+    setNotice(std::nullopt);
+}
+
+void CodeProjectStore::saveFile(bool silent)
+{
+    const auto folder = projectFolder();
+    if (!m_selectedFile || !isSafeFileName(*m_selectedFile) || !folder)
+        return;
+    const QString path = joined(*folder, *m_selectedFile);
+    // The text belongs to the file it was read from; any other target is refused.
+    if (path != m_openFilePath)
+        return;
+    // Nothing to keep: rewriting unchanged text would only undo changes made outside.
+    if (silent && m_editorText == m_openFileText)
+        return;
+    const auto written = writeAtomically(path, m_editorText.toUtf8());
+    if (!written) {
+        setNotice(codetexts::saveFailed(written.error()));
+        return;
+    }
+    m_openFileText = m_editorText;
+    if (!silent)
+        setNotice(codetexts::savedLocally());
+}
+
+void CodeProjectStore::closeOpenFile()
+{
+    if (!m_selectedFile)
+        return;
+    saveFile(true);
+    m_openFilePath.clear();
+    m_openFileText.clear();
+    setSelectedFile(std::nullopt);
+    setEditorText(QString());
+}
+
+void CodeProjectStore::importFiles(const QList<QUrl> &urls)
+{
+    const auto folder = projectFolder();
+    if (!folder)
+        return;
+    int count = 0;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString source = url.toLocalFile();
+        const QString name = QFileInfo(source).fileName();
+        if (!isSafeFileName(name))
+            continue;
+        const QString target = joined(*folder, name);
+        if (pathTaken(target))
+            continue;
+        QFile file(source);
+        if (!QFileInfo(source).isFile() || !file.open(QIODevice::ReadOnly))
+            continue;
+        // One byte over the limit is enough to refuse; larger files are not read whole.
+        const QByteArray bytes = file.read(kImportLimit + 1);
+        if (bytes.size() > kImportLimit || file.error() != QFileDevice::NoError)
+            continue;
+        if (!decodeUtf8(bytes))
+            continue;
+        if (writeAtomically(target, bytes))
+            ++count;
+    }
+    refreshFiles();
+    setNotice(codetexts::importSummary(count));
+}
+
+Outcome<ClientError> CodeProjectStore::save(const CodeProject &project)
+{
+    if (!m_accountRoot)
+        return ClientError(VexaError::invalidResponse());
+    return writeCodeProject(*m_accountRoot, project);
+}
+
+void CodeProjectStore::update(const CodeProject &project)
+{
+    const auto it = std::find_if(m_projects.cbegin(), m_projects.cend(),
+                                 [&](const CodeProject &p) { return p.id == project.id; });
+    if (it == m_projects.cend())
+        return;
+    const qsizetype index = it - m_projects.cbegin();
+    QList<CodeProject> projects = m_projects;
+    projects[index] = project;
+    sortNewestFirst(projects);
+    setProjects(std::move(projects));
+}
+
+void CodeProjectStore::setEditorText(const QString &text)
+{
+    if (m_editorText == text)
+        return;
+    m_editorText = text;
+    Q_EMIT editorTextChanged();
+}
+
+void CodeProjectStore::setProjects(QList<CodeProject> projects)
+{
+    m_projects = std::move(projects);
+    Q_EMIT projectsChanged();
+    Q_EMIT projectChanged();
+}
+
+void CodeProjectStore::setFiles(QStringList files)
+{
+    if (m_files == files)
+        return;
+    m_files = std::move(files);
+    Q_EMIT filesChanged();
+}
+
+void CodeProjectStore::setSelectedProjectID(std::optional<QUuid> id)
+{
+    if (m_selectedProjectID == id)
+        return;
+    m_selectedProjectID = id;
+    Q_EMIT selectedProjectIDChanged();
+    Q_EMIT projectChanged();
+}
+
+void CodeProjectStore::setSelectedFile(std::optional<QString> name)
+{
+    if (m_selectedFile == name)
+        return;
+    m_selectedFile = std::move(name);
+    Q_EMIT selectedFileChanged();
+}
+
+void CodeProjectStore::setNotice(std::optional<QString> notice)
+{
+    if (!notice && !m_notice)
+        return;
+    // The same text written again still notifies: the alert shows it again.
+    m_notice = std::move(notice);
+    Q_EMIT noticeChanged();
+}
+
+void CodeProjectStore::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+}
+
+} // namespace vexa

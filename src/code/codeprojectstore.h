@@ -1,0 +1,146 @@
+#pragma once
+
+// CodeProjectStore: the signed-in account's local code projects on disk, the selected project's
+// files, the text being edited, a notice for the user and the busy flag of a running question.
+//
+// Layout under the data root: VexaAI/CodeProjects/<user number>/<PROJECT-UUID>/project.json,
+// with the project's files beside project.json (no sub-folders). Everything runs on the main
+// thread; disk calls are synchronous and only ask() suspends.
+//
+// One rule holds across every operation: the editor text is written only to the file it was
+// read from. Whatever changes the selected project or the account first saves the open file
+// silently into its own folder, then closes it, so a later save can never carry one project's
+// text into another project's folder.
+
+#include "codeproject.h"
+#include "expected.h"
+#include "vexaclient.h"
+#include "vexaerror.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <QCoro/QCoroTask>
+
+#include <optional>
+
+namespace vexa {
+
+class CodeProjectStore : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The code workspace creates its own store.")
+    Q_PROPERTY(QStringList files READ files NOTIFY filesChanged)
+    Q_PROPERTY(QString selectedProjectID READ selectedProjectIDText NOTIFY selectedProjectIDChanged)
+    Q_PROPERTY(bool hasProject READ hasProject NOTIFY selectedProjectIDChanged)
+    Q_PROPERTY(QString projectName READ projectName NOTIFY projectChanged)
+    Q_PROPERTY(QString selectedFile READ selectedFileText NOTIFY selectedFileChanged)
+    Q_PROPERTY(bool hasOpenFile READ hasOpenFile NOTIFY selectedFileChanged)
+    Q_PROPERTY(QString editorText READ editorText WRITE setEditorText NOTIFY editorTextChanged)
+    Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
+    Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+
+public:
+    // dataRoot stands for the platform's generic data directory; empty means ask the platform
+    // each time an account is opened.
+    explicit CodeProjectStore(QObject *parent = nullptr);
+    ~CodeProjectStore() override;
+
+    void setDataRoot(const QString &dataRoot) { m_dataRoot = dataRoot; }
+    QString dataRoot() const { return m_dataRoot; }
+
+    // Published state.
+    const QList<CodeProject> &projects() const { return m_projects; }
+    const QStringList &files() const { return m_files; }
+    const std::optional<QUuid> &selectedProjectID() const { return m_selectedProjectID; }
+    QString selectedProjectIDText() const;
+    bool hasProject() const { return project().has_value(); }
+    QString projectName() const;
+    const std::optional<QString> &selectedFile() const { return m_selectedFile; }
+    QString selectedFileText() const { return m_selectedFile.value_or(QString()); }
+    bool hasOpenFile() const { return m_selectedFile.has_value(); }
+    const QString &editorText() const { return m_editorText; }
+    void setEditorText(const QString &text);
+    const std::optional<QString> &notice() const { return m_notice; }
+    QString noticeText() const { return m_notice.value_or(QString()); }
+    bool hasNotice() const { return m_notice.has_value(); }
+    bool busy() const { return m_busy; }
+
+    // The open account folder, and the selected project's folder (not checked for existence).
+    const std::optional<QString> &accountRoot() const { return m_accountRoot; }
+    std::optional<QString> projectFolder() const;
+    // The selected project, when it is listed.
+    std::optional<CodeProject> project() const;
+
+    // Opens the folder of that account (none closes the store) and lists its projects.
+    void openAccount(std::optional<qint64> userNumber);
+    void refreshFiles();
+    void createProject(const QString &name);
+    void selectProject(const QUuid &id);
+    void createFile(const QString &name);
+    void selectFile(const QString &name);
+    void saveFile(bool silent);
+    // Copies UTF-8 text files of at most 2,000,000 bytes into the selected project; existing
+    // names are never replaced. Only local files are read.
+    void importFiles(const QList<QUrl> &urls);
+    // Writes project.json of that project into the open account.
+    Outcome<ClientError> save(const CodeProject &project);
+    // Replaces the listed copy with the same id (nothing is added) and re-sorts.
+    void update(const CodeProject &project);
+
+    // Asks the assistant about the selected project; the question and the answer join the
+    // project's stored conversation. See codeprojectstore_ask.cpp.
+    QCoro::Task<> ask(QString question, QPointer<VexaClient> client);
+
+    Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+
+Q_SIGNALS:
+    void projectsChanged();
+    void filesChanged();
+    void selectedProjectIDChanged();
+    void projectChanged(); // the selected project's name or conversation may differ
+    void selectedFileChanged();
+    void editorTextChanged();
+    void noticeChanged();
+    void busyChanged();
+
+private:
+    void setProjects(QList<CodeProject> projects);
+    void setFiles(QStringList files);
+    void setSelectedProjectID(std::optional<QUuid> id);
+    void setSelectedFile(std::optional<QString> name);
+    void setNotice(std::optional<QString> notice);
+    void setBusy(bool busy);
+    // Ends a question: busy off, and the failure's text in the notice when there is one.
+    void endAsk(std::optional<QString> failure);
+
+    // Saves the open file silently where it came from, then closes it.
+    void closeOpenFile();
+    // Closes the open file and forgets the account: no folder, no projects, no selection.
+    void closeAccount();
+    std::optional<QString> currentDataRoot() const;
+
+    QString m_dataRoot;
+    QList<CodeProject> m_projects;
+    QStringList m_files;
+    std::optional<QUuid> m_selectedProjectID;
+    std::optional<QString> m_selectedFile;
+    QString m_editorText;
+    std::optional<QString> m_notice;
+    bool m_busy = false;
+    std::optional<QString> m_accountRoot;
+
+    // The absolute path the open file was read from, and its text as read or last saved.
+    // saveFile writes only to this path; a silent save skips a file whose text is unchanged.
+    QString m_openFilePath;
+    QString m_openFileText;
+};
+
+// Writes project.json into <accountRoot>/<PROJECT-UUID>/ atomically; the folder must exist.
+Outcome<ClientError> writeCodeProject(const QString &accountRoot, const CodeProject &project);
+
+} // namespace vexa
