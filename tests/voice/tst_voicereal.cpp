@@ -113,7 +113,7 @@ void VoiceRealTest::serviceHearsAPhraseEnd()
           qPrintable(*service.finalTranscript()));
     QVERIFY(!service.isListening());
     QVERIFY(took > seconds);           // not before the speaker finished
-    QVERIFY(took < seconds + 4.0);     // and soon after
+    QVERIFY(took < seconds + 10.0);    // and soon after, even on a busy machine
     const WordErrors errors = wordErrors(
         readTranscriptions(kLibrivox + QStringLiteral("/transcription")).value(clip),
         *service.finalTranscript());

@@ -13,6 +13,7 @@ QtSpeechSynthesizer::QtSpeechSynthesizer()
                          if (owner == m_owner && m_endHandler)
                              m_endHandler(id, end);
                      });
+    m_host->warmUp();
 }
 
 QtSpeechSynthesizer::~QtSpeechSynthesizer()

@@ -234,6 +234,12 @@ QCoro::Task<VoiceInventory> SpeechEngineHost::voices(bool reload)
     co_return m_voices.value_or(VoiceInventory());
 }
 
+void SpeechEngineHost::warmUp()
+{
+    if (!m_voices && !m_listing)
+        startListing();
+}
+
 quint64 SpeechEngineHost::newOwner()
 {
     return ++m_nextOwner;

@@ -27,6 +27,8 @@ public:
 
     // The last listing, or a fresh one when there is none yet (or `reload`).
     QCoro::Task<VoiceInventory> voices(bool reload);
+    // Starts the first listing in the background, so the first utterance need not wait for it.
+    void warmUp();
 
     quint64 newOwner();
     UtteranceId speak(quint64 owner, const Utterance &utterance);
