@@ -1,6 +1,5 @@
 // Voice selection rules, labels, identifiers, the catalog object and the stored preferences.
 #include "awaittask.h"
-#include "languagenames.h"
 #include "vexavoicecatalog.h"
 #include "voicefakes.h"
 #include "voicepreferences.h"
@@ -36,8 +35,6 @@ private slots:
     void details();
     void selectionTitle_data();
     void selectionTitle();
-    void languageNames_data();
-    void languageNames();
     void identifiers_data();
     void identifiers();
     void catalogPublishesAWholeListing();
@@ -265,27 +262,6 @@ void VoiceCatalogTest::selectionTitle()
     QCOMPARE(VexaVoiceCatalog::selectionTitle(russianAndEnglish(), identifier, locale), title);
 }
 
-void VoiceCatalogTest::languageNames_data()
-{
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<QString>("displayLocale");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("American English in Russian") << "en-US" << "ru_RU" << "английский (США)";
-    QTest::newRow("underscore spelling") << "pt_BR" << "ru_RU" << "португальский (Бразилия)";
-    QTest::newRow("in English") << "ru-RU" << "en_US" << "Russian (Russia)";
-    QTest::newRow("unknown code") << "qqq" << "ru_RU" << "qqq";
-    QTest::newRow("blank") << "  " << "ru_RU" << "";
-}
-
-void VoiceCatalogTest::languageNames()
-{
-    QFETCH(QString, tag);
-    QFETCH(QString, displayLocale);
-    QFETCH(QString, name);
-    QCOMPARE(languageDisplayName(tag, QLocale(displayLocale)), name);
-}
-
 void VoiceCatalogTest::identifiers_data()
 {
     QTest::addColumn<QString>("identifier");
@@ -294,10 +270,8 @@ void VoiceCatalogTest::identifiers_data()
     QTest::newRow("exact") << "speechd.ru-RU.Russian+Alex" << "speechd.ru-RU.Russian+Alex";
     QTest::newRow("tag spelled with underscore") << "speechd.ru_RU.Russian+Alex"
                                                  << "speechd.ru-RU.Russian+Alex";
-    QTest::newRow("tag without region") << "speechd.ru.Russian+Alex" << "speechd.ru-RU.Russian+Alex";
     QTest::newRow("dot inside the name") << "speechd.en-US.Mr. Smith" << "speechd.en-US.Mr. Smith";
     QTest::newRow("other engine") << "flite.ru-RU.Russian+Alex" << "";
-    QTest::newRow("no name") << "speechd.ru-RU." << "";
     QTest::newRow("not our scheme") << "Russian" << "";
 }
 

@@ -22,7 +22,6 @@ class VoiceListeningTest : public QObject
 private slots:
     void levelCheck_data();
     void levelCheck();
-    void levelOfMissingData();
     void phraseEnd_data();
     void phraseEnd();
     void finalAndManualPhrases_data();
@@ -103,12 +102,6 @@ void VoiceListeningTest::levelCheck()
     // Every buffer reaches the recognizer, loud or not.
     QCOMPARE(rig.recognition->lastRequest()->buffers.load(), 1);
     QVERIFY(!rig.service->hasRecognizedSpeech());
-}
-
-void VoiceListeningTest::levelOfMissingData()
-{
-    QCOMPARE(sampledLevel(nullptr, 1024), 0.0f);
-    QCOMPARE(sampledLevel(nullptr, 0), 0.0f);
 }
 
 // A timeline in milliseconds from the start of listening:
