@@ -28,6 +28,11 @@ void registerRoutes(Router &router, ApiContext &context)
 
     registerSessionRoutes(router, context);
     registerChatRoutes(router, context);
+    registerChatSendRoutes(router, context);
+    registerSettingsRoutes(router, context);
+    registerImageRoutes(router, context);
+    registerWorkspaceRoutes(router, context);
+    registerVoiceRoutes(router, context);
 }
 
 } // namespace vexa::service

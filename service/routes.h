@@ -3,6 +3,11 @@
 // Endpoint registration. Each area of the service registers its routes from its own file:
 //   routes_session.cpp  /api/state, /api/web/sync
 //   routes_chats.cpp    /api/chats
+//   routes_chat_send.cpp  POST /api/chats, /api/chats/select, /api/chat
+//   routes_settings.cpp   /api/settings/update
+//   routes_images.cpp     /api/image/generate
+//   routes_workspace.cpp  /api/workspace/answers, /api/workspace/recipes
+//   routes_voice.cpp      /api/voice/recommendation
 // To add an area: write routes_<area>.cpp with register<Area>Routes(), declare it here, call it
 // from registerRoutes() in routes.cpp, and list the file in service/CMakeLists.txt.
 
@@ -27,6 +32,11 @@ void registerRoutes(Router &router, ApiContext &context);
 
 void registerSessionRoutes(Router &router, ApiContext &context);
 void registerChatRoutes(Router &router, ApiContext &context);
+void registerChatSendRoutes(Router &router, ApiContext &context);
+void registerSettingsRoutes(Router &router, ApiContext &context);
+void registerImageRoutes(Router &router, ApiContext &context);
+void registerWorkspaceRoutes(Router &router, ApiContext &context);
+void registerVoiceRoutes(Router &router, ApiContext &context);
 
 // Texts the user may see (the client shows the service's "error" as it is).
 namespace texts {
