@@ -1,6 +1,8 @@
 #include "chatrecords.h"
 
 #include <QJsonArray>
+
+#include <cmath>
 #include <QTimeZone>
 
 namespace vexa {
@@ -41,9 +43,20 @@ double secondsSinceReferenceDate(const QDateTime &time)
     return double(referenceDate().msecsTo(time)) / 1000.0;
 }
 
+namespace {
+// Times beyond ±100 million days from the epoch cannot be dates; such a value is treated as the
+// base instant itself rather than overflowing the conversion.
+constexpr double kMaxMsecs = 8.64e15;
+
+qint64 clampedMsecs(double msecs)
+{
+    return std::isfinite(msecs) && std::abs(msecs) <= kMaxMsecs ? qint64(std::llround(msecs)) : 0;
+}
+} // namespace
+
 QDateTime dateFromReferenceSeconds(double seconds)
 {
-    return referenceDate().addMSecs(qint64(std::llround(seconds * 1000.0)));
+    return referenceDate().addMSecs(clampedMsecs(seconds * 1000.0));
 }
 
 QJsonObject encodeChatEntry(const ChatEntry &entry)
@@ -133,7 +146,7 @@ QList<ChatEntry> decodeChatEntries(const QJsonArray &array, records::DecodeError
 ChatEntry VexaSharedMessage::toEntry() const
 {
     static const QDateTime epoch = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
-    const QDateTime created = time ? epoch.addMSecs(qint64(std::llround(*time))) : epoch;
+    const QDateTime created = time ? epoch.addMSecs(clampedMsecs(*time)) : epoch;
     return ChatEntry{QUuid::createUuid(),
                      role == kUser ? ChatEntry::Role::User : ChatEntry::Role::Assistant, text,
                      created, image_url};
@@ -141,57 +154,19 @@ ChatEntry VexaSharedMessage::toEntry() const
 
 namespace records::lenient {
 
-bool readIdentifier(const QJsonValue &value, QString &out)
+QString untitledChat()
 {
-    if (value.isString()) {
-        out = value.toString();
-        return true;
-    }
-    qint64 number = 0;
-    if (detail::readInteger(value, number)) {
-        out = QString::number(number);
-        return true;
-    }
-    return false;
+    return QStringLiteral("Новый чат");
 }
 
-bool chatId(const QJsonValue &value, QString &out, DecodeError &e)
+QList<VexaSharedMessage> noMessages()
 {
-    if (readIdentifier(value, out))
-        return true;
-    return detail::fail(e, "expected a string or an integer");
+    return {};
 }
 
-bool chatTitle(const QJsonValue &value, QString &out, DecodeError &)
+QList<VexaSharedChat> noChats()
 {
-    out = value.isString() ? value.toString() : QStringLiteral("Новый чат");
-    return true;
-}
-
-bool chatMessages(const QJsonValue &value, QList<VexaSharedMessage> &out, DecodeError &)
-{
-    DecodeError ignored;
-    if (!Codec<QList<VexaSharedMessage>>::decode(value, out, ignored))
-        out.clear();
-    return true;
-}
-
-bool chatList(const QJsonValue &value, QList<VexaSharedChat> &out, DecodeError &)
-{
-    DecodeError ignored;
-    if (!Codec<QList<VexaSharedChat>>::decode(value, out, ignored))
-        out.clear();
-    return true;
-}
-
-bool activeChatId(const QJsonValue &value, std::optional<QString> &out, DecodeError &)
-{
-    QString id;
-    if (readIdentifier(value, id))
-        out = std::move(id);
-    else
-        out.reset();
-    return true;
+    return {};
 }
 
 } // namespace records::lenient

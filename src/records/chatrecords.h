@@ -124,30 +124,27 @@ struct VexaResponse {
 };
 
 namespace records::lenient {
-// String, or an integer written in decimal; anything else leaves `out` untouched and fails.
-bool readIdentifier(const QJsonValue &value, QString &out);
-bool chatId(const QJsonValue &value, QString &out, DecodeError &e);
-bool chatTitle(const QJsonValue &value, QString &out, DecodeError &e);
-bool chatMessages(const QJsonValue &value, QList<VexaSharedMessage> &out, DecodeError &e);
-bool chatList(const QJsonValue &value, QList<VexaSharedChat> &out, DecodeError &e);
-bool activeChatId(const QJsonValue &value, std::optional<QString> &out, DecodeError &e);
+QString untitledChat();      // "Новый чат"
+QList<VexaSharedMessage> noMessages();
+QList<VexaSharedChat> noChats();
 } // namespace records::lenient
 
 inline auto VexaSharedChat::schema()
 {
-    using records::field::custom;
-    return std::tuple{custom("id", &VexaSharedChat::id, &records::lenient::chatId),
-                      custom("title", &VexaSharedChat::title, &records::lenient::chatTitle),
-                      custom("messages", &VexaSharedChat::messages, &records::lenient::chatMessages)};
+    using namespace records::field;
+    using records::lenient::noMessages;
+    using records::lenient::untitledChat;
+    return std::tuple{identifier("id", &VexaSharedChat::id),
+                      fallback("title", &VexaSharedChat::title, &untitledChat),
+                      fallback("messages", &VexaSharedChat::messages, &noMessages)};
 }
 
 inline auto VexaChatsResponse::schema()
 {
-    using records::field::custom;
+    using namespace records::field;
     return std::tuple{required("ok", &VexaChatsResponse::ok),
-                      custom("chats", &VexaChatsResponse::chats, &records::lenient::chatList),
-                      custom("active_chat_id", &VexaChatsResponse::activeChatID,
-                             &records::lenient::activeChatId)};
+                      fallback("chats", &VexaChatsResponse::chats, &records::lenient::noChats),
+                      optionalIdentifier("active_chat_id", &VexaChatsResponse::activeChatID)};
 }
 
 } // namespace vexa

@@ -35,6 +35,13 @@ bool fail(DecodeError &error, const char *reason)
     return false;
 }
 
+bool syntaxFail(JsonReader &reader, DecodeError &error)
+{
+    error.path.clear();
+    error.reason = QLatin1String("not JSON: ") + reader.errorText();
+    return false;
+}
+
 bool readInteger(const QJsonValue &value, qint64 &out)
 {
     if (!value.isDouble())
@@ -69,15 +76,25 @@ bool Codec<QMap<QString, QString>>::decode(const QJsonValue &v, QMap<QString, QS
     return true;
 }
 
-Expected<QJsonObject, DecodeError> parseObject(const QByteArray &bytes)
+bool Codec<QMap<QString, QString>>::read(JsonReader &r, QMap<QString, QString> &out, DecodeError &e)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return DecodeError{QString(), QLatin1String("not JSON: ") + parseError.errorString()};
-    if (!document.isObject())
-        return DecodeError{QString(), QLatin1String("expected an object")};
-    return document.object();
+    if (!r.enterObject())
+        return r.failed() ? detail::syntaxFail(r, e) : detail::fail(e, "expected an object of strings");
+    out.clear();
+    while (r.nextMember()) {
+        QString value;
+        if (!r.readString(value)) {
+            const QString key = r.key();
+            if (!r.failed())
+                detail::fail(e, "expected a string");
+            else
+                detail::syntaxFail(r, e);
+            e.path = key;
+            return false;
+        }
+        out.insert(r.key(), std::move(value));
+    }
+    return !r.failed() || detail::syntaxFail(r, e);
 }
 
 } // namespace vexa::records

@@ -5,7 +5,6 @@
 // A record declares its fields once, as a tuple returned by `static auto schema()`:
 //
 //     static auto schema() {
-//         using namespace vexa::records::field;
 //         return std::tuple{optional("user_id", &VexaUser::userID), required("id", &VexaModel::id)};
 //     }
 //
@@ -14,11 +13,15 @@
 // a required field must be present, non-null and of its type; nothing is converted (no "12" for
 // 12, no 0/1 for booleans); a bad value anywhere fails the whole outermost value, with the path
 // of the offending value (`models[2].is_available`). Numbers: an integer field takes a JSON
-// number with an integral value that fits in 64 bits (the parser keeps 42 and 42.0 as integers).
+// number with an integral value that fits in 64 bits (42 and 42.0 alike).
 //
-// The JSON parser is touched only here and in decodeJson(), so replacing it is a local change.
+// Two sources feed the same tables: reply bytes, read in one pass by JsonReader (no document is
+// built), and an already parsed QJsonObject (the code projects' stored entries). A reply that
+// names one of a record's keys twice is refused: which copy would win is not something the
+// client should guess.
 
 #include "expected.h"
+#include "jsonreader.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -29,6 +32,7 @@
 #include <QMap>
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <tuple>
 #include <type_traits>
@@ -48,8 +52,6 @@ struct DecodeError {
 template <typename T>
 using Decoded = Expected<T, DecodeError>;
 
-// Value codecs: how one JSON value becomes one C++ value. Records (types with schema()) and
-// lists of decodable values are handled generically below.
 template <typename T, typename = void>
 struct Codec;
 
@@ -58,10 +60,15 @@ concept HasSchema = requires { T::schema(); };
 
 namespace detail {
 bool fail(DecodeError &error, const char *reason);
+// A syntax error ends everything, whatever leniency a field has.
+bool syntaxFail(JsonReader &reader, DecodeError &error);
 // True for a JSON number with an integral value representable as qint64.
 bool readInteger(const QJsonValue &value, qint64 &out);
 } // namespace detail
 
+// Value codecs: how one JSON value becomes one C++ value, from either source. On a type
+// mismatch `read` returns false without consuming the value; callers that carry on (lenient
+// fields) rewind and skip it.
 template <>
 struct Codec<bool> {
     static bool decode(const QJsonValue &v, bool &out, DecodeError &e)
@@ -71,15 +78,22 @@ struct Codec<bool> {
         out = v.toBool();
         return true;
     }
+    static bool read(JsonReader &r, bool &out, DecodeError &e)
+    {
+        return r.readBool(out) || detail::fail(e, "expected a boolean");
+    }
 };
 
 template <>
 struct Codec<qint64> {
     static bool decode(const QJsonValue &v, qint64 &out, DecodeError &e)
     {
-        if (!detail::readInteger(v, out))
-            return detail::fail(e, "expected an integer");
-        return true;
+        return detail::readInteger(v, out) || detail::fail(e, "expected an integer");
+    }
+    static bool read(JsonReader &r, qint64 &out, DecodeError &e)
+    {
+        JsonReader::Number n;
+        return (r.readNumber(n) && readIntegerNumber(n, out)) || detail::fail(e, "expected an integer");
     }
 };
 
@@ -90,6 +104,14 @@ struct Codec<double> {
         if (!v.isDouble())
             return detail::fail(e, "expected a number");
         out = v.toDouble();
+        return true;
+    }
+    static bool read(JsonReader &r, double &out, DecodeError &e)
+    {
+        JsonReader::Number n;
+        if (!r.readNumber(n))
+            return detail::fail(e, "expected a number");
+        out = n.value;
         return true;
     }
 };
@@ -103,12 +125,17 @@ struct Codec<QString> {
         out = v.toString();
         return true;
     }
+    static bool read(JsonReader &r, QString &out, DecodeError &e)
+    {
+        return r.readString(out) || detail::fail(e, "expected a string");
+    }
 };
 
 // A JSON object whose values are all strings.
 template <>
 struct Codec<QMap<QString, QString>> {
     static bool decode(const QJsonValue &v, QMap<QString, QString> &out, DecodeError &e);
+    static bool read(JsonReader &r, QMap<QString, QString> &out, DecodeError &e);
 };
 
 template <typename T>
@@ -132,6 +159,22 @@ struct Codec<QList<T>> {
         }
         return true;
     }
+    static bool read(JsonReader &r, QList<T> &out, DecodeError &e)
+    {
+        if (!r.enterArray())
+            return r.failed() ? detail::syntaxFail(r, e) : detail::fail(e, "expected an array");
+        out.clear();
+        qsizetype index = 0;
+        while (r.nextElement()) {
+            T &element = out.emplace_back();
+            if (!Codec<T>::read(r, element, e)) {
+                e.prependIndex(index);
+                return false;
+            }
+            ++index;
+        }
+        return !r.failed() || detail::syntaxFail(r, e);
+    }
 };
 
 template <HasSchema T>
@@ -139,6 +182,47 @@ bool decodeFields(const QJsonObject &object, T &out, DecodeError &e)
 {
     return std::apply([&](const auto &...field) { return (field.decode(object, out, e) && ...); },
                       T::schema());
+}
+
+// Reads one object's members in the order they arrive, each into its field; then settles the
+// fields that never came (absent optional: empty; absent required: failure).
+template <HasSchema T>
+bool readFields(JsonReader &r, T &out, DecodeError &e)
+{
+    if (!r.enterObject())
+        return r.failed() ? detail::syntaxFail(r, e) : detail::fail(e, "expected an object");
+    const auto fields = T::schema();
+    constexpr std::size_t count = std::tuple_size_v<std::remove_const_t<decltype(fields)>>;
+    std::array<bool, count> seen{};
+    while (r.nextMember()) {
+        bool matched = false;
+        bool ok = true;
+        std::size_t index = 0;
+        const auto tryField = [&](const auto &field) {
+            const std::size_t i = index++;
+            if (matched || !r.keyIs(field.key))
+                return;
+            matched = true;
+            if (seen[i]) {
+                detail::fail(e, "repeated key");
+                e.prependKey(field.key);
+                ok = false;
+                return;
+            }
+            seen[i] = true;
+            ok = field.read(r, out, e);
+        };
+        std::apply([&](const auto &...field) { (tryField(field), ...); }, fields);
+        if (!ok)
+            return false;
+        if (!matched && !r.skipValue())
+            return detail::syntaxFail(r, e);
+    }
+    if (r.failed())
+        return detail::syntaxFail(r, e);
+    std::size_t index = 0;
+    return std::apply([&](const auto &...field) { return ((seen[index++] || field.absent(out, e)) && ...); },
+                      fields);
 }
 
 template <typename T>
@@ -149,9 +233,11 @@ struct Codec<T, std::enable_if_t<HasSchema<T>>> {
             return detail::fail(e, "expected an object");
         return decodeFields(v.toObject(), out, e);
     }
+    static bool read(JsonReader &r, T &out, DecodeError &e) { return readFields(r, out, e); }
 };
 
-// Field kinds. Each knows its key and member and decodes itself from the enclosing object.
+// Field kinds. Each knows its key and member, reads itself from either source, and says what
+// its absence means.
 namespace field {
 
 template <typename R, typename M>
@@ -162,16 +248,29 @@ struct Required {
     bool decode(const QJsonObject &object, R &out, DecodeError &e) const
     {
         const QJsonValue v = object.value(key);
-        if (v.isUndefined() || v.isNull()) {
-            detail::fail(e, "missing");
-            e.prependKey(key);
-            return false;
-        }
+        if (v.isUndefined() || v.isNull())
+            return absent(out, e);
         if (!Codec<M>::decode(v, out.*member, e)) {
             e.prependKey(key);
             return false;
         }
         return true;
+    }
+    bool read(JsonReader &r, R &out, DecodeError &e) const
+    {
+        if (r.peek() == JsonReader::Kind::Null)
+            return absent(out, e);
+        if (!Codec<M>::read(r, out.*member, e)) {
+            e.prependKey(key);
+            return false;
+        }
+        return true;
+    }
+    bool absent(R &, DecodeError &e) const
+    {
+        detail::fail(e, "missing");
+        e.prependKey(key);
+        return false;
     }
 };
 
@@ -183,10 +282,8 @@ struct Optional {
     bool decode(const QJsonObject &object, R &out, DecodeError &e) const
     {
         const QJsonValue v = object.value(key);
-        if (v.isUndefined() || v.isNull()) {
-            (out.*member).reset();
-            return true;
-        }
+        if (v.isUndefined() || v.isNull())
+            return absent(out, e);
         M value{};
         if (!Codec<M>::decode(v, value, e)) {
             e.prependKey(key);
@@ -195,23 +292,122 @@ struct Optional {
         out.*member = std::move(value);
         return true;
     }
-};
-
-// A field with its own reading rule: `read(value, member, error)` gets the raw value (undefined
-// when the key is absent) and decides. Used for the few lenient fields of the chat list.
-template <typename R, typename M, typename Read>
-struct Custom {
-    QLatin1StringView key;
-    M R::*member;
-    Read read;
-
-    bool decode(const QJsonObject &object, R &out, DecodeError &e) const
+    bool read(JsonReader &r, R &out, DecodeError &e) const
     {
-        if (!read(object.value(key), out.*member, e)) {
+        if (r.peek() == JsonReader::Kind::Null) {
+            r.readNull();
+            return absent(out, e);
+        }
+        M &value = (out.*member).emplace();
+        if (!Codec<M>::read(r, value, e)) {
             e.prependKey(key);
             return false;
         }
         return true;
+    }
+    bool absent(R &out, DecodeError &) const
+    {
+        (out.*member).reset();
+        return true;
+    }
+};
+
+// Lenient: a value that is missing, null or unreadable in any way gives `fallback`. One bad item
+// in a list therefore replaces the whole list.
+template <typename R, typename M>
+struct Fallback {
+    QLatin1StringView key;
+    M R::*member;
+    M (*fallback)();
+
+    bool decode(const QJsonObject &object, R &out, DecodeError &) const
+    {
+        DecodeError ignored;
+        if (!Codec<M>::decode(object.value(key), out.*member, ignored))
+            out.*member = fallback();
+        return true;
+    }
+    bool read(JsonReader &r, R &out, DecodeError &e) const
+    {
+        const JsonReader::Position start = r.position();
+        DecodeError ignored;
+        if (Codec<M>::read(r, out.*member, ignored))
+            return true;
+        if (r.failed())
+            return detail::syntaxFail(r, e);
+        r.rewind(start);
+        if (!r.skipValue())
+            return detail::syntaxFail(r, e);
+        out.*member = fallback();
+        return true;
+    }
+    bool absent(R &out, DecodeError &) const
+    {
+        out.*member = fallback();
+        return true;
+    }
+};
+
+// An identifier the service sends as a string or as an integer (kept as its decimal text).
+// Required: anything else fails the record. Optional: anything else gives no value.
+template <typename R, typename Member, bool IsRequired>
+struct Identifier {
+    QLatin1StringView key;
+    Member R::*member;
+
+    static std::optional<QString> fromValue(const QJsonValue &v)
+    {
+        if (v.isString())
+            return v.toString();
+        qint64 number = 0;
+        if (detail::readInteger(v, number))
+            return QString::number(number);
+        return std::nullopt;
+    }
+
+    bool decode(const QJsonObject &object, R &out, DecodeError &e) const
+    {
+        if (auto id = fromValue(object.value(key))) {
+            out.*member = std::move(*id);
+            return true;
+        }
+        return absent(out, e);
+    }
+    bool read(JsonReader &r, R &out, DecodeError &e) const
+    {
+        QString text;
+        JsonReader::Number number;
+        qint64 integer = 0;
+        switch (r.peek()) {
+        case JsonReader::Kind::String:
+            if (!r.readString(text))
+                return detail::syntaxFail(r, e);
+            out.*member = std::move(text);
+            return true;
+        case JsonReader::Kind::Number:
+            if (!r.readNumber(number))
+                return detail::syntaxFail(r, e);
+            if (readIntegerNumber(number, integer)) {
+                out.*member = QString::number(integer);
+                return true;
+            }
+            return absent(out, e);
+        default:
+            if (!r.skipValue())
+                return detail::syntaxFail(r, e);
+            return absent(out, e);
+        }
+    }
+    bool absent(R &out, DecodeError &e) const
+    {
+        if constexpr (IsRequired) {
+            detail::fail(e, "expected a string or an integer");
+            e.prependKey(key);
+            return false;
+        } else {
+            out.*member = std::nullopt;
+            return true;
+        }
     }
 };
 
@@ -227,10 +423,23 @@ constexpr Optional<R, M> optional(const char *key, std::optional<M> R::*member)
     return {QLatin1StringView(key), member};
 }
 
-template <typename R, typename M, typename Read>
-constexpr Custom<R, M, Read> custom(const char *key, M R::*member, Read read)
+template <typename R, typename M>
+constexpr Fallback<R, M> fallback(const char *key, M R::*member, M (*value)())
 {
-    return {QLatin1StringView(key), member, read};
+    return {QLatin1StringView(key), member, value};
+}
+
+template <typename R>
+constexpr Identifier<R, QString, true> identifier(const char *key, QString R::*member)
+{
+    return {QLatin1StringView(key), member};
+}
+
+template <typename R>
+constexpr Identifier<R, std::optional<QString>, false> optionalIdentifier(const char *key,
+                                                                          std::optional<QString> R::*member)
+{
+    return {QLatin1StringView(key), member};
 }
 
 } // namespace field
@@ -246,16 +455,21 @@ Decoded<T> decodeObject(const QJsonObject &object)
     return out;
 }
 
-// Parses a reply body and decodes a record from its top-level object.
-Expected<QJsonObject, DecodeError> parseObject(const QByteArray &bytes);
-
+// Decodes a record from a reply body: one JSON object and nothing after it.
 template <HasSchema T>
 Decoded<T> decodeJson(const QByteArray &bytes)
 {
-    auto object = parseObject(bytes);
-    if (!object)
-        return object.error();
-    return decodeObject<T>(*object);
+    JsonReader reader(bytes);
+    T out{};
+    DecodeError error;
+    if (!readFields(reader, out, error))
+        return error;
+    if (!reader.atEnd()) {
+        reader.skipValue(); // records the position of the stray text
+        detail::syntaxFail(reader, error);
+        return error;
+    }
+    return out;
 }
 
 } // namespace vexa::records

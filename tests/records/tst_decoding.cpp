@@ -43,6 +43,9 @@ private Q_SLOTS:
     void envelope_data();
     void envelope();
 
+    void replyText_data();
+    void replyText();
+
     void sharedChat_data();
     void sharedChat();
     void chatsResponse_data();
@@ -207,6 +210,47 @@ void DecodingTest::envelope()
     QFETCH(QByteArray, json);
     QFETCH(bool, decodes);
     QCOMPARE(bool(decodeJson<VexaResponse>(json)), decodes);
+}
+
+// Reply bytes are read in one pass; these rows pin the syntax it shares with Qt's parser.
+void DecodingTest::replyText_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("answer"); // "<fails>" when the reply is refused
+    QTest::newRow("escapes") << QByteArray(R"({"ok":true,"answer":"a\"b\\c\/d\n\t\u0041\u00e9"})")
+                             << QStringLiteral("a\"b\\c/d\n\tA\u00e9");
+    QTest::newRow("surrogate pair") << QByteArray(R"({"ok":true,"answer":"\ud83d\ude00"})") << QStringLiteral("😀");
+    QTest::newRow("raw utf-8") << QByteArray("{\"ok\":true,\"answer\":\"Привет 👋\"}") << QStringLiteral("Привет 👋");
+    QTest::newRow("white space around") << QByteArray(" \r\n\t{ \"ok\" : true , \"answer\" : \"x\" }\n") << "x";
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF{\"ok\":true,\"answer\":\"x\"}") << "x";
+    QTest::newRow("unknown members skipped") << QByteArray(R"({"x":[{"y":[1,2,{"z":null}]},"s",-1.5e3,true],"ok":true,"answer":"x"})") << "x";
+    QTest::newRow("trailing text") << QByteArray(R"({"ok":true,"answer":"x"} x)") << "<fails>";
+    QTest::newRow("two objects") << QByteArray(R"({"ok":true}{"ok":true})") << "<fails>";
+    QTest::newRow("repeated key") << QByteArray(R"({"ok":true,"answer":"a","answer":"b"})") << "<fails>";
+    QTest::newRow("unterminated") << QByteArray(R"({"ok":true,"answer":"x")") << "<fails>";
+    QTest::newRow("trailing comma") << QByteArray(R"({"ok":true,"answer":"x",})") << "<fails>";
+    QTest::newRow("invalid utf-8") << QByteArray("{\"ok\":true,\"answer\":\"\xC0\xAF\"}") << "<fails>";
+    QTest::newRow("encoded surrogate") << QByteArray("{\"ok\":true,\"answer\":\"\xED\xA0\x80\"}") << "<fails>";
+    QTest::newRow("short unicode escape") << QByteArray(R"({"ok":true,"answer":"\u12"})") << "<fails>";
+    QTest::newRow("syntax error in skipped member") << QByteArray(R"({"ok":true,"x":[1,,2],"answer":"x"})") << "<fails>";
+    QTest::newRow("leading zero") << QByteArray(R"({"ok":true,"answer":"x","n":01})") << "<fails>";
+    QTest::newRow("infinite number") << QByteArray(R"({"ok":true,"answer":"x","n":1e400})") << "<fails>";
+    QByteArray deep = R"({"ok":true,"answer":"x","n":)";
+    deep += QByteArray(1100, '[') + QByteArray(1100, ']') + "}";
+    QTest::newRow("nesting too deep") << deep << "<fails>";
+}
+
+void DecodingTest::replyText()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, answer);
+    auto reply = decodeJson<VexaResponse>(json);
+    if (answer == QLatin1String("<fails>")) {
+        QVERIFY(!reply);
+        return;
+    }
+    QVERIFY2(reply, qPrintable(reply ? QString() : reply.error().describe()));
+    QCOMPARE(reply->answer.value_or(QString()), answer);
 }
 
 void DecodingTest::sharedChat_data()
