@@ -381,7 +381,7 @@ private Q_SLOTS:
             << false << QByteArray("GET") << "/api/nothing-here" << 404;
         QTest::newRow("trailing slash is another path") << true << QByteArray("GET") << "/api/state/" << 404;
         QTest::newRow("outside /api") << true << QByteArray("GET") << "/favicon.ico" << 404;
-        QTest::newRow("wrong method") << true << QByteArray("POST") << "/api/chats" << 405;
+        QTest::newRow("wrong method") << true << QByteArray("PUT") << "/api/chats" << 405;
         QTest::newRow("wrong method on sync") << false << QByteArray("GET") << "/api/web/sync" << 405;
         QTest::newRow("delete") << true << QByteArray("DELETE") << "/api/state" << 405;
     }
