@@ -1,4 +1,4 @@
-// Chat endpoints (Part 2.3). The chat list mirrors ServiceState::chats.
+// Chat endpoints. The chat list mirrors ServiceState::chats.
 
 #include "routes.h"
 

@@ -1,4 +1,4 @@
-// Session endpoints: sign-in with a one-time code and the account state (Part 2.2).
+// Session endpoints: sign-in with a one-time code and the account state.
 
 #include "routes.h"
 

@@ -118,8 +118,8 @@ public:
     QString activeChatId;
 
     // --- replies ---
-    QJsonObject toJson() const;       // VexaState (Part 1.1)
-    QJsonObject chatsJson() const;    // VexaChatsResponse (Part 1.2), with "ok": true
+    QJsonObject toJson() const;       // VexaState
+    QJsonObject chatsJson() const;    // VexaChatsResponse, with "ok": true
     static QJsonObject chatJson(const Chat &chat);
     static QJsonObject messageJson(const ChatMessage &message);
 

@@ -24,7 +24,7 @@ const QString kCodeRefused = QStringLiteral(
     "Код не подошёл или устарел. Получите новый код командой /web в Telegram-боте.");
 const QString kSignInRequired = QStringLiteral("Требуется вход.");
 
-// ---- JSON type checks (the strict rules of Part 1.1) ----------------------------------------
+// ---- JSON type checks (the client decodes strictly) ----------------------------------------
 
 bool isInteger(const QJsonValue &v)
 {
@@ -71,7 +71,7 @@ struct Checker {
     }
 };
 
-// Checks a VexaState: every key of Part 1.1 is present (the demo account is complete) and every
+// Checks a VexaState: every state key is present (the demo account is complete) and every
 // value has the type the client's strict decoder expects.
 QStringList checkState(const QJsonObject &s)
 {
