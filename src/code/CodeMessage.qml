@@ -23,7 +23,8 @@ ColumnLayout {
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.Wrap
-        textFormat: TextEdit.PlainText
+        // Answers come as Markdown (code blocks); the user's own words are shown as typed.
+        textFormat: message.isUser ? TextEdit.PlainText : TextEdit.MarkdownText
         color: palette.text
         Layout.fillWidth: true
         Accessible.role: Accessible.StaticText

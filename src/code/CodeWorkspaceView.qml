@@ -10,11 +10,13 @@ import VexaAI.Code
 Item {
     id: root
 
+    // The application's client unless the host hands in another one.
+    property VexaClient client: VexaClient
     readonly property CodeWorkspaceViewModel viewModel: model
 
     CodeWorkspaceViewModel {
         id: model
-        client: VexaClient
+        client: root.client
         shown: root.visible
     }
 

@@ -35,56 +35,63 @@ QByteArray encodeCodeProject(const CodeProject &project)
 
 namespace {
 
-bool readMessages(const QJsonValue &value, QList<ChatEntry> &out, records::DecodeError &e)
-{
-    if (!value.isArray()) {
-        e.reason = value.isUndefined() || value.isNull() ? QStringLiteral("missing")
-                                                         : QStringLiteral("expected an array");
-        return false;
-    }
-    const QJsonArray array = value.toArray();
-    records::DecodeError entryError;
-    out = decodeChatEntries(array, &entryError);
-    if (out.size() != array.size()) {
-        e = entryError;
-        return false;
-    }
-    return true;
-}
-
+// The members read by the shared decoding rules; "messages" is read by the entry decoder.
 struct StoredProject {
     QString id;
     QString name;
     std::optional<QString> conversationID;
-    QList<ChatEntry> messages;
     double updatedAt = 0;
 
     static auto schema()
     {
-        using records::field::custom;
         using records::field::optional;
         using records::field::required;
         return std::tuple{required("id", &StoredProject::id),
                           required("name", &StoredProject::name),
                           optional("conversationID", &StoredProject::conversationID),
-                          custom("messages", &StoredProject::messages, &readMessages),
                           required("updatedAt", &StoredProject::updatedAt)};
     }
 };
+
+records::Decoded<QList<ChatEntry>> readMessages(const QJsonValue &value)
+{
+    if (!value.isArray()) {
+        const bool missing = value.isUndefined() || value.isNull();
+        return records::DecodeError{QStringLiteral("messages"),
+                                    missing ? QStringLiteral("missing")
+                                            : QStringLiteral("expected an array")};
+    }
+    const QJsonArray array = value.toArray();
+    records::DecodeError error;
+    QList<ChatEntry> entries = decodeChatEntries(array, &error);
+    if (entries.size() != array.size()) {
+        error.prependKey(QLatin1StringView("messages"));
+        return error;
+    }
+    return entries;
+}
 
 } // namespace
 
 records::Decoded<CodeProject> decodeCodeProject(const QByteArray &bytes)
 {
-    auto stored = records::decodeJson<StoredProject>(bytes);
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        return records::DecodeError{QString(), QStringLiteral("not a JSON object")};
+    const QJsonObject object = document.object();
+    auto stored = records::decodeObject<StoredProject>(object);
     if (!stored)
         return stored.error();
+    auto messages = readMessages(object.value(QLatin1StringView("messages")));
+    if (!messages)
+        return messages.error();
     // Only the hyphenated 36-character form, in either case.
     const QUuid id = QUuid::fromString(stored->id);
     if (stored->id.size() != 36 || id.isNull())
         return records::DecodeError{QStringLiteral("id"), QStringLiteral("expected a UUID")};
     return CodeProject{id, std::move(stored->name), std::move(stored->conversationID),
-                       std::move(stored->messages), dateFromReferenceSeconds(stored->updatedAt)};
+                       std::move(messages).value(), dateFromReferenceSeconds(stored->updatedAt)};
 }
 
 } // namespace vexa

@@ -309,6 +309,48 @@ private Q_SLOTS:
         QCOMPARE(onDisk()->messages.size(), 2);
     }
 
+    // The whole road against the local service's own endpoints: sign in, create a project
+    // and a file, ask, and find the conversation again in a fresh store ("after a restart").
+    void endToEnd()
+    {
+        m_service->setFixedCode(QStringLiteral("123456"));
+        QVERIFY(awaitVoid(m_client->signIn(QStringLiteral("123456"))));
+        QVERIFY(m_client->isSignedIn());
+        const qint64 user = *m_client->state()->user->userID;
+
+        CodeProjectStore store;
+        store.setDataRoot(dataRoot());
+        store.openAccount(user);
+        store.createProject(QStringLiteral("Калькулятор"));
+        store.createFile(QStringLiteral("calc.py"));
+        store.setEditorText(QStringLiteral("def add(a, b):\n    return a - b\n"));
+        store.saveFile(false);
+        QVERIFY(awaitVoid(store.ask(QStringLiteral("Почему add вычитает?"), m_client.get())));
+        QVERIFY2(!store.hasNotice(), qPrintable(store.noticeText()));
+        const QString conversation = store.project()->conversationID.value_or(QString());
+        QVERIFY(!conversation.isEmpty());
+        QVERIFY(awaitVoid(store.ask(QStringLiteral("А как исправить?"), m_client.get())));
+        QVERIFY2(!store.hasNotice(), qPrintable(store.noticeText()));
+
+        CodeProjectStore restarted;
+        restarted.setDataRoot(dataRoot());
+        restarted.openAccount(user);
+        QCOMPARE(restarted.projects().size(), 1);
+        const CodeProject project = *restarted.project();
+        QCOMPARE(project.name, QStringLiteral("Калькулятор"));
+        QCOMPARE(project.conversationID, std::optional<QString>(conversation));
+        QCOMPARE(project.messages.size(), 4);
+        QCOMPARE(project.messages.at(0).text, QStringLiteral("Почему add вычитает?"));
+        QVERIFY(!project.messages.at(1).text.isEmpty());
+        QCOMPARE(project.messages.at(1).role, ChatEntry::Role::Assistant);
+        QCOMPARE(restarted.files(), QStringList{"calc.py"});
+        const auto chats = m_service->requests("/api/chats");
+        QCOMPARE(std::count_if(chats.cbegin(), chats.cend(),
+                               [](const RecordedRequest &r) { return r.method == "POST"; }),
+                 1);
+        qInfo("answer: %s", qPrintable(project.messages.at(1).text.left(300)));
+    }
+
     // A request keeps to the project and the account folder it started with.
     void keepsToItsProject_data()
     {

@@ -1,0 +1,301 @@
+// The code workspace screen: its view-model (account following, dialogs, sending, leaving)
+// and the QML view loaded offscreen on top of it.
+
+#include "awaittask.h"
+#include "codefixtures.h"
+#include "codeworkspaceviewmodel.h"
+#include "localservice.h"
+#include "vexaclient.h"
+
+#include <QJsonDocument>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_CodePlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+using vexa::service::LocalService;
+using vexa::service::ScriptedReply;
+
+namespace {
+
+// A client whose signed-in account the test sets directly.
+class TestClient : public VexaClient
+{
+public:
+    using VexaClient::VexaClient;
+
+    void signInAs(std::optional<qint64> user)
+    {
+        if (!user) {
+            setState(std::nullopt);
+            return;
+        }
+        VexaState state;
+        state.user = VexaUser{user, std::nullopt, std::nullopt};
+        setState(state);
+    }
+};
+
+ScriptedReply reply(const QByteArray &body, int delayMs = 0)
+{
+    ScriptedReply scripted;
+    scripted.body = body;
+    scripted.delay = std::chrono::milliseconds(delayMs);
+    return scripted;
+}
+
+QStringList column(QAbstractItemModel *model, const QByteArray &role)
+{
+    const int roleId = model->roleNames().key(role);
+    QStringList values;
+    for (int row = 0; row < model->rowCount(); ++row)
+        values.append(model->index(row, 0).data(roleId).toString());
+    return values;
+}
+
+} // namespace
+
+class TestCodeWorkspace : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<LocalService> m_service;
+    std::unique_ptr<TestClient> m_client;
+
+    QString dataRoot() const { return m_dir->path() + QStringLiteral("/data"); }
+
+    std::unique_ptr<CodeWorkspaceViewModel> makeViewModel()
+    {
+        auto model = std::make_unique<CodeWorkspaceViewModel>();
+        model->setDataRoot(dataRoot());
+        model->setClient(m_client.get());
+        return model;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_service = std::make_unique<LocalService>();
+        QVERIFY(m_service->listen());
+        m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
+                                                m_dir->filePath("cookies"));
+    }
+
+    void cleanup()
+    {
+        VexaClient::setShared(nullptr);
+        m_client.reset();
+        m_service.reset();
+        m_dir.reset();
+    }
+
+    void followsTheSignedInAccount()
+    {
+        const CodeProject mine = projectAt(QStringLiteral("мой"), at(1));
+        const CodeProject theirs = projectAt(QStringLiteral("чужой"), at(2));
+        QVERIFY(putProject(dataRoot(), 1, mine));
+        QVERIFY(putProject(dataRoot(), 2, theirs));
+        m_client->signInAs(1);
+
+        auto model = makeViewModel();
+        QVERIFY(model->projects()->rowCount() == 0); // nothing before the screen is shown
+        model->setShown(true);
+        QCOMPARE(column(model->projects(), "name"), QStringList{"мой"});
+        QCOMPARE(column(model->projects(), "selected"), QStringList{"true"});
+
+        m_client->signInAs(2);
+        QCOMPARE(column(model->projects(), "name"), QStringList{"чужой"});
+        QCOMPARE(model->store()->accountRoot(), std::optional<QString>(accountFolder(dataRoot(), 2)));
+
+        // A state refresh for the same account does not reopen it: the open file stays.
+        model->store()->createFile(QStringLiteral("x.txt"));
+        model->store()->setEditorText(QStringLiteral("draft"));
+        m_client->signInAs(2);
+        QCOMPARE(model->store()->selectedFile(), std::optional<QString>("x.txt"));
+        QCOMPARE(model->store()->editorText(), QStringLiteral("draft"));
+
+        m_client->signInAs(std::nullopt);
+        QCOMPARE(model->projects()->rowCount(), 0);
+        QCOMPARE(model->store()->accountRoot(), std::nullopt);
+        // Signing out kept the draft in its own file.
+        QCOMPARE(readBytes(projectFolder(dataRoot(), 2, theirs.id) + "/x.txt"), std::optional<QByteArray>("draft"));
+    }
+
+    void dialogs()
+    {
+        m_client->signInAs(5);
+        auto model = makeViewModel();
+        model->setShown(true);
+
+        model->setShowingProjectPrompt(true);
+        model->setNewProjectName(QStringLiteral("  Сайт "));
+        model->confirmNewProject();
+        QVERIFY(!model->showingProjectPrompt());
+        QCOMPARE(model->newProjectName(), QString());
+        QCOMPARE(model->store()->projectName(), QStringLiteral("Сайт"));
+
+        model->setShowingProjectPrompt(true);
+        model->setNewProjectName(QStringLiteral("Черновик"));
+        model->cancelNewProject();
+        QCOMPARE(model->newProjectName(), QString());
+        QCOMPARE(model->projects()->rowCount(), 1);
+
+        model->setShowingFilePrompt(true);
+        model->setNewFileName(QStringLiteral("../escape"));
+        model->confirmNewFile();
+        QCOMPARE(model->newFileName(), QString());
+        QCOMPARE(model->store()->noticeText(), QStringLiteral("Введите имя файла без /, \\ или .."));
+        model->dismissNotice();
+        QVERIFY(!model->store()->hasNotice());
+
+        model->setNewFileName(QStringLiteral("index.html"));
+        model->confirmNewFile();
+        QCOMPARE(model->store()->selectedFile(), std::optional<QString>("index.html"));
+        QVERIFY(!model->showingFilePrompt());
+    }
+
+    void sending()
+    {
+        m_client->signInAs(5);
+        auto model = makeViewModel();
+        model->setShown(true);
+        model->store()->createProject(QStringLiteral("P"));
+        m_service->script("POST", "/api/chats",
+                          reply(R"({"ok":true,"chats":[],"active_chat_id":"c-9"})"));
+        m_service->script("POST", "/api/chat", reply(R"({"ok":true,"answer":"Готово"})", 150));
+
+        QSignalSpy canSend(model.get(), &CodeWorkspaceViewModel::canSendChanged);
+        QVERIFY(!model->canSend());
+        model->setQuestion(QStringLiteral(" \n "));
+        QVERIFY(!model->canSend());
+        model->setQuestion(QStringLiteral("Что делает main?"));
+        QVERIFY(model->canSend());
+
+        model->send();
+        QCOMPARE(model->question(), QString());
+        QVERIFY(model->store()->busy());
+        model->setQuestion(QStringLiteral("ещё"));
+        QVERIFY(!model->canSend()); // busy
+        model->send();              // ignored, the question stays
+        QCOMPARE(model->question(), QStringLiteral("ещё"));
+        QVERIFY(waitUntil([&] { return model->conversation()->rowCount() == 1; }));
+        QCOMPARE(column(model->conversation(), "caption"), QStringList{"Вы"});
+
+        QVERIFY(waitUntil([&] { return !model->store()->busy(); }));
+        QVERIFY(model->canSend());
+        QCOMPARE(column(model->conversation(), "caption"), (QStringList{"Вы", "Vexa Code"}));
+        QCOMPARE(column(model->conversation(), "text"), (QStringList{"Что делает main?", "Готово"}));
+        QCOMPARE(m_service->requests("/api/chat").size(), 1);
+        QVERIFY(canSend.count() >= 3);
+    }
+
+    void leavingSavesSilently()
+    {
+        m_client->signInAs(5);
+        auto model = makeViewModel();
+        model->setShown(true);
+        model->store()->createProject(QStringLiteral("P"));
+        model->store()->createFile(QStringLiteral("a.txt"));
+        const QString path = *model->store()->projectFolder() + QStringLiteral("/a.txt");
+
+        model->store()->setEditorText(QStringLiteral("hidden"));
+        model->setShown(false);
+        QCOMPARE(readBytes(path), std::optional<QByteArray>("hidden"));
+        QVERIFY(!model->store()->hasNotice());
+
+        model->setShown(true);
+        model->store()->setEditorText(QStringLiteral("closed"));
+        model.reset();
+        QCOMPARE(readBytes(path), std::optional<QByteArray>("closed"));
+    }
+
+    void viewOffscreen()
+    {
+        const CodeProject project = [] {
+            CodeProject p = projectAt(QStringLiteral("Демо"), at(1));
+            p.messages.append(ChatEntry::make(ChatEntry::Role::User, QStringLiteral("Привет")));
+            return p;
+        }();
+        QVERIFY(putProject(dataRoot(), 7, project));
+        const QString file = projectFolder(dataRoot(), 7, project.id) + QStringLiteral("/main.py");
+        QVERIFY(putFile(file, "a = 1\r\nb = 2\r\n"));
+
+        QQuickView view;
+        view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(1100, 700);
+        QList<QQmlError> warnings;
+        connect(view.engine(), &QQmlEngine::warnings, this,
+                [&](const QList<QQmlError> &w) { warnings.append(w); });
+        view.setInitialProperties({{QStringLiteral("client"), QVariant::fromValue<VexaClient *>(m_client.get())}});
+        view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml")));
+        QCOMPARE(view.status(), QQuickView::Ready);
+        QQuickItem *root = view.rootObject();
+        auto *model = root->property("viewModel").value<CodeWorkspaceViewModel *>();
+        QVERIFY(model);
+        QCOMPARE(model->client(), m_client.get());
+        QVERIFY(model->shown());
+        model->setDataRoot(dataRoot());
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        auto find = [&](const char *name) { return root->findChild<QQuickItem *>(QLatin1String(name)); };
+        QVERIFY(find("noProjectState")->isVisible());
+        QVERIFY(!find("importButton")->isEnabled());
+        QVERIFY(!find("newFileButton")->isEnabled());
+
+        m_client->signInAs(7);
+        QVERIFY(!find("noProjectState")->isVisible());
+        QCOMPARE(find("projectTitle")->property("text").toString(), QStringLiteral("Демо"));
+        QVERIFY(find("importButton")->isEnabled());
+        QVERIFY(find("noFileState")->isVisible());
+        QVERIFY(!find("saveFileButton")->isVisible());
+        QCOMPARE(find("conversation")->property("count").toInt(), 1);
+
+        model->selectFile(QStringLiteral("main.py"));
+        QQuickItem *editor = find("editor");
+        QVERIFY(editor->isVisible());
+        QVERIFY(find("saveFileButton")->isVisible());
+        // Showing the file does not rewrite it (the editor keeps its own line ends).
+        QCOMPARE(model->store()->editorText(), QStringLiteral("a = 1\r\nb = 2\r\n"));
+        model->setShown(false);
+        model->setShown(true);
+        QCOMPARE(readBytes(file), std::optional<QByteArray>("a = 1\r\nb = 2\r\n"));
+
+        // Typing reaches the store; Ctrl+S saves and the "Vexa Code" alert says so.
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+        for (const char c : QByteArray("c = 3"))
+            QTest::keyClick(&view, c);
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3")));
+        QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(readBytes(file)->endsWith("c = 3"));
+        QCOMPARE(model->store()->noticeText(), QStringLiteral("Файл сохранён локально."));
+        QObject *notice = root->findChild<QObject *>(QStringLiteral("noticeDialog"));
+        QVERIFY(waitUntil([&] { return notice->property("opened").toBool(); }));
+        QCOMPARE(notice->property("title").toString(), QStringLiteral("Vexa Code"));
+        QMetaObject::invokeMethod(notice, "close");
+        QVERIFY(waitUntil([&] { return !model->store()->hasNotice(); }));
+
+        for (const QQmlError &warning : warnings)
+            qWarning() << warning.toString();
+        QVERIFY(warnings.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCodeWorkspace)
+#include "tst_codeworkspace.moc"
