@@ -22,10 +22,16 @@ ColumnLayout {
         Layout.fillHeight: true
         Layout.margins: 12
         ScrollBar.vertical: ScrollBar {}
-        // New entries come into view; scrolling back stays possible.
-        onCountChanged: Qt.callLater(positionViewAtEnd)
+        // New entries come into view once laid out; scrolling back stays possible.
+        onCountChanged: toEnd.restart()
         delegate: CodeMessage {
             width: ListView.view.width
+        }
+
+        Timer {
+            id: toEnd
+            interval: 0
+            onTriggered: list.positionViewAtEnd()
         }
     }
 

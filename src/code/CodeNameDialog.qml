@@ -2,7 +2,6 @@
 // closing it any other way counts as "Отмена".
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Layouts
 
 Dialog {
     id: dialog
@@ -25,8 +24,9 @@ Dialog {
     onOpened: field.forceActiveFocus()
     onClosed: if (showing) cancelled()
 
-    contentItem: TextField {
+    TextField {
         id: field
+        width: parent.width
         objectName: "nameField"
         placeholderText: dialog.placeholder
         text: dialog.text
@@ -40,13 +40,11 @@ Dialog {
         Button {
             objectName: "cancelButton"
             text: "Отмена"
-            DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
             onClicked: dialog.cancelled()
         }
         Button {
             objectName: "createButton"
             text: "Создать"
-            DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
             onClicked: dialog.confirmed()
         }
     }

@@ -36,7 +36,6 @@ Dialog {
         Button {
             objectName: "noticeButton"
             text: "Понятно"
-            DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
             onClicked: dialog.store.clearNotice()
         }
     }

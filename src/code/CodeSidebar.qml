@@ -45,14 +45,14 @@ Rectangle {
             Layout.fillHeight: true
             Layout.minimumHeight: 60
             delegate: CodeSidebarRow {
-                required property string projectID
+                required property int index
                 required property string name
                 required property bool selected
                 width: ListView.view.width
                 symbol: "folder"
                 label: name
                 highlighted: selected
-                onClicked: sidebar.viewModel.selectProject(projectID)
+                onClicked: ListView.view.model.activate(index)
             }
         }
 
@@ -84,17 +84,19 @@ Rectangle {
             objectName: "fileList"
             clip: true
             spacing: 2
-            model: sidebar.viewModel.store.files
+            model: sidebar.viewModel.files
             Layout.fillWidth: true
             Layout.fillHeight: true
             Layout.minimumHeight: 60
             delegate: CodeSidebarRow {
-                required property string modelData
+                required property int index
+                required property string name
+                required property bool selected
                 width: ListView.view.width
                 symbol: "doc.text"
-                label: modelData
-                highlighted: sidebar.viewModel.store.selectedFile === modelData
-                onClicked: sidebar.viewModel.selectFile(modelData)
+                label: name
+                highlighted: selected
+                onClicked: ListView.view.model.activate(index)
             }
         }
     }

@@ -2,7 +2,6 @@
 // conversation about the project on the right. Layout and bindings only; the state and the
 // commands are CodeWorkspaceViewModel's.
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Client
 import VexaAI.Code
@@ -51,7 +50,8 @@ Item {
     }
 
     Shortcut {
-        sequences: [StandardKey.Save]
+        // Ctrl+S here; Qt reads Ctrl as Command on macOS.
+        sequence: "Ctrl+S"
         enabled: root.visible && model.store.hasOpenFile
         onActivated: model.saveFile()
     }

@@ -30,6 +30,12 @@ void CodeProjectListModel::setProjects(const QList<CodeProject> &projects,
     }
 }
 
+void CodeProjectListModel::activate(int row)
+{
+    if (row >= 0 && row < m_rows.size())
+        Q_EMIT activated(m_rows.at(row).id);
+}
+
 int CodeProjectListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -55,6 +61,53 @@ QVariant CodeProjectListModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> CodeProjectListModel::roleNames() const
 {
     return {{ProjectIDRole, "projectID"}, {NameRole, "name"}, {SelectedRole, "selected"}};
+}
+
+void CodeFileListModel::setFiles(const QStringList &names, const std::optional<QString> &selected)
+{
+    if (names != m_names) {
+        beginResetModel();
+        m_names = names;
+        m_selected = selected;
+        endResetModel();
+        return;
+    }
+    if (m_selected != selected) {
+        m_selected = selected;
+        if (!m_names.isEmpty())
+            Q_EMIT dataChanged(index(0), index(int(m_names.size()) - 1), {SelectedRole});
+    }
+}
+
+void CodeFileListModel::activate(int row)
+{
+    if (row >= 0 && row < m_names.size())
+        Q_EMIT activated(m_names.at(row));
+}
+
+int CodeFileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_names.size());
+}
+
+QVariant CodeFileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const QString &name = m_names.at(index.row());
+    switch (role) {
+    case NameRole:
+    case Qt::DisplayRole:
+        return name;
+    case SelectedRole:
+        return m_selected == name;
+    }
+    return {};
+}
+
+QHash<int, QByteArray> CodeFileListModel::roleNames() const
+{
+    return {{NameRole, "name"}, {SelectedRole, "selected"}};
 }
 
 void CodeConversationModel::setEntries(const QList<ChatEntry> &entries)

@@ -21,10 +21,15 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void setProjects(const QList<CodeProject> &projects, const std::optional<QUuid> &selected);
+    // A row was clicked: reports its project's id.
+    Q_INVOKABLE void activate(int row);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
+
+Q_SIGNALS:
+    void activated(const QUuid &id);
 
 private:
     struct Row {
@@ -33,6 +38,32 @@ private:
     };
     QList<Row> m_rows;
     std::optional<QUuid> m_selected;
+};
+
+// The selected project's file names, sorted, with the open one marked.
+class CodeFileListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by the code workspace.")
+public:
+    enum Role { NameRole = Qt::UserRole + 1, SelectedRole };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    void setFiles(const QStringList &names, const std::optional<QString> &selected);
+    Q_INVOKABLE void activate(int row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+Q_SIGNALS:
+    void activated(const QString &name);
+
+private:
+    QStringList m_names;
+    std::optional<QString> m_selected;
 };
 
 class CodeConversationModel : public QAbstractListModel

@@ -7,8 +7,14 @@ namespace vexa {
 
 CodeWorkspaceViewModel::CodeWorkspaceViewModel(QObject *parent)
     : QObject(parent), m_store(new CodeProjectStore(this)),
-      m_projects(new CodeProjectListModel(this)), m_conversation(new CodeConversationModel(this))
+      m_projects(new CodeProjectListModel(this)), m_files(new CodeFileListModel(this)),
+      m_conversation(new CodeConversationModel(this))
 {
+    connect(m_projects, &CodeProjectListModel::activated, m_store, &CodeProjectStore::selectProject);
+    connect(m_files, &CodeFileListModel::activated, m_store, &CodeProjectStore::selectFile);
+    connect(m_store, &CodeProjectStore::filesChanged, this, &CodeWorkspaceViewModel::refreshLists);
+    connect(m_store, &CodeProjectStore::selectedFileChanged, this,
+            &CodeWorkspaceViewModel::refreshLists);
     connect(m_store, &CodeProjectStore::projectsChanged, this, &CodeWorkspaceViewModel::refreshLists);
     connect(m_store, &CodeProjectStore::selectedProjectIDChanged, this,
             &CodeWorkspaceViewModel::refreshLists);
@@ -79,6 +85,7 @@ void CodeWorkspaceViewModel::openCurrentAccount()
 void CodeWorkspaceViewModel::refreshLists()
 {
     m_projects->setProjects(m_store->projects(), m_store->selectedProjectID());
+    m_files->setFiles(m_store->files(), m_store->selectedFile());
     const auto project = m_store->project();
     m_conversation->setEntries(project ? project->messages : QList<ChatEntry>());
 }

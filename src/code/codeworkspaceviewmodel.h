@@ -23,6 +23,7 @@ class CodeWorkspaceViewModel : public QObject
     Q_PROPERTY(bool shown READ shown WRITE setShown NOTIFY shownChanged)
     Q_PROPERTY(vexa::CodeProjectStore *store READ store CONSTANT)
     Q_PROPERTY(vexa::CodeProjectListModel *projects READ projects CONSTANT)
+    Q_PROPERTY(vexa::CodeFileListModel *files READ files CONSTANT)
     Q_PROPERTY(vexa::CodeConversationModel *conversation READ conversation CONSTANT)
     Q_PROPERTY(QString newProjectName READ newProjectName WRITE setNewProjectName NOTIFY newProjectNameChanged)
     Q_PROPERTY(QString newFileName READ newFileName WRITE setNewFileName NOTIFY newFileNameChanged)
@@ -43,6 +44,7 @@ public:
     void setShown(bool shown);
     CodeProjectStore *store() const { return m_store; }
     CodeProjectListModel *projects() const { return m_projects; }
+    CodeFileListModel *files() const { return m_files; }
     CodeConversationModel *conversation() const { return m_conversation; }
 
     QString newProjectName() const { return m_newProjectName; }
@@ -99,6 +101,7 @@ private:
     QMetaObject::Connection m_stateConnection;
     CodeProjectStore *m_store;
     CodeProjectListModel *m_projects;
+    CodeFileListModel *m_files;
     CodeConversationModel *m_conversation;
     bool m_shown = false;
     bool m_accountOpened = false;

@@ -266,7 +266,14 @@ private Q_SLOTS:
         QVERIFY(!find("saveFileButton")->isVisible());
         QCOMPARE(find("conversation")->property("count").toInt(), 1);
 
-        model->selectFile(QStringLiteral("main.py"));
+        // Clicking the file's row in the sidebar opens it.
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(find("fileList"), "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row),
+                                  Q_ARG(int, 0));
+        QVERIFY(row);
+        QTest::mouseClick(&view, Qt::LeftButton, {},
+                          row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint());
+        QCOMPARE(model->store()->selectedFile(), std::optional<QString>("main.py"));
         QQuickItem *editor = find("editor");
         QVERIFY(editor->isVisible());
         QVERIFY(find("saveFileButton")->isVisible());
