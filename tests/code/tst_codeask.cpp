@@ -286,16 +286,6 @@ private Q_SLOTS:
         }
     }
 
-    void ignoredQuestions()
-    {
-        QVERIFY(ask(QStringLiteral("  \n ")));
-        m_store->openAccount(std::nullopt);
-        QVERIFY(ask(QStringLiteral("без проекта")));
-        QCOMPARE(m_service->requests().size(), 0);
-        QVERIFY(!m_store->busy());
-        QVERIFY(!m_store->hasNotice());
-    }
-
     void oneQuestionAtATime()
     {
         m_service->script("POST", "/api/chats", reply(conversationReply("c-1")));
