@@ -132,6 +132,8 @@ public:
 
     // Writing the notice shows the alert; the shell clears it when the alert goes away.
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+    // A screen's own message for the same alert (a copied dialog, an unreadable file).
+    Q_INVOKABLE void showNotice(const QString &text) { setNotice(text); }
 
     // --- Transport ---------------------------------------------------------------------------
     // The raw bytes of a 2xx reply. 401 signs out first, then fails as unauthenticated.

@@ -1,0 +1,82 @@
+#pragma once
+
+// The chat screen's two lists as QML models: the messages on display and the account's chats.
+
+#include "chatrecords.h"
+
+#include <QAbstractListModel>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace vexa {
+
+// The picture address of an entry as the screen may load and open it: a web address (a
+// relative one taken against the service origin) or a data URL. Anything else, and text that
+// does not parse as a URL, shows no picture.
+QUrl entryImageUrl(const std::optional<QString> &imageURL, const QUrl &serviceOrigin);
+
+class ChatEntryModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by ChatViewModel.")
+public:
+    enum Role {
+        EntryIDRole = Qt::UserRole + 1,
+        IsUserRole,
+        TextRole,
+        BlocksRole,      // assistant answers cut into prose and code (see markdownblocks.h)
+        ImageSourceRole, // QUrl, empty when there is no picture to show
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    // Changes only the rows that differ: entries are compared by what they show, not by id,
+    // because every chat-list load hands out fresh ids for the same messages. A list that
+    // only grew inserts rows; the view keeps its place and its delegates.
+    void setEntries(const QList<ChatEntry> &entries, const QUrl &serviceOrigin);
+    const ChatEntry *entryAt(int row) const;
+    int indexOf(const QUuid &id) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    struct Row {
+        ChatEntry entry;
+        QUrl imageSource;
+        mutable std::optional<QVariantList> blocks; // cut on first use
+    };
+    QList<Row> m_rows;
+};
+
+class ChatListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by the chat views.")
+public:
+    enum Role { ChatIDRole = Qt::UserRole + 1, TitleRole, IsActiveRole };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    // In the service's order, neither sorted nor filtered.
+    void setChats(const QList<VexaSharedChat> &chats, const QString &activeChatID);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    struct Row {
+        QString id;
+        QString title;
+    };
+    QList<Row> m_rows;
+    QString m_active;
+};
+
+} // namespace vexa

@@ -1,0 +1,655 @@
+#include "chatviewmodel.h"
+
+#include "chatrules.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+
+namespace vexa {
+
+namespace {
+
+QString untitledChatTitle()
+{
+    return QStringLiteral("Чат с Vexa");
+}
+
+QString dialogCopiedNotice()
+{
+    return QStringLiteral("Диалог скопирован.");
+}
+
+QString unreadableFileNotice()
+{
+    return QStringLiteral("Не удалось открыть выбранный файл.");
+}
+
+constexpr int kThumbnailPixels = 116; // the chip shows 58 points; sharp at twice that
+
+QString thumbnailDataUrl(const QImage &image)
+{
+    const QImage small = image.scaled(kThumbnailPixels, kThumbnailPixels,
+                                      Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer, "PNG");
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+bool isWebOrMail(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("https") || scheme == QLatin1String("http")
+        || scheme == QLatin1String("mailto");
+}
+
+} // namespace
+
+ChatViewModel::ChatViewModel(QObject *parent)
+    : ChatViewModel(chat::ChatPlatform::system(), &VoicePlatform::system, QString(), parent)
+{
+}
+
+ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, VoiceFactory voice,
+                             const QString &preferencesIni, QObject *parent)
+    : QObject(parent),
+      m_platform(std::move(platform)),
+      m_voiceFactory(std::move(voice)),
+      m_voicePreferences(std::make_unique<VoicePreferences>(preferencesIni)),
+      m_chatPreferences(std::make_unique<ChatPreferences>(preferencesIni)),
+      m_entryModel(new ChatEntryModel(this))
+{
+    connect(m_chatPreferences.get(), &ChatPreferences::textSizeChanged, this,
+            &ChatViewModel::textSizeChanged);
+    connect(this, &ChatViewModel::draftChanged, this, &ChatViewModel::updateCanSend);
+    connect(this, &ChatViewModel::attachedImageChanged, this, &ChatViewModel::updateCanSend);
+    connect(this, &ChatViewModel::attachedFileChanged, this, &ChatViewModel::updateCanSend);
+    connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::updateCanSend);
+}
+
+ChatViewModel::~ChatViewModel()
+{
+    disappear();
+}
+
+void ChatViewModel::setClient(VexaClient *client)
+{
+    if (m_client == client)
+        return;
+    for (const auto &connection : std::as_const(m_clientConnections))
+        disconnect(connection);
+    m_clientConnections.clear();
+    m_client = client;
+    if (client) {
+        m_clientConnections = {
+            connect(client, &VexaClient::entriesChanged, this, &ChatViewModel::onEntriesChanged),
+            connect(client, &VexaClient::chatsChanged, this, &ChatViewModel::chatTitleChanged),
+            connect(client, &VexaClient::activeChatIDChanged, this,
+                    &ChatViewModel::chatTitleChanged),
+            connect(client, &VexaClient::stateChanged, this, &ChatViewModel::modelsChanged),
+            connect(client, &VexaClient::stateChanged, this, &ChatViewModel::busyChanged),
+            connect(client, &VexaClient::sendingChanged, this, &ChatViewModel::busyChanged),
+            connect(client, &VexaClient::chatsLoadingChanged, this, &ChatViewModel::busyChanged),
+            connect(client, &VexaClient::selectingModelChanged, this,
+                    &ChatViewModel::busyChanged),
+        };
+    }
+    m_foldedTexts.clear();
+    m_lastEntryCount = client ? client->entries().size() : 0;
+    refilter();
+    Q_EMIT clientChanged();
+    Q_EMIT chatTitleChanged();
+    Q_EMIT modelsChanged();
+    Q_EMIT busyChanged();
+    Q_EMIT hasEntriesChanged();
+}
+
+// ---- Composer ----
+
+void ChatViewModel::setDraft(const QString &draft)
+{
+    if (m_draft == draft)
+        return;
+    m_draft = draft;
+    Q_EMIT draftChanged();
+}
+
+void ChatViewModel::setDraftFocused(bool focused)
+{
+    if (m_draftFocused == focused)
+        return;
+    m_draftFocused = focused;
+    Q_EMIT draftFocusedChanged();
+}
+
+void ChatViewModel::setDictationPrefix(const QString &prefix)
+{
+    if (m_dictationPrefix == prefix)
+        return;
+    m_dictationPrefix = prefix;
+    Q_EMIT dictationPrefixChanged();
+}
+
+QString ChatViewModel::attachedFileName() const
+{
+    return m_attachedFile.isEmpty() ? QString() : m_attachedFile.fileName();
+}
+
+bool ChatViewModel::canSend() const
+{
+    if (!m_client || m_client->sending())
+        return false;
+    return !chat::isBlank(m_draft) || m_attachedImage || !m_attachedFile.isEmpty();
+}
+
+void ChatViewModel::updateCanSend()
+{
+    const bool can = canSend();
+    if (can == m_canSend)
+        return;
+    m_canSend = can;
+    Q_EMIT canSendChanged();
+}
+
+QStringList ChatViewModel::quickPrompts() const
+{
+    return {QStringLiteral("Объясни сложную тему просто"), QStringLiteral("Помоги написать письмо"),
+            QStringLiteral("Составь план проекта"), QStringLiteral("Проверь мой текст"),
+            QStringLiteral("Помоги разобраться в коде")};
+}
+
+void ChatViewModel::send()
+{
+    if (!canSend())
+        return;
+    if (m_voice)
+        m_voice->stopListening();
+    // Haptic feedback: desktops have no actuator, so the preference changes nothing here.
+    const QString text = m_draft;
+    std::optional<QImage> image = m_attachedImage;
+    std::optional<QString> file;
+    if (!m_attachedFile.isEmpty())
+        file = m_attachedFile.toLocalFile();
+
+    // The composer empties before anything goes out, so a second press cannot resend it.
+    setDraft(QString());
+    setAttachedImage(std::nullopt);
+    setAttachedFile(QUrl());
+    setPickedPhoto(QUrl());
+    setDraftFocused(false);
+    runSend(text, std::move(image), std::move(file));
+}
+
+QCoro::Task<> ChatViewModel::runSend(QString text, std::optional<QImage> image,
+                                     std::optional<QString> file)
+{
+    QPointer<VexaClient> client = m_client;
+    QPointer<ChatViewModel> self(this);
+    const qsizetype before = client->entries().size();
+    co_await client->send(text, image, file, std::nullopt);
+    if (!self || !client)
+        co_return;
+    const QList<ChatEntry> &entries = client->entries();
+    const bool answered = entries.size() > before;
+    if (answered) {
+        if (m_voicePreferences->autoSpeak() && entries.last().role == ChatEntry::Role::Assistant)
+            speak(entries.last().text);
+        co_return;
+    }
+    // Nothing arrived: the client dropped the message. Give it back to the composer unless the
+    // user is already writing the next one.
+    if (chat::isBlank(m_draft) && !m_attachedImage && m_attachedFile.isEmpty()) {
+        setDraft(text);
+        setAttachedImage(image);
+        if (file)
+            setAttachedFile(QUrl::fromLocalFile(*file));
+    }
+}
+
+void ChatViewModel::useQuickPrompt(const QString &prompt)
+{
+    setDraft(prompt);
+    setDraftFocused(true);
+}
+
+void ChatViewModel::setPickedPhoto(const QUrl &url)
+{
+    ++m_photoGeneration; // whatever was loading is no longer wanted
+    if (m_pickedPhoto == url)
+        return;
+    m_pickedPhoto = url;
+    Q_EMIT pickedPhotoChanged();
+}
+
+void ChatViewModel::setAttachedImage(std::optional<QImage> image)
+{
+    if (!image && !m_attachedImage)
+        return;
+    m_attachedImage = std::move(image);
+    m_thumbnail = m_attachedImage ? thumbnailDataUrl(*m_attachedImage) : QString();
+    Q_EMIT attachedImageChanged();
+}
+
+void ChatViewModel::setAttachedFile(const QUrl &url)
+{
+    if (m_attachedFile == url)
+        return;
+    m_attachedFile = url;
+    Q_EMIT attachedFileChanged();
+}
+
+void ChatViewModel::pickPhoto(const QUrl &url)
+{
+    setPickedPhoto(url);
+    if (!url.isLocalFile())
+        return;
+    loadPickedPhoto(url, m_photoGeneration);
+}
+
+QCoro::Task<> ChatViewModel::loadPickedPhoto(QUrl url, quint64 generation)
+{
+    QPointer<ChatViewModel> self(this);
+    std::shared_ptr<chat::ChatPlatform> platform = m_platform;
+    std::optional<QImage> image = co_await platform->loadPhoto(url.toLocalFile());
+    // A failed load changes nothing and says nothing; a pick replaced or removed meanwhile
+    // must not come back.
+    if (!self || generation != m_photoGeneration || !image)
+        co_return;
+    setAttachedImage(std::move(image));
+}
+
+void ChatViewModel::removePhoto()
+{
+    setAttachedImage(std::nullopt);
+    setPickedPhoto(QUrl());
+}
+
+void ChatViewModel::attachFile(const QUrl &url)
+{
+    const QFileInfo info(url.toLocalFile());
+    if (!url.isLocalFile() || !info.isFile() || !info.isReadable()) {
+        if (m_client)
+            m_client->showNotice(unreadableFileNotice());
+        return;
+    }
+    setAttachedFile(url);
+}
+
+void ChatViewModel::removeFile()
+{
+    setAttachedFile(QUrl());
+}
+
+bool ChatViewModel::attachDropped(const QList<QUrl> &urls)
+{
+    bool photoTaken = false;
+    bool fileTaken = false;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile())
+            continue;
+        if (!photoTaken && chat::isPhotoFile(url.toLocalFile())) {
+            pickPhoto(url);
+            photoTaken = true;
+        } else if (!fileTaken) {
+            attachFile(url);
+            fileTaken = true;
+        }
+    }
+    return photoTaken || fileTaken;
+}
+
+bool ChatViewModel::pasteAttachment()
+{
+    const QImage image = m_platform->clipboardImage();
+    if (!image.isNull()) {
+        setPickedPhoto(QUrl());
+        setAttachedImage(image);
+        return true;
+    }
+    return attachDropped(m_platform->clipboardFileUrls());
+}
+
+// ---- Voice ----
+
+VoiceService *ChatViewModel::voice()
+{
+    if (!m_voice) {
+        m_voice = new VoiceService(m_voiceFactory(), this);
+        connect(m_voice, &VoiceService::isListeningChanged, this, &ChatViewModel::listeningChanged);
+        connect(m_voice, &VoiceService::errorMessageChanged, this,
+                &ChatViewModel::voiceErrorChanged);
+        connect(m_voice, &VoiceService::transcriptChanged, this, &ChatViewModel::mergeTranscript);
+    }
+    return m_voice;
+}
+
+bool ChatViewModel::listening() const
+{
+    return m_voice && m_voice->isListening();
+}
+
+QString ChatViewModel::voiceError() const
+{
+    return m_voice ? m_voice->errorMessage().value_or(QString()) : QString();
+}
+
+void ChatViewModel::toggleDictation()
+{
+    VoiceService *service = voice();
+    if (service->isListening()) {
+        service->stopListening();
+        return;
+    }
+    setDictationPrefix(m_draft);
+    service->startListening(m_voicePreferences->locale(), m_voicePreferences->allowOnline());
+}
+
+void ChatViewModel::mergeTranscript()
+{
+    const QString transcript = m_voice->transcript();
+    if (!m_voice->isListening() && transcript.isEmpty())
+        return;
+    setDraft(chat::dictatedDraft(m_dictationPrefix, transcript));
+}
+
+void ChatViewModel::speak(const QString &text)
+{
+    const QString language = m_voicePreferences->locale();
+    voice()->speak(text, language, m_voicePreferences->pinnedVoice(language),
+                   m_voicePreferences->rate());
+}
+
+void ChatViewModel::disappear()
+{
+    if (!m_voice)
+        return;
+    m_voice->stopListening();
+    m_voice->stopSpeaking();
+}
+
+// ---- Sheets ----
+
+void ChatViewModel::setShowingUtilities(bool showing)
+{
+    if (m_showingUtilities == showing)
+        return;
+    m_showingUtilities = showing;
+    Q_EMIT showingUtilitiesChanged();
+}
+
+void ChatViewModel::setShowingPhotoPicker(bool showing)
+{
+    if (m_showingPhotoPicker == showing)
+        return;
+    m_showingPhotoPicker = showing;
+    Q_EMIT showingPhotoPickerChanged();
+}
+
+void ChatViewModel::setShowingFilePicker(bool showing)
+{
+    if (m_showingFilePicker == showing)
+        return;
+    m_showingFilePicker = showing;
+    Q_EMIT showingFilePickerChanged();
+}
+
+void ChatViewModel::setShowingChats(bool showing)
+{
+    if (m_showingChats == showing)
+        return;
+    m_showingChats = showing;
+    Q_EMIT showingChatsChanged();
+}
+
+void ChatViewModel::setShowingVoiceConversation(bool showing)
+{
+    if (m_showingVoiceConversation == showing)
+        return;
+    m_showingVoiceConversation = showing;
+    Q_EMIT showingVoiceConversationChanged();
+}
+
+// ---- Search and the list ----
+
+void ChatViewModel::setSearchVisible(bool visible)
+{
+    if (m_searchVisible == visible)
+        return;
+    m_searchVisible = visible;
+    if (!visible)
+        setSearchText(QString());
+    Q_EMIT searchVisibleChanged();
+    refilter();
+}
+
+void ChatViewModel::setSearchText(const QString &text)
+{
+    if (m_searchText == text)
+        return;
+    m_searchText = text;
+    Q_EMIT searchTextChanged();
+    refilter();
+}
+
+void ChatViewModel::setSearchLocale(const QLocale &locale)
+{
+    m_searchLocale = locale;
+    m_foldedTexts.clear();
+    refilter();
+}
+
+void ChatViewModel::toggleSearch()
+{
+    setSearchVisible(!m_searchVisible);
+}
+
+void ChatViewModel::clearSearch()
+{
+    setSearchText(QString());
+}
+
+void ChatViewModel::onEntriesChanged()
+{
+    m_foldedTexts.clear();
+    const qsizetype count = m_client->entries().size();
+    refilter();
+    Q_EMIT hasEntriesChanged(); // also the export text's signal
+    if (count != m_lastEntryCount) {
+        m_lastEntryCount = count;
+        if (count > 0)
+            Q_EMIT scrollToEndRequested();
+    }
+}
+
+void ChatViewModel::refilter()
+{
+    const QList<ChatEntry> all = m_client ? m_client->entries() : QList<ChatEntry>();
+    const QUrl origin = m_client ? m_client->baseURL() : QUrl();
+    const QString query = chat::searchQuery(m_searchText);
+    if (!m_searchVisible || query.isEmpty()) {
+        m_entryModel->setEntries(all, origin);
+        Q_EMIT visibleEntriesChanged();
+        return;
+    }
+    if (m_foldedTexts.size() != all.size()) {
+        m_foldedTexts.clear();
+        m_foldedTexts.reserve(all.size());
+        for (const ChatEntry &entry : all)
+            m_foldedTexts.append(chat::foldCase(entry.text, m_searchLocale));
+    }
+    const QString needle = chat::foldCase(query, m_searchLocale);
+    QList<ChatEntry> found;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (m_foldedTexts.at(i).contains(needle))
+            found.append(all.at(i));
+    }
+    m_entryModel->setEntries(found, origin);
+    Q_EMIT visibleEntriesChanged();
+}
+
+bool ChatViewModel::hasEntries() const
+{
+    return m_client && !m_client->entries().isEmpty();
+}
+
+QString ChatViewModel::conversationExport() const
+{
+    return m_client ? chat::conversationExport(m_client->entries()) : QString();
+}
+
+// ---- Header ----
+
+QString ChatViewModel::chatTitle() const
+{
+    if (!m_client || !m_client->activeChatID())
+        return untitledChatTitle();
+    const QString &active = *m_client->activeChatID();
+    for (const VexaSharedChat &chat : m_client->chats()) {
+        if (chat.id == active)
+            return chat.title;
+    }
+    return untitledChatTitle();
+}
+
+QVariantList ChatViewModel::availableModels() const
+{
+    QVariantList models;
+    if (!m_client || !m_client->state() || !m_client->state()->models)
+        return models;
+    for (const VexaModel &model : *m_client->state()->models) {
+        if (!model.isAvailable)
+            continue;
+        QVariantMap item;
+        item.insert(QStringLiteral("id"), model.id);
+        item.insert(QStringLiteral("title"), model.title);
+        models.append(item);
+    }
+    return models;
+}
+
+QString ChatViewModel::modelTitle() const
+{
+    if (m_client && m_client->state() && m_client->state()->model
+        && m_client->state()->models) {
+        const QString &current = *m_client->state()->model;
+        for (const VexaModel &model : *m_client->state()->models) {
+            if (model.isAvailable && model.id == current)
+                return model.title;
+        }
+    }
+    return QStringLiteral("Модель");
+}
+
+bool ChatViewModel::modelMenuEnabled() const
+{
+    if (!m_client || m_client->selectingModel() || m_client->sending())
+        return false;
+    return !(m_client->state() && m_client->state()->modelLocked.value_or(false));
+}
+
+bool ChatViewModel::canCreateChat() const
+{
+    return m_client && !m_client->sending() && !m_client->chatsLoading();
+}
+
+bool ChatViewModel::thinking() const
+{
+    return m_client && m_client->sending();
+}
+
+void ChatViewModel::selectModel(const QString &id)
+{
+    if (m_client && modelMenuEnabled())
+        m_client->startSelectModel(id);
+}
+
+void ChatViewModel::createChat()
+{
+    if (m_client && canCreateChat())
+        m_client->startCreateChat();
+}
+
+void ChatViewModel::copyConversation()
+{
+    if (!hasEntries())
+        return;
+    m_platform->copyText(conversationExport());
+    m_client->showNotice(dialogCopiedNotice());
+}
+
+// ---- Messages ----
+
+std::optional<ChatEntry> ChatViewModel::entryByID(const QString &entryID) const
+{
+    if (!m_client)
+        return std::nullopt;
+    const QUuid id(entryID);
+    for (const ChatEntry &entry : m_client->entries()) {
+        if (entry.id == id)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+void ChatViewModel::copyEntry(const QString &entryID)
+{
+    if (const auto entry = entryByID(entryID))
+        m_platform->copyText(entry->text);
+}
+
+void ChatViewModel::saveEntry(const QString &entryID)
+{
+    const auto entry = entryByID(entryID);
+    if (entry && entry->role == ChatEntry::Role::Assistant)
+        m_client->startSaveAnswer(entry->text);
+}
+
+void ChatViewModel::speakEntry(const QString &entryID)
+{
+    const auto entry = entryByID(entryID);
+    if (entry && entry->role == ChatEntry::Role::Assistant)
+        speak(entry->text);
+}
+
+void ChatViewModel::quoteEntry(const QString &entryID)
+{
+    const auto entry = entryByID(entryID);
+    if (!entry || entry->role != ChatEntry::Role::Assistant)
+        return;
+    setDraft(chat::quotedDraft(entry->text));
+    setDraftFocused(true);
+}
+
+void ChatViewModel::copyText(const QString &text)
+{
+    m_platform->copyText(text);
+}
+
+void ChatViewModel::shareByMail(const QString &text)
+{
+    m_platform->openExternally(chat::mailUrl(text));
+}
+
+void ChatViewModel::saveTextAs(const QUrl &fileUrl, const QString &text)
+{
+    if (!fileUrl.isLocalFile())
+        return;
+    if (const auto error = m_platform->saveText(fileUrl.toLocalFile(), text); error && m_client)
+        m_client->showNotice(*error);
+}
+
+void ChatViewModel::openImage(const QUrl &url)
+{
+    const QUrl allowed = entryImageUrl(url.toString(), m_client ? m_client->baseURL() : QUrl());
+    if (!allowed.isEmpty())
+        m_platform->openImage(allowed);
+}
+
+void ChatViewModel::openLink(const QUrl &url)
+{
+    if (isWebOrMail(url))
+        m_platform->openExternally(url);
+}
+
+} // namespace vexa

@@ -1,0 +1,262 @@
+#pragma once
+
+// The chat screen's state and rules. ChatView.qml lays it out and binds to it; everything
+// shared (messages, chats, account, busy flags) is read from the client, and only the screen's
+// own state lives here: the composer, its attachments, the search, the open sheets and the
+// screen's voice.
+
+#include "chatmodels.h"
+#include "chatplatform.h"
+#include "chatpreferences.h"
+#include "vexaclient.h"
+#include "voicepreferences.h"
+#include "voiceservice.h"
+
+#include <QImage>
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <functional>
+#include <memory>
+
+namespace vexa {
+
+class ChatViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(vexa::VexaClient *client READ client WRITE setClient NOTIFY clientChanged)
+
+    // Composer.
+    Q_PROPERTY(QString draft READ draft WRITE setDraft NOTIFY draftChanged)
+    Q_PROPERTY(bool draftFocused READ draftFocused WRITE setDraftFocused NOTIFY draftFocusedChanged)
+    Q_PROPERTY(QString dictationPrefix READ dictationPrefix NOTIFY dictationPrefixChanged)
+    Q_PROPERTY(QUrl pickedPhoto READ pickedPhoto NOTIFY pickedPhotoChanged)
+    Q_PROPERTY(bool hasAttachedImage READ hasAttachedImage NOTIFY attachedImageChanged)
+    // A small PNG data URL of the attached photo for the composer's chip.
+    Q_PROPERTY(QString attachedImageThumbnail READ attachedImageThumbnail NOTIFY attachedImageChanged)
+    Q_PROPERTY(QUrl attachedFile READ attachedFile NOTIFY attachedFileChanged)
+    Q_PROPERTY(QString attachedFileName READ attachedFileName NOTIFY attachedFileChanged)
+    Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged)
+    Q_PROPERTY(QStringList quickPrompts READ quickPrompts CONSTANT)
+
+    // Sheets and pickers.
+    Q_PROPERTY(bool showingUtilities READ showingUtilities WRITE setShowingUtilities NOTIFY showingUtilitiesChanged)
+    Q_PROPERTY(bool showingPhotoPicker READ showingPhotoPicker WRITE setShowingPhotoPicker NOTIFY showingPhotoPickerChanged)
+    Q_PROPERTY(bool showingFilePicker READ showingFilePicker WRITE setShowingFilePicker NOTIFY showingFilePickerChanged)
+    Q_PROPERTY(bool showingChats READ showingChats WRITE setShowingChats NOTIFY showingChatsChanged)
+    Q_PROPERTY(bool showingVoiceConversation READ showingVoiceConversation WRITE setShowingVoiceConversation NOTIFY showingVoiceConversationChanged)
+
+    // Search.
+    Q_PROPERTY(bool searchVisible READ searchVisible WRITE setSearchVisible NOTIFY searchVisibleChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(bool searchCounterVisible READ searchCounterVisible NOTIFY visibleEntriesChanged)
+    Q_PROPERTY(int foundCount READ foundCount NOTIFY visibleEntriesChanged)
+
+    // Header and list, derived from the client.
+    Q_PROPERTY(QString chatTitle READ chatTitle NOTIFY chatTitleChanged)
+    Q_PROPERTY(QVariantList availableModels READ availableModels NOTIFY modelsChanged)
+    Q_PROPERTY(QString modelTitle READ modelTitle NOTIFY modelsChanged)
+    Q_PROPERTY(bool modelMenuEnabled READ modelMenuEnabled NOTIFY busyChanged)
+    Q_PROPERTY(bool canCreateChat READ canCreateChat NOTIFY busyChanged)
+    Q_PROPERTY(bool thinking READ thinking NOTIFY busyChanged)
+    // The chat has messages (the list, not the welcome panel; sharing and copying offered).
+    Q_PROPERTY(bool hasEntries READ hasEntries NOTIFY hasEntriesChanged)
+    Q_PROPERTY(vexa::ChatEntryModel *visibleEntries READ visibleEntries CONSTANT)
+    Q_PROPERTY(QString conversationExport READ conversationExport NOTIFY hasEntriesChanged)
+
+    // Look and voice.
+    Q_PROPERTY(double textSize READ textSize NOTIFY textSizeChanged)
+    Q_PROPERTY(bool listening READ listening NOTIFY listeningChanged)
+    Q_PROPERTY(QString voiceError READ voiceError NOTIFY voiceErrorChanged)
+
+public:
+    using VoiceFactory = std::function<VoicePlatform()>;
+
+    // The desktop's platform and the user's defaults store.
+    explicit ChatViewModel(QObject *parent = nullptr);
+    // Tests: fakes for the desktop and the voice, preferences from INI files.
+    ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, VoiceFactory voice,
+                  const QString &preferencesIni, QObject *parent = nullptr);
+    ~ChatViewModel() override;
+
+    VexaClient *client() const { return m_client.data(); }
+    void setClient(VexaClient *client);
+
+    QString draft() const { return m_draft; }
+    void setDraft(const QString &draft);
+    bool draftFocused() const { return m_draftFocused; }
+    void setDraftFocused(bool focused);
+    QString dictationPrefix() const { return m_dictationPrefix; }
+    QUrl pickedPhoto() const { return m_pickedPhoto; }
+    bool hasAttachedImage() const { return m_attachedImage.has_value(); }
+    const std::optional<QImage> &attachedImage() const { return m_attachedImage; }
+    QString attachedImageThumbnail() const { return m_thumbnail; }
+    QUrl attachedFile() const { return m_attachedFile; }
+    QString attachedFileName() const;
+    bool canSend() const;
+    QStringList quickPrompts() const;
+
+    bool showingUtilities() const { return m_showingUtilities; }
+    void setShowingUtilities(bool showing);
+    bool showingPhotoPicker() const { return m_showingPhotoPicker; }
+    void setShowingPhotoPicker(bool showing);
+    bool showingFilePicker() const { return m_showingFilePicker; }
+    void setShowingFilePicker(bool showing);
+    bool showingChats() const { return m_showingChats; }
+    void setShowingChats(bool showing);
+    bool showingVoiceConversation() const { return m_showingVoiceConversation; }
+    void setShowingVoiceConversation(bool showing);
+
+    bool searchVisible() const { return m_searchVisible; }
+    // Hiding the bar also empties the query.
+    void setSearchVisible(bool visible);
+    QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    bool searchCounterVisible() const { return m_searchVisible && !m_searchText.isEmpty(); }
+    int foundCount() const { return m_entryModel->rowCount(); }
+    // Case folding follows the user's locale; tests pick one.
+    void setSearchLocale(const QLocale &locale);
+
+    QString chatTitle() const;
+    QVariantList availableModels() const;
+    QString modelTitle() const;
+    bool modelMenuEnabled() const;
+    bool canCreateChat() const;
+    bool thinking() const;
+    bool hasEntries() const;
+    ChatEntryModel *visibleEntries() const { return m_entryModel; }
+    QString conversationExport() const;
+
+    double textSize() const { return m_chatPreferences->textSize(); }
+    bool listening() const;
+    QString voiceError() const;
+    // The screen's voice, made on first use (listing voices and opening the microphone is
+    // work a screen that never speaks should not pay for).
+    VoiceService *voice();
+    VoicePreferences *voicePreferences() const { return m_voicePreferences.get(); }
+
+    // Composer.
+    // Clears the composer at once and sends what it held in the background. Does nothing
+    // when the send button would be disabled. A send that fails gives the text and the
+    // attachments back, unless the user has started on a new message meanwhile.
+    Q_INVOKABLE void send();
+    Q_INVOKABLE void useQuickPrompt(const QString &prompt);
+    Q_INVOKABLE void toggleDictation();
+    // The photo picker's choice (a local file URL); loading it attaches the picture.
+    Q_INVOKABLE void pickPhoto(const QUrl &url);
+    Q_INVOKABLE void removePhoto();
+    // The file importer's choice; a file that cannot be read is refused through the notice.
+    Q_INVOKABLE void attachFile(const QUrl &url);
+    Q_INVOKABLE void removeFile();
+    // Dropped files: the first picture becomes the photo, the first other file the file.
+    // True when something was attached.
+    Q_INVOKABLE bool attachDropped(const QList<QUrl> &urls);
+    // A paste into the composer: true when the clipboard held a picture or files and they
+    // were attached (the text field then pastes nothing).
+    Q_INVOKABLE bool pasteAttachment();
+
+    // Header.
+    Q_INVOKABLE void selectModel(const QString &id);
+    Q_INVOKABLE void createChat();
+    Q_INVOKABLE void toggleSearch();
+    Q_INVOKABLE void clearSearch();
+    Q_INVOKABLE void copyConversation();
+
+    // A message's context menu, by entry id.
+    Q_INVOKABLE void copyEntry(const QString &entryID);
+    Q_INVOKABLE void saveEntry(const QString &entryID);
+    Q_INVOKABLE void speakEntry(const QString &entryID);
+    Q_INVOKABLE void quoteEntry(const QString &entryID);
+
+    // Sharing a text: the clipboard, a file, or a new mail.
+    Q_INVOKABLE void copyText(const QString &text);
+    Q_INVOKABLE void shareByMail(const QString &text);
+    Q_INVOKABLE void saveTextAs(const QUrl &fileUrl, const QString &text);
+
+    Q_INVOKABLE void openImage(const QUrl &url);
+    // Links inside answers: web and mail addresses only.
+    Q_INVOKABLE void openLink(const QUrl &url);
+
+    // The screen left the window: no more listening or talking.
+    Q_INVOKABLE void disappear();
+
+Q_SIGNALS:
+    void clientChanged();
+    void draftChanged();
+    void draftFocusedChanged();
+    void dictationPrefixChanged();
+    void pickedPhotoChanged();
+    void attachedImageChanged();
+    void attachedFileChanged();
+    void canSendChanged();
+    void showingUtilitiesChanged();
+    void showingPhotoPickerChanged();
+    void showingFilePickerChanged();
+    void showingChatsChanged();
+    void showingVoiceConversationChanged();
+    void searchVisibleChanged();
+    void searchTextChanged();
+    void visibleEntriesChanged();
+    void chatTitleChanged();
+    void modelsChanged();
+    void busyChanged();
+    void hasEntriesChanged();
+    void textSizeChanged();
+    void listeningChanged();
+    void voiceErrorChanged();
+    // The message count changed: show the last message at the bottom.
+    void scrollToEndRequested();
+
+private:
+    QCoro::Task<> runSend(QString text, std::optional<QImage> image, std::optional<QString> file);
+    QCoro::Task<> loadPickedPhoto(QUrl url, quint64 generation);
+    void setAttachedImage(std::optional<QImage> image);
+    void setAttachedFile(const QUrl &url);
+    void setPickedPhoto(const QUrl &url);
+    void setDictationPrefix(const QString &prefix);
+    void onEntriesChanged();
+    void refilter();
+    void updateCanSend();
+    void mergeTranscript();
+    void speak(const QString &text);
+    std::optional<ChatEntry> entryByID(const QString &entryID) const;
+
+    QPointer<VexaClient> m_client;
+    QList<QMetaObject::Connection> m_clientConnections;
+    std::shared_ptr<chat::ChatPlatform> m_platform;
+    VoiceFactory m_voiceFactory;
+    std::unique_ptr<VoicePreferences> m_voicePreferences;
+    std::unique_ptr<ChatPreferences> m_chatPreferences;
+    VoiceService *m_voice = nullptr;
+    ChatEntryModel *m_entryModel;
+
+    QString m_draft;
+    bool m_draftFocused = false;
+    QString m_dictationPrefix;
+    QUrl m_pickedPhoto;
+    quint64 m_photoGeneration = 0; // a load for an older pick attaches nothing
+    std::optional<QImage> m_attachedImage;
+    QString m_thumbnail;
+    QUrl m_attachedFile;
+    bool m_canSend = false;
+
+    bool m_showingUtilities = false;
+    bool m_showingPhotoPicker = false;
+    bool m_showingFilePicker = false;
+    bool m_showingChats = false;
+    bool m_showingVoiceConversation = false;
+
+    bool m_searchVisible = false;
+    QString m_searchText;
+    QLocale m_searchLocale;
+    QStringList m_foldedTexts; // client entries' texts folded for search; empty until needed
+
+    qsizetype m_lastEntryCount = 0;
+};
+
+} // namespace vexa

@@ -1,0 +1,292 @@
+// The chat screen and the chat list against the in-process local service: a message goes out
+// and the screen ends on the service's copy; answers are read aloud only when one arrived; the
+// list switches and creates chats, and stays still while a message is on its way.
+
+#include "chatfixture.h"
+#include "chatlistviewmodel.h"
+#include "cookiestore.h"
+#include "localservice.h"
+#include "servicestate.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkCookie>
+#include <QSignalSpy>
+
+using namespace vexa;
+using namespace vexa::test;
+
+namespace {
+
+struct ServiceRig {
+    QTemporaryDir dir;
+    service::LocalService service;
+    std::unique_ptr<VexaClient> client;
+
+    ServiceRig()
+    {
+        QVERIFY(service.listen());
+        client = std::make_unique<VexaClient>(service.baseUrl().toString(),
+                                              dir.filePath(QStringLiteral("cookies")));
+        QNetworkCookie cookie(service::LocalService::cookieName(), service.createSession());
+        cookie.setPath(QStringLiteral("/"));
+        client->cookieJar()->setCookiesFromUrl({cookie}, service.baseUrl());
+    }
+
+    bool restore() { return awaitVoid(client->restoreSession()) && client->isSignedIn(); }
+
+    void script(const QByteArray &method, const QString &path, int status, const QByteArray &body,
+                int delayMs = 0, int times = 1)
+    {
+        service::ScriptedReply reply;
+        reply.status = status;
+        reply.body = body;
+        reply.delay = std::chrono::milliseconds(delayMs);
+        reply.times = times;
+        service.script(method, path, reply);
+    }
+
+    // The active chat as the service keeps it: "role:text" per message.
+    QStringList serverCopy()
+    {
+        QStringList messages;
+        const auto *chat = service.state().findChat(service.state().activeChatId);
+        if (!chat)
+            return messages;
+        for (const auto &message : chat->messages)
+            messages.append(message.role + QLatin1Char(':') + message.text);
+        return messages;
+    }
+};
+
+QStringList shown(const VexaClient &client)
+{
+    QStringList messages;
+    for (const ChatEntry &entry : client.entries())
+        messages.append(QLatin1String(entry.role == ChatEntry::Role::User ? "user" : "assistant")
+                        + QLatin1Char(':') + entry.text);
+    return messages;
+}
+
+} // namespace
+
+class ChatSendTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QStandardPaths::setTestModeEnabled(true); }
+    void conversationEndsOnTheServersCopy();
+    void attachmentsGoOut();
+    void autoSpeak_data();
+    void autoSpeak();
+    void chatListSwitchesAndCreates();
+    void chatListStillWhileSending();
+};
+
+void ChatSendTest::conversationEndsOnTheServersCopy()
+{
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    ChatRig rig(svc.client.get());
+    const qsizetype before = svc.client->entries().size();
+    QSignalSpy scrolls(rig.view.get(), &ChatViewModel::scrollToEndRequested);
+    QSignalSpy thinking(rig.view.get(), &ChatViewModel::busyChanged);
+
+    rig.view->setDraft(QStringLiteral("Напиши функцию на Python для суммы"));
+    rig.view->send();
+
+    // At once: composer empty, the message shown, Vexa thinking.
+    QCOMPARE(rig.view->draft(), QString());
+    QVERIFY(rig.view->thinking());
+    QCOMPARE(svc.client->entries().size(), before + 1);
+    QCOMPARE(svc.client->entries().last().text,
+             QStringLiteral("Напиши функцию на Python для суммы"));
+    QCOMPARE(rig.view->visibleEntries()->rowCount(), int(before + 1));
+    QCOMPARE(scrolls.count(), 1);
+
+    QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
+    QVERIFY2(!svc.client->hasNotice(), qPrintable(svc.client->noticeText()));
+    QVERIFY(!rig.view->thinking());
+    QVERIFY(thinking.count() >= 2);
+
+    // The screen shows exactly what the service keeps, the answer last (with its code block).
+    const QStringList server = svc.serverCopy();
+    QCOMPARE(shown(*svc.client), server);
+    QCOMPARE(server.size(), before + 2);
+    QVERIFY(server.last().startsWith(QLatin1String("assistant:")));
+    QCOMPARE(rig.view->visibleEntries()->rowCount(), server.size());
+    const ChatEntryModel *model = rig.view->visibleEntries();
+    const QVariantList blocks =
+        model->data(model->index(model->rowCount() - 1), ChatEntryModel::BlocksRole).toList();
+    bool hasCode = false;
+    for (const QVariant &block : blocks)
+        hasCode |= block.toMap().value(QStringLiteral("kind")) == QLatin1String("code");
+    QVERIFY2(hasCode, qPrintable(server.last()));
+    QVERIFY(scrolls.count() >= 2);
+}
+
+void ChatSendTest::attachmentsGoOut()
+{
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    ChatRig rig(svc.client.get());
+    QFile file(rig.dir.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("список дел");
+    file.close();
+    rig.platform->clipboardPicture = picture(64, 48);
+    QVERIFY(rig.view->pasteAttachment());
+    rig.view->attachFile(QUrl::fromLocalFile(file.fileName()));
+    rig.view->setDraft(QStringLiteral(" \n"));
+    QVERIFY(rig.view->canSend());
+
+    rig.view->send();
+    QCOMPARE(svc.client->entries().last().text, QStringLiteral("📎 Вложение"));
+    QVERIFY(!rig.view->hasAttachedImage());
+    QVERIFY(rig.view->attachedFile().isEmpty());
+    QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
+
+    const auto requests = svc.service.requests(QStringLiteral("/api/chat"));
+    QCOMPARE(requests.size(), 1);
+    const QJsonObject body = QJsonDocument::fromJson(requests.first().body).object();
+    QCOMPARE(body.value(QStringLiteral("message")).toString(), QString());
+    QVERIFY(body.value(QStringLiteral("image_data_url")).toString().startsWith(
+        QLatin1String("data:image/jpeg;base64,")));
+    QCOMPARE(body.value(QStringLiteral("file_data")).toObject().value(QStringLiteral("name")),
+             QJsonValue(QStringLiteral("notes.txt")));
+}
+
+void ChatSendTest::autoSpeak_data()
+{
+    QTest::addColumn<bool>("autoSpeak");
+    QTest::addColumn<int>("status"); // the service's reply to the message
+    QTest::addColumn<bool>("spoken");
+
+    QTest::newRow("on, answered") << true << 200 << true;
+    QTest::newRow("on, refused") << true << 500 << false;
+    QTest::newRow("off, answered") << false << 200 << false;
+}
+
+void ChatSendTest::autoSpeak()
+{
+    QFETCH(bool, autoSpeak);
+    QFETCH(int, status);
+    QFETCH(bool, spoken);
+
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    ChatRig rig(svc.client.get());
+    VoicePreferences(rig.preferencesPath()).setAutoSpeak(autoSpeak);
+    if (status != 200)
+        svc.script("POST", QStringLiteral("/api/chat"), status,
+                   R"({"ok":false,"error":"Сервис перегружен"})");
+
+    rig.view->setDraft(QStringLiteral("Как выбрать велосипед?"));
+    rig.view->send();
+    QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
+    QTest::qWait(50);
+    ChatRig::settle();
+    if (spoken) {
+        QVERIFY(waitUntil([&] {
+            ChatRig::settle();
+            return !rig.voice.synthesizer->spoken.empty();
+        }));
+        QCOMPARE(rig.voice.synthesizer->spoken.front().text, svc.client->entries().last().text);
+        QCOMPARE(svc.client->entries().last().role, ChatEntry::Role::Assistant);
+    } else {
+        QVERIFY(rig.voice.synthesizer->spoken.empty());
+    }
+    if (status != 200) // the failed message is back in the composer
+        QCOMPARE(rig.view->draft(), QStringLiteral("Как выбрать велосипед?"));
+}
+
+void ChatSendTest::chatListSwitchesAndCreates()
+{
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    ChatListViewModel list;
+    list.setClient(svc.client.get());
+    QVERIFY(list.enabled());
+    const int chats = list.chats()->rowCount();
+    QVERIFY(chats >= 2);
+
+    // Appearing fetches the list again.
+    svc.service.clearRequests();
+    list.appear();
+    QVERIFY(waitUntil([&] { return svc.service.requests(QStringLiteral("/api/chats")).size() == 1
+                                   && !svc.client->chatsLoading(); }));
+    QCOMPARE(svc.service.requests(QStringLiteral("/api/chats")).first().method, QByteArray("GET"));
+
+    // Rows in the service's order, the active one marked.
+    const ChatListModel *model = list.chats();
+    int activeRows = 0;
+    for (int i = 0; i < model->rowCount(); ++i) {
+        QCOMPARE(model->data(model->index(i), ChatListModel::ChatIDRole).toString(),
+                 svc.client->chats().at(i).id);
+        activeRows += model->data(model->index(i), ChatListModel::IsActiveRole).toBool();
+    }
+    QCOMPARE(activeRows, 1);
+
+    // Selecting another chat: the signal comes once the client shows that chat.
+    const QString other = svc.client->chats().last().id;
+    QVERIFY(other != svc.client->activeChatIDText());
+    QString activeAtSignal;
+    QStringList entriesAtSignal;
+    connect(&list, &ChatListViewModel::selected, this, [&] {
+        activeAtSignal = svc.client->activeChatIDText();
+        entriesAtSignal = shown(*svc.client);
+    });
+    QSignalSpy selected(&list, &ChatListViewModel::selected);
+    list.selectChat(other);
+    QVERIFY(selected.wait(5000));
+    QCOMPARE(activeAtSignal, other);
+    QCOMPARE(entriesAtSignal, svc.serverCopy());
+
+    // Selecting the active chat asks the service again, and still closes the sheet.
+    svc.service.clearRequests();
+    list.selectChat(other);
+    QVERIFY(selected.wait(5000));
+    QCOMPARE(svc.service.requests(QStringLiteral("/api/chats/select")).size(), 1);
+
+    // A new chat comes first in the list and is the active one.
+    list.createChat();
+    QVERIFY(selected.wait(5000));
+    QCOMPARE(model->rowCount(), chats + 1);
+    QVERIFY(model->data(model->index(0), ChatListModel::IsActiveRole).toBool());
+    QCOMPARE(model->data(model->index(0), ChatListModel::TitleRole).toString(),
+             QStringLiteral("Новый чат"));
+}
+
+void ChatSendTest::chatListStillWhileSending()
+{
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    ChatRig rig(svc.client.get());
+    ChatListViewModel list;
+    list.setClient(svc.client.get());
+    QSignalSpy enabled(&list, &ChatListViewModel::enabledChanged);
+    QSignalSpy selected(&list, &ChatListViewModel::selected);
+    svc.script("POST", QStringLiteral("/api/chat"), 200,
+               R"({"ok":true,"answer":"Готово"})", 400);
+
+    rig.view->setDraft(QStringLiteral("Долгий вопрос"));
+    rig.view->send();
+    QVERIFY(!list.enabled());
+    QVERIFY(!rig.view->canCreateChat());
+    svc.service.clearRequests();
+    list.selectChat(svc.client->chats().last().id);
+    list.createChat();
+    QTest::qWait(50);
+    QVERIFY(svc.service.requests(QStringLiteral("/api/chats/select")).isEmpty());
+    QVERIFY(selected.isEmpty());
+
+    QVERIFY(waitUntil([&] { return !svc.client->sending() && !svc.client->chatsLoading(); }));
+    QVERIFY(list.enabled());
+    QVERIFY(enabled.count() >= 2);
+    QVERIFY(selected.isEmpty());
+}
+
+QTEST_MAIN(ChatSendTest)
+#include "tst_chatsend.moc"
