@@ -1,0 +1,26 @@
+import QtQuick
+import VexaAI.Shell
+
+// The screen shown for a section: the one place that says which view each section opens.
+// A screen plugs in with a Component below and one entry in `screens`, e.g.
+//     [VexaSection.Chat]: chatScreen
+// A section without its screen yet shows its title.
+Loader {
+    id: page
+
+    required property int section
+    required property string title
+
+    // Section → Component. (A `switch` in this binding loops forever once compiled by
+    // Qt 6.4's qmlcachegen; a lookup table does not.)
+    readonly property var screens: ({})
+
+    sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
+
+    Component {
+        id: placeholder
+        SectionPlaceholder {
+            title: page.title
+        }
+    }
+}

@@ -1,0 +1,31 @@
+pragma Singleton
+import QtQuick
+
+// The app's colours and measures. Always dark.
+QtObject {
+    readonly property color background: "#0b0d17"
+    readonly property color backgroundDeep: "#06070d"
+    readonly property color accent: "#8b6cff"        // primary actions, selection
+    readonly property color accentSecondary: "#2cc3e8" // the second prominent action on a screen
+    readonly property color textPrimary: "#f4f5fb"
+    readonly property color textSecondary: Qt.rgba(0.96, 0.96, 0.98, 0.66)
+    readonly property color textTertiary: Qt.rgba(0.96, 0.96, 0.98, 0.42)
+    readonly property color separator: Qt.rgba(1, 1, 1, 0.1)
+    readonly property color selectionFill: Qt.rgba(0.545, 0.424, 1, 0.22)
+    readonly property color hoverFill: Qt.rgba(1, 1, 1, 0.06)
+    readonly property color cardFill: Qt.rgba(0.78, 0.8, 0.95, 0.075)
+    readonly property color cardOutline: Qt.rgba(1, 1, 1, 0.1)
+    readonly property color sheetFill: "#181b2b"                        // sheets and alerts
+    readonly property color dim: Qt.rgba(0, 0, 0, 0.55)                  // behind modal sheets
+    readonly property color chromeFill: Qt.rgba(0.05, 0.06, 0.11, 0.72) // sidebar, dock
+
+    readonly property real cardRadius: 18
+    readonly property real cardShadowRadius: 10
+    readonly property real spacing: 12
+    readonly property real margin: 24
+
+    readonly property int titleSize: 28
+    readonly property int headingSize: 19
+    readonly property int bodySize: 15
+    readonly property int captionSize: 12
+}

@@ -1,0 +1,115 @@
+#include "symbols.h"
+
+#include <QFontDatabase>
+#include <QLoggingCategory>
+
+namespace vexa {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcSymbols, "vexa.symbols")
+
+// Keep sorted by area; a name appears once. Code points are those of the Debian package's
+// MaterialIcons-Regular.ttf (see its _variables.scss); the tests check each against the font.
+constexpr SymbolGlyph kSymbols[] = {
+    // Brand and navigation
+    {"sparkle", "auto_awesome", 0xe65f},
+    {"magnifyingglass", "search", 0xe8b6},
+    {"square.grid.2x2", "grid_view", 0xe9b0},
+    {"paperplane.fill", "send", 0xe163},
+    {"sparkles", "auto_awesome", 0xe65f},
+    {"chevron.down", "expand_more", 0xe5cf},
+    {"sidebar.left", "view_sidebar", 0xf114},
+    {"ellipsis.circle", "more_horiz", 0xe5d3},
+    // Sections
+    {"bubble.left.and.bubble.right.fill", "forum", 0xe0bf},
+    {"chevron.left.forwardslash.chevron.right", "code", 0xe86f},
+    {"sparkles.rectangle.stack.fill", "auto_awesome_motion", 0xe661},
+    {"wand.and.stars", "auto_fix_high", 0xe663},
+    {"folder.fill", "folder", 0xe2c7},
+    {"person.3.fill", "groups", 0xf233},
+    {"crown.fill", "workspace_premium", 0xe7af},
+    {"crown", "workspace_premium", 0xe7af},
+    {"person.crop.circle.fill", "account_circle", 0xe853},
+    {"person.crop.circle", "account_circle", 0xe853},
+    // Actions
+    {"plus", "add", 0xe145},
+    {"arrow.up.circle.fill", "arrow_circle_up", 0xf182},
+    {"arrow.up", "arrow_upward", 0xe5d8},
+    {"square.and.arrow.down", "file_download", 0xe2c4},
+    {"square.and.arrow.up", "ios_share", 0xe6b8},
+    {"doc.on.doc", "content_copy", 0xe14d},
+    {"xmark.circle.fill", "cancel", 0xe5c9},
+    {"envelope", "mail", 0xe158},
+    {"star", "star", 0xe838},
+    {"speaker.wave.2", "volume_up", 0xe050},
+    {"arrowshape.turn.up.left", "reply", 0xe15e},
+    {"photo", "photo", 0xe410},
+    {"square.and.pencil", "edit_note", 0xe745},
+    {"checkmark.circle.fill", "check_circle", 0xe86c},
+    // Chat and voice
+    {"bubble.left", "chat_bubble_outline", 0xe0cb},
+    {"waveform", "graphic_eq", 0xe1b8},
+    // Files
+    {"folder", "folder_open", 0xe2c8},
+    {"folder.badge.plus", "create_new_folder", 0xe2cc},
+    {"doc.text", "description", 0xe873},
+    {"doc", "insert_drive_file", 0xe24d},
+    {"doc.fill", "insert_drive_file", 0xe24d},
+    {"tray.full", "all_inbox", 0xe97f},
+    // Models
+    {"cpu", "memory", 0xe322},
+};
+
+} // namespace
+
+QList<SymbolGlyph> symbolTable()
+{
+    return QList<SymbolGlyph>(std::begin(kSymbols), std::end(kSymbols));
+}
+
+std::optional<char16_t> symbolCodepoint(QStringView name)
+{
+    for (const SymbolGlyph &symbol : kSymbols) {
+        if (name == QLatin1StringView(symbol.name))
+            return symbol.codepoint;
+    }
+    return std::nullopt;
+}
+
+QString symbolFontResource()
+{
+    return QStringLiteral(":/qt/qml/VexaAI/Style/fonts/MaterialIcons-Regular.ttf");
+}
+
+Symbols::Symbols(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString Symbols::loadFont()
+{
+    static const QString family = [] {
+        const int id = QFontDatabase::addApplicationFont(symbolFontResource());
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (families.isEmpty()) {
+            qCWarning(lcSymbols, "The bundled symbol font %s could not be loaded",
+                      qPrintable(symbolFontResource()));
+            return QString();
+        }
+        return families.constFirst();
+    }();
+    return family;
+}
+
+QString Symbols::glyphFor(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    if (const auto codepoint = symbolCodepoint(name))
+        return QString(QChar(*codepoint));
+    qCWarning(lcSymbols, "Unknown symbol name \"%s\"", qPrintable(name));
+    return QString(QChar(kUnknownSymbolCodepoint));
+}
+
+} // namespace vexa

@@ -1,0 +1,295 @@
+// The application as a user meets it: the real VexaAIApp (client, window, QML) against the
+// local service on loopback, driven with keys and clicks.
+
+#include "awaittask.h"
+#include "localservice.h"
+#include "rootviewmodel.h"
+#include "routes.h"
+#include "servicestate.h"
+#include "vexaaiapp.h"
+
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using vexa::RootViewModel;
+using vexa::test::waitUntil;
+
+class ShellAppTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void failedRestoreShowsSignInWithoutAlert();
+    void refusedCodeShowsServiceTextAndFreshField();
+    void rightCodeShowsSectionsAndNavigationWorks();
+    void compactWidthUsesDock();
+    void rejectedSessionReturnsToSignIn();
+    void platformErrorsAreRussian();
+
+private:
+    QObject *find(const QString &name) const;
+    QQuickItem *item(const QString &name) const;
+    bool isShown(const QString &name) const;
+    void click(QQuickItem *target);
+    void type(const QString &text);
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    RootViewModel *root() const;
+    bool alertOpen() const;
+    // Popups: open once their opening transition ended; closed once they are gone entirely
+    // (a closing popup still takes the clicks).
+    bool popupOpen(const QString &name) const;
+    bool popupClosed(const QString &name) const;
+    void signIn();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<vexa::service::LocalService> m_service;
+    std::unique_ptr<vexa::VexaAIApp> m_app;
+};
+
+void ShellAppTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    vexa::VexaAIApp::prepareApplication();
+}
+
+void ShellAppTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_service = std::make_unique<vexa::service::LocalService>();
+    QVERIFY(m_service->listen());
+    m_app = std::make_unique<vexa::VexaAIApp>(m_service->baseUrl().toString(),
+                                              m_dir->filePath(QStringLiteral("cookies")));
+    QVERIFY(m_app->start());
+    m_app->window()->resize(1280, 800);
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    m_app->window()->requestActivate();
+}
+
+void ShellAppTest::cleanup()
+{
+    m_app.reset();
+    m_service.reset();
+    m_dir.reset();
+}
+
+QObject *ShellAppTest::find(const QString &name) const
+{
+    QQuickWindow *window = m_app->window();
+    if (QObject *found = window->findChild<QObject *>(name))
+        return found;
+    return window->contentItem()->findChild<QObject *>(name);
+}
+
+QQuickItem *ShellAppTest::item(const QString &name) const
+{
+    return qobject_cast<QQuickItem *>(find(name));
+}
+
+bool ShellAppTest::isShown(const QString &name) const
+{
+    QQuickItem *found = item(name);
+    return found && found->isVisible();
+}
+
+RootViewModel *ShellAppTest::root() const
+{
+    QQuickWindow *window = m_app->window();
+    if (auto *model = window->findChild<RootViewModel *>())
+        return model;
+    return window->contentItem()->findChild<RootViewModel *>();
+}
+
+bool ShellAppTest::popupOpen(const QString &name) const
+{
+    QObject *popup = find(name);
+    return popup && popup->property("opened").toBool();
+}
+
+bool ShellAppTest::popupClosed(const QString &name) const
+{
+    QObject *popup = find(name);
+    return popup && !popup->property("visible").toBool();
+}
+
+bool ShellAppTest::alertOpen() const
+{
+    return popupOpen(QStringLiteral("noticeAlert"));
+}
+
+void ShellAppTest::click(QQuickItem *target)
+{
+    QVERIFY(target);
+    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+    QTest::mouseClick(m_app->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+}
+
+void ShellAppTest::type(const QString &text)
+{
+    // One character at a time, as a keyboard delivers Cyrillic.
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, m_app->window(), Qt::Key_unknown, QString(ch),
+                            Qt::NoModifier);
+}
+
+void ShellAppTest::key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(m_app->window(), key, modifiers);
+}
+
+void ShellAppTest::signIn()
+{
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    m_service->setFixedCode(QStringLiteral("135790"));
+    // The field has the keyboard as soon as the screen shows.
+    QVERIFY(waitUntil([&] { return item(QStringLiteral("codeField"))->hasActiveFocus(); }));
+    type(QStringLiteral("135790"));
+    key(Qt::Key_Return); // Enter in the field signs in like the button
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("sectionsLayout")); }));
+}
+
+void ShellAppTest::failedRestoreShowsSignInWithoutAlert()
+{
+    // No cookie: the restore at launch gets 401 and ends quietly on the sign-in screen.
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    QCOMPARE(m_service->requests(QStringLiteral("/api/state")).size(), 1);
+    QVERIFY(!m_app->client().loading());
+    QVERIFY(!m_app->client().hasNotice());
+    QTest::qWait(100);
+    QVERIFY(!alertOpen());
+}
+
+void ShellAppTest::refusedCodeShowsServiceTextAndFreshField()
+{
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    RootViewModel *model = root();
+    QVERIFY(model);
+    QList<RootViewModel::Screen> screens;
+    connect(model, &RootViewModel::screenChanged, this, [&] { screens.append(model->screen()); });
+
+    QQuickItem *button = item(QStringLiteral("signInButton"));
+    QVERIFY(!button->isEnabled()); // empty field
+    QVERIFY(waitUntil([&] { return item(QStringLiteral("codeField"))->hasActiveFocus(); }));
+    type(QStringLiteral("000000"));
+    QVERIFY(button->isEnabled());
+    click(button);
+
+    QVERIFY(waitUntil([&] { return alertOpen(); }));
+    // The waiting screen replaced the sign-in screen while the code was checked.
+    QCOMPARE(screens, (QList<RootViewModel::Screen>{RootViewModel::Screen::Waiting,
+                                                    RootViewModel::Screen::SignIn}));
+    QCOMPARE(item(QStringLiteral("noticeText"))->property("text").toString(),
+             vexa::service::texts::codeRefused());
+    QVERIFY(isShown(QStringLiteral("loginView")));
+    QCOMPARE(item(QStringLiteral("codeField"))->property("text").toString(), QString());
+    QVERIFY(!item(QStringLiteral("signInButton"))->isEnabled());
+
+    // Esc dismisses the alert and clears the notice.
+    key(Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("noticeAlert")); }));
+    QVERIFY(!m_app->client().hasNotice());
+
+    // Again, now dismissed with "Понятно". The keyboard is back in the fresh field.
+    QVERIFY(waitUntil([&] { return item(QStringLiteral("codeField"))->hasActiveFocus(); }));
+    type(QStringLiteral("111111"));
+    click(item(QStringLiteral("signInButton")));
+    QVERIFY(waitUntil([&] { return alertOpen(); }));
+    click(item(QStringLiteral("noticeOkButton")));
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("noticeAlert")); }));
+    QVERIFY(!m_app->client().hasNotice());
+    QVERIFY(!m_app->client().isSignedIn());
+}
+
+void ShellAppTest::rightCodeShowsSectionsAndNavigationWorks()
+{
+    signIn();
+    QVERIFY(m_app->client().isSignedIn());
+    QVERIFY(isShown(QStringLiteral("sidebar")));
+    QVERIFY(!isShown(QStringLiteral("dock")));
+    QCOMPARE(item(QStringLiteral("planTitle"))->property("text").toString(),
+             m_service->state().planTitle);
+    QCOMPARE(item(QStringLiteral("accountButton"))->property("text").toString(),
+             m_service->state().firstName);
+    QCOMPARE(root()->selection(), vexa::VexaSection::Chat);
+    QVERIFY(isShown(QStringLiteral("chatListSlot")));
+
+    // Ctrl+K, "пр", Enter: the first match opens.
+    key(Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("sectionsSheet")); }));
+    type(QStringLiteral("пр"));
+    QCOMPARE(root()->quickSearch(), QStringLiteral("пр"));
+    QCOMPARE(root()->foundSections()->rowCount(), 2);
+    key(Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("sectionsSheet")); }));
+    QCOMPARE(root()->selection(), vexa::VexaSection::Workspace);
+    QVERIFY(waitUntil([&] {
+        QQuickItem *page = item(QStringLiteral("sectionPlaceholder"));
+        return page && page->property("title").toString() == QStringLiteral("Пространство");
+    }));
+    QVERIFY(!isShown(QStringLiteral("chatListSlot")));
+
+    // The footer reaches the tariffs.
+    click(item(QStringLiteral("plansButton")));
+    QCOMPARE(root()->selection(), vexa::VexaSection::Plans);
+}
+
+void ShellAppTest::compactWidthUsesDock()
+{
+    signIn();
+    m_app->window()->resize(420, 860);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("dock")); }));
+    QVERIFY(!isShown(QStringLiteral("sidebar")));
+
+    // "Ещё" opens the sheet with an empty search and all eight sections; Esc closes it.
+    root()->setQuickSearch(QStringLiteral("старое"));
+    click(item(QStringLiteral("moreButton")));
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("sectionsSheet")); }));
+    QCOMPARE(root()->quickSearch(), QString());
+    QCOMPARE(item(QStringLiteral("sectionList"))->property("count").toInt(), 8);
+    key(Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("sectionsSheet")); }));
+    QVERIFY(!root()->showingSections());
+}
+
+void ShellAppTest::rejectedSessionReturnsToSignIn()
+{
+    signIn();
+    // The service forgets the session; the next request answers 401.
+    m_service->endSessions();
+    VEXA_AWAIT_VOID(m_app->client().refresh());
+    QVERIFY(!m_app->client().isSignedIn());
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    QVERIFY(!isShown(QStringLiteral("sectionsLayout")));
+}
+
+void ShellAppTest::platformErrorsAreRussian()
+{
+    // A port that was just free: the connection is refused, and Qt's own text for that reaches
+    // the notice in Russian like every other text of the app.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    vexa::VexaClient client(QStringLiteral("http://127.0.0.1:%1").arg(port),
+                            m_dir->filePath(QStringLiteral("other-cookies")));
+    VEXA_AWAIT_VOID(client.signIn(QStringLiteral("123456")));
+    QVERIFY(client.hasNotice());
+    QVERIFY2(client.noticeText().contains(QRegularExpression(QStringLiteral("[а-яё]{4}"))),
+             qPrintable(client.noticeText()));
+    QVERIFY2(!client.noticeText().contains(QStringLiteral("refused")), qPrintable(client.noticeText()));
+}
+
+QTEST_MAIN(ShellAppTest)
+
+#include "tst_shellapp.moc"

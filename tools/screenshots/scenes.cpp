@@ -1,0 +1,14 @@
+#include "scene.h"
+
+namespace vexa::screenshots {
+
+// The table of every screen's scenes. An area adds its scenes_<area>.cpp to
+// tools/CMakeLists.txt and one line here.
+QList<Scene> allScenes()
+{
+    QList<Scene> scenes;
+    scenes += shellScenes();
+    return scenes;
+}
+
+} // namespace vexa::screenshots

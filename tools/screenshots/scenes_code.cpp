@@ -1,0 +1,116 @@
+// The code workspace: the empty state of a new account, and a project with a file open and a
+// short conversation with the assistant.
+
+#include "scene.h"
+
+#include "codeproject.h"
+#include "codeprojectstore.h"
+#include "codeworkspaceviewmodel.h"
+#include "localservice.h"
+#include "rootviewmodel.h"
+#include "servicestate.h"
+#include "vexasection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace vexa::screenshots {
+
+namespace {
+
+const QSize kWide(1280, 800);
+
+// The demo account's folder of code projects, where the app's store will look.
+QString accountFolder(service::LocalService &service)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/VexaAI/CodeProjects/") + QString::number(service.state().userId);
+}
+
+void clearProjects(service::LocalService &service)
+{
+    QDir(accountFolder(service)).removeRecursively();
+}
+
+void putDemoProject(service::LocalService &service)
+{
+    clearProjects(service);
+    const QString account = accountFolder(service);
+    CodeProject project = CodeProject::make(QStringLiteral("Калькулятор"));
+    project.conversationID = QStringLiteral("code-demo");
+    project.messages.append(ChatEntry::make(ChatEntry::Role::User,
+                                            QStringLiteral("Почему add возвращает разность?")));
+    project.messages.append(ChatEntry::make(
+        ChatEntry::Role::Assistant,
+        QStringLiteral("В `add` стоит вычитание вместо сложения. Исправление:\n\n"
+                       "```python\ndef add(a, b):\n    return a + b\n```\n\n"
+                       "Добавьте тест: `assert add(2, 3) == 5`.")));
+    const QString folder = account + QLatin1Char('/') + canonicalUuidText(project.id);
+    // A project that cannot be written shows up as the stage's failure to find it.
+    if (!QDir().mkpath(folder) || !writeCodeProject(account, project))
+        return;
+    QFile file(folder + QStringLiteral("/calc.py"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write("def add(a, b):\n    return a - b\n\n\ndef mul(a, b):\n    return a * b\n");
+    QFile notes(folder + QStringLiteral("/README.md"));
+    if (notes.open(QIODevice::WriteOnly))
+        notes.write("# Калькулятор\n");
+}
+
+QCoro::Task<bool> showCodeSection(SceneContext &context)
+{
+    if (!co_await signInAndShowSections(context))
+        co_return false;
+    auto *root = qobject_cast<RootViewModel *>(context.findByClass("vexa::RootViewModel"));
+    if (!root) {
+        context.fail(QString::fromLatin1("no root view model"));
+        co_return false;
+    }
+    root->select(int(VexaSection::Code));
+    co_return co_await context.waitUntil(
+        [&context] {
+            return context.findByClass("vexa::CodeWorkspaceViewModel") != nullptr;
+        },
+        QString::fromLatin1("the code workspace"));
+}
+
+QCoro::Task<bool> stageEmpty(SceneContext &context)
+{
+    if (!co_await showCodeSection(context))
+        co_return false;
+    co_await context.settle();
+    co_return true;
+}
+
+QCoro::Task<bool> stageProject(SceneContext &context)
+{
+    if (!co_await showCodeSection(context))
+        co_return false;
+    auto *workspace = qobject_cast<CodeWorkspaceViewModel *>(
+        context.findByClass("vexa::CodeWorkspaceViewModel"));
+    const bool listed = co_await context.waitUntil(
+        [workspace] { return workspace->store()->hasProject(); },
+        QString::fromLatin1("the demo project"));
+    if (!listed)
+        co_return false;
+    workspace->selectFile(QString::fromLatin1("calc.py"));
+    workspace->setQuestion(QString::fromUtf8("А как проверить mul?"));
+    co_await context.settle();
+    co_return workspace->store()->hasOpenFile();
+}
+
+} // namespace
+
+QList<Scene> codeScenes()
+{
+    return {
+        {QStringLiteral("code-empty"), QStringLiteral("the code workspace without projects"),
+         kWide, clearProjects, stageEmpty},
+        {QStringLiteral("code-project"),
+         QStringLiteral("a project with calc.py open and a short conversation"), kWide,
+         putDemoProject, stageProject},
+    };
+}
+
+} // namespace vexa::screenshots
