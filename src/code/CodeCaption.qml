@@ -1,10 +1,11 @@
 import QtQuick
 import QtQuick.Controls
+import VexaAI.Style
 
 Label {
-    font.pixelSize: 12
-    font.bold: true
-    opacity: 0.65
+    font.pixelSize: VexaTheme.captionSize
+    font.weight: Font.DemiBold
+    color: VexaTheme.textSecondary
     elide: Text.ElideRight
     Accessible.role: Accessible.StaticText
     Accessible.name: text

@@ -3,6 +3,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Code
+import VexaAI.Style
 
 ColumnLayout {
     id: pane
@@ -20,7 +21,6 @@ ColumnLayout {
         model: pane.viewModel.conversation
         Layout.fillWidth: true
         Layout.fillHeight: true
-        Layout.margins: 12
         ScrollBar.vertical: ScrollBar {}
         // New entries come into view once laid out; scrolling back stays possible.
         onCountChanged: toEnd.restart()
@@ -37,9 +37,6 @@ ColumnLayout {
 
     RowLayout {
         Layout.fillWidth: true
-        Layout.leftMargin: 12
-        Layout.rightMargin: 12
-        Layout.bottomMargin: 12
         spacing: 8
 
         ScrollView {
@@ -56,6 +53,7 @@ ColumnLayout {
                 objectName: "questionField"
                 placeholderText: "Спросите о коде или выбранном файле…"
                 wrapMode: TextEdit.Wrap
+                color: VexaTheme.textPrimary
                 text: pane.viewModel.question
                 Accessible.name: "Вопрос"
                 Accessible.description: placeholderText
@@ -78,6 +76,7 @@ ColumnLayout {
         RoundButton {
             objectName: "sendButton"
             enabled: pane.viewModel.canSend
+            flat: true
             Accessible.name: "Отправить вопрос"
             ToolTip.visible: hovered
             ToolTip.text: "Отправить вопрос"
@@ -91,11 +90,12 @@ ColumnLayout {
                     running: pane.viewModel.store.busy
                     visible: running
                 }
-                CodeSymbol {
+                VexaIcon {
                     anchors.fill: parent
                     visible: !pane.viewModel.store.busy
                     symbol: "arrow.up.circle.fill"
-                    font.pixelSize: 18
+                    size: 24
+                    color: pane.viewModel.canSend ? VexaTheme.accent : VexaTheme.textTertiary
                 }
             }
         }

@@ -1,11 +1,11 @@
 import QtQuick
 import QtQuick.Layouts
+import VexaAI.Style
 
 Rectangle {
     property bool vertical: false
 
-    color: palette.mid
-    opacity: 0.5
+    color: VexaTheme.separator
     Layout.fillHeight: vertical
     Layout.fillWidth: !vertical
     Layout.preferredWidth: vertical ? 1 : -1

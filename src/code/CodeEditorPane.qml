@@ -6,6 +6,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Code
+import VexaAI.Style
 
 ColumnLayout {
     id: pane
@@ -17,12 +18,11 @@ ColumnLayout {
     Label {
         text: pane.store.selectedFile
         font.family: "monospace"
-        font.pixelSize: 12
-        opacity: 0.7
+        font.pixelSize: VexaTheme.captionSize
+        color: VexaTheme.textSecondary
         elide: Text.ElideMiddle
         Layout.fillWidth: true
-        Layout.leftMargin: 12
-        Layout.topMargin: 10
+        Layout.leftMargin: 4
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
@@ -38,6 +38,10 @@ ColumnLayout {
 
             objectName: "editor"
             font.family: "monospace"
+            font.pixelSize: 14
+            color: VexaTheme.textPrimary
+            selectionColor: VexaTheme.selectionFill
+            background: null
             textFormat: TextEdit.PlainText
             wrapMode: TextEdit.NoWrap
             selectByMouse: true

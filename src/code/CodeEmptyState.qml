@@ -2,6 +2,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import VexaAI.Style
 
 Item {
     id: emptyState
@@ -15,16 +16,17 @@ Item {
         width: Math.min(emptyState.width - 32, 360)
         spacing: 10
 
-        CodeSymbol {
+        VexaIcon {
             symbol: emptyState.symbol
-            font.pixelSize: 36
-            opacity: 0.6
+            size: 44
+            color: VexaTheme.textTertiary
             Layout.alignment: Qt.AlignHCenter
         }
         Label {
             text: emptyState.title
-            font.bold: true
-            font.pixelSize: 18
+            font.weight: Font.DemiBold
+            font.pixelSize: VexaTheme.headingSize
+            color: VexaTheme.textPrimary
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             Layout.fillWidth: true
@@ -33,7 +35,8 @@ Item {
         }
         Label {
             text: emptyState.message
-            opacity: 0.7
+            color: VexaTheme.textSecondary
+            font.pixelSize: VexaTheme.bodySize
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             Layout.fillWidth: true

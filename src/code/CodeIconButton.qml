@@ -2,21 +2,25 @@
 // accessible name.
 import QtQuick
 import QtQuick.Controls
+import VexaAI.Style
 
 ToolButton {
     id: button
 
-    property string symbol
+    required property string symbol
     property string help
 
-    contentItem: CodeSymbol {
-        symbol: button.symbol
-        font.pixelSize: 16
-        opacity: button.enabled ? 1 : 0.4
-    }
+    implicitWidth: 36
+    implicitHeight: 36
+    focusPolicy: Qt.StrongFocus
+    Accessible.name: help
     ToolTip.visible: hovered && help.length > 0
     ToolTip.text: help
     ToolTip.delay: 500
-    Accessible.name: help
-    Accessible.description: help
+
+    contentItem: VexaIcon {
+        symbol: button.symbol
+        size: 20
+        opacity: button.enabled ? 1 : 0.35
+    }
 }

@@ -2,6 +2,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import VexaAI.Style
 
 ColumnLayout {
     id: message
@@ -15,6 +16,8 @@ ColumnLayout {
     Label {
         text: message.caption
         font.bold: true
+        font.pixelSize: VexaTheme.captionSize + 1
+        color: message.isUser ? VexaTheme.accentSecondary : VexaTheme.accent
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
@@ -25,7 +28,9 @@ ColumnLayout {
         wrapMode: TextEdit.Wrap
         // Answers come as Markdown (code blocks); the user's own words are shown as typed.
         textFormat: message.isUser ? TextEdit.PlainText : TextEdit.MarkdownText
-        color: palette.text
+        color: VexaTheme.textPrimary
+        selectionColor: VexaTheme.selectionFill
+        font.pixelSize: VexaTheme.bodySize
         Layout.fillWidth: true
         Accessible.role: Accessible.StaticText
         Accessible.name: message.caption + ": " + text

@@ -1,20 +1,23 @@
-// The selected project: its header, then the editor column beside the conversation column.
+// The selected project: its header, then the editor card beside the conversation card.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Code
+import VexaAI.Style
 
 ColumnLayout {
     id: pane
 
     required property CodeWorkspaceViewModel viewModel
 
-    spacing: 0
+    spacing: VexaTheme.spacing
 
     RowLayout {
         Layout.fillWidth: true
-        Layout.margins: 16
-        spacing: 12
+        Layout.leftMargin: VexaTheme.margin
+        Layout.rightMargin: VexaTheme.margin
+        Layout.topMargin: VexaTheme.margin - 4
+        spacing: VexaTheme.spacing
 
         ColumnLayout {
             Layout.fillWidth: true
@@ -22,8 +25,9 @@ ColumnLayout {
             Label {
                 objectName: "projectTitle"
                 text: pane.viewModel.store.projectName
-                font.bold: true
-                font.pixelSize: 20
+                font.weight: Font.Bold
+                font.pixelSize: VexaTheme.titleSize
+                color: VexaTheme.textPrimary
                 elide: Text.ElideRight
                 Layout.fillWidth: true
                 Accessible.role: Accessible.Heading
@@ -31,53 +35,59 @@ ColumnLayout {
             }
             CodeCaption {
                 text: pane.viewModel.filesStayLocalCaption
-                font.bold: false
+                font.weight: Font.Normal
                 Layout.fillWidth: true
             }
         }
 
-        Button {
+        ProminentButton {
             objectName: "saveFileButton"
             visible: pane.viewModel.store.hasOpenFile
             text: "Сохранить файл"
-            highlighted: true
+            symbol: "square.and.arrow.down"
             onClicked: pane.viewModel.saveFile()
         }
     }
 
-    CodeDivider {}
-
     RowLayout {
         Layout.fillWidth: true
         Layout.fillHeight: true
-        spacing: 0
+        Layout.leftMargin: VexaTheme.margin
+        Layout.rightMargin: VexaTheme.margin
+        Layout.bottomMargin: VexaTheme.margin
+        spacing: VexaTheme.spacing
 
-        CodeEditorPane {
-            visible: pane.viewModel.store.hasOpenFile
-            store: pane.viewModel.store
+        GlassCard {
+            padding: 12
             Layout.fillWidth: true
             Layout.fillHeight: true
-            Layout.minimumWidth: 220
+            Layout.minimumWidth: pane.viewModel.store.hasOpenFile ? 220 : 240
+
+            CodeEditorPane {
+                anchors.fill: parent
+                visible: pane.viewModel.store.hasOpenFile
+                store: pane.viewModel.store
+            }
+            CodeEmptyState {
+                anchors.fill: parent
+                visible: !pane.viewModel.store.hasOpenFile
+                objectName: "noFileState"
+                title: "Выберите файл"
+                symbol: "chevron.left.forwardslash.chevron.right"
+                message: "Создайте файл слева или задайте вопрос о проекте."
+            }
         }
 
-        CodeEmptyState {
-            visible: !pane.viewModel.store.hasOpenFile
-            objectName: "noFileState"
-            title: "Выберите файл"
-            symbol: "chevron.left.forwardslash.chevron.right"
-            message: "Создайте файл слева или задайте вопрос о проекте."
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            Layout.minimumWidth: 240
-        }
-
-        CodeDivider { vertical: true }
-
-        CodeConversationPane {
-            viewModel: pane.viewModel
+        GlassCard {
+            padding: 12
             Layout.fillWidth: true
             Layout.fillHeight: true
             Layout.minimumWidth: 260
+
+            CodeConversationPane {
+                anchors.fill: parent
+                viewModel: pane.viewModel
+            }
         }
     }
 }

@@ -3,13 +3,14 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Code
+import VexaAI.Style
 
 Rectangle {
     id: sidebar
 
     required property CodeWorkspaceViewModel viewModel
 
-    color: Qt.rgba(palette.window.r, palette.window.g, palette.window.b, 0.85)
+    color: VexaTheme.chromeFill
 
     ColumnLayout {
         anchors.fill: parent
@@ -20,8 +21,9 @@ Rectangle {
             Layout.fillWidth: true
             Label {
                 text: "Vexa Code"
-                font.bold: true
-                font.pixelSize: 18
+                font.weight: Font.Bold
+                font.pixelSize: VexaTheme.headingSize
+                color: VexaTheme.textPrimary
                 Layout.fillWidth: true
                 Accessible.role: Accessible.Heading
                 Accessible.name: text

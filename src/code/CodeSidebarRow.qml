@@ -2,6 +2,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import VexaAI.Style
 
 ItemDelegate {
     id: row
@@ -9,26 +10,28 @@ ItemDelegate {
     property string symbol
     property string label
 
-    padding: 6
+    padding: 8
+    implicitHeight: 38
     text: label
     Accessible.name: label
     background: Rectangle {
-        radius: 6
-        color: row.highlighted ? Qt.rgba(palette.highlight.r, palette.highlight.g,
-                                         palette.highlight.b, 0.25)
-             : row.hovered ? Qt.rgba(palette.mid.r, palette.mid.g, palette.mid.b, 0.2)
-             : "transparent"
+        radius: 10
+        color: row.highlighted ? VexaTheme.selectionFill
+             : row.hovered ? VexaTheme.hoverFill : "transparent"
     }
     contentItem: RowLayout {
         spacing: 8
-        CodeSymbol {
+        VexaIcon {
             symbol: row.symbol
-            Layout.preferredWidth: 18
+            size: 18
+            color: row.highlighted ? VexaTheme.accent : VexaTheme.textSecondary
         }
         Label {
             text: row.label
             elide: Text.ElideRight
             maximumLineCount: 1
+            color: VexaTheme.textPrimary
+            font.pixelSize: VexaTheme.bodySize
             Layout.fillWidth: true
         }
     }

@@ -18,6 +18,7 @@
 
 Q_IMPORT_QML_PLUGIN(VexaAI_CodePlugin)
 Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
 
 using namespace vexa;
 using namespace vexa::test;
