@@ -3,19 +3,17 @@
 // commands are CodeWorkspaceViewModel's.
 import QtQuick
 import QtQuick.Layouts
-import VexaAI.Client
 import VexaAI.Code
 
 Item {
     id: root
 
     // The application's client unless the host hands in another one.
-    property VexaClient client: VexaClient
+    property alias client: model.client
     readonly property CodeWorkspaceViewModel viewModel: model
 
     CodeWorkspaceViewModel {
         id: model
-        client: root.client
         shown: root.visible
     }
 

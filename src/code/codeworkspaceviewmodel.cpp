@@ -18,6 +18,10 @@ CodeWorkspaceViewModel::CodeWorkspaceViewModel(QObject *parent)
     connect(m_store, &CodeProjectStore::projectsChanged, this, &CodeWorkspaceViewModel::refreshLists);
     connect(m_store, &CodeProjectStore::selectedProjectIDChanged, this,
             &CodeWorkspaceViewModel::refreshLists);
+    // The application's client unless a host hands in another. (QML's VexaClient singleton
+    // is not used: Qt 6.4 default-constructs a fresh client for it instead of calling its
+    // factory.)
+    setClient(VexaClient::shared());
     connect(m_store, &CodeProjectStore::busyChanged, this, [this] {
         const bool value = canSend();
         if (value != m_canSend) {

@@ -78,5 +78,6 @@ QList<Scene> allScenes();
 
 // Per area; each lives in its own scenes_<area>.cpp.
 QList<Scene> shellScenes();
+QList<Scene> codeScenes();
 
 } // namespace vexa::screenshots

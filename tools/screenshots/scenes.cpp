@@ -8,6 +8,7 @@ QList<Scene> allScenes()
 {
     QList<Scene> scenes;
     scenes += shellScenes();
+    scenes += codeScenes();
     return scenes;
 }
 

@@ -58,9 +58,12 @@ void putDemoProject(service::LocalService &service)
         notes.write("# Калькулятор\n");
 }
 
+// Each awaited result goes into a local before it is tested: with GCC 12 a task awaited inside
+// an if condition here resumed a destroyed frame when the awaited chain finished at once.
 QCoro::Task<bool> showCodeSection(SceneContext &context)
 {
-    if (!co_await signInAndShowSections(context))
+    const bool signedIn = co_await signInAndShowSections(context);
+    if (!signedIn)
         co_return false;
     auto *root = qobject_cast<RootViewModel *>(context.findByClass("vexa::RootViewModel"));
     if (!root) {
@@ -68,16 +71,19 @@ QCoro::Task<bool> showCodeSection(SceneContext &context)
         co_return false;
     }
     root->select(int(VexaSection::Code));
-    co_return co_await context.waitUntil(
-        [&context] {
-            return context.findByClass("vexa::CodeWorkspaceViewModel") != nullptr;
-        },
-        QString::fromLatin1("the code workspace"));
+    // The section's screen is made as the selection changes; a pause lets it lay out.
+    co_await context.settle();
+    if (!context.findByClass("vexa::CodeWorkspaceViewModel")) {
+        context.fail(QString::fromLatin1("the code section does not show the code workspace"));
+        co_return false;
+    }
+    co_return true;
 }
 
 QCoro::Task<bool> stageEmpty(SceneContext &context)
 {
-    if (!co_await showCodeSection(context))
+    const bool shown = co_await showCodeSection(context);
+    if (!shown)
         co_return false;
     co_await context.settle();
     co_return true;
@@ -85,7 +91,8 @@ QCoro::Task<bool> stageEmpty(SceneContext &context)
 
 QCoro::Task<bool> stageProject(SceneContext &context)
 {
-    if (!co_await showCodeSection(context))
+    const bool shown = co_await showCodeSection(context);
+    if (!shown)
         co_return false;
     auto *workspace = qobject_cast<CodeWorkspaceViewModel *>(
         context.findByClass("vexa::CodeWorkspaceViewModel"));
