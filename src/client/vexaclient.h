@@ -53,10 +53,11 @@ struct TransportTimeouts {
 class VexaClient : public QObject
 {
     Q_OBJECT
-    // QML sees the application's one client as the singleton `VexaClient` (see setShared);
-    // view-models take a client property so tests can hand them their own.
+    // QML knows the type but never makes one: Qt 6.4 default-constructs a singleton type that
+    // has a default constructor instead of asking create(), which would give QML a second,
+    // signed-out client. View-models hold the application's client (shared()) and expose it.
     QML_ELEMENT
-    QML_SINGLETON
+    QML_UNCREATABLE("The application owns the one VexaClient")
     Q_PROPERTY(std::optional<vexa::VexaState> state READ state NOTIFY stateChanged)
     Q_PROPERTY(QList<vexa::ChatEntry> entries READ entries NOTIFY entriesChanged)
     Q_PROPERTY(QList<vexa::VexaSharedChat> chats READ chats NOTIFY chatsChanged)
@@ -81,10 +82,9 @@ public:
     VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent = nullptr);
     ~VexaClient() override;
 
-    // The instance QML's singleton resolves to; set once by the application entry.
+    // The application's one client; set once by the application entry.
     static void setShared(VexaClient *client);
     static VexaClient *shared();
-    static VexaClient *create(QQmlEngine *, QJSEngine *);
 
     // Published state.
     const std::optional<VexaState> &state() const { return m_state; }

@@ -36,16 +36,6 @@ VexaClient *VexaClient::shared()
     return g_shared.data();
 }
 
-VexaClient *VexaClient::create(QQmlEngine *, QJSEngine *)
-{
-    // The engine must not delete the application's client: it belongs to the entry point.
-    VexaClient *client = g_shared.data();
-    Q_ASSERT_X(client, "VexaClient", "the application sets the shared client before loading QML");
-    if (client)
-        QQmlEngine::setObjectOwnership(client, QQmlEngine::CppOwnership);
-    return client;
-}
-
 void VexaClient::setState(std::optional<VexaState> state)
 {
     m_state = std::move(state);
