@@ -43,7 +43,8 @@ QString joined(const QString &folder, const QString &name)
     return folder + QLatin1Char('/') + name;
 }
 
-// Immediate entries of a folder, by name so the order is the same on every run.
+// Immediate entries of a folder, sorted by name (code units, case-sensitive: "B" before "a"),
+// so the order is the same on every run.
 Expected<QStringList, QString> listFolder(const QString &folder, bool regularFilesOnly)
 {
     std::error_code error;
@@ -243,8 +244,6 @@ void CodeProjectStore::refreshFiles()
             names.removeAll(QString(kProjectFileName));
         }
     }
-    // Sorted by code unit, case first: "B" before "a".
-    std::sort(names.begin(), names.end());
     setFiles(std::move(names));
     if (m_selectedFile && !m_files.contains(*m_selectedFile)) {
         setSelectedFile(std::nullopt);

@@ -35,7 +35,7 @@ class CodeProjectStore : public QObject
     QML_UNCREATABLE("The code workspace creates its own store.")
     Q_PROPERTY(QStringList files READ files NOTIFY filesChanged)
     Q_PROPERTY(QString selectedProjectID READ selectedProjectIDText NOTIFY selectedProjectIDChanged)
-    Q_PROPERTY(bool hasProject READ hasProject NOTIFY selectedProjectIDChanged)
+    Q_PROPERTY(bool hasProject READ hasProject NOTIFY projectChanged)
     Q_PROPERTY(QString projectName READ projectName NOTIFY projectChanged)
     Q_PROPERTY(QString selectedFile READ selectedFileText NOTIFY selectedFileChanged)
     Q_PROPERTY(bool hasOpenFile READ hasOpenFile NOTIFY selectedFileChanged)
