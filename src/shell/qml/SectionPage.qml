@@ -1,4 +1,5 @@
 import QtQuick
+import VexaAI.Code
 import VexaAI.Shell
 
 // The screen shown for a section: the one place that says which view each section opens.
@@ -13,10 +14,16 @@ Loader {
 
     // Section → Component. (A `switch` in this binding loops forever once compiled by
     // Qt 6.4's qmlcachegen; a lookup table does not.)
-    readonly property var screens: ({})
+    readonly property var screens: ({
+        [VexaSection.Code]: codeScreen
+    })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
 
+    Component {
+        id: codeScreen
+        CodeWorkspaceView {}
+    }
     Component {
         id: placeholder
         SectionPlaceholder {
