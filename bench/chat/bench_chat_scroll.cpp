@@ -254,6 +254,8 @@ int main(int argc, char **argv)
     // does not decide the figure.
     Pager oursPager(ours, oursList);
     Pager plainPager(plain, plainList);
+    const qreal oursStart = oursList->property("contentY").toReal();
+    qreal travelled = 0;
     std::vector<double> oursRounds;
     std::vector<double> plainRounds;
     std::vector<double> ratios;
@@ -271,6 +273,13 @@ int main(int argc, char **argv)
         oursRounds.push_back(percentile95(oursFrames));
         plainRounds.push_back(percentile95(plainFrames));
         ratios.push_back(oursRounds.back() / plainRounds.back());
+        if (round == 0)
+            travelled = oursStart - oursList->property("contentY").toReal();
+    }
+    // A view that snapped back to the end instead of paging would time nothing worth timing.
+    if (travelled < 100 * oursList->height()) {
+        std::fprintf(stderr, "the chat did not page through (%.0f px)\n", travelled);
+        return 1;
     }
     if (qEnvironmentVariableIsSet("CHAT_BENCH_SHOTS")) {
         oursPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));
