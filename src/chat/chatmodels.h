@@ -26,12 +26,9 @@ public:
     enum Role {
         EntryIDRole = Qt::UserRole + 1,
         IsUserRole,
-        TextRole,        // as the service sent it
-        HtmlRole,        // for display as styled text (see markdowntext.h)
-        EditHtmlRole,    // the same for the TextEdit that takes over for selecting
-        SpokenRole,      // for screen readers
+        TextRole,
+        BlocksRole,      // assistant answers cut into prose and code (see markdownblocks.h)
         ImageSourceRole, // QUrl, empty when there is no picture to show
-        HasImageRole,
     };
 
     using QAbstractListModel::QAbstractListModel;
@@ -48,18 +45,11 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
-    // How a message is shown, worked out on first use and kept while the row lives.
-    struct Rendering {
-        QString html;
-        QString editHtml;
-        QString spoken;
-    };
     struct Row {
         ChatEntry entry;
         QUrl imageSource;
-        mutable std::optional<Rendering> rendering;
+        mutable std::optional<QVariantList> blocks; // cut on first use
     };
-    const Rendering &rendering(const Row &row) const;
     QList<Row> m_rows;
 };
 

@@ -2,6 +2,7 @@
 
 #include "chatrules.h"
 
+#include <QVariantMap>
 
 namespace vexa::chat {
 
@@ -113,6 +114,22 @@ QList<MarkdownBlock> splitMarkdown(const QString &text)
     else
         appendProse(blocks, pending);
     return blocks;
+}
+
+QVariantList blocksForQml(const QList<MarkdownBlock> &blocks)
+{
+    QVariantList list;
+    list.reserve(blocks.size());
+    for (const MarkdownBlock &block : blocks) {
+        QVariantMap map;
+        map.insert(QStringLiteral("kind"), block.kind == MarkdownBlock::Kind::Code
+                                               ? QStringLiteral("code")
+                                               : QStringLiteral("prose"));
+        map.insert(QStringLiteral("text"), block.text);
+        map.insert(QStringLiteral("language"), block.language);
+        list.append(map);
+    }
+    return list;
 }
 
 } // namespace vexa::chat

@@ -1,5 +1,4 @@
 import QtQuick
-import VexaAI.Chat
 import VexaAI.Code
 import VexaAI.Shell
 
@@ -16,16 +15,11 @@ Loader {
     // Section → Component. (A `switch` in this binding loops forever once compiled by
     // Qt 6.4's qmlcachegen; a lookup table does not.)
     readonly property var screens: ({
-        [VexaSection.Chat]: chatScreen,
         [VexaSection.Code]: codeScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
 
-    Component {
-        id: chatScreen
-        ChatView {}
-    }
     Component {
         id: codeScreen
         CodeWorkspaceView {}

@@ -1,7 +1,6 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import VexaAI.Chat
 import VexaAI.Style
 import VexaAI.Shell
 
@@ -84,7 +83,6 @@ Rectangle {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 active: parent.visible
-                sourceComponent: ChatListView {}
             }
         }
         Item {
