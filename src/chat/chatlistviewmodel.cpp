@@ -5,6 +5,8 @@ namespace vexa {
 ChatListViewModel::ChatListViewModel(QObject *parent)
     : QObject(parent), m_model(new ChatListModel(this))
 {
+    // The application's client unless a host hands in another (see ChatViewModel).
+    setClient(VexaClient::shared());
 }
 
 void ChatListViewModel::setClient(VexaClient *client)

@@ -23,6 +23,7 @@ class ChatListViewModel : public QObject
     Q_PROPERTY(bool enabled READ enabled NOTIFY enabledChanged)
 
 public:
+    // Works on VexaClient::shared() until another client is set.
     explicit ChatListViewModel(QObject *parent = nullptr);
 
     VexaClient *client() const { return m_client.data(); }

@@ -1,6 +1,7 @@
 #include "chatmodels.h"
 
-#include "markdownblocks.h"
+#include "markdowntext.h"
+
 
 namespace vexa {
 
@@ -55,7 +56,7 @@ void ChatEntryModel::setEntries(const QList<ChatEntry> &entries, const QUrl &ser
     auto refreshKept = [&](qsizetype oldRow, qsizetype newRow) {
         Row &row = m_rows[oldRow];
         const bool idChanged = row.entry.id != entries.at(newRow).id;
-        row.entry = entries.at(newRow);
+        row.entry = entries.at(newRow); // same text: the rendering stays valid
         row.imageSource = entryImageUrl(row.entry.imageURL, serviceOrigin);
         if (idChanged)
             Q_EMIT dataChanged(index(int(oldRow)), index(int(oldRow)), {EntryIDRole});
@@ -120,25 +121,46 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
     case TextRole:
     case Qt::DisplayRole:
         return row.entry.text;
-    case BlocksRole:
-        if (isUser)
-            return QVariantList();
-        if (!row.blocks)
-            row.blocks = chat::blocksForQml(chat::splitMarkdown(row.entry.text));
-        return *row.blocks;
+    case HtmlRole:
+        return rendering(row).html;
+    case SpokenRole:
+        return rendering(row).spoken;
+    case EditHtmlRole:
+        return rendering(row).editHtml;
     case ImageSourceRole:
         return row.imageSource;
+    case HasImageRole:
+        return !row.imageSource.isEmpty();
     }
     return {};
 }
 
 QHash<int, QByteArray> ChatEntryModel::roleNames() const
 {
-    return {{EntryIDRole, "entryID"},
-            {IsUserRole, "isUser"},
-            {TextRole, "text"},
-            {BlocksRole, "blocks"},
-            {ImageSourceRole, "imageSource"}};
+    return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"},     {TextRole, "text"},
+            {HtmlRole, "html"},       {EditHtmlRole, "editHtml"}, {SpokenRole, "spoken"},
+            {ImageSourceRole, "imageSource"}, {HasImageRole, "hasImage"}};
+}
+
+const ChatEntryModel::Rendering &ChatEntryModel::rendering(const Row &row) const
+{
+    if (!row.rendering) {
+        Rendering rendering;
+        const QString &text = row.entry.text;
+        if (row.entry.role == ChatEntry::Role::User) {
+            // The user's words are shown as typed, never as Markdown.
+            rendering.html = chat::plainToHtml(text);
+            rendering.editHtml = rendering.html;
+            rendering.spoken = QStringLiteral("Вы: ") + text;
+        } else {
+            chat::AnswerText answer = chat::renderAnswer(text);
+            rendering.html = std::move(answer.html);
+            rendering.editHtml = std::move(answer.editHtml);
+            rendering.spoken = QStringLiteral("Vexa: ") + answer.spoken;
+        }
+        row.rendering = std::move(rendering);
+    }
+    return *row.rendering;
 }
 
 void ChatListModel::setChats(const QList<VexaSharedChat> &chats, const QString &activeChatID)

@@ -26,9 +26,12 @@ public:
     enum Role {
         EntryIDRole = Qt::UserRole + 1,
         IsUserRole,
-        TextRole,
-        BlocksRole,      // assistant answers cut into prose and code (see markdownblocks.h)
+        TextRole,        // as the service sent it
+        HtmlRole,        // for display as styled text (see markdowntext.h)
+        EditHtmlRole,    // the same for the TextEdit that takes over for selecting
+        SpokenRole,      // for screen readers
         ImageSourceRole, // QUrl, empty when there is no picture to show
+        HasImageRole,
     };
 
     using QAbstractListModel::QAbstractListModel;
@@ -45,11 +48,18 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
+    // How a message is shown, worked out on first use and kept while the row lives.
+    struct Rendering {
+        QString html;
+        QString editHtml;
+        QString spoken;
+    };
     struct Row {
         ChatEntry entry;
         QUrl imageSource;
-        mutable std::optional<QVariantList> blocks; // cut on first use
+        mutable std::optional<Rendering> rendering;
     };
+    const Rendering &rendering(const Row &row) const;
     QList<Row> m_rows;
 };
 

@@ -1,6 +1,8 @@
 #include "chatviewmodel.h"
 
 #include "chatrules.h"
+#include "markdownblocks.h"
+#include "markdowntext.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -66,6 +68,8 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
     connect(this, &ChatViewModel::attachedImageChanged, this, &ChatViewModel::updateCanSend);
     connect(this, &ChatViewModel::attachedFileChanged, this, &ChatViewModel::updateCanSend);
     connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::updateCanSend);
+    // The application's client unless a host hands in another.
+    setClient(VexaClient::shared());
 }
 
 ChatViewModel::~ChatViewModel()
@@ -644,6 +648,24 @@ void ChatViewModel::openImage(const QUrl &url)
     const QUrl allowed = entryImageUrl(url.toString(), m_client ? m_client->baseURL() : QUrl());
     if (!allowed.isEmpty())
         m_platform->openImage(allowed);
+}
+
+void ChatViewModel::activateLink(const QString &entryID, const QString &link)
+{
+    if (const auto index = chat::copyCodeIndex(link)) {
+        const auto entry = entryByID(entryID);
+        if (!entry)
+            return;
+        int seen = 0;
+        for (const chat::MarkdownBlock &block : chat::splitMarkdown(entry->text)) {
+            if (block.kind == chat::MarkdownBlock::Kind::Code && seen++ == *index) {
+                m_platform->copyText(block.text);
+                return;
+            }
+        }
+        return;
+    }
+    openLink(QUrl(link));
 }
 
 void ChatViewModel::openLink(const QUrl &url)

@@ -78,6 +78,7 @@ public:
     using VoiceFactory = std::function<VoicePlatform()>;
 
     // The desktop's platform and the user's defaults store.
+    // Works on VexaClient::shared() until another client is set.
     explicit ChatViewModel(QObject *parent = nullptr);
     // Tests: fakes for the desktop and the voice, preferences from INI files.
     ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, VoiceFactory voice,
@@ -181,6 +182,8 @@ public:
     Q_INVOKABLE void openImage(const QUrl &url);
     // Links inside answers: web and mail addresses only.
     Q_INVOKABLE void openLink(const QUrl &url);
+    // A link clicked in a message: a code block's copy link, or an address to open.
+    Q_INVOKABLE void activateLink(const QString &entryID, const QString &link);
 
     // The screen left the window: no more listening or talking.
     Q_INVOKABLE void disappear();

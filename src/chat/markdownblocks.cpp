@@ -2,7 +2,6 @@
 
 #include "chatrules.h"
 
-#include <QVariantMap>
 
 namespace vexa::chat {
 
@@ -114,22 +113,6 @@ QList<MarkdownBlock> splitMarkdown(const QString &text)
     else
         appendProse(blocks, pending);
     return blocks;
-}
-
-QVariantList blocksForQml(const QList<MarkdownBlock> &blocks)
-{
-    QVariantList list;
-    list.reserve(blocks.size());
-    for (const MarkdownBlock &block : blocks) {
-        QVariantMap map;
-        map.insert(QStringLiteral("kind"), block.kind == MarkdownBlock::Kind::Code
-                                               ? QStringLiteral("code")
-                                               : QStringLiteral("prose"));
-        map.insert(QStringLiteral("text"), block.text);
-        map.insert(QStringLiteral("language"), block.language);
-        list.append(map);
-    }
-    return list;
 }
 
 } // namespace vexa::chat

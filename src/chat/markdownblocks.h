@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <QVariantList>
 
 namespace vexa::chat {
 
@@ -22,8 +21,5 @@ struct MarkdownBlock {
 // same character at least as many times. An unclosed fence runs to the end. Blank prose
 // between blocks is dropped; a text without fences is one prose block.
 QList<MarkdownBlock> splitMarkdown(const QString &text);
-
-// For QML: a list of {"kind": "prose"|"code", "text": …, "language": …}.
-QVariantList blocksForQml(const QList<MarkdownBlock> &blocks);
 
 } // namespace vexa::chat

@@ -5,6 +5,7 @@
 #include "chatmodels.h"
 #include "chatrules.h"
 #include "markdownblocks.h"
+#include "markdowntext.h"
 
 #include <QSignalSpy>
 #include <QUrlQuery>
@@ -29,6 +30,9 @@ private Q_SLOTS:
     void exportText();
     void markdown_data();
     void markdown();
+    void prose_data();
+    void prose();
+    void answerWithCode();
     void imageAddress_data();
     void imageAddress();
     void mailBody_data();
@@ -155,6 +159,85 @@ void ChatRulesTest::markdown()
             qWarning() << int(b.kind) << b.text << b.language;
     }
     QCOMPARE(actual, blocks);
+}
+
+void ChatRulesTest::prose_data()
+{
+    QTest::addColumn<QString>("markdown");
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("plain");
+
+    QTest::newRow("bold and italic") << "**Да**, *конечно* и ***очень***"
+                                     << "<b>Да</b>, <i>конечно</i> и <b><i>очень</i></b>"
+                                     << "Да, конечно и очень";
+    QTest::newRow("unpaired stars stay") << "2 * 3 = 6, a** b" << "2 * 3 = 6, a** b"
+                                         << "2 * 3 = 6, a** b";
+    QTest::newRow("snake_case is not italic") << "use snake_case_name here"
+                                              << "use snake_case_name here"
+                                              << "use snake_case_name here";
+    QTest::newRow("html is escaped") << "<b>x</b> & \"y\"" << "&lt;b&gt;x&lt;/b&gt; &amp; &quot;y&quot;"
+                                     << "<b>x</b> & \"y\"";
+    QTest::newRow("inline code is literal")
+        << "Вызовите `f(**x**)`" << "Вызовите <font color=\"#9ecbff\">f(**x**)</font>"
+        << "Вызовите f(**x**)";
+    QTest::newRow("web link") << "См. [документацию](https://vexa.ai/docs)"
+                              << "См. <a href=\"https://vexa.ai/docs\"><u><font color=\"#7cc4ff\">документацию</font></u></a>"
+                              << "См. документацию";
+    QTest::newRow("script link keeps only its text")
+        << "[нажми](javascript:alert(1))" << "нажми" << "нажми";
+    QTest::newRow("soft break is a space, blank line a paragraph")
+        << "Первая строка\nвторая\n\nНовый абзац" << "Первая строка вторая<br><br>Новый абзац"
+        << "Первая строка вторая\n\nНовый абзац";
+    QTest::newRow("hard break") << "Строка  \nдругая" << "Строка<br>другая" << "Строка\nдругая";
+    QTest::newRow("bullets and numbers")
+        << "Список:\n- один\n  - вложенный\n2. два" << "Список:<br><br>•&nbsp;один<br>&nbsp;&nbsp;&nbsp;&nbsp;◦&nbsp;вложенный<br>2.&nbsp;два"
+        << "Список:\n\n• один\n    ◦ вложенный\n2. два";
+    QTest::newRow("heading") << "## План\nТекст" << "<b><font size=\"+1\">План</font></b><br><br>Текст"
+                             << "План\n\nТекст";
+    QTest::newRow("setext heading") << "Итоги\n=====" << "<b><font size=\"+2\">Итоги</font></b>"
+                                    << "Итоги";
+    QTest::newRow("quote") << "> цитата" << "<font color=\"#b8bccc\">▍&nbsp;<i>цитата</i></font>"
+                           << "цитата";
+    QTest::newRow("table: bold header, rule dropped")
+        << "| A | B |\n|---|:-:|\n| 1 | 2 |"
+        << "<b>A&nbsp;&nbsp;<font color=\"#b8bccc\">│</font>&nbsp;&nbsp;B</b><br>1&nbsp;&nbsp;<font color=\"#b8bccc\">│</font>&nbsp;&nbsp;2"
+        << "A │ B\n1 │ 2";
+    QTest::newRow("strikethrough") << "~~было~~ стало" << "<s>было</s> стало" << "было стало";
+    QTest::newRow("escaped star") << "\\*не курсив\\*" << "*не курсив*" << "*не курсив*";
+}
+
+void ChatRulesTest::prose()
+{
+    QFETCH(QString, markdown);
+    QFETCH(QString, html);
+    QFETCH(QString, plain);
+    const ProseText text = renderProse(markdown);
+    QCOMPARE(text.html, html);
+    QCOMPARE(text.plain, plain);
+}
+
+void ChatRulesTest::answerWithCode()
+{
+    const AnswerText answer = renderAnswer(
+        QStringLiteral("Смотрите:\n\n```py\nif a < b:\n\treturn 1\n```\n\nИ ещё:\n\n```\nx\n```"));
+    // Styled text: code in <pre> (spaces and breaks kept as they are), a copy link per block,
+    // the last block left open so no empty line trails it.
+    QCOMPARE(answer.html,
+             QStringLiteral("Смотрите:<br><br><font color=\"#b8bccc\" size=\"2\">py&nbsp;&nbsp;</font>"
+                            "<a href=\"#copy-0\"><font color=\"#7cc4ff\" size=\"2\">Копировать код</font></a>"
+                            "<pre><font color=\"#d6deeb\">if a &lt; b:\n    return 1</font></pre>"
+                            "<br>И ещё:<br><br>"
+                            "<a href=\"#copy-1\"><font color=\"#7cc4ff\" size=\"2\">Копировать код</font></a>"
+                            "<pre><font color=\"#d6deeb\">x</font>"));
+    // Rich text for selecting: the same lines written out with unbreakable spaces.
+    QVERIFY2(answer.editHtml.contains(QStringLiteral(
+                 "<br><font face=\"Courier New,courier\" color=\"#d6deeb\">if&nbsp;a&nbsp;&lt;&nbsp;b:<br>"
+                 "&nbsp;&nbsp;&nbsp;&nbsp;return&nbsp;1</font><br><br>И ещё:")),
+             qPrintable(answer.editHtml));
+    QVERIFY(!answer.editHtml.contains(QLatin1String("<pre>")));
+    QCOMPARE(answer.spoken, QStringLiteral("Смотрите:\n\nif a < b:\n\treturn 1\n\nИ ещё:\n\nx"));
+    QCOMPARE(copyCodeIndex(copyCodeLink(3)), std::optional<int>(3));
+    QCOMPARE(copyCodeIndex(QStringLiteral("https://x/#copy-1")), std::nullopt);
 }
 
 void ChatRulesTest::imageAddress_data()

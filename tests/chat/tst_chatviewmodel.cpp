@@ -403,6 +403,15 @@ void ChatViewModelTest::messageActions()
     rig.view->openLink(QUrl(QStringLiteral("file:///etc/passwd")));
     rig.view->openLink(QUrl(QStringLiteral("tg://resolve?domain=x")));
     QCOMPARE(rig.platform->opened, QList<QUrl>{QUrl(QStringLiteral("https://vexa.ai/help"))});
+    // Copy links name an answer's code blocks by their order.
+    const ChatEntry code = answerEntry(QStringLiteral("a\n```\nfirst\n```\nb\n```sh\nsecond\n```"));
+    rig.client->setEntries({question, reply, code});
+    rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-1"));
+    rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-7"));
+    QCOMPARE(rig.platform->copied.last(), QStringLiteral("second"));
+    QCOMPARE(rig.platform->copied.size(), 2);
+    rig.view->activateLink(code.id.toString(), QStringLiteral("javascript:alert(1)"));
+    QCOMPARE(rig.platform->opened.size(), 1);
     rig.view->openImage(QUrl(QStringLiteral("data:image/png;base64,AAAA")));
     rig.view->openImage(QUrl(QStringLiteral("file:///tmp/x.png")));
     QCOMPARE(rig.platform->openedImages.size(), 1);

@@ -1,4 +1,5 @@
 import QtQuick
+import VexaAI.Chat
 import VexaAI.Code
 import VexaAI.Shell
 
@@ -15,11 +16,16 @@ Loader {
     // Section → Component. (A `switch` in this binding loops forever once compiled by
     // Qt 6.4's qmlcachegen; a lookup table does not.)
     readonly property var screens: ({
+        [VexaSection.Chat]: chatScreen,
         [VexaSection.Code]: codeScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
 
+    Component {
+        id: chatScreen
+        ChatView {}
+    }
     Component {
         id: codeScreen
         CodeWorkspaceView {}

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import VexaAI.Chat
 import VexaAI.Style
 import VexaAI.Shell
 
@@ -83,6 +84,7 @@ Rectangle {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 active: parent.visible
+                sourceComponent: ChatListView {}
             }
         }
         Item {

@@ -50,6 +50,8 @@ constexpr SymbolGlyph kSymbols[] = {
     // Chat and voice
     {"bubble.left", "chat_bubble_outline", 0xe0cb},
     {"waveform", "graphic_eq", 0xe1b8},
+    {"mic", "mic", 0xe029},
+    {"stop.circle.fill", "stop_circle", 0xef71},
     // Files
     {"folder", "folder_open", 0xe2c8},
     {"folder.badge.plus", "create_new_folder", 0xe2cc},

@@ -1,0 +1,318 @@
+// Scrolling a long chat: a 10,000-message conversation in the real chat screen, offscreen on
+// the software renderer, paged through for 300 frames; the same messages in a list of plain
+// Text items are the yardstick. A frame is the page jump plus the frame the window draws.
+// Last lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>.
+
+#include "chatviewmodel.h"
+#include "vexaclient.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdio>
+#include <vector>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+
+namespace {
+
+constexpr int kEntries = 10'000;
+constexpr int kWarmupFrames = 30;
+constexpr int kFrames = 300;
+constexpr int kRounds = 5;
+const QSize kWindow(1000, 800);
+
+// A client whose messages the benchmark sets; it never talks to a service.
+class BenchClient : public VexaClient
+{
+public:
+    using VexaClient::VexaClient;
+    using VexaClient::setEntries;
+};
+
+// A conversation that reads like a real one: short questions, answers of a few paragraphs,
+// lists and bold text, a code block in every seventh answer.
+QList<ChatEntry> conversation()
+{
+    static const QStringList questions{
+        QStringLiteral("Как выбрать велосипед для города?"),
+        QStringLiteral("Объясни, что такое рекурсия, на простом примере."),
+        QStringLiteral("Помоги написать письмо коллеге о переносе встречи на четверг."),
+        QStringLiteral("Чем отличается чай улун от зелёного?"),
+        QStringLiteral("Напиши функцию на Python, которая считает сумму списка."),
+    };
+    static const QStringList paragraphs{
+        QStringLiteral("Хороший вопрос! Главное — понять, **для чего** он нужен: поездки на работу, "
+                       "прогулки по выходным или спорт. От этого зависят рама, колёса и передачи."),
+        QStringLiteral("- Лёгкая рама из алюминия\n- Крылья и багажник\n- Планетарная втулка на "
+                       "3–8 передач\n- Надёжные дисковые тормоза"),
+        QStringLiteral("Если коротко, то *рекурсия* — это когда функция вызывает саму себя для "
+                       "меньшей части задачи, пока задача не станет тривиальной."),
+        QStringLiteral("Уважаемая Анна, к сожалению, во вторник я не успеваю подготовить отчёт. "
+                       "Предлагаю перенести встречу на четверг, 15:00. Спасибо за понимание!"),
+    };
+    QList<ChatEntry> entries;
+    entries.reserve(kEntries);
+    for (int i = 0; i < kEntries; ++i) {
+        const int turn = i / 2;
+        if (i % 2 == 0) {
+            entries.append(ChatEntry::make(ChatEntry::Role::User, questions.at(turn % questions.size())));
+            continue;
+        }
+        QString answer = paragraphs.at(turn % paragraphs.size());
+        if (turn % 3 == 0)
+            answer += QStringLiteral("\n\n") + paragraphs.at((turn + 1) % paragraphs.size());
+        if (turn % 7 == 0)
+            answer += QStringLiteral("\n\n```python\ndef total(values):\n    return sum(values)\n\n"
+                                     "print(total([1, 2, 3]))\n```");
+        entries.append(ChatEntry::make(ChatEntry::Role::Assistant, answer));
+    }
+    return entries;
+}
+
+// The main thread's processor time: what a frame costs, whatever else the machine is doing
+// (benchmarks here share their cores with builds). Layout and software rendering both run on
+// the main thread.
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double percentile95(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[std::min(samples.size() - 1, size_t(samples.size() * 0.95))];
+}
+
+// Pages one screen per frame from the end towards the top (and back down at the top). A frame
+// is what the window's own render loop does after the jump: bubbles are laid out and the parts
+// of the window that changed are drawn, up to the frame being handed over.
+class Pager
+{
+public:
+    Pager(QQuickWindow &window, QQuickItem *list) : m_window(window), m_list(list)
+    {
+        QObject::connect(&window, &QQuickWindow::frameSwapped, &window,
+                         [this] { m_swapped = true; });
+        QMetaObject::invokeMethod(list, "positionViewAtEnd");
+        waitForFrame();
+    }
+
+    // One frame in milliseconds of main-thread processor time; -1 when none came.
+    double frame()
+    {
+        const double start = threadCpuMs();
+        const qreal top = m_list->property("originY").toReal();
+        qreal y = m_list->property("contentY").toReal() + m_direction * m_list->height();
+        if (y <= top) {
+            y = top;
+            m_direction = 1;
+        }
+        m_list->setProperty("contentY", y);
+        if (!waitForFrame())
+            return -1;
+        return threadCpuMs() - start;
+    }
+
+    void saveShot(const QString &folder)
+    {
+        m_window.grabWindow().save(folder + QLatin1Char('/') + m_window.objectName()
+                                   + QStringLiteral(".png"));
+    }
+
+private:
+    // Sleeps in an event loop until the frame is out, so waiting costs no processor time.
+    bool waitForFrame()
+    {
+        m_swapped = false;
+        QEventLoop loop;
+        const auto done = QObject::connect(&m_window, &QQuickWindow::frameSwapped, &loop,
+                                           &QEventLoop::quit);
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        m_window.requestUpdate();
+        if (!m_swapped)
+            loop.exec();
+        QObject::disconnect(done);
+        return m_swapped;
+    }
+
+    QQuickWindow &m_window;
+    QQuickItem *m_list;
+    qreal m_direction = -1;
+    bool m_swapped = false;
+};
+
+QQuickItem *findByName(QQuickItem *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findByName(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+// The yardstick: the same messages as plain Text items in a ListView placed exactly where the
+// chat screen's message list is, in a window of the same size.
+const char *kPlainList = R"(
+import QtQuick
+Item {
+    required property var entries
+    required property rect area
+    property alias list: list
+    ListView {
+        id: list
+        x: area.x
+        y: area.y
+        width: area.width
+        height: area.height
+        model: entries
+        reuseItems: true
+        spacing: 12
+        clip: true
+        delegate: Text {
+            required property var model
+            width: ListView.view.width
+            text: model.text
+            wrapMode: Text.Wrap
+            color: "white"
+            font.pointSize: 17
+        }
+    }
+}
+)";
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+
+    QTemporaryDir dir;
+    BenchClient client(QStringLiteral("http://127.0.0.1:9"), dir.filePath(QStringLiteral("cookies")));
+    VexaClient::setShared(&client);
+
+    QElapsedTimer loading;
+    loading.start();
+    QQuickView ours;
+    ours.setObjectName(QStringLiteral("ours"));
+    ours.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    ours.setResizeMode(QQuickView::SizeRootObjectToView);
+    ours.setColor(QColor(QStringLiteral("#0b0d17")));
+    ours.setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
+    if (ours.status() != QQuickView::Ready) {
+        std::fprintf(stderr, "chat view did not load\n");
+        return 1;
+    }
+    ours.resize(kWindow);
+    ours.show();
+    client.setEntries(conversation());
+    QCoreApplication::processEvents();
+    QQuickItem *oursList = findByName(ours.rootObject(), QStringLiteral("messageList"));
+    if (!oursList || oursList->property("count").toInt() != kEntries) {
+        std::fprintf(stderr, "the message list did not fill\n");
+        return 1;
+    }
+    std::printf("chat_load_ms=%.1f\n", double(loading.nsecsElapsed()) / 1e6);
+    auto *model = ours.rootObject()->property("viewModel").value<ChatViewModel *>()->visibleEntries();
+
+    QQuickView plain;
+    plain.setObjectName(QStringLiteral("plain"));
+    plain.setResizeMode(QQuickView::SizeRootObjectToView);
+    plain.setColor(QColor(QStringLiteral("#0b0d17")));
+    QFile plainQml(dir.filePath(QStringLiteral("PlainList.qml")));
+    if (!plainQml.open(QIODevice::WriteOnly) || plainQml.write(kPlainList) < 0)
+        return 1;
+    plainQml.close();
+    const QRectF area = oursList->mapRectToScene(QRectF(0, 0, oursList->width(), oursList->height()));
+    plain.setInitialProperties({{QStringLiteral("entries"), QVariant::fromValue<QObject *>(model)},
+                                {QStringLiteral("area"), area}});
+    plain.setSource(QUrl::fromLocalFile(plainQml.fileName()));
+    plain.resize(kWindow);
+    plain.show();
+    QCoreApplication::processEvents();
+    QQuickItem *plainList = plain.rootObject()
+        ? plain.rootObject()->property("list").value<QQuickItem *>()
+        : nullptr;
+    if (!plainList || plainList->property("count").toInt() != kEntries) {
+        std::fprintf(stderr, "the plain list did not fill\n");
+        return 1;
+    }
+
+    // The two take turns frame by frame, so both see the same machine; the script runs in
+    // several rounds and the middle round counts, so a burst of other work on a shared machine
+    // does not decide the figure.
+    Pager oursPager(ours, oursList);
+    Pager plainPager(plain, plainList);
+    const qreal oursStart = oursList->property("contentY").toReal();
+    qreal travelled = 0;
+    std::vector<double> oursRounds;
+    std::vector<double> plainRounds;
+    std::vector<double> ratios;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<double> oursFrames;
+        std::vector<double> plainFrames;
+        for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
+            const double o = oursPager.frame();
+            const double p = plainPager.frame();
+            if (o < 0 || p < 0) {
+                std::fprintf(stderr, "a window stopped drawing frames\n");
+                return 1;
+            }
+            if (frame < kWarmupFrames)
+                continue;
+            oursFrames.push_back(o);
+            plainFrames.push_back(p);
+        }
+        oursRounds.push_back(percentile95(oursFrames));
+        plainRounds.push_back(percentile95(plainFrames));
+        ratios.push_back(oursRounds.back() / plainRounds.back());
+        if (round == 0)
+            travelled = oursStart - oursList->property("contentY").toReal();
+    }
+    // A view that snapped back to the end instead of paging would time nothing worth timing.
+    if (travelled < 100 * oursList->height()) {
+        std::fprintf(stderr, "the chat did not page through (%.0f px)\n", travelled);
+        return 1;
+    }
+    if (qEnvironmentVariableIsSet("CHAT_BENCH_SHOTS")) {
+        oursPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));
+        plainPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));
+    }
+
+    std::printf("chat_scroll_frames=%d rounds=%d\n", kFrames, kRounds);
+    std::printf("chat_scroll_plain_p95_ms=%.2f\n", median(plainRounds));
+    std::printf("chat_scroll_p95_ms=%.2f\n", median(oursRounds));
+    std::printf("chat_scroll_p95_ratio=%.2f\n", median(ratios));
+    VexaClient::setShared(nullptr);
+    return 0;
+}

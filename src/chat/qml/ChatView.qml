@@ -1,0 +1,145 @@
+import QtQuick
+import QtQuick.Layouts
+import VexaAI.Style
+import VexaAI.Chat
+
+// The chat screen: header, the search bar when open, the messages (or the welcome panel),
+// and the composer. Files dropped anywhere on it are attached. Ctrl+N starts a new chat,
+// Ctrl+F opens the search, Esc closes it.
+Item {
+    id: view
+    objectName: "chatView"
+
+    // Works on the application's client; a host may hand in another view-model.
+    property ChatViewModel viewModel: ChatViewModel {}
+    readonly property bool narrow: width < 640
+
+    Component.onDestruction: viewModel.disappear()
+    onVisibleChanged: if (!visible) viewModel.disappear()
+
+    function share(text) {
+        shareMenu.sharedText = text
+        shareMenu.popup()
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        ChatHeader {
+            Layout.fillWidth: true
+            Layout.margins: 12
+            Layout.bottomMargin: 8
+            viewModel: view.viewModel
+            narrow: view.narrow
+            onShareRequested: view.share(view.viewModel.conversationExport)
+        }
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: 1
+            color: VexaTheme.separator
+        }
+        ChatSearchBar {
+            id: searchBar
+            Layout.fillWidth: true
+            Layout.leftMargin: 16
+            Layout.rightMargin: 12
+            Layout.preferredHeight: view.viewModel.searchVisible ? implicitHeight : 0
+            opacity: view.viewModel.searchVisible ? 1 : 0
+            visible: Layout.preferredHeight > 0
+            clip: true
+            viewModel: view.viewModel
+            Behavior on Layout.preferredHeight { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+            Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+        }
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            MessageList {
+                anchors.fill: parent
+                visible: view.viewModel.hasEntries
+                viewModel: view.viewModel
+                onShareRequested: text => view.share(text)
+            }
+            WelcomePanel {
+                anchors.fill: parent
+                visible: !view.viewModel.hasEntries
+                viewModel: view.viewModel
+            }
+        }
+        Composer {
+            id: composer
+            Layout.fillWidth: true
+            Layout.maximumWidth: 900
+            Layout.alignment: Qt.AlignHCenter
+            Layout.margins: 12
+            viewModel: view.viewModel
+            onPhotoPickerRequested: view.viewModel.showingPhotoPicker = true
+            onFilePickerRequested: view.viewModel.showingFilePicker = true
+        }
+    }
+
+    DropArea {
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onDropped: drop => {
+            if (view.viewModel.attachDropped(drop.urls))
+                drop.acceptProposedAction()
+        }
+    }
+
+    Shortcut {
+        sequence: "Ctrl+N"
+        enabled: view.visible && view.viewModel.canCreateChat
+        onActivated: view.viewModel.createChat()
+    }
+    Shortcut {
+        sequence: "Ctrl+F"
+        enabled: view.visible
+        onActivated: {
+            view.viewModel.searchVisible = true
+            searchBar.focusField()
+        }
+    }
+    Shortcut {
+        sequence: "Esc"
+        enabled: view.visible && view.viewModel.searchVisible
+        onActivated: view.viewModel.searchVisible = false
+    }
+
+    Connections {
+        target: view.viewModel
+        function onSearchVisibleChanged() {
+            if (view.viewModel.searchVisible)
+                searchBar.focusField()
+        }
+    }
+
+    ShareMenu {
+        id: shareMenu
+        objectName: "shareMenu"
+        viewModel: view.viewModel
+        onSaveRequested: text => dialogs.saveText(text)
+    }
+    ChatDialogs {
+        id: dialogs
+        viewModel: view.viewModel
+    }
+    ChatListSheet {
+        visible: view.viewModel.showingChats
+        onClosed: view.viewModel.showingChats = false
+    }
+    PlaceholderSheet {
+        objectName: "voiceConversationSheet"
+        title: "Голосовой диалог"
+        visible: view.viewModel.showingVoiceConversation
+        onClosed: view.viewModel.showingVoiceConversation = false
+    }
+    PlaceholderSheet {
+        objectName: "utilitiesSheet"
+        title: "История, файлы и уведомления"
+        visible: view.viewModel.showingUtilities
+        onClosed: view.viewModel.showingUtilities = false
+    }
+}

@@ -1,0 +1,55 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Chat
+
+// A message's menu. Copying and sharing for every message; saving, reading aloud and asking
+// about it for Vexa's answers only. One menu serves the whole list.
+Menu {
+    id: menu
+    objectName: "messageMenu"
+
+    required property ChatViewModel viewModel
+    property string entryID
+    property bool isUser
+    property string messageText
+    signal shareRequested(string text)
+
+    function openFor(id, user, text) {
+        entryID = id
+        isUser = user
+        messageText = text
+        popup()
+    }
+
+    ChatMenuItem {
+        text: "Копировать"
+        symbol: "doc.on.doc"
+        onTriggered: menu.viewModel.copyEntry(menu.entryID)
+    }
+    ChatMenuItem {
+        text: "Поделиться"
+        symbol: "square.and.arrow.up"
+        onTriggered: menu.shareRequested(menu.messageText)
+    }
+    ChatMenuItem {
+        text: "Сохранить во Vexa"
+        symbol: "star"
+        visible: !menu.isUser
+        height: visible ? implicitHeight : 0
+        onTriggered: menu.viewModel.saveEntry(menu.entryID)
+    }
+    ChatMenuItem {
+        text: "Озвучить"
+        symbol: "speaker.wave.2"
+        visible: !menu.isUser
+        height: visible ? implicitHeight : 0
+        onTriggered: menu.viewModel.speakEntry(menu.entryID)
+    }
+    ChatMenuItem {
+        text: "Уточнить ответ"
+        symbol: "arrowshape.turn.up.left"
+        visible: !menu.isUser
+        height: visible ? implicitHeight : 0
+        onTriggered: menu.viewModel.quoteEntry(menu.entryID)
+    }
+}

@@ -1,0 +1,171 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Style
+import VexaAI.Chat
+
+// The messages on display (all, or those the search found), the search counter above them
+// and "Vexa думает…" under them. Only the visible bubbles exist; scrolled-out ones are reused.
+ListView {
+    id: list
+    objectName: "messageList"
+
+    required property ChatViewModel viewModel
+    signal shareRequested(string text)
+
+    // Shows the last message at the bottom; glides there when it is near.
+    function scrollToEnd(animated) {
+        if (count === 0)
+            return
+        pinnedToEnd = true
+        glide.stop()
+        const from = contentY
+        keepEnd()
+        const to = contentY
+        if (!animated || Math.abs(to - from) > 2 * height || from >= to)
+            return
+        contentY = from
+        glide.from = from
+        glide.to = to
+        glide.start()
+    }
+
+    readonly property real columnWidth: Math.min(width - 32, 860)
+
+    // Bubbles: blue at 45 % for the user, white at 9 % for Vexa. The software renderer blends
+    // large translucent areas slowly, so there they are drawn opaque in the colour the
+    // translucent ones take over the app's background.
+    readonly property bool opaqueBubbles: GraphicsInfo.api === GraphicsInfo.Software
+    readonly property color userTint: Qt.rgba(0.0, 0.48, 1.0, 0.45)
+    readonly property color answerTint: Qt.rgba(1, 1, 1, 0.09)
+    readonly property color userColor: opaqueBubbles ? Qt.tint(VexaTheme.background, userTint) : userTint
+    readonly property color answerColor: opaqueBubbles ? Qt.tint(VexaTheme.background, answerTint) : answerTint
+
+    model: viewModel.visibleEntries
+    reuseItems: true
+    spacing: 12
+    clip: true
+    boundsBehavior: Flickable.StopAtBounds
+    leftMargin: (width - columnWidth) / 2
+    rightMargin: leftMargin
+    // The column stays centred when the window is resized.
+    onLeftMarginChanged: contentX = -leftMargin
+    topMargin: 12
+    bottomMargin: 12
+    ScrollBar.vertical: ScrollBar {}
+    Accessible.role: Accessible.List
+    Accessible.name: "Сообщения"
+
+    header: Item {
+        width: list.columnWidth
+        height: list.viewModel.searchCounterVisible ? counter.implicitHeight + 12 : 0
+        Label {
+            id: counter
+            objectName: "searchCounter"
+            visible: list.viewModel.searchCounterVisible
+            text: "Найдено сообщений: " + list.viewModel.foundCount
+            color: VexaTheme.textSecondary
+            font.pixelSize: VexaTheme.captionSize + 1
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+    }
+
+    footer: Item {
+        width: list.columnWidth
+        height: list.viewModel.thinking ? thinking.implicitHeight + 16 : 0
+        ThinkingIndicator {
+            id: thinking
+            objectName: "thinkingIndicator"
+            y: 12
+            visible: list.viewModel.thinking
+        }
+    }
+
+    delegate: MessageBubble {
+        width: list.columnWidth
+        textSize: list.viewModel.textSize
+        userColor: list.userColor
+        answerColor: list.answerColor
+        maxBubbleWidth: Math.max(200, Math.min(list.columnWidth * 0.86, 760))
+        onOpenImageRequested: source => list.viewModel.openImage(source)
+        pictureComponent: pictureArea
+        onLinkActivated: link => list.viewModel.activateLink(model.entryID, link)
+    }
+
+    // The handlers below serve every bubble at once: cheaper than a set in each bubble.
+    // Handlers report points in the coordinates of whichever item they reached them through,
+    // so everything goes by the scene position.
+    function bubbleAt(scenePosition) {
+        const inContent = contentItem.mapFromItem(null, scenePosition.x, scenePosition.y)
+        const bubble = itemAt(inContent.x, inContent.y)
+        if (!bubble || !bubble.cardContains(bubble.mapFromItem(null, scenePosition.x, scenePosition.y)))
+            return null
+        return bubble
+    }
+    function openMenuAt(scenePosition) {
+        const bubble = bubbleAt(scenePosition)
+        if (bubble)
+            messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text)
+    }
+    // The selection follows the mouse from bubble to bubble. (When the mouse is over the
+    // selection itself this handler may hear nothing; it is on the right bubble then anyway.)
+    HoverHandler {
+        onPointChanged: {
+            if (hovered)
+                selection.hovered = list.bubbleAt(point.scenePosition)
+        }
+    }
+    MessageSelection {
+        id: selection
+        onLinkActivated: link => {
+            if (selection.target)
+                list.viewModel.activateLink(selection.target.model.entryID, link)
+        }
+    }
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: eventPoint => list.openMenuAt(eventPoint.scenePosition)
+    }
+    TapHandler {
+        acceptedDevices: PointerDevice.TouchScreen
+        onLongPressed: list.openMenuAt(point.scenePosition)
+    }
+
+    Component {
+        id: pictureArea
+        MessageImage {}
+    }
+
+    NumberAnimation {
+        id: glide
+        target: list
+        property: "contentY"
+        duration: 250
+        easing.type: Easing.OutCubic
+        // Bubbles laid out on the way may have moved the end.
+        onFinished: list.keepEnd()
+    }
+
+    Connections {
+        target: list.viewModel
+        function onScrollToEndRequested() { list.scrollToEnd(true) }
+    }
+    // While the end is on screen the list stays there as bubbles settle (pictures arrive,
+    // heights become known); scrolling away, by any means, lets go.
+    property bool pinnedToEnd: true
+    property bool keepingEnd: false
+    function keepEnd() {
+        keepingEnd = true
+        positionViewAtEnd()
+        keepingEnd = false
+    }
+    onContentYChanged: if (!keepingEnd && !glide.running) pinnedToEnd = atYEnd
+    onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
+    Component.onCompleted: Qt.callLater(keepEnd)
+
+    MessageContextMenu {
+        id: messageMenu
+        viewModel: list.viewModel
+        onShareRequested: text => list.shareRequested(text)
+    }
+}

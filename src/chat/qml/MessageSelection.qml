@@ -1,0 +1,72 @@
+import QtQuick
+import VexaAI.Style
+
+// The one TextEdit of the message list: laid over the text the mouse is on, with the same
+// text, font and width, so the message looks the same but can be selected. It stays on its
+// message while a selection lives there, and lets go when that bubble shows another message.
+TextEdit {
+    id: selection
+    objectName: "messageSelection"
+
+    // The bubble under the mouse, or null.
+    property MessageBubble hovered: null
+    // The bubble whose text it lies on.
+    property MessageBubble target: null
+    readonly property SelectableText targetText: target ? target.textItem : null
+
+    property font restingFont
+    signal linkActivated(string link)
+
+    parent: targetText
+    visible: targetText !== null
+    width: targetText ? targetText.width : 0
+    text: target ? target.model.editHtml : ""
+    textFormat: TextEdit.RichText
+    wrapMode: TextEdit.Wrap
+    font: targetText ? targetText.font : restingFont
+    color: targetText ? targetText.color : VexaTheme.textPrimary
+    readOnly: true
+    selectByMouse: true
+    persistentSelection: false
+    selectionColor: VexaTheme.accent
+    Accessible.ignored: true
+
+    HoverHandler {
+        cursorShape: selection.hoveredLink.length > 0 ? Qt.PointingHandCursor : Qt.IBeamCursor
+    }
+    // Links open on a click here: with selecting by mouse on, this read-only TextEdit reported
+    // no link clicks of its own here (Qt 6.4). A drag that starts on a link selects instead.
+    TapHandler {
+        onTapped: eventPoint => {
+            const local = selection.mapFromItem(null, eventPoint.scenePosition.x,
+                                                eventPoint.scenePosition.y)
+            const link = selection.linkAt(local.x, local.y)
+            if (link.length > 0)
+                selection.linkActivated(link)
+        }
+    }
+    // A drag that selects may leave the bubble; the selection stays where it began.
+    PointHandler {
+        id: press
+        acceptedButtons: Qt.LeftButton
+        onActiveChanged: selection.follow()
+    }
+
+    onHoveredChanged: follow()
+    onSelectedTextChanged: if (selectedText.length === 0) follow()
+
+    function follow() {
+        if (selectedText.length === 0 && !press.active && target !== hovered)
+            target = hovered
+    }
+
+    // A bubble reused for another message takes the selection with it: drop it.
+    Connections {
+        target: selection.targetText
+        function onTextChanged() {
+            selection.deselect()
+            selection.target = null
+            selection.follow()
+        }
+    }
+}

@@ -1,0 +1,71 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Style
+import VexaAI.Chat
+
+// The chat model: the current one's title, and a menu of the models the tariff allows.
+ToolButton {
+    id: control
+
+    required property ChatViewModel viewModel
+
+    enabled: viewModel.modelMenuEnabled
+    implicitHeight: 36
+    implicitWidth: row.implicitWidth + 20
+    focusPolicy: Qt.StrongFocus
+    text: viewModel.modelTitle
+    Accessible.name: "Модель: " + viewModel.modelTitle
+    Accessible.role: Accessible.ButtonMenu
+    onClicked: menu.open()
+
+    contentItem: Item {
+        Row {
+            id: row
+            anchors.centerIn: parent
+            spacing: 6
+            opacity: control.enabled ? 1 : 0.4
+
+            VexaIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                symbol: "cpu"
+                size: 17
+                color: VexaTheme.textSecondary
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: control.viewModel.modelTitle
+                color: VexaTheme.textPrimary
+                font.pixelSize: VexaTheme.bodySize - 1
+                elide: Text.ElideRight
+                width: Math.min(implicitWidth, 180)
+            }
+            VexaIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                symbol: "chevron.down"
+                size: 16
+                color: VexaTheme.textSecondary
+            }
+        }
+    }
+    background: Rectangle {
+        radius: 12
+        color: control.hovered ? VexaTheme.hoverFill : "transparent"
+        border.width: 1
+        border.color: VexaTheme.cardOutline
+    }
+
+    Menu {
+        id: menu
+        y: control.height
+        Instantiator {
+            model: control.viewModel.availableModels
+            delegate: ChatMenuItem {
+                required property var modelData
+                text: modelData.title
+                onTriggered: control.viewModel.selectModel(modelData.id)
+            }
+            onObjectAdded: (index, object) => menu.insertItem(index, object)
+            onObjectRemoved: (index, object) => menu.removeItem(object)
+        }
+    }
+}

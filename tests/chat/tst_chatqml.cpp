@@ -1,0 +1,332 @@
+// The chat screen as people meet it, offscreen: it loads without a warning, shows the welcome
+// panel or the bubbles, the keyboard sends and breaks lines as expected (and leaves an input
+// method's composition alone), and a message's menu offers what its speaker allows.
+
+#include "chatfixture.h"
+#include "localservice.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+
+namespace {
+
+const QString kAnswer = QStringLiteral(
+    "Вот **функция**:\n\n```python\ndef total(xs):\n    return sum(xs)\n```\n\nГотово.");
+
+QString pngDataUrl()
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture(120, 80).save(&buffer, "PNG");
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+QQuickItem *findItem(QQuickItem *root, const QString &name)
+{
+    if (!root)
+        return nullptr;
+    if (root->objectName() == name)
+        return root;
+    const auto children = root->childItems();
+    for (QQuickItem *child : children) {
+        if (QQuickItem *found = findItem(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+// Every object of the window (items, popups and what popups hold) with this name.
+QObject *findObject(QQuickView &view, const QString &name)
+{
+    if (QQuickItem *item = findItem(view.rootObject(), name))
+        return item;
+    if (QQuickItem *item = findItem(view.contentItem(), name))
+        return item;
+    return view.rootObject()->findChild<QObject *>(name);
+}
+
+} // namespace
+
+class ChatQmlTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void welcomeThenBubbles();
+    void keyboard_data();
+    void keyboard();
+    void inputMethodCompositionIsNotSent();
+    void messageMenu_data();
+    void messageMenu();
+    void selectingAndCopyingCode();
+
+private:
+    void load();
+    ChatViewModel *viewModel() const
+    {
+        return m_view->rootObject()->property("viewModel").value<ChatViewModel *>();
+    }
+    QQuickItem *item(const QString &name) const
+    {
+        return qobject_cast<QQuickItem *>(findObject(*m_view, name));
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<service::LocalService> m_service;
+    std::unique_ptr<TestClient> m_client;
+    std::unique_ptr<QQuickView> m_view;
+};
+
+void ChatQmlTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+}
+
+void ChatQmlTest::init()
+{
+    // Messages are answered a moment later, so a test sees the send in flight.
+    m_service = std::make_unique<service::LocalService>();
+    QVERIFY(m_service->listen());
+    service::ScriptedReply answer;
+    answer.body = R"({"ok":true,"answer":"Ок"})";
+    answer.delay = std::chrono::milliseconds(200);
+    m_service->script("POST", QStringLiteral("/api/chat"), answer);
+    service::ScriptedReply chats;
+    chats.body = R"({"ok":true,"chats":[]})";
+    m_service->script("GET", QStringLiteral("/api/chats"), chats);
+    m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
+                                            m_dir.filePath(QStringLiteral("cookies")));
+    VexaClient::setShared(m_client.get());
+    // The screen must not warn about anything (unknown symbols included).
+    if (qEnvironmentVariableIsEmpty("CHAT_QML_LENIENT")) QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void ChatQmlTest::cleanup()
+{
+    m_view.reset();
+    VexaClient::setShared(nullptr);
+    m_client.reset();
+    m_service.reset();
+}
+
+void ChatQmlTest::load()
+{
+    m_view = std::make_unique<QQuickView>();
+    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
+    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
+    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
+    m_view->resize(900, 700);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+}
+
+void ChatQmlTest::welcomeThenBubbles()
+{
+    load();
+    QVERIFY(item("welcomePanel")->isVisible());
+    QVERIFY(!item("messageList")->isVisible());
+    QCOMPARE(viewModel()->client(), m_client.get());
+
+    m_client->setEntries({userEntry(QStringLiteral("Напиши сумму")),
+                          entry(ChatEntry::Role::Assistant, kAnswer,
+                                pngDataUrl())});
+    QVERIFY(waitUntil([&] { return item("messageList")->isVisible(); }));
+    QVERIFY(!item("welcomePanel")->isVisible());
+    auto *list = item("messageList");
+    QCOMPARE(list->property("count").toInt(), 2);
+
+    // The search counter appears with the raw query.
+    viewModel()->setSearchVisible(true);
+    viewModel()->setSearchText(QStringLiteral("  "));
+    QVERIFY(waitUntil([&] { return item("searchCounter") && item("searchCounter")->isVisible(); }));
+    QCOMPARE(item("searchCounter")->property("text").toString(),
+             QStringLiteral("Найдено сообщений: 2"));
+
+    // Icon-only buttons carry their names for screen readers.
+    QCOMPARE(item("sendButton")->property("label").toString(), QStringLiteral("Отправить"));
+    QCOMPARE(item("dictationButton")->property("label").toString(),
+             QStringLiteral("Продиктовать текст"));
+    QCOMPARE(item("attachButton")->property("label").toString(),
+             QStringLiteral("Прикрепить фото или файл"));
+}
+
+void ChatQmlTest::keyboard_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("draft");     // after the key
+    QTest::addColumn<QString>("sent");      // the optimistic entry's text, "" for none
+
+    QTest::newRow("Enter sends") << "Привет" << Qt::KeyboardModifiers() << "" << "Привет";
+    QTest::newRow("Shift+Enter breaks the line")
+        << "Привет" << Qt::KeyboardModifiers(Qt::ShiftModifier) << "Привет\n" << "";
+    QTest::newRow("Enter on blanks sends nothing")
+        << "   " << Qt::KeyboardModifiers() << "   " << "";
+}
+
+void ChatQmlTest::keyboard()
+{
+    QFETCH(QString, typed);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, draft);
+    QFETCH(QString, sent);
+
+    load();
+    QQuickItem *field = item("composerField");
+    QVERIFY(field);
+    field->forceActiveFocus();
+    QVERIFY(field->hasActiveFocus());
+    // Cyrillic arrives one character at a time, as text without a key code.
+    for (const QChar c : typed)
+        QTest::sendKeyEvent(QTest::Click, m_view.get(), Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
+    QCOMPARE(viewModel()->draft(), typed);
+
+    QTest::keyClick(m_view.get(), Qt::Key_Return, modifiers);
+    QCOMPARE(viewModel()->draft(), draft);
+    if (sent.isEmpty()) {
+        QVERIFY(m_client->entries().isEmpty());
+    } else {
+        QCOMPARE(m_client->entries().size(), 1);
+        QCOMPARE(m_client->entries().first().text, sent);
+        QVERIFY(waitUntil([&] { return !m_client->sending(); }));
+    }
+}
+
+void ChatQmlTest::inputMethodCompositionIsNotSent()
+{
+    load();
+    QQuickItem *field = item("composerField");
+    field->forceActiveFocus();
+    viewModel()->setDraft(QStringLiteral("Кон"));
+
+    // An input method is composing "ничиwa"; its Enter commits the composition, not the message.
+    QInputMethodEvent composing(QStringLiteral("ничи"), {});
+    QCoreApplication::sendEvent(field, &composing);
+    QCOMPARE(field->property("preeditText").toString(), QStringLiteral("ничи"));
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QVERIFY(m_client->entries().isEmpty());
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("ничи"));
+    QCoreApplication::sendEvent(field, &commit);
+    QCOMPARE(viewModel()->draft(), QStringLiteral("Конничи"));
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QCOMPARE(m_client->entries().size(), 1);
+    QCOMPARE(m_client->entries().first().text, QStringLiteral("Конничи"));
+    QVERIFY(waitUntil([&] { return !m_client->sending(); }));
+}
+
+void ChatQmlTest::messageMenu_data()
+{
+    QTest::addColumn<bool>("isUser");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("user") << true << QStringList{"Копировать", "Поделиться"};
+    QTest::newRow("assistant") << false
+                               << QStringList{"Копировать", "Поделиться", "Сохранить во Vexa",
+                                              "Озвучить", "Уточнить ответ"};
+}
+
+void ChatQmlTest::messageMenu()
+{
+    QFETCH(bool, isUser);
+    QFETCH(QStringList, items);
+
+    m_client->setEntries({isUser ? userEntry(QStringLiteral("Мой вопрос"))
+                                 : answerEntry(QStringLiteral("Мой ответ"))});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(list);
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+    QTest::qWait(50);
+    // Right click in the middle of the bubble row, on the bubble's side.
+    const QPointF inList = isUser ? QPointF(list->width() - 60, 30) : QPointF(60, 30);
+    const QPoint point = list->mapToScene(inList).toPoint();
+    QTest::mouseClick(m_view.get(), Qt::RightButton, Qt::NoModifier, point);
+
+    QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
+    QVERIFY(menu);
+    QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
+    QStringList shown;
+    const int count = menu->property("count").toInt();
+    for (int i = 0; i < count; ++i) {
+        QQuickItem *entry = nullptr;
+        QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
+        if (entry && entry->isVisible())
+            shown.append(entry->property("text").toString());
+    }
+    QCOMPARE(shown, items);
+}
+
+void ChatQmlTest::selectingAndCopyingCode()
+{
+    m_client->setEntries({answerEntry(QStringLiteral("Вот пример:\n\n```python\nprint(1)\n```"))});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(list);
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+    QQuickItem *bubble = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, bubble), Q_ARG(int, 0));
+    QVERIFY(bubble);
+    auto *text = bubble->property("textItem").value<QQuickItem *>();
+    QVERIFY(text);
+
+    // The mouse over the text lays the selectable copy over it.
+    auto *selection = qobject_cast<QQuickItem *>(list->findChild<QObject *>(QStringLiteral("messageSelection")));
+    QVERIFY(selection);
+    QVERIFY(!selection->isVisible());
+    QTest::mouseMove(m_view.get(), text->mapToScene(QPointF(10, 10)).toPoint());
+    QVERIFY(waitUntil([&] { return selection->isVisible(); }));
+    QCOMPARE(selection->parentItem(), text);
+
+    // Dragging across the first line selects it (the list does not take the drag for a flick).
+    const QPoint from = text->mapToScene(QPointF(1, 8)).toPoint();
+    const QPoint to = text->mapToScene(QPointF(text->property("contentWidth").toReal() - 1, 8)).toPoint();
+    QTest::mouseMove(m_view.get(), from);
+    QTest::mousePress(m_view.get(), Qt::LeftButton, Qt::NoModifier, from);
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(m_view.get(), from + (to - from) * step / 10);
+    QTest::mouseRelease(m_view.get(), Qt::LeftButton, Qt::NoModifier, to);
+    QVERIFY2(selection->property("selectedText").toString().startsWith(QStringLiteral("Вот")),
+             qPrintable(selection->property("selectedText").toString()));
+
+    // The code block's copy link puts exactly the code on the clipboard.
+    QMetaObject::invokeMethod(selection, "deselect");
+    QString shown;
+    const int length = selection->property("length").toInt();
+    QMetaObject::invokeMethod(selection, "getText", Q_RETURN_ARG(QString, shown), Q_ARG(int, 0),
+                              Q_ARG(int, length));
+    const int link = int(shown.indexOf(QStringLiteral("Копировать код")));
+    QVERIFY2(link >= 0, qPrintable(shown));
+    QRectF rect;
+    QMetaObject::invokeMethod(selection, "positionToRectangle", Q_RETURN_ARG(QRectF, rect),
+                              Q_ARG(int, link + 3));
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
+                      selection->mapToScene(rect.center()).toPoint());
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+}
+
+QTEST_MAIN(ChatQmlTest)
+#include "tst_chatqml.moc"
