@@ -9,7 +9,6 @@ QList<Scene> allScenes()
     QList<Scene> scenes;
     scenes += shellScenes();
     scenes += codeScenes();
-    scenes += chatScenes();
     return scenes;
 }
 

@@ -27,7 +27,7 @@ Rectangle {
         spacing: 10
 
         Image {
-            visible: chip.thumbnail != ""
+            visible: chip.thumbnail.toString().length > 0
             source: chip.thumbnail
             Layout.preferredWidth: 58
             Layout.preferredHeight: 58

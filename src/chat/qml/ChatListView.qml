@@ -28,7 +28,6 @@ ListView {
     }
 
     header: ItemDelegate {
-        id: newChat
         objectName: "newChatRow"
         width: list.width
         implicitHeight: 42
@@ -40,7 +39,7 @@ ListView {
         onClicked: list.listModel.createChat()
         contentItem: Row {
             spacing: 10
-            opacity: newChat.enabled ? 1 : 0.4
+            opacity: parent.enabled ? 1 : 0.4
             VexaIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 symbol: "square.and.pencil"
@@ -56,7 +55,7 @@ ListView {
         }
         background: Rectangle {
             radius: 10
-            color: newChat.hovered || newChat.visualFocus ? VexaTheme.hoverFill : "transparent"
+            color: parent.hovered || parent.visualFocus ? VexaTheme.hoverFill : "transparent"
         }
     }
 

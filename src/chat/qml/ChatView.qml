@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
@@ -52,21 +53,10 @@ Item {
             Behavior on Layout.preferredHeight { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
             Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         }
-        Item {
+        Loader {
             Layout.fillWidth: true
             Layout.fillHeight: true
-
-            MessageList {
-                anchors.fill: parent
-                visible: view.viewModel.hasEntries
-                viewModel: view.viewModel
-                onShareRequested: text => view.share(text)
-            }
-            WelcomePanel {
-                anchors.fill: parent
-                visible: !view.viewModel.hasEntries
-                viewModel: view.viewModel
-            }
+            sourceComponent: view.viewModel.hasEntries ? messages : welcome
         }
         Composer {
             id: composer
@@ -80,6 +70,20 @@ Item {
         }
     }
 
+    Component {
+        id: messages
+        MessageList {
+            viewModel: view.viewModel
+            onShareRequested: text => view.share(text)
+        }
+    }
+    Component {
+        id: welcome
+        WelcomePanel {
+            viewModel: view.viewModel
+        }
+    }
+
     DropArea {
         anchors.fill: parent
         keys: ["text/uri-list"]
@@ -90,12 +94,12 @@ Item {
     }
 
     Shortcut {
-        sequence: "Ctrl+N"
+        sequence: StandardKey.New
         enabled: view.visible && view.viewModel.canCreateChat
         onActivated: view.viewModel.createChat()
     }
     Shortcut {
-        sequence: "Ctrl+F"
+        sequence: StandardKey.Find
         enabled: view.visible
         onActivated: {
             view.viewModel.searchVisible = true

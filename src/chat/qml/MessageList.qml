@@ -16,10 +16,9 @@ ListView {
     function scrollToEnd(animated) {
         if (count === 0)
             return
-        pinnedToEnd = true
         glide.stop()
         const from = contentY
-        keepEnd()
+        positionViewAtEnd()
         const to = contentY
         if (!animated || Math.abs(to - from) > 2 * height || from >= to)
             return
@@ -47,8 +46,6 @@ ListView {
     boundsBehavior: Flickable.StopAtBounds
     leftMargin: (width - columnWidth) / 2
     rightMargin: leftMargin
-    // The column stays centred when the window is resized.
-    onLeftMarginChanged: contentX = -leftMargin
     topMargin: 12
     bottomMargin: 12
     ScrollBar.vertical: ScrollBar {}
@@ -143,25 +140,14 @@ ListView {
         duration: 250
         easing.type: Easing.OutCubic
         // Bubbles laid out on the way may have moved the end.
-        onFinished: list.keepEnd()
+        onFinished: list.positionViewAtEnd()
     }
 
     Connections {
         target: list.viewModel
         function onScrollToEndRequested() { list.scrollToEnd(true) }
     }
-    // While the end is on screen the list stays there as bubbles settle (pictures arrive,
-    // heights become known); scrolling away, by any means, lets go.
-    property bool pinnedToEnd: true
-    property bool keepingEnd: false
-    function keepEnd() {
-        keepingEnd = true
-        positionViewAtEnd()
-        keepingEnd = false
-    }
-    onContentYChanged: if (!keepingEnd && !glide.running) pinnedToEnd = atYEnd
-    onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
-    Component.onCompleted: Qt.callLater(keepEnd)
+    Component.onCompleted: positionViewAtEnd()
 
     MessageContextMenu {
         id: messageMenu

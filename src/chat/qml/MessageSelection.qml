@@ -9,12 +9,11 @@ TextEdit {
     objectName: "messageSelection"
 
     // The bubble under the mouse, or null.
-    property MessageBubble hovered: null
+    property Item hovered: null
     // The bubble whose text it lies on.
-    property MessageBubble target: null
-    readonly property SelectableText targetText: target ? target.textItem : null
+    property Item target: null
+    readonly property Item targetText: target ? target.textItem : null
 
-    property font restingFont
     signal linkActivated(string link)
 
     parent: targetText
@@ -23,7 +22,7 @@ TextEdit {
     text: target ? target.model.editHtml : ""
     textFormat: TextEdit.RichText
     wrapMode: TextEdit.Wrap
-    font: targetText ? targetText.font : restingFont
+    font: targetText ? targetText.font : Qt.application.font
     color: targetText ? targetText.color : VexaTheme.textPrimary
     readOnly: true
     selectByMouse: true

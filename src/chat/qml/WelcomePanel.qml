@@ -13,7 +13,7 @@ Item {
 
     ColumnLayout {
         anchors.centerIn: parent
-        width: parent.width - 32
+        width: Math.min(parent.width - 32, 620)
         spacing: 14
 
         VexaIcon {
@@ -34,8 +34,6 @@ Item {
         }
         Label {
             Layout.fillWidth: true
-            Layout.maximumWidth: 620
-            Layout.alignment: Qt.AlignHCenter
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             text: "Задайте вопрос, попросите помочь с текстом или кодом, либо прикрепите фотографию для анализа."
@@ -60,7 +58,6 @@ Item {
             ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
 
             delegate: Button {
-                id: prompt
                 required property string modelData
                 text: modelData
                 flat: true
@@ -70,7 +67,7 @@ Item {
                 onClicked: panel.viewModel.useQuickPrompt(modelData)
                 background: Rectangle {
                     radius: 18
-                    color: prompt.hovered ? VexaTheme.selectionFill : VexaTheme.cardFill
+                    color: parent.hovered ? VexaTheme.selectionFill : VexaTheme.cardFill
                     border.width: 1
                     border.color: VexaTheme.cardOutline
                 }
