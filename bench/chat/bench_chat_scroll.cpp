@@ -1,12 +1,14 @@
 // Scrolling a long chat: a 10,000-message conversation in the real chat screen, offscreen on
 // the software renderer, paged through for 300 frames; the same messages in a list of plain
-// Text items are the yardstick. A frame is the page jump plus rendering the window.
+// Text items are the yardstick. A frame is the page jump plus the frame the window draws.
 // Last lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>.
 
 #include "chatviewmodel.h"
 #include "vexaclient.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QQmlEngine>
@@ -107,19 +109,21 @@ double percentile95(std::vector<double> samples)
     return samples[std::min(samples.size() - 1, size_t(samples.size() * 0.95))];
 }
 
-// The time of the platform's own render loop (which redraws the window again after the grab)
-// is not counted, for either side.
-// Pages one screen per frame from the end towards the top (and back down at the top).
+// Pages one screen per frame from the end towards the top (and back down at the top). A frame
+// is what the window's own render loop does after the jump: bubbles are laid out and the parts
+// of the window that changed are drawn, up to the frame being handed over.
 class Pager
 {
 public:
     Pager(QQuickWindow &window, QQuickItem *list) : m_window(window), m_list(list)
     {
+        QObject::connect(&window, &QQuickWindow::frameSwapped, &window,
+                         [this] { m_swapped = true; });
         QMetaObject::invokeMethod(list, "positionViewAtEnd");
-        window.grabWindow();
+        waitForFrame();
     }
 
-    // One frame: the jump and the rendering of the whole window; milliseconds.
+    // One frame in milliseconds of main-thread processor time; -1 when none came.
     double frame()
     {
         const double start = threadCpuMs();
@@ -130,10 +134,9 @@ public:
             m_direction = 1;
         }
         m_list->setProperty("contentY", y);
-        m_window.grabWindow();
-        const double ms = threadCpuMs() - start;
-        QCoreApplication::processEvents(); // pictures decoded meanwhile, deferred deletes
-        return ms;
+        if (!waitForFrame())
+            return -1;
+        return threadCpuMs() - start;
     }
 
     void saveShot(const QString &folder)
@@ -143,9 +146,25 @@ public:
     }
 
 private:
+    // Sleeps in an event loop until the frame is out, so waiting costs no processor time.
+    bool waitForFrame()
+    {
+        m_swapped = false;
+        QEventLoop loop;
+        const auto done = QObject::connect(&m_window, &QQuickWindow::frameSwapped, &loop,
+                                           &QEventLoop::quit);
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        m_window.requestUpdate();
+        if (!m_swapped)
+            loop.exec();
+        QObject::disconnect(done);
+        return m_swapped;
+    }
+
     QQuickWindow &m_window;
     QQuickItem *m_list;
     qreal m_direction = -1;
+    bool m_swapped = false;
 };
 
 QQuickItem *findByName(QQuickItem *root, const QString &name)
@@ -254,6 +273,8 @@ int main(int argc, char **argv)
     // does not decide the figure.
     Pager oursPager(ours, oursList);
     Pager plainPager(plain, plainList);
+    const qreal oursStart = oursList->property("contentY").toReal();
+    qreal travelled = 0;
     std::vector<double> oursRounds;
     std::vector<double> plainRounds;
     std::vector<double> ratios;
@@ -263,6 +284,10 @@ int main(int argc, char **argv)
         for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
             const double o = oursPager.frame();
             const double p = plainPager.frame();
+            if (o < 0 || p < 0) {
+                std::fprintf(stderr, "a window stopped drawing frames\n");
+                return 1;
+            }
             if (frame < kWarmupFrames)
                 continue;
             oursFrames.push_back(o);
@@ -271,6 +296,13 @@ int main(int argc, char **argv)
         oursRounds.push_back(percentile95(oursFrames));
         plainRounds.push_back(percentile95(plainFrames));
         ratios.push_back(oursRounds.back() / plainRounds.back());
+        if (round == 0)
+            travelled = oursStart - oursList->property("contentY").toReal();
+    }
+    // A view that snapped back to the end instead of paging would time nothing worth timing.
+    if (travelled < 100 * oursList->height()) {
+        std::fprintf(stderr, "the chat did not page through (%.0f px)\n", travelled);
+        return 1;
     }
     if (qEnvironmentVariableIsSet("CHAT_BENCH_SHOTS")) {
         oursPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));

@@ -144,15 +144,15 @@ void ChatQmlTest::load()
 void ChatQmlTest::welcomeThenBubbles()
 {
     load();
-    QVERIFY(item("welcomePanel"));
-    QVERIFY(!item("messageList"));
+    QVERIFY(item("welcomePanel")->isVisible());
+    QVERIFY(!item("messageList")->isVisible());
     QCOMPARE(viewModel()->client(), m_client.get());
 
     m_client->setEntries({userEntry(QStringLiteral("Напиши сумму")),
                           entry(ChatEntry::Role::Assistant, kAnswer,
                                 pngDataUrl())});
-    QVERIFY(waitUntil([&] { return item("messageList") != nullptr; }));
-    QVERIFY(waitUntil([&] { return !item("welcomePanel"); }));
+    QVERIFY(waitUntil([&] { return item("messageList")->isVisible(); }));
+    QVERIFY(!item("welcomePanel")->isVisible());
     auto *list = item("messageList");
     QCOMPARE(list->property("count").toInt(), 2);
 

@@ -79,5 +79,6 @@ QList<Scene> allScenes();
 // Per area; each lives in its own scenes_<area>.cpp.
 QList<Scene> shellScenes();
 QList<Scene> codeScenes();
+QList<Scene> chatScenes();
 
 } // namespace vexa::screenshots

@@ -9,6 +9,7 @@ QList<Scene> allScenes()
     QList<Scene> scenes;
     scenes += shellScenes();
     scenes += codeScenes();
+    scenes += chatScenes();
     return scenes;
 }
 

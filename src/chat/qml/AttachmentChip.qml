@@ -27,7 +27,7 @@ Rectangle {
         spacing: 10
 
         Image {
-            visible: chip.thumbnail.toString().length > 0
+            visible: chip.thumbnail != ""
             source: chip.thumbnail
             Layout.preferredWidth: 58
             Layout.preferredHeight: 58

@@ -28,6 +28,7 @@ ListView {
     }
 
     header: ItemDelegate {
+        id: newChat
         objectName: "newChatRow"
         width: list.width
         implicitHeight: 42
@@ -39,7 +40,7 @@ ListView {
         onClicked: list.listModel.createChat()
         contentItem: Row {
             spacing: 10
-            opacity: parent.enabled ? 1 : 0.4
+            opacity: newChat.enabled ? 1 : 0.4
             VexaIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 symbol: "square.and.pencil"
@@ -55,7 +56,7 @@ ListView {
         }
         background: Rectangle {
             radius: 10
-            color: parent.hovered || parent.visualFocus ? VexaTheme.hoverFill : "transparent"
+            color: newChat.hovered || newChat.visualFocus ? VexaTheme.hoverFill : "transparent"
         }
     }
 

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
@@ -53,10 +52,21 @@ Item {
             Behavior on Layout.preferredHeight { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
             Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         }
-        Loader {
+        Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
-            sourceComponent: view.viewModel.hasEntries ? messages : welcome
+
+            MessageList {
+                anchors.fill: parent
+                visible: view.viewModel.hasEntries
+                viewModel: view.viewModel
+                onShareRequested: text => view.share(text)
+            }
+            WelcomePanel {
+                anchors.fill: parent
+                visible: !view.viewModel.hasEntries
+                viewModel: view.viewModel
+            }
         }
         Composer {
             id: composer
@@ -70,20 +80,6 @@ Item {
         }
     }
 
-    Component {
-        id: messages
-        MessageList {
-            viewModel: view.viewModel
-            onShareRequested: text => view.share(text)
-        }
-    }
-    Component {
-        id: welcome
-        WelcomePanel {
-            viewModel: view.viewModel
-        }
-    }
-
     DropArea {
         anchors.fill: parent
         keys: ["text/uri-list"]
@@ -94,12 +90,12 @@ Item {
     }
 
     Shortcut {
-        sequence: StandardKey.New
+        sequence: "Ctrl+N"
         enabled: view.visible && view.viewModel.canCreateChat
         onActivated: view.viewModel.createChat()
     }
     Shortcut {
-        sequence: StandardKey.Find
+        sequence: "Ctrl+F"
         enabled: view.visible
         onActivated: {
             view.viewModel.searchVisible = true

@@ -28,8 +28,8 @@ Item {
 
     readonly property real padding: 14
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
-    readonly property Item textItem: message
-    property Item picture: null
+    readonly property SelectableText textItem: message
+    property MessageImage picture: null
 
     implicitHeight: card.height
 
@@ -63,7 +63,7 @@ Item {
 
         x: bubble.isUser ? bubble.width - width : 0
         width: Math.min(bubble.maxBubbleWidth,
-                        (bubble.hasImage ? bubble.innerMaxWidth : message.contentWidth)
+                        Math.max(message.contentWidth, bubble.picture ? bubble.picture.contentWidth : 0)
                         + 2 * bubble.padding)
         height: message.y + message.height + 10
         radius: 18

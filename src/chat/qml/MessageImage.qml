@@ -10,6 +10,12 @@ Column {
     required property url source
     signal openRequested(url source)
 
+    // How wide the area needs to be: the picture as shown (never enlarged), or room for the
+    // spinner and the failure label.
+    readonly property real contentWidth: picture.status === Image.Ready
+        ? Math.min(width, picture.implicitWidth, picture.implicitWidth * 480 / Math.max(1, picture.implicitHeight))
+        : Math.min(width, 260)
+
     spacing: 6
 
     Item {
@@ -17,6 +23,7 @@ Column {
         height: picture.status === Image.Ready
                 ? Math.min(480, picture.implicitHeight * Math.min(1, width / Math.max(1, picture.implicitWidth)))
                 : 96
+        clip: true
 
         Image {
             id: picture

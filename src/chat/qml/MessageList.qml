@@ -16,9 +16,10 @@ ListView {
     function scrollToEnd(animated) {
         if (count === 0)
             return
+        pinnedToEnd = true
         glide.stop()
         const from = contentY
-        positionViewAtEnd()
+        keepEnd()
         const to = contentY
         if (!animated || Math.abs(to - from) > 2 * height || from >= to)
             return
@@ -46,6 +47,8 @@ ListView {
     boundsBehavior: Flickable.StopAtBounds
     leftMargin: (width - columnWidth) / 2
     rightMargin: leftMargin
+    // The column stays centred when the window is resized.
+    onLeftMarginChanged: contentX = -leftMargin
     topMargin: 12
     bottomMargin: 12
     ScrollBar.vertical: ScrollBar {}
@@ -140,14 +143,25 @@ ListView {
         duration: 250
         easing.type: Easing.OutCubic
         // Bubbles laid out on the way may have moved the end.
-        onFinished: list.positionViewAtEnd()
+        onFinished: list.keepEnd()
     }
 
     Connections {
         target: list.viewModel
         function onScrollToEndRequested() { list.scrollToEnd(true) }
     }
-    Component.onCompleted: positionViewAtEnd()
+    // While the end is on screen the list stays there as bubbles settle (pictures arrive,
+    // heights become known); scrolling away, by any means, lets go.
+    property bool pinnedToEnd: true
+    property bool keepingEnd: false
+    function keepEnd() {
+        keepingEnd = true
+        positionViewAtEnd()
+        keepingEnd = false
+    }
+    onContentYChanged: if (!keepingEnd && !glide.running) pinnedToEnd = atYEnd
+    onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
+    Component.onCompleted: Qt.callLater(keepEnd)
 
     MessageContextMenu {
         id: messageMenu

@@ -9,11 +9,12 @@ TextEdit {
     objectName: "messageSelection"
 
     // The bubble under the mouse, or null.
-    property Item hovered: null
+    property MessageBubble hovered: null
     // The bubble whose text it lies on.
-    property Item target: null
-    readonly property Item targetText: target ? target.textItem : null
+    property MessageBubble target: null
+    readonly property SelectableText targetText: target ? target.textItem : null
 
+    property font restingFont
     signal linkActivated(string link)
 
     parent: targetText
@@ -22,7 +23,7 @@ TextEdit {
     text: target ? target.model.editHtml : ""
     textFormat: TextEdit.RichText
     wrapMode: TextEdit.Wrap
-    font: targetText ? targetText.font : Qt.application.font
+    font: targetText ? targetText.font : restingFont
     color: targetText ? targetText.color : VexaTheme.textPrimary
     readOnly: true
     selectByMouse: true

@@ -13,7 +13,7 @@ Item {
 
     ColumnLayout {
         anchors.centerIn: parent
-        width: Math.min(parent.width - 32, 620)
+        width: parent.width - 32
         spacing: 14
 
         VexaIcon {
@@ -34,6 +34,8 @@ Item {
         }
         Label {
             Layout.fillWidth: true
+            Layout.maximumWidth: 620
+            Layout.alignment: Qt.AlignHCenter
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             text: "Задайте вопрос, попросите помочь с текстом или кодом, либо прикрепите фотографию для анализа."
@@ -58,6 +60,7 @@ Item {
             ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
 
             delegate: Button {
+                id: prompt
                 required property string modelData
                 text: modelData
                 flat: true
@@ -67,7 +70,7 @@ Item {
                 onClicked: panel.viewModel.useQuickPrompt(modelData)
                 background: Rectangle {
                     radius: 18
-                    color: parent.hovered ? VexaTheme.selectionFill : VexaTheme.cardFill
+                    color: prompt.hovered ? VexaTheme.selectionFill : VexaTheme.cardFill
                     border.width: 1
                     border.color: VexaTheme.cardOutline
                 }
