@@ -625,6 +625,22 @@ void ChatViewModel::quoteEntry(const QString &entryID)
     setDraftFocused(true);
 }
 
+bool ChatViewModel::copyEntryCode(const QString &entryID)
+{
+    const auto entry = entryByID(entryID);
+    if (!entry)
+        return false;
+    QStringList code;
+    for (const chat::MarkdownBlock &block : chat::splitMarkdown(entry->text)) {
+        if (block.kind == chat::MarkdownBlock::Kind::Code)
+            code.append(block.text);
+    }
+    if (code.isEmpty())
+        return false;
+    m_platform->copyText(code.join(QStringLiteral("\n\n")));
+    return true;
+}
+
 void ChatViewModel::copyText(const QString &text)
 {
     m_platform->copyText(text);

@@ -173,6 +173,9 @@ public:
     Q_INVOKABLE void saveEntry(const QString &entryID);
     Q_INVOKABLE void speakEntry(const QString &entryID);
     Q_INVOKABLE void quoteEntry(const QString &entryID);
+    // The code blocks of a message (one after another, a blank line between), for the
+    // keyboard: false when the message has none and the clipboard was left alone.
+    Q_INVOKABLE bool copyEntryCode(const QString &entryID);
 
     // Sharing a text: the clipboard, a file, or a new mail.
     Q_INVOKABLE void copyText(const QString &text);

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void messageMenu_data();
     void messageMenu();
     void selectingAndCopyingCode();
+    void messagesFromTheKeyboard_data();
+    void messagesFromTheKeyboard();
 
 private:
     void load();
@@ -326,6 +328,80 @@ void ChatQmlTest::selectingAndCopyingCode()
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
                       selection->mapToScene(rect.center()).toPoint());
     QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+}
+
+void ChatQmlTest::messagesFromTheKeyboard_data()
+{
+    // Keys pressed after the list took the focus (on the last message, index 3).
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("current");
+    // On the clipboard after Ctrl+C and then Ctrl+Shift+C, which leaves a message without
+    // code where Ctrl+C put it.
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("focus lands on the last") << QList<int>{} << 3 << "Второй ответ";
+    QTest::newRow("up twice") << QList<int>{Qt::Key_Up, Qt::Key_Up} << 1 << "print(1)";
+    QTest::newRow("up stops at the first")
+        << QList<int>{Qt::Key_Home, Qt::Key_Up} << 0 << "Первый вопрос";
+    QTest::newRow("down stops at the last") << QList<int>{Qt::Key_Down} << 3 << "Второй ответ";
+    QTest::newRow("end after home") << QList<int>{Qt::Key_Home, Qt::Key_End} << 3 << "Второй ответ";
+}
+
+void ChatQmlTest::messagesFromTheKeyboard()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, current);
+    QFETCH(QString, copied);
+
+    const QString withCode = QStringLiteral("Так:\n\n```python\nprint(1)\n```");
+    m_client->setEntries({userEntry(QStringLiteral("Первый вопрос")), answerEntry(withCode),
+                          userEntry(QStringLiteral("Второй вопрос")),
+                          answerEntry(QStringLiteral("Второй ответ"))});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(list);
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 4; }));
+    QTest::qWait(50);
+    QCOMPARE(list->property("currentIndex").toInt(), -1);
+
+    // Going back from the composer's field, past its attach button, reaches the list.
+    item("composerField")->forceActiveFocus();
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QVERIFY2(list->hasActiveFocus(), qPrintable(m_view->activeFocusItem()->objectName()));
+    for (const int key : keys)
+        QTest::keyClick(m_view.get(), Qt::Key(key));
+    QCOMPARE(list->property("currentIndex").toInt(), current);
+
+    // The ring marks that message's card, which is on screen.
+    auto *bubble = list->property("currentItem").value<QQuickItem *>();
+    QVERIFY(bubble);
+    auto *ring = qobject_cast<QQuickItem *>(list->findChild<QObject *>(QStringLiteral("focusRing")));
+    QVERIFY(ring);
+    QVERIFY(ring->isVisible());
+    QCOMPARE(ring->parentItem(), bubble->property("cardItem").value<QQuickItem *>());
+    const QRectF shown = list->mapRectFromItem(ring, ring->boundingRect());
+    QVERIFY2(shown.bottom() > 0 && shown.top() < list->height(), qPrintable(QDebug::toString(shown)));
+
+    // Ctrl+C copies the message; Ctrl+Shift+C its code, when it has some.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    const QString text = m_client->entries().at(current).text;
+    QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == text; }));
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::qWait(20);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+
+    // The menu key opens that message's menu; closing it gives the focus back to the list.
+    QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
+    QVERIFY(menu);
+    QTest::keyClick(m_view.get(), Qt::Key_Menu);
+    QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
+    QCOMPARE(menu->property("entryID").toString(),
+             m_client->entries().at(current).id.toString(QUuid::WithoutBraces));
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
+    QVERIFY(list->hasActiveFocus());
 }
 
 QTEST_MAIN(ChatQmlTest)

@@ -410,6 +410,11 @@ void ChatViewModelTest::messageActions()
     rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-7"));
     QCOMPARE(rig.platform->copied.last(), QStringLiteral("second"));
     QCOMPARE(rig.platform->copied.size(), 2);
+    // From the keyboard, a message's code comes all at once; prose alone copies nothing.
+    QVERIFY(rig.view->copyEntryCode(code.id.toString()));
+    QCOMPARE(rig.platform->copied.last(), QStringLiteral("first\n\nsecond"));
+    QVERIFY(!rig.view->copyEntryCode(reply.id.toString()));
+    QCOMPARE(rig.platform->copied.size(), 3);
     rig.view->activateLink(code.id.toString(), QStringLiteral("javascript:alert(1)"));
     QCOMPARE(rig.platform->opened.size(), 1);
     rig.view->openImage(QUrl(QStringLiteral("data:image/png;base64,AAAA")));

@@ -29,6 +29,7 @@ Item {
     readonly property real padding: 14
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
     readonly property SelectableText textItem: message
+    readonly property Item cardItem: card
     property MessageImage picture: null
 
     implicitHeight: card.height
@@ -75,7 +76,7 @@ Item {
             y: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
             width: bubble.innerMaxWidth
             text: bubble.html
-            spoken: bubble.spoken
+            spoken: (bubble.isUser ? "Вы: " : "Vexa: ") + bubble.spoken
             font.pointSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)
         }

@@ -13,12 +13,24 @@ Menu {
     property bool isUser
     property string messageText
     signal shareRequested(string text)
+    // Where the keyboard goes back to when the menu closes, unless an item sent it to the
+    // composer ("Уточнить ответ").
+    property Item returnFocus: null
+    onClosed: {
+        if (returnFocus && !viewModel.draftFocused)
+            returnFocus.forceActiveFocus()
+        returnFocus = null
+    }
 
-    function openFor(id, user, text) {
+    // Opens at the mouse; from the keyboard, at the top of the message (a card item).
+    function openFor(id, user, text, card) {
         entryID = id
         isUser = user
         messageText = text
-        popup()
+        if (card)
+            popup(card, 24, Math.min(card.height / 2, 24))
+        else
+            popup()
     }
 
     ChatMenuItem {

@@ -54,6 +54,24 @@ ListView {
     ScrollBar.vertical: ScrollBar {}
     Accessible.role: Accessible.List
     Accessible.name: "Сообщения"
+    Accessible.description: "Стрелки — к другому сообщению, клавиша меню — действия с ним"
+
+    // The keyboard's way through the messages (see MessageKeys); no message is current until
+    // the list takes the focus.
+    activeFocusOnTab: true
+    keyNavigationEnabled: false
+    currentIndex: -1
+    onActiveFocusChanged: if (activeFocus && (currentIndex < 0 || currentIndex >= count)) list.keys.enter()
+    Keys.onPressed: event => list.keys.handle(event)
+    property MessageKeys keys: MessageKeys {
+        list: list
+        viewModel: list.viewModel
+        onMenuRequested: bubble => list.openMenuOf(bubble)
+        onEndRequested: list.scrollToEnd(false)
+    }
+    FocusRing {
+        target: list.activeFocus && list.currentItem ? list.currentItem.cardItem : null
+    }
 
     header: Item {
         width: list.columnWidth
@@ -104,8 +122,15 @@ ListView {
     }
     function openMenuAt(scenePosition) {
         const bubble = bubbleAt(scenePosition)
-        if (bubble)
-            messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text)
+        if (!bubble)
+            return
+        messageMenu.returnFocus = list.Window.activeFocusItem
+        messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, null)
+    }
+    // From the keyboard: at the message itself.
+    function openMenuOf(bubble) {
+        messageMenu.returnFocus = list
+        messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, bubble.cardItem)
     }
     // The selection follows the mouse from bubble to bubble. (When the mouse is over the
     // selection itself this handler may hear nothing; it is on the right bubble then anyway.)
