@@ -6,15 +6,11 @@
 // screen and hand their failure to it.
 
 #include "vexaclient.h"
+#include "detachedtask.h"
 
 namespace vexa {
 
 namespace {
-
-void detach(QCoro::Task<> task)
-{
-    Q_UNUSED(task);
-}
 
 QString answerSavedNotice()
 {

@@ -6,6 +6,7 @@
 // have been replaced by a chat-list load in the meantime.
 
 #include "vexaclient.h"
+#include "detachedtask.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,11 +16,6 @@
 namespace vexa {
 
 namespace {
-
-void detach(QCoro::Task<> task)
-{
-    Q_UNUSED(task);
-}
 
 QString overrideUnavailableNotice()
 {

@@ -5,15 +5,11 @@
 // models answer with text instead ("output_type": "text"); that is a result, not an error.
 
 #include "vexaclient.h"
+#include "detachedtask.h"
 
 namespace vexa {
 
 namespace {
-
-void detach(QCoro::Task<> task)
-{
-    Q_UNUSED(task);
-}
 
 QString editTooLargeNotice()
 {

@@ -2,18 +2,13 @@
 
 #include "cookiestore.h"
 #include "vexaclient.h"
+#include "detachedtask.h"
 
 #include <QQmlEngine>
 
 namespace vexa {
 
 namespace {
-// Starts a coroutine and lets it finish on its own; the task frees itself when done.
-void detach(QCoro::Task<> task)
-{
-    Q_UNUSED(task);
-}
-
 // GCC 12 cannot compile QStringLiteral inside a coroutine body ("array used as initializer"):
 // texts used by coroutines are built outside them.
 QString emptyCodeNotice()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+
+namespace vexa {
+
+// Starts a coroutine and lets it finish on its own: the screen commands fire and forget, and
+// the task's frame frees itself when the coroutine ends.
+inline void detach(QCoro::Task<> task)
+{
+    Q_UNUSED(task);
+}
+
+} // namespace vexa
