@@ -79,6 +79,7 @@ private Q_SLOTS:
     void selectingAndCopyingCode();
     void messagesFromTheKeyboard_data();
     void messagesFromTheKeyboard();
+    void jumpToLatest();
 
 private:
     void load();
@@ -402,6 +403,29 @@ void ChatQmlTest::messagesFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Escape);
     QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
     QVERIFY(list->hasActiveFocus());
+}
+
+void ChatQmlTest::jumpToLatest()
+{
+    QList<ChatEntry> entries;
+    for (int i = 0; i < 40; ++i)
+        entries.append(i % 2 ? answerEntry(QStringLiteral("Ответ %1").arg(i))
+                             : userEntry(QStringLiteral("Вопрос %1").arg(i)));
+    m_client->setEntries(entries);
+    load();
+    auto *list = item("messageList");
+    auto *jump = item("jumpToEndButton");
+    QVERIFY(list && jump);
+    QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool(); }));
+    QTest::qWait(50);
+    QVERIFY(!jump->isVisible());
+
+    // Reading earlier messages offers the way back; taking it hides the button again.
+    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    QVERIFY(waitUntil([&] { return jump->isVisible(); }));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
+                      jump->mapToScene(jump->boundingRect().center()).toPoint());
+    QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool() && !jump->isVisible(); }));
 }
 
 QTEST_MAIN(ChatQmlTest)

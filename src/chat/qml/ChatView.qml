@@ -57,10 +57,18 @@ Item {
             Layout.fillHeight: true
 
             MessageList {
+                id: messages
                 anchors.fill: parent
                 visible: view.viewModel.hasEntries
                 viewModel: view.viewModel
                 onShareRequested: text => view.share(text)
+            }
+            JumpToEndButton {
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                anchors.margins: 16
+                visible: messages.visible && !messages.pinnedToEnd
+                onClicked: messages.scrollToEnd(true)
             }
             WelcomePanel {
                 anchors.fill: parent

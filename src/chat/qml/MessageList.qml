@@ -182,6 +182,10 @@ ListView {
     function keepEnd() {
         keepingEnd = true
         positionViewAtEnd()
+        // positionViewAtEnd leaves the bottom margin out (Qt 6.4): go on to the real end.
+        const end = originY + contentHeight + bottomMargin - height
+        if (end > contentY)
+            contentY = end
         keepingEnd = false
     }
     onContentYChanged: if (!keepingEnd && !glide.running) pinnedToEnd = atYEnd

@@ -36,6 +36,7 @@ constexpr SymbolGlyph kSymbols[] = {
     {"plus", "add", 0xe145},
     {"arrow.up.circle.fill", "arrow_circle_up", 0xf182},
     {"arrow.up", "arrow_upward", 0xe5d8},
+    {"arrow.down", "arrow_downward", 0xe5db},
     {"square.and.arrow.down", "file_download", 0xe2c4},
     {"square.and.arrow.up", "ios_share", 0xe6b8},
     {"doc.on.doc", "content_copy", 0xe14d},

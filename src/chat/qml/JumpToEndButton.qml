@@ -1,0 +1,22 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Style
+
+// Shown while the last message is off screen: takes the reader back to it.
+ChatIconButton {
+    id: control
+    objectName: "jumpToEndButton"
+
+    symbol: "arrow.down"
+    label: "К последнему сообщению"
+    implicitWidth: 40
+    opacity: visible ? 1 : 0
+    Behavior on opacity { NumberAnimation { duration: 150 } }
+
+    background: Rectangle {
+        radius: height / 2
+        color: control.hovered || control.visualFocus ? "#2a2f47" : VexaTheme.sheetFill
+        border.width: 1
+        border.color: VexaTheme.cardOutline
+    }
+}
