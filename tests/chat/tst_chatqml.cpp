@@ -13,6 +13,7 @@
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickView>
+#include <QScopeGuard>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void messagesFromTheKeyboard_data();
     void messagesFromTheKeyboard();
     void jumpToLatest();
+    void pictureFromTheKeyboard();
 
 private:
     void load();
@@ -426,6 +428,32 @@ void ChatQmlTest::jumpToLatest()
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
                       jump->mapToScene(jump->boundingRect().center()).toPoint());
     QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool() && !jump->isVisible(); }));
+}
+
+void ChatQmlTest::pictureFromTheKeyboard()
+{
+    // A host's view-model with a fake desktop, so opening a picture is seen, not performed.
+    auto platform = std::make_shared<FakeChatPlatform>();
+    FakeVoice voice;
+    ChatViewModel host(platform, voice.factory(), m_dir.filePath(QStringLiteral("prefs.ini")));
+    host.setClient(m_client.get());
+    const auto closeFirst = qScopeGuard([this] { m_view.reset(); }); // before the host goes
+    const QString picture = pngDataUrl();
+    m_client->setEntries({userEntry(QStringLiteral("Нарисуй")),
+                          entry(ChatEntry::Role::Assistant, QStringLiteral("Вот"), picture)});
+    load();
+    m_view->rootObject()->setProperty("viewModel", QVariant::fromValue(&host));
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 2; }));
+    list->forceActiveFocus();
+    QCOMPARE(list->property("currentIndex").toInt(), 1);
+
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QCOMPARE(platform->openedImages, QList<QUrl>{QUrl(picture)});
+    // A message without a picture has nothing to open.
+    QTest::keyClick(m_view.get(), Qt::Key_Up);
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QCOMPARE(platform->openedImages.size(), 1);
 }
 
 QTEST_MAIN(ChatQmlTest)

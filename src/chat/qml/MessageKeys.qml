@@ -3,7 +3,8 @@ import VexaAI.Chat
 
 // The message list from the keyboard. Up and Down go to the previous or next message, Home and
 // End to the first or last, Page Up and Page Down a screen at a time; the menu key or
-// Shift+F10 opens the message's menu, Ctrl+C copies the message and Ctrl+Shift+C its code.
+// Shift+F10 opens the message's menu, Ctrl+C copies the message and Ctrl+Shift+C its code,
+// Enter opens its picture.
 QtObject {
     id: keys
 
@@ -12,8 +13,13 @@ QtObject {
     signal menuRequested(Item bubble)
     signal endRequested()
 
-    // The message at the bottom of the screen becomes current when the list takes the focus.
+    // Taking the focus, the list keeps its current message if it is on screen; otherwise the
+    // message at the bottom of the screen becomes current (the view may have scrolled, or the
+    // messages changed, since).
     function enter() {
+        const item = list.currentItem
+        if (item && item.y + item.height > list.contentY && item.y < list.contentY + list.height)
+            return
         list.currentIndex = visibleIndex(false)
     }
 
@@ -66,6 +72,9 @@ QtObject {
             menuRequested(current)
         else if (current && control && shift && event.key === Qt.Key_C)
             viewModel.copyEntryCode(current.model.entryID)
+        else if (current && current.hasImage
+                 && (event.key === Qt.Key_Return || event.key === Qt.Key_Enter))
+            viewModel.openImage(current.model.imageSource)
         else if (current && event.matches(StandardKey.Copy))
             viewModel.copyEntry(current.model.entryID)
         else

@@ -56,12 +56,13 @@ ListView {
     Accessible.name: "Сообщения"
     Accessible.description: "Стрелки — к другому сообщению, клавиша меню — действия с ним"
 
-    // The keyboard's way through the messages (see MessageKeys); no message is current until
-    // the list takes the focus.
+    // The keyboard's way through the messages (see MessageKeys).
     activeFocusOnTab: true
     keyNavigationEnabled: false
     currentIndex: -1
-    onActiveFocusChanged: if (activeFocus && (currentIndex < 0 || currentIndex >= count)) list.keys.enter()
+    onActiveFocusChanged: if (activeFocus) list.keys.enter()
+    // Another list of messages (another screen model) starts with none current, as the first did.
+    onModelChanged: currentIndex = -1
     Keys.onPressed: event => list.keys.handle(event)
     property MessageKeys keys: MessageKeys {
         list: list
