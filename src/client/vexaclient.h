@@ -236,6 +236,8 @@ private:
     // Applies a successful image reply: the picture, nothing for a text result (kept in
     // imageTextResult), or invalidResponse when the picture cannot be read.
     Result<std::optional<QImage>> takeImageReply(const VexaResponse &reply);
+    // Ends a generation or an edit with its reply: the picture, or nothing and the notice.
+    std::optional<QImage> finishImageRequest(const Result<VexaResponse> &reply);
     // Drops the entry with this id wherever it is now; the list may have been replaced.
     void removeEntry(const QUuid &id);
     template <records::HasSchema T>

@@ -153,6 +153,11 @@ QCoro::Task<std::optional<QImage>> VexaClient::generateImage(QString prompt, QSt
                                   generationBody(prompt, model));
     if (!self)
         co_return std::nullopt;
+    co_return finishImageRequest(reply);
+}
+
+std::optional<QImage> VexaClient::finishImageRequest(const Result<VexaResponse> &reply)
+{
     std::optional<QImage> image;
     if (reply) {
         auto taken = takeImageReply(*reply);
@@ -164,7 +169,7 @@ QCoro::Task<std::optional<QImage>> VexaClient::generateImage(QString prompt, QSt
         setNotice(describe(reply.error()));
     }
     setGenerating(false);
-    co_return image;
+    return image;
 }
 
 QCoro::Task<std::optional<QImage>> VexaClient::editImage(QImage picture, QString prompt)
@@ -185,18 +190,7 @@ QCoro::Task<std::optional<QImage>> VexaClient::editImage(QImage picture, QString
                                   editBody(m_state, prompt, jpeg));
     if (!self)
         co_return std::nullopt;
-    std::optional<QImage> image;
-    if (reply) {
-        auto taken = takeImageReply(*reply);
-        if (taken)
-            image = std::move(*taken);
-        else
-            setNotice(describe(taken.error()));
-    } else {
-        setNotice(describe(reply.error()));
-    }
-    setGenerating(false);
-    co_return image;
+    co_return finishImageRequest(reply);
 }
 
 void VexaClient::startSelectModel(const QString &id)
