@@ -129,9 +129,9 @@ JsonReader::Kind JsonReader::peek()
     }
 }
 
-bool JsonReader::enterObject()
+bool JsonReader::enterContainer(Kind kind)
 {
-    if (peek() != Kind::Object)
+    if (peek() != kind)
         return false;
     ++m_pos;
     if (++m_depth > kMaxDepth)
@@ -140,14 +140,14 @@ bool JsonReader::enterObject()
     return true;
 }
 
-bool JsonReader::nextMember()
+bool JsonReader::nextItem(char close, const char *unterminated, const char *badSeparator)
 {
     if (m_failed)
         return false;
     skipSpace();
     if (m_pos >= m_size)
-        return fail("unterminated object");
-    if (m_data[m_pos] == '}') {
+        return fail(unterminated);
+    if (m_data[m_pos] == close) {
         ++m_pos;
         --m_depth;
         m_first = false;
@@ -155,11 +155,23 @@ bool JsonReader::nextMember()
     }
     if (!m_first) {
         if (m_data[m_pos] != ',')
-            return fail("expected ',' or '}'");
+            return fail(badSeparator);
         ++m_pos;
         skipSpace();
     }
     m_first = false;
+    return true;
+}
+
+bool JsonReader::enterObject()
+{
+    return enterContainer(Kind::Object);
+}
+
+bool JsonReader::nextMember()
+{
+    if (!nextItem('}', "unterminated object", "expected ',' or '}'"))
+        return false;
     if (m_pos >= m_size || m_data[m_pos] != '"')
         return fail("expected a member name");
     if (!scanString(m_keyBegin, m_keySize, m_keyEscaped))
@@ -183,35 +195,12 @@ QString JsonReader::key() const
 
 bool JsonReader::enterArray()
 {
-    if (peek() != Kind::Array)
-        return false;
-    ++m_pos;
-    if (++m_depth > kMaxDepth)
-        return fail("nesting too deep");
-    m_first = true;
-    return true;
+    return enterContainer(Kind::Array);
 }
 
 bool JsonReader::nextElement()
 {
-    if (m_failed)
-        return false;
-    skipSpace();
-    if (m_pos >= m_size)
-        return fail("unterminated array");
-    if (m_data[m_pos] == ']') {
-        ++m_pos;
-        --m_depth;
-        m_first = false;
-        return false;
-    }
-    if (!m_first) {
-        if (m_data[m_pos] != ',')
-            return fail("expected ',' or ']'");
-        ++m_pos;
-    }
-    m_first = false;
-    return true;
+    return nextItem(']', "unterminated array", "expected ',' or ']'");
 }
 
 // Finds the end of the string at m_pos (which is at the opening quote), validating escapes,

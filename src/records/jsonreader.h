@@ -73,6 +73,10 @@ public:
 private:
     void skipSpace();
     bool fail(const char *what);
+    // The shared half of objects and arrays: '{' or '[' consumed, and whether another item
+    // follows (its separator consumed) or the container closed.
+    bool enterContainer(Kind kind);
+    bool nextItem(char close, const char *unterminated, const char *badSeparator);
     bool expect(char c);
     bool scanString(const char *&contentBegin, qsizetype &contentSize, bool &escaped);
     bool decodeString(const char *begin, qsizetype size, bool escaped, QString &out) const;
