@@ -386,10 +386,18 @@ void ChatQmlTest::messagesFromTheKeyboard()
     const QRectF shown = list->mapRectFromItem(ring, ring->boundingRect());
     QVERIFY2(shown.bottom() > 0 && shown.top() < list->height(), qPrintable(QDebug::toString(shown)));
 
+    // A screen reader hears the message once, with its speaker.
+    const ChatEntry &shownEntry = m_client->entries().at(current);
+    const QString speaker = shownEntry.role == ChatEntry::Role::User ? QStringLiteral("Вы: ")
+                                                                     : QStringLiteral("Vexa: ");
+    const QString spoken = bubble->property("textItem").value<QQuickItem *>()->property("spoken").toString();
+    QVERIFY2(spoken.startsWith(speaker) && !spoken.mid(speaker.size()).startsWith(speaker),
+             qPrintable(spoken));
+
     // Ctrl+C copies the message; Ctrl+Shift+C its code, when it has some.
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
-    const QString text = m_client->entries().at(current).text;
+    const QString text = shownEntry.text;
     QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == text; }));
     QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::qWait(20);

@@ -76,7 +76,7 @@ Item {
             y: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
             width: bubble.innerMaxWidth
             text: bubble.html
-            spoken: (bubble.isUser ? "Вы: " : "Vexa: ") + bubble.spoken
+            spoken: bubble.spoken
             font.pointSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)
         }
