@@ -82,6 +82,7 @@ private Q_SLOTS:
     void messagesFromTheKeyboard();
     void jumpToLatest();
     void pictureFromTheKeyboard();
+    void shareFromTheKeyboard();
 
 private:
     void load();
@@ -462,6 +463,34 @@ void ChatQmlTest::pictureFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Up);
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QCOMPARE(platform->openedImages.size(), 1);
+}
+
+void ChatQmlTest::shareFromTheKeyboard()
+{
+    m_client->setEntries({answerEntry(QStringLiteral("Ответ"))});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+    list->forceActiveFocus();
+    QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
+    QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
+    QVERIFY(menu && share);
+
+    // "Поделиться" from the message's menu opens the share menu, which keeps the keyboard.
+    QTest::keyClick(m_view.get(), Qt::Key_Menu);
+    QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
+    QTest::keyClick(m_view.get(), Qt::Key_Down);
+    QTest::keyClick(m_view.get(), Qt::Key_Down);
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
+    QVERIFY(waitUntil([&] { return share->property("opened").toBool(); }));
+    QTest::qWait(300);
+    QVERIFY(share->property("opened").toBool());
+    QVERIFY(!list->hasActiveFocus());
+    // Closing it gives the keyboard back to the messages.
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return !share->property("visible").toBool(); }));
+    QVERIFY(list->hasActiveFocus());
 }
 
 QTEST_MAIN(ChatQmlTest)

@@ -17,8 +17,9 @@ Item {
     Component.onDestruction: viewModel.disappear()
     onVisibleChanged: if (!visible) viewModel.disappear()
 
-    function share(text) {
+    function share(text, returnFocus) {
         shareMenu.sharedText = text
+        shareMenu.focusReturn.target = returnFocus
         shareMenu.popup()
     }
 
@@ -32,7 +33,7 @@ Item {
             Layout.bottomMargin: 8
             viewModel: view.viewModel
             narrow: view.narrow
-            onShareRequested: view.share(view.viewModel.conversationExport)
+            onShareRequested: view.share(view.viewModel.conversationExport, null)
         }
         Rectangle {
             Layout.fillWidth: true
@@ -61,7 +62,7 @@ Item {
                 anchors.fill: parent
                 visible: view.viewModel.hasEntries
                 viewModel: view.viewModel
-                onShareRequested: text => view.share(text)
+                onShareRequested: (text, returnFocus) => view.share(text, returnFocus)
             }
             JumpToEndButton {
                 anchors.right: parent.right

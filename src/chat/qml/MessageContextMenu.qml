@@ -12,15 +12,11 @@ Menu {
     property string entryID
     property bool isUser
     property string messageText
-    signal shareRequested(string text)
-    // Where the keyboard goes back to when the menu closes, unless an item sent it to the
-    // composer ("Уточнить ответ").
-    property Item returnFocus: null
-    onClosed: {
-        if (returnFocus && !viewModel.draftFocused)
-            returnFocus.forceActiveFocus()
-        returnFocus = null
-    }
+    signal shareRequested(string text, Item returnFocus)
+    // Where the keyboard goes back to when the menu closes; a share menu opened from here
+    // gives it back there too.
+    readonly property PopupFocusReturn focusReturn: PopupFocusReturn {}
+    onClosed: focusReturn.restore()
 
     // Opens at the mouse; from the keyboard, at the top of the message (a card item).
     function openFor(id, user, text, card) {
@@ -41,7 +37,7 @@ Menu {
     ChatMenuItem {
         text: "Поделиться"
         symbol: "square.and.arrow.up"
-        onTriggered: menu.shareRequested(menu.messageText)
+        onTriggered: menu.shareRequested(menu.messageText, menu.focusReturn.target)
     }
     ChatMenuItem {
         text: "Сохранить во Vexa"

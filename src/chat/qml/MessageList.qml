@@ -10,7 +10,7 @@ ListView {
     objectName: "messageList"
 
     required property ChatViewModel viewModel
-    signal shareRequested(string text)
+    signal shareRequested(string text, Item returnFocus)
 
     // Shows the last message at the bottom; glides there when it is near.
     function scrollToEnd(animated) {
@@ -125,12 +125,12 @@ ListView {
         const bubble = bubbleAt(scenePosition)
         if (!bubble)
             return
-        messageMenu.returnFocus = list.Window.activeFocusItem
+        messageMenu.focusReturn.target = list.Window.activeFocusItem
         messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, null)
     }
     // From the keyboard: at the message itself.
     function openMenuOf(bubble) {
-        messageMenu.returnFocus = list
+        messageMenu.focusReturn.target = list
         messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, bubble.cardItem)
     }
     // The selection follows the mouse from bubble to bubble. (When the mouse is over the
@@ -196,6 +196,6 @@ ListView {
     MessageContextMenu {
         id: messageMenu
         viewModel: list.viewModel
-        onShareRequested: text => list.shareRequested(text)
+        onShareRequested: (text, returnFocus) => list.shareRequested(text, returnFocus)
     }
 }

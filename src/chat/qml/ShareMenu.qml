@@ -8,6 +8,9 @@ Menu {
 
     required property ChatViewModel viewModel
     property string sharedText
+    // The item that had the keyboard before (when known) has it again after.
+    readonly property PopupFocusReturn focusReturn: PopupFocusReturn {}
+    onClosed: focusReturn.restore()
     // The view asks for a file name, then writes the text there.
     signal saveRequested(string text)
 
