@@ -135,6 +135,13 @@ public:
     // A screen's own message for the same alert (a copied dialog, an unreadable file).
     Q_INVOKABLE void showNotice(const QString &text) { setNotice(text); }
 
+    // For screens that make their own calls (bonus, promo codes, community…): the account state a
+    // reply carries becomes the client's state; a reply without one changes nothing.
+    void applyReplyState(const VexaResponse &reply);
+    // Hides the messages shown until the next chat synchronisation brings them back; nothing is
+    // sent to the service.
+    Q_INVOKABLE void clearEntries() { setEntries({}); }
+
     // --- Transport ---------------------------------------------------------------------------
     // The raw bytes of a 2xx reply. 401 signs out first, then fails as unauthenticated.
     QCoro::Task<Result<QByteArray>> requestData(QString path, QByteArray method,
@@ -157,7 +164,7 @@ public:
     // --- Session -----------------------------------------------------------------------------
     QCoro::Task<> restoreSession();
     QCoro::Task<> signIn(QString code);
-    void signOut();
+    Q_INVOKABLE void signOut();
     QCoro::Task<> refresh();
     QCoro::Task<> syncChats();
 

@@ -37,6 +37,12 @@ void VexaClient::setState(std::optional<VexaState> state)
     Q_EMIT stateChanged();
 }
 
+void VexaClient::applyReplyState(const VexaResponse &reply)
+{
+    if (reply.state)
+        setState(reply.state);
+}
+
 void VexaClient::setEntries(QList<ChatEntry> entries)
 {
     m_entries = std::move(entries);
