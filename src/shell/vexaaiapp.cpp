@@ -1,15 +1,29 @@
 #include "vexaaiapp.h"
 
+#include "aboutinfo.h"
 #include "symbols.h"
+#include "windowmemory.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QTranslator>
 
 namespace vexa {
+
+Q_LOGGING_CATEGORY(lcAppCategory, "vexa.app", QtWarningMsg)
+
+const QLoggingCategory &lcApp()
+{
+    return lcAppCategory();
+}
 
 namespace {
 
@@ -24,6 +38,25 @@ void installQtTranslations()
     } else {
         delete translator;
     }
+}
+
+// The window icon, drawn from the app's scalable icon at the sizes window managers ask for.
+QIcon applicationIcon()
+{
+    QSvgRenderer renderer(QStringLiteral(":/vexa-ai/icon.svg"));
+    QIcon icon;
+    if (!renderer.isValid())
+        return icon;
+    for (int size : {32, 64, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 } // namespace
@@ -59,6 +92,11 @@ void VexaAIApp::prepareApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("VexaAI"));
     QCoreApplication::setApplicationName(QStringLiteral("VexaAI"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vexa AI"));
+    QCoreApplication::setApplicationVersion(AboutInfo::version());
+    // The desktop entry's id: Wayland compositors match the window to it (app_id); on X11 the
+    // window class is the application name, "VexaAI", as the entry's StartupWMClass says.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ai.vexa.VexaAI"));
+    QGuiApplication::setWindowIcon(applicationIcon());
     installQtTranslations();
     Symbols::loadFont();
 }
@@ -73,11 +111,20 @@ bool VexaAIApp::start()
     prepareApplication();
     m_engine = std::make_unique<QQmlApplicationEngine>();
     configureEngine(*m_engine);
+    if (m_remembersWindow)
+        placeWindow();
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Shell/Main.qml")));
     const QList<QObject *> roots = m_engine->rootObjects();
     m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
     if (!m_window)
         return false;
+    if (m_windowMemory)
+        m_windowMemory->track(m_window);
+    connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
+        disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
+        qCInfo(lcApp, "first frame");
+        Q_EMIT firstFrame();
+    });
     if (m_window->isVisible())
         restoreWhenShown();
     else
@@ -86,6 +133,39 @@ bool VexaAIApp::start()
                 restoreWhenShown();
         });
     return true;
+}
+
+void VexaAIApp::placeWindow()
+{
+    // The window comes up where it was, before it is first shown, so it does not jump.
+    m_windowMemory = std::make_unique<WindowMemory>();
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    // Main.qml's minimum size.
+    const QSize minimum(340, 480);
+    QVariantMap initial;
+    if (const auto geometry = m_windowMemory->restoredGeometry(screens, minimum)) {
+        initial.insert(QStringLiteral("x"), geometry->x());
+        initial.insert(QStringLiteral("y"), geometry->y());
+        initial.insert(QStringLiteral("width"), geometry->width());
+        initial.insert(QStringLiteral("height"), geometry->height());
+    }
+    if (m_windowMemory->restoredMaximized())
+        initial.insert(QStringLiteral("visibility"), int(QWindow::Maximized));
+    m_engine->setInitialProperties(initial);
+}
+
+void VexaAIApp::bringToFront()
+{
+    if (!m_window)
+        return;
+    if (m_window->windowStates().testFlag(Qt::WindowMinimized))
+        m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+    qCInfo(lcApp, "brought to the front by another launch");
 }
 
 void VexaAIApp::restoreWhenShown()

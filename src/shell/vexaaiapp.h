@@ -10,9 +10,15 @@
 
 class QQmlApplicationEngine;
 class QQmlEngine;
+class QLoggingCategory;
 
 
 namespace vexa {
+
+class WindowMemory;
+
+// "vexa.app": start-up milestones (first frame, hand-over to a running instance).
+const QLoggingCategory &lcApp();
 
 // The application entry: the one VexaClient of the run and the one window, whose root is
 // RootView. As soon as the window is shown it starts the session restore; nothing else runs at
@@ -36,19 +42,32 @@ public:
     // Import path of the app's QML modules; every engine that loads app QML needs it.
     static void configureEngine(QQmlEngine &engine);
 
+    // The desktop app keeps its window's place and size across launches; tests and tools,
+    // which size their windows themselves, do not. Call before start().
+    void setRemembersWindow(bool remember) { m_remembersWindow = remember; }
+
     // Loads the window; false when QML failed to load (the errors went to the log).
     bool start();
+    // Another launch asked for the window: show it, un-minimise it and ask for the focus.
+    void bringToFront();
 
     VexaClient &client() { return *m_client; }
     QQmlApplicationEngine &engine() { return *m_engine; }
     QQuickWindow *window() const { return m_window; }
 
+Q_SIGNALS:
+    // The window's first frame is on screen.
+    void firstFrame();
+
 private:
     void restoreWhenShown();
+    void placeWindow();
 
     std::unique_ptr<VexaClient> m_client;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;
+    std::unique_ptr<WindowMemory> m_windowMemory;
+    bool m_remembersWindow = false;
     bool m_restoreStarted = false;
 };
 

@@ -7,6 +7,7 @@
 #include "routes.h"
 #include "servicestate.h"
 #include "vexaaiapp.h"
+#include "windowmemory.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -37,6 +38,8 @@ private slots:
     void compactWidthUsesDock();
     void rejectedSessionReturnsToSignIn();
     void platformErrorsAreRussian();
+    void aboutFromTheKeyboardAndTheSectionsSheet();
+    void sidebarWidthFollowsTheDragAndIsKept();
 
 private:
     QObject *find(const QString &name) const;
@@ -293,3 +296,58 @@ void ShellAppTest::platformErrorsAreRussian()
 QTEST_MAIN(ShellAppTest)
 
 #include "tst_shellapp.moc"
+
+void ShellAppTest::aboutFromTheKeyboardAndTheSectionsSheet()
+{
+    // F1 works before sign-in too: the version and the service are what support asks for first.
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    key(Qt::Key_F1);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("aboutDialog")); }));
+    QCOMPARE(item(QStringLiteral("aboutVersion"))->property("value").toString(),
+             QStringLiteral("Версия ") + QCoreApplication::applicationVersion());
+    QVERIFY(!QCoreApplication::applicationVersion().isEmpty());
+    QCOMPARE(item(QStringLiteral("aboutOrigin"))->property("value").toString(),
+             m_service->baseUrl().toString());
+    QVERIFY(item(QStringLiteral("aboutDataFolder"))->property("value").toString().endsWith(
+        QStringLiteral("VexaAI")));
+    key(Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("aboutDialog")); }));
+
+    // Signed in: the sections sheet's foot opens it, and "Закрыть" closes it.
+    signIn();
+    key(Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("sectionsSheet")); }));
+    click(item(QStringLiteral("aboutButton")));
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("sectionsSheet")); }));
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("aboutDialog")); }));
+    click(item(QStringLiteral("aboutCloseButton")));
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("aboutDialog")); }));
+}
+
+void ShellAppTest::sidebarWidthFollowsTheDragAndIsKept()
+{
+    signIn();
+    QQuickItem *sidebar = item(QStringLiteral("sidebar"));
+    QQuickItem *resizer = item(QStringLiteral("sidebarResizer"));
+    QVERIFY(sidebar && resizer);
+    const qreal before = sidebar->width();
+    const QPoint grab = resizer->mapToScene(QPointF(resizer->width() / 2, 300)).toPoint();
+    QTest::mousePress(m_app->window(), Qt::LeftButton, Qt::NoModifier, grab);
+    for (int step = 1; step <= 6; ++step)
+        QTest::mouseMove(m_app->window(), grab + QPoint(step * 10, 0));
+    QTest::mouseRelease(m_app->window(), Qt::LeftButton, Qt::NoModifier, grab + QPoint(60, 0));
+    QVERIFY(waitUntil([&] { return sidebar->width() > before + 40; }));
+    const qreal widened = sidebar->width();
+    QCOMPARE(item(QStringLiteral("sectionPage"))->x(), widened);
+
+    // The next window (the next launch) opens with the same width.
+    m_app.reset();
+    m_app = std::make_unique<vexa::VexaAIApp>(m_service->baseUrl().toString(),
+                                              m_dir->filePath(QStringLiteral("cookies")));
+    QVERIFY(m_app->start());
+    m_app->window()->resize(1280, 800);
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("sidebar")); }));
+    QCOMPARE(item(QStringLiteral("sidebar"))->width(), widened);
+    vexa::WindowMemory(nullptr).setSidebarWidth(vexa::WindowMemory::kDefaultSidebarWidth);
+}

@@ -49,6 +49,11 @@ Item {
 
     SectionsSheet {
         model: rootModel
+        onAboutRequested: about.open()
+    }
+
+    AboutDialog {
+        id: about
     }
 
     NoticeAlert {
@@ -60,5 +65,10 @@ Item {
         context: Qt.WindowShortcut
         enabled: rootModel.screen === RootViewModel.Sections
         onActivated: rootModel.openSections()
+    }
+    Shortcut {
+        sequence: "F1"
+        context: Qt.WindowShortcut
+        onActivated: about.open()
     }
 }

@@ -10,12 +10,31 @@ Item {
 
     required property RootViewModel model
 
+    WindowMemory {
+        id: memory
+    }
+
     Sidebar {
         id: sidebar
         visible: layout.model.regular
-        width: 280
+        width: memory.sidebarWidth
         height: parent.height
         model: layout.model
+    }
+
+    // Dragging the sidebar's edge widens or narrows it; the width is kept for the next launch.
+    MouseArea {
+        objectName: "sidebarResizer"
+        visible: sidebar.visible
+        x: sidebar.width - width / 2
+        width: 8
+        height: parent.height
+        z: 1
+        cursorShape: Qt.SplitHCursor
+        onPositionChanged: mouse => {
+            if (pressed)
+                memory.sidebarWidth = mapToItem(layout, mouse.x, 0).x
+        }
     }
 
     SectionPage {

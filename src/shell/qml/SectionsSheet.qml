@@ -12,6 +12,9 @@ Popup {
 
     required property RootViewModel model
 
+    // "О приложении" at the sheet's foot: the root opens the dialog once the sheet is gone.
+    signal aboutRequested()
+
     parent: Overlay.overlay
     anchors.centerIn: parent
     width: Math.min(520, parent.width - 24)
@@ -101,6 +104,19 @@ Popup {
             delegate: SectionRow {
                 width: ListView.view.width
                 onChosen: section => sheet.model.chooseSection(section)
+            }
+        }
+        Button {
+            objectName: "aboutButton"
+            Layout.leftMargin: 12
+            Layout.bottomMargin: 8
+            text: "О приложении"
+            flat: true
+            font.capitalization: Font.MixedCase
+            font.pixelSize: VexaTheme.bodySize
+            onClicked: {
+                sheet.close()
+                sheet.aboutRequested()
             }
         }
     }

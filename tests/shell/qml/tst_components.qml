@@ -36,6 +36,7 @@ TestCase {
     Component { id: cSectionsLayout; SectionsLayout {} }
     Component { id: cSectionsSheet; SectionsSheet {} }
     Component { id: cNoticeAlert; NoticeAlert {} }
+    Component { id: cAboutDialog; AboutDialog {} }
 
     function init() {
         failOnWarning(/.?/)
@@ -70,6 +71,7 @@ TestCase {
             { tag: "SectionsLayout", component: cSectionsLayout, props: { model: rootModel } },
             { tag: "SectionsSheet", component: cSectionsSheet, props: { model: rootModel } },
             { tag: "NoticeAlert", component: cNoticeAlert, props: { model: rootModel } },
+            { tag: "AboutDialog", component: cAboutDialog, props: { visible: true } },
         ]
     }
 

@@ -1,0 +1,103 @@
+// The built app as the desktop starts it: its command line, its first frame against a service,
+// and a second launch that hands over to the running window.
+
+#include "appprocess.h"
+#include "awaittask.h"
+#include "localservice.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using vexa::service::LocalService;
+using vexa::test::ErrorLog;
+
+class DesktopAppTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandLine_data();
+    void commandLine();
+    void secondLaunchBringsTheRunningWindowBack();
+};
+
+void DesktopAppTest::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                             << QStringList{QStringLiteral(VEXA_VERSION)};
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
+                          << QStringList{QStringLiteral("--version"), QStringLiteral("--help"),
+                                         QStringLiteral("VEXA_BASE_URL")};
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << 1
+                                    << QStringList{QStringLiteral("frobnicate")};
+}
+
+void DesktopAppTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, printed);
+
+    QTemporaryDir home;
+    vexa::test::prepareHome(home);
+    QProcess app;
+    app.setProcessEnvironment(vexa::test::appEnvironment(home, QUrl(QStringLiteral("http://127.0.0.1:9"))));
+    app.start(QStringLiteral(VEXA_APP_BINARY), arguments);
+    QVERIFY(app.waitForFinished(20000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), exitCode);
+    const QString output = QString::fromUtf8(app.readAllStandardOutput() + app.readAllStandardError());
+    for (const QString &text : printed)
+        QVERIFY2(output.contains(text), qPrintable(output));
+}
+
+void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
+{
+    LocalService service;
+    QVERIFY(service.listen());
+    QTemporaryDir home;
+    vexa::test::prepareHome(home);
+    const QProcessEnvironment env = vexa::test::appEnvironment(home, service.baseUrl());
+
+    QProcess first;
+    ErrorLog firstLog(first);
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(VEXA_APP_BINARY), {});
+    QVERIFY(first.waitForStarted(10000));
+    QVERIFY2(firstLog.waitFor("first frame", 30000), firstLog.text.constData());
+    // The window asks the service who is signed in as soon as it is shown.
+    QVERIFY(vexa::test::waitUntil([&] { return !service.requests(QStringLiteral("/api/state")).isEmpty(); }, 10000));
+    const auto stateRequests = service.requests(QStringLiteral("/api/state")).size();
+
+    QProcess second;
+    ErrorLog secondLog(second);
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(VEXA_APP_BINARY), {});
+    QVERIFY(vexa::test::waitUntil([&] { return second.state() == QProcess::NotRunning; }, 15000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY2(firstLog.waitFor("brought to the front", 10000), firstLog.text.constData());
+    QVERIFY(!secondLog.text.contains("first frame")); // no second window, no second client
+    QCOMPARE(service.requests(QStringLiteral("/api/state")).size(), stateRequests);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(vexa::test::waitUntil([&] { return first.state() == QProcess::NotRunning; }, 10000));
+
+    // With the first one gone (its socket removed), the next launch is the app again.
+    QProcess third;
+    ErrorLog thirdLog(third);
+    third.setProcessEnvironment(env);
+    third.start(QStringLiteral(VEXA_APP_BINARY), {});
+    QVERIFY2(thirdLog.waitFor("first frame", 30000), thirdLog.text.constData());
+    third.kill();
+    third.waitForFinished(5000);
+}
+
+QTEST_GUILESS_MAIN(DesktopAppTest)
+#include "tst_desktopapp.moc"
