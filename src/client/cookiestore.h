@@ -2,17 +2,41 @@
 
 #include <QNetworkCookieJar>
 #include <QString>
+#include <QCoro/QCoroTask>
+
+#include <memory>
 
 namespace vexa {
 
-// The session cookie is the client's only credential, so the jar lives on disk: session cookies
-// included, in a file only the user can read, rewritten atomically after every change.
-// Expired cookies are dropped when the file is read.
+class SecretStore;
+
+// The session cookie is the client's only credential, so the jar outlives the process: session
+// cookies included, expired ones dropped when read.
+//
+// With a secret service (the desktop's keyring) the cookies live there and the file holds
+// nothing. Without one, or when it stops answering, they live in the file, which only the user
+// can read and which is rewritten atomically after every change. Moving from the file to the
+// keyring, or back when the keyring goes away, keeps the session: each change is written to the
+// file first and the file is removed only once the keyring has the same cookies.
 class PersistentCookieJar : public QNetworkCookieJar
 {
     Q_OBJECT
 public:
+    enum class Store { File, SecretService };
+
     explicit PersistentCookieJar(QString filePath, QObject *parent = nullptr);
+    PersistentCookieJar(QString filePath, std::shared_ptr<SecretStore> secrets,
+                        QObject *parent = nullptr);
+    ~PersistentCookieJar() override;
+
+    // Completes once the cookies kept in the secret service are in the jar; at once without
+    // one. Requests wait for it, so the first request already carries the session.
+    QCoro::Task<> loaded();
+    bool isLoading() const { return m_loadingSecrets; }
+    // Nothing on its way to or from the keyring.
+    bool isSettled() const { return !m_loadingSecrets && !m_secretWriting; }
+    // Where the cookies are kept now.
+    Store store() const { return m_store; }
 
     // Default location: <generic data>/VexaAI/cookies
     static QString defaultFilePath();
@@ -29,9 +53,24 @@ public:
     // Whether the last write reached the disk (a full disk must not go unnoticed in tests).
     bool lastSaveSucceeded() const { return m_lastSaveOk; }
 
+Q_SIGNALS:
+    void secretsLoaded();
+
 private:
     void load();
     void save();
+    bool writeFile();
+    QCoro::Task<> loadSecrets();
+    QCoro::Task<> writeSecrets();
+    void fallBackToFile(const char *why);
+    QString secretKey() const;
+    QByteArray serialized() const;
+
+    std::shared_ptr<SecretStore> m_secrets;
+    Store m_store = Store::File;
+    bool m_loadingSecrets = false;
+    bool m_secretDirty = false;
+    bool m_secretWriting = false;
 
     QString m_filePath;
     bool m_lastSaveOk = true;

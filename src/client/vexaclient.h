@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QNetworkAccessManager;
@@ -35,6 +36,7 @@ class QJSEngine;
 namespace vexa {
 
 class PersistentCookieJar;
+class SecretStore;
 
 template <typename T>
 using Result = Expected<T, ClientError>;
@@ -80,6 +82,9 @@ public:
     // An explicit origin and cookie file (tests, tools). An origin that ServiceOrigin refuses
     // makes every request fail with its explanation; nothing is sent.
     VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent = nullptr);
+    // The same, with the session kept in this secret store (a keyring) instead of the file.
+    VexaClient(const QString &baseURL, const QString &cookieFilePath,
+               std::shared_ptr<SecretStore> secrets, QObject *parent = nullptr);
     ~VexaClient() override;
 
     // The application's one client; set once by the application entry.
@@ -239,7 +244,8 @@ protected:
     void applyChats(const VexaChatsResponse &reply);
 
 private:
-    void init(const QString &baseURL, const QString &cookieFilePath);
+    void init(const QString &baseURL, const QString &cookieFilePath,
+              std::shared_ptr<SecretStore> secrets);
     // Applies a successful image reply: the picture, nothing for a text result (kept in
     // imageTextResult), or invalidResponse when the picture cannot be read.
     Result<std::optional<QImage>> takeImageReply(const VexaResponse &reply);

@@ -1,6 +1,7 @@
 // Requests, replies and the mapping of every failure to the user's text.
 
 #include "cookiestore.h"
+#include "secretstore.h"
 #include "serviceorigin.h"
 #include "vexaclient.h"
 
@@ -70,18 +71,28 @@ std::chrono::milliseconds TransportTimeouts::idleFor(QStringView path) const
 
 VexaClient::VexaClient(QObject *parent) : QObject(parent)
 {
-    init(ServiceOrigin::configuredBaseURL(), PersistentCookieJar::defaultFilePath());
+    // The app keeps its session in the desktop's keyring where one answers.
+    init(ServiceOrigin::configuredBaseURL(), PersistentCookieJar::defaultFilePath(),
+         SecretStore::system());
 }
 
 VexaClient::VexaClient(const QString &baseURL, const QString &cookieFilePath, QObject *parent)
     : QObject(parent)
 {
-    init(baseURL, cookieFilePath);
+    init(baseURL, cookieFilePath, nullptr);
+}
+
+VexaClient::VexaClient(const QString &baseURL, const QString &cookieFilePath,
+                       std::shared_ptr<SecretStore> secrets, QObject *parent)
+    : QObject(parent)
+{
+    init(baseURL, cookieFilePath, std::move(secrets));
 }
 
 VexaClient::~VexaClient() = default;
 
-void VexaClient::init(const QString &baseURL, const QString &cookieFilePath)
+void VexaClient::init(const QString &baseURL, const QString &cookieFilePath,
+                      std::shared_ptr<SecretStore> secrets)
 {
     auto origin = ServiceOrigin::validate(baseURL);
     if (origin)
@@ -91,7 +102,7 @@ void VexaClient::init(const QString &baseURL, const QString &cookieFilePath)
 
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     m_network = new QNetworkAccessManager(this);
-    m_cookies = new PersistentCookieJar(cookieFilePath, this);
+    m_cookies = new PersistentCookieJar(cookieFilePath, std::move(secrets), this);
     m_network->setCookieJar(m_cookies); // the manager owns the jar from here on
     m_network->setTransferTimeout(int(m_timeouts.sessionIdle.count()));
 }
@@ -115,6 +126,15 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
         || url.host() != m_baseURL.host() || url.port() != m_baseURL.port())
         co_return ClientError(VexaError::invalidResponse());
 
+    QPointer<VexaClient> self(this);
+    if (m_cookies->isLoading()) {
+        // The session is still on its way from the keyring; without it this would go out
+        // signed out.
+        co_await m_cookies->loaded();
+        if (!self)
+            co_return ClientError(VexaError::invalidResponse());
+    }
+
     QNetworkRequest request(url);
     request.setTransferTimeout(int(m_timeouts.idleFor(path).count()));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -127,7 +147,6 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
         payload = QJsonDocument(*body).toJson(QJsonDocument::Compact);
     }
 
-    QPointer<VexaClient> self(this);
     QNetworkReply *reply = body ? m_network->sendCustomRequest(request, method, payload)
                                 : m_network->sendCustomRequest(request, method);
 

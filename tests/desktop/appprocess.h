@@ -23,6 +23,7 @@ inline QProcessEnvironment appEnvironment(const QTemporaryDir &home, const QUrl 
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vexa.app.info=true"));
     env.insert(QStringLiteral("VEXA_BASE_URL"), service.toString());
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); // never the tester's own keyring
     return env;
 }
 
