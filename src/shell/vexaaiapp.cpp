@@ -124,6 +124,19 @@ bool VexaAIApp::start()
         disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
         qCInfo(lcApp, "first frame");
         Q_EMIT firstFrame();
+        // Start-up ends with the first frame that shows the signed-in sections.
+        auto whenSignedIn = [this] {
+            if (!m_client->isSignedIn() || m_signedInFrameSeen)
+                return;
+            m_signedInFrameSeen = true;
+            connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
+                disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
+                qCInfo(lcApp, "signed-in frame");
+            });
+            m_window->update();
+        };
+        connect(m_client.get(), &VexaClient::stateChanged, this, whenSignedIn);
+        whenSignedIn();
     });
     if (m_window->isVisible())
         restoreWhenShown();

@@ -69,6 +69,7 @@ private:
     std::unique_ptr<WindowMemory> m_windowMemory;
     bool m_remembersWindow = false;
     bool m_restoreStarted = false;
+    bool m_signedInFrameSeen = false;
 };
 
 } // namespace vexa

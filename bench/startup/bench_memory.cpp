@@ -1,0 +1,57 @@
+// Memory: resident memory of the app once idle after start-up (demo account with 1,000 chats)
+// and after opening a 1,000-message chat, minus the same for a Qt Quick window with one text
+// item. Last line: idle_rss_extra_mib (the larger of the two states, minus the yardstick).
+
+#include "startuprig.h"
+
+#include <QCoro/QCoroTask>
+
+namespace {
+
+// Resident memory after the process has been quiet for a while (the allocator settles).
+double idleResident(bench::Launch &launched)
+{
+    bench::spinUntil([] { return false; }, 2500);
+    return bench::residentMiB(launched.process->processId());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    vexa::service::LocalService service;
+    if (!service.listen())
+        return 1;
+    bench::Home home(service);
+    {
+        vexa::VexaClient client(service.baseUrl().toString(), home.cookieFile());
+        bool done = false;
+        auto signIn = [&]() -> QCoro::Task<> {
+            co_await client.signIn(QString::fromLatin1("975310"));
+            done = true;
+        };
+        signIn();
+        if (!bench::spinUntil([&] { return done; }, 20000) || !client.isSignedIn())
+            return 1;
+    }
+
+    auto measure = [&](const QString &program) {
+        auto launched = bench::launch(program, home.environment());
+        const double rss = launched.millisecondsToFrame < 0 ? -1 : idleResident(launched);
+        bench::stop(launched);
+        return rss;
+    };
+
+    const double minimal = measure(QStringLiteral(VEXA_MINIMAL_WINDOW));
+    bench::seed(service, 1000, 200);
+    const double started = measure(QStringLiteral(VEXA_APP_BINARY));
+    bench::seed(service, 1000, 1000); // the open chat now holds 1,000 messages
+    const double openChat = measure(QStringLiteral(VEXA_APP_BINARY));
+    if (minimal < 0 || started < 0 || openChat < 0)
+        return 1;
+    std::printf("resident: minimal window %.1f MiB, app idle after start %.1f MiB, with a 1,000-message chat open %.1f MiB\n",
+                minimal, started, openChat);
+    std::printf("idle_rss_extra_mib=%.1f\n", std::max(started, openChat) - minimal);
+    return 0;
+}
