@@ -244,9 +244,13 @@ private:
         for (int n = 0; n < presses; ++n) {
             if (focusName() == name)
                 return true;
+            // A list holds the focus on its current row.
+            if (QQuickItem *target = item(name); target && target->hasActiveFocus())
+                return true;
             QTest::keyClick(m_view.get(), Qt::Key_Tab);
         }
-        return focusName() == name;
+        QQuickItem *target = item(name);
+        return target && target->hasActiveFocus();
     }
     // Text arrives one character at a time, as from a keyboard layout without key codes.
     void type(const QString &text)

@@ -7,6 +7,7 @@
 #include "catalogrecords.h"
 #include "chatrecords.h"
 #include "localservice.h"
+#include "servicestate.h"
 
 #include <QtTest>
 

@@ -5,6 +5,7 @@
 #include "communityfixture.h"
 #include "communitydetailviewmodel.h"
 #include "communityviewmodel.h"
+#include "servicestate.h"
 #include "topicdetailviewmodel.h"
 
 #include <QJsonArray>

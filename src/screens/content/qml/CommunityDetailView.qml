@@ -37,6 +37,49 @@ FocusScope {
             onRefresh: vm.reload()
         }
 
+        // The group's header stays above the posts, outside the list's focus scope, so Tab
+        // goes from the button to the posts and back predictably.
+        ColumnLayout {
+            Layout.alignment: Qt.AlignHCenter
+            Layout.preferredWidth: Math.min(820, page.width - 40)
+            spacing: 10
+            Text {
+                Layout.fillWidth: true
+                visible: text.length > 0
+                text: vm.description
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                maximumLineCount: 4
+                elide: Text.ElideRight
+                color: VexaTheme.textSecondary
+                font.pixelSize: VexaTheme.bodySize
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+            RowLayout {
+                Layout.fillWidth: true
+                Text {
+                    text: vm.membersText
+                    color: VexaTheme.textPrimary
+                    font.pixelSize: VexaTheme.bodySize
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Item { Layout.fillWidth: true }
+                Button {
+                    objectName: "membershipButton"
+                    text: vm.membershipLabel
+                    focusPolicy: Qt.StrongFocus
+                    onClicked: vm.toggleMembership()
+                }
+            }
+            CommunityMessage {
+                objectName: "postsMessage"
+                Layout.fillWidth: true
+                text: vm.postsMessage
+            }
+        }
+
         ListView {
             id: list
             objectName: "groupPosts"
@@ -54,46 +97,7 @@ FocusScope {
             Keys.onReturnPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
             Keys.onEnterPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
             ScrollBar.vertical: ScrollBar {}
-            header: ColumnLayout {
-                x: (list.width - width) / 2
-                width: Math.min(820, list.width - 40)
-                spacing: 12
-                Item { Layout.preferredHeight: 4 }
-                Text {
-                    Layout.fillWidth: true
-                    visible: text.length > 0
-                    text: vm.description
-                    textFormat: Text.PlainText
-                    wrapMode: Text.Wrap
-                    color: VexaTheme.textSecondary
-                    font.pixelSize: VexaTheme.bodySize
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                }
-                RowLayout {
-                    Layout.fillWidth: true
-                    Text {
-                        text: vm.membersText
-                        color: VexaTheme.textPrimary
-                        font.pixelSize: VexaTheme.bodySize
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
-                    Item { Layout.fillWidth: true }
-                    Button {
-                        objectName: "membershipButton"
-                        text: vm.membershipLabel
-                        focusPolicy: Qt.StrongFocus
-                        onClicked: vm.toggleMembership()
-                    }
-                }
-                CommunityMessage {
-                    objectName: "postsMessage"
-                    Layout.fillWidth: true
-                    text: vm.postsMessage
-                }
-                Item { Layout.preferredHeight: 0 }
-            }
+            header: Item { height: 8 }
             footer: Item { height: 12 }
             delegate: CommunityPostCard {
                 x: (list.width - width) / 2

@@ -45,7 +45,7 @@ Item {
     }
 
     Shortcut {
-        sequences: [StandardKey.Refresh, "F5"]
+        sequence: "F5"
         enabled: root.visible
         onActivated: pages.currentItem.reload()
     }

@@ -32,6 +32,10 @@ Rectangle {
                 wrapMode: TextEdit.Wrap
                 textFormat: TextEdit.PlainText
                 Accessible.name: placeholderText
+                // Tab moves on instead of typing a tab character, so the keyboard is never
+                // trapped here.
+                Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                 onTextChanged: if (text !== bar.viewModel.reply) bar.viewModel.reply = text
                 Keys.onPressed: event => {
                     if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
