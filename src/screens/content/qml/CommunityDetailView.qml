@@ -40,8 +40,9 @@ FocusScope {
         // The group's header stays above the posts, outside the list's focus scope, so Tab
         // goes from the button to the posts and back predictably.
         ColumnLayout {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: Math.min(820, page.width - 40)
+            Layout.fillWidth: true
+            Layout.leftMargin: Math.max(20, (page.width - 820) / 2)
+            Layout.rightMargin: Layout.leftMargin
             spacing: 10
             Text {
                 Layout.fillWidth: true
@@ -68,6 +69,7 @@ FocusScope {
                 Item { Layout.fillWidth: true }
                 Button {
                     objectName: "membershipButton"
+                    font.capitalization: Font.MixedCase
                     text: vm.membershipLabel
                     focusPolicy: Qt.StrongFocus
                     onClicked: vm.toggleMembership()

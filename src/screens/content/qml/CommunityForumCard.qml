@@ -24,6 +24,7 @@ GlassCard {
             Item { Layout.fillWidth: true }
             Button {
                 objectName: "newTopicButton"
+                font.capitalization: Font.MixedCase
                 text: "Новая тема"
                 flat: false
                 focusPolicy: Qt.StrongFocus

@@ -73,6 +73,7 @@ Dialog {
         Button {
             id: cancelButton
             objectName: "cancelTopicButton"
+            font.capitalization: Font.MixedCase
             text: "Отмена"
             onClicked: dialog.viewModel.cancelCreate()
         }

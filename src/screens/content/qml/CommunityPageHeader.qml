@@ -17,6 +17,7 @@ RowLayout {
 
     Button {
         objectName: "doneButton"
+        font.capitalization: Font.MixedCase
         text: "Готово"
         flat: true
         focusPolicy: Qt.StrongFocus
