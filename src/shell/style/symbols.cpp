@@ -19,6 +19,7 @@ constexpr SymbolGlyph kSymbols[] = {
     {"paperplane.fill", "send", 0xe163},
     {"sparkles", "auto_awesome", 0xe65f},
     {"chevron.down", "expand_more", 0xe5cf},
+    {"chevron.right", "chevron_right", 0xe5cc},
     {"sidebar.left", "view_sidebar", 0xf114},
     {"ellipsis.circle", "more_horiz", 0xe5d3},
     // Sections
@@ -48,6 +49,8 @@ constexpr SymbolGlyph kSymbols[] = {
     {"photo", "photo", 0xe410},
     {"square.and.pencil", "edit_note", 0xe745},
     {"checkmark.circle.fill", "check_circle", 0xe86c},
+    {"arrow.clockwise", "refresh", 0xe5d5},
+    {"lock.fill", "lock", 0xe897},
     // Chat and voice
     {"bubble.left", "chat_bubble_outline", 0xe0cb},
     {"waveform", "graphic_eq", 0xe1b8},

@@ -1,0 +1,119 @@
+// One group, pushed over the lists: description, members, join or leave, the posts with likes
+// and, for members, the post bar. Tab reaches the post list, where the arrows move between
+// posts and Enter likes the current one.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Content
+import VexaAI.Style
+
+FocusScope {
+    id: page
+
+    property alias community: vm.community
+    readonly property CommunityDetailViewModel viewModel: vm
+
+    signal done()
+
+    function reload() { vm.reload() }
+
+    CommunityDetailViewModel {
+        id: vm
+    }
+
+    Component.onCompleted: vm.reload()
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        CommunityPageHeader {
+            Layout.fillWidth: true
+            Layout.margins: 10
+            title: vm.name
+            loading: vm.loading
+            focus: true
+            onDone: page.done()
+            onRefresh: vm.reload()
+        }
+
+        // The group's header stays above the posts, outside the list's focus scope, so Tab
+        // goes from the button to the posts and back predictably.
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: Math.max(20, (page.width - 820) / 2)
+            Layout.rightMargin: Layout.leftMargin
+            spacing: 10
+            Text {
+                Layout.fillWidth: true
+                visible: text.length > 0
+                text: vm.description
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                maximumLineCount: 4
+                elide: Text.ElideRight
+                color: VexaTheme.textSecondary
+                font.pixelSize: VexaTheme.bodySize
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+            RowLayout {
+                Layout.fillWidth: true
+                Text {
+                    text: vm.membersText
+                    color: VexaTheme.textPrimary
+                    font.pixelSize: VexaTheme.bodySize
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Item { Layout.fillWidth: true }
+                Button {
+                    objectName: "membershipButton"
+                    font.capitalization: Font.MixedCase
+                    text: vm.membershipLabel
+                    focusPolicy: Qt.StrongFocus
+                    onClicked: vm.toggleMembership()
+                }
+            }
+            CommunityMessage {
+                objectName: "postsMessage"
+                Layout.fillWidth: true
+                text: vm.postsMessage
+            }
+        }
+
+        ListView {
+            id: list
+            objectName: "groupPosts"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 12
+            model: vm.posts
+            activeFocusOnTab: true
+            keyNavigationEnabled: true
+            currentIndex: -1
+            Accessible.role: Accessible.List
+            Accessible.name: vm.name
+            onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+            Keys.onReturnPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
+            Keys.onEnterPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
+            ScrollBar.vertical: ScrollBar {}
+            header: Item { height: 8 }
+            footer: Item { height: 12 }
+            delegate: CommunityPostCard {
+                x: (list.width - width) / 2
+                width: Math.min(820, list.width - 40)
+                current: list.activeFocus && ListView.isCurrentItem
+                onLiked: postId => vm.like(postId)
+            }
+        }
+
+        CommunityComposer {
+            objectName: "groupComposer"
+            Layout.fillWidth: true
+            visible: vm.isMember
+            viewModel: vm
+        }
+    }
+}

@@ -1,0 +1,12 @@
+// A secondary line in place of a list: "nothing here yet" or a failed load.
+import QtQuick
+import VexaAI.Style
+
+Text {
+    color: VexaTheme.textSecondary
+    font.pixelSize: VexaTheme.bodySize
+    wrapMode: Text.Wrap
+    visible: text.length > 0
+    Accessible.role: Accessible.StaticText
+    Accessible.name: text
+}
