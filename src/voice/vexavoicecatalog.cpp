@@ -29,11 +29,15 @@ QCoro::Task<> VexaVoiceCatalog::fill(bool reload)
     // The frame keeps the synthesizer alive while the listing runs, even if the screen goes.
     const std::shared_ptr<vexa::voice::SpeechSynthesizer> synthesizer = m_synthesizer;
     for (;;) {
-        VoiceInventory listed = reload ? co_await synthesizer->reloadVoices()
-                                       : co_await synthesizer->installedVoices();
+        // One co_await per statement: GCC 12 mishandles awaits inside a conditional expression.
+        VoiceInventory listed;
+        if (reload)
+            listed = co_await synthesizer->reloadVoices();
+        else
+            listed = co_await synthesizer->installedVoices();
         if (!self)
             co_return;
-        m_inventory = std::move(listed);
+        m_inventory = listed;
         m_filled = true;
         emit voicesChanged();
         if (!m_refreshQueued)

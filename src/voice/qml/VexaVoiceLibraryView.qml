@@ -1,49 +1,66 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Voice
 
 // The voice library as a sheet: open() it from any screen. It brings its own view-model and
-// stores every choice in the voice preferences at once; `locale` ("ru-RU" or "en-US") opens it
-// on that language. F5 lists the system's voices again; closing stops a sample.
+// stores every choice in the voice preferences at once; `voiceLocale` ("ru-RU" or "en-US") opens
+// it on that language. F5 lists the system's voices again; closing stops a sample.
 VoiceSheet {
     id: sheet
     objectName: "voiceLibrary"
 
     property VoiceLibraryViewModel viewModel: VoiceLibraryViewModel {}
-    property string locale
+    property string voiceLocale
 
     title: "Голоса Vexa"
 
     onAboutToShow: {
-        if (sheet.locale.length > 0)
-            sheet.viewModel.locale = sheet.locale
+        if (sheet.voiceLocale.length > 0)
+            sheet.viewModel.locale = sheet.voiceLocale
     }
-    onOpened: if (list.headerItem) list.headerItem.focusSearch()
+    onOpened: search.forceActiveFocus()
     onClosed: sheet.viewModel.disappear()
 
-    ListView {
-        id: list
-        objectName: "voiceList"
+    ColumnLayout {
         anchors.fill: parent
-        clip: true
-        spacing: 6
-        model: sheet.viewModel.voices
-        boundsBehavior: Flickable.StopAtBounds
-        keyNavigationEnabled: false
-        ScrollBar.vertical: ScrollBar {}
+        spacing: 8
 
-        header: VoiceLibraryHeader {
-            width: list.width
-            viewModel: sheet.viewModel
+        TextField {
+            id: search
+            objectName: "voiceSearch"
+            Layout.fillWidth: true
+            Layout.topMargin: 4
+            placeholderText: "Имя, Premium, мужской, акцент…"
+            text: sheet.viewModel.query
+            onTextEdited: sheet.viewModel.query = text
+            Accessible.name: "Поиск голоса"
         }
-        delegate: VoiceRow {
-            width: list.width
-            viewModel: sheet.viewModel
-        }
-        footer: VoiceLibraryFooter {
-            width: list.width
-            viewModel: sheet.viewModel
+        ListView {
+            id: list
+            objectName: "voiceList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 6
+            model: sheet.viewModel.voices
+            boundsBehavior: Flickable.StopAtBounds
+            keyNavigationEnabled: false
+            ScrollBar.vertical: ScrollBar {}
+
+            header: VoiceLibraryHeader {
+                width: list.width
+                viewModel: sheet.viewModel
+            }
+            delegate: VoiceRow {
+                width: list.width
+                viewModel: sheet.viewModel
+            }
+            footer: VoiceLibraryFooter {
+                width: list.width
+                viewModel: sheet.viewModel
+            }
         }
     }
 

@@ -4,27 +4,14 @@ import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Voice
 
-// Above the voice rows: the search, the language and the automatic choice, then the favourites
+// Above the voice rows: the language and the automatic choice, then the favourites
 // filter with the counts line (and the empty-list text when nothing is shown).
 ColumnLayout {
     id: header
 
     required property VoiceLibraryViewModel viewModel
 
-    function focusSearch() { search.forceActiveFocus() }
-
     spacing: 10
-
-    TextField {
-        id: search
-        objectName: "voiceSearch"
-        Layout.fillWidth: true
-        Layout.topMargin: 4
-        placeholderText: "Имя, Premium, мужской, акцент…"
-        text: header.viewModel.query
-        onTextEdited: header.viewModel.query = text
-        Accessible.name: "Поиск голоса"
-    }
 
     GlassCard {
         Layout.fillWidth: true
