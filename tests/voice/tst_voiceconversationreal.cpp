@@ -54,9 +54,16 @@ void VoiceConversationRealTest::recordedPhraseMakesATurn()
     QCOMPARE(bodies.size(), 1);
     const QString sent = bodies.first().value(QStringLiteral("message")).toString();
     qInfo("sent: %s", qPrintable(sent));
-    const WordErrors errors = wordErrors(
-        readTranscriptions(kLibrivox + QStringLiteral("/transcription")).value(kClip), sent);
-    QVERIFY2(errors.rate() <= 0.5, qPrintable(sent));
+    // What was heard, not something else: the phrase may end at the speaker's first pause
+    // (the detector decides), so it is checked word by word against the reference.
+    const QStringList reference =
+        readTranscriptions(kLibrivox + QStringLiteral("/transcription")).value(kClip).split(u' ');
+    const QStringList words = sent.toLower().split(u' ', Qt::SkipEmptyParts);
+    QVERIFY2(!words.isEmpty(), "an empty phrase was sent");
+    int known = 0;
+    for (const QString &word : words)
+        known += reference.contains(word);
+    QVERIFY2(known * 2 >= words.size(), qPrintable(sent));
     QCOMPARE(bodies.first().value(QStringLiteral("model")).toString(), vm.selectedModelText());
     QCOMPARE(speaker->spoken.back().text, vm.lastAnswer());
     QCOMPARE(speaker->spoken.back().language, QStringLiteral("en-US"));
