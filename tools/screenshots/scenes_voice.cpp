@@ -13,6 +13,7 @@
 #include "voicelibraryviewmodel.h"
 
 #include <QDir>
+#include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>

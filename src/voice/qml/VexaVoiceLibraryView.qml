@@ -47,6 +47,7 @@ VoiceSheet {
             model: sheet.viewModel.voices
             boundsBehavior: Flickable.StopAtBounds
             keyNavigationEnabled: false
+            currentIndex: -1 // opens at the top, the language and the automatic choice in view
             ScrollBar.vertical: ScrollBar {}
 
             header: VoiceLibraryHeader {

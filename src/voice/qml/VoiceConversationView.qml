@@ -43,6 +43,7 @@ VoiceSheet {
             spacing: 12
 
             VexaIcon {
+                id: statusIcon
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: 8
                 symbol: sheet.viewModel.voice.isListening ? "waveform.circle.fill" : "waveform.circle"
@@ -51,7 +52,7 @@ VoiceSheet {
                 SequentialAnimation on opacity {
                     running: sheet.viewModel.voice.isListening || sheet.viewModel.voice.isSpeaking
                     loops: Animation.Infinite
-                    onRunningChanged: if (!running) parent.opacity = 1
+                    onRunningChanged: if (!running) statusIcon.opacity = 1
                     NumberAnimation { to: 0.45; duration: 700; easing.type: Easing.InOutQuad }
                     NumberAnimation { to: 1; duration: 700; easing.type: Easing.InOutQuad }
                 }
