@@ -2,8 +2,9 @@
 // speech through the real recognizer into the voice conversation, which sends it to the
 // in-process local service and speaks the answer with a speaker that finishes at once, so the
 // next turn follows. Per turn it measures
-//   phrase → request: from the moment the silence detector completes the phrase until the
-//                     request has been handed to the network (the send is suspended on it);
+//   phrase → request: from the moment listening has ended for a completed phrase (the last step
+//                     before the phrase is published) until the request has been handed to the
+//                     network (the send is suspended on it);
 //   answer → speech:  from the answer's arrival (the client shows it) until speaking is asked.
 // The wait for the detector's next poll after the pause is long enough is reported apart: it is
 // part of the phrase-end rule, not work of the application.
@@ -119,10 +120,17 @@ int main(int argc, char **argv)
     std::vector<Clock::time_point> phraseDone, requestOut, answerIn;
     std::vector<double> detectorWait;
     VoiceService *voice = conversation.voice();
+    // A completed phrase first ends listening (its last step announces it), then is published;
+    // the conversation reacts to the publication, before the handlers below.
+    Clock::time_point listeningEnded;
+    QObject::connect(voice, &VoiceService::isListeningChanged, &app, [&] {
+        if (!voice->isListening())
+            listeningEnded = Clock::now();
+    });
     QObject::connect(voice, &VoiceService::finalTranscriptChanged, &app, [&] {
         if (!voice->finalTranscript())
             return;
-        const auto now = Clock::now();
+        const auto now = listeningEnded;
         const auto windowEnd = std::max(voice->lastVoiceActivity() + std::chrono::milliseconds(900),
                                         voice->lastTranscriptUpdate() + std::chrono::milliseconds(650));
         detectorWait.push_back(
