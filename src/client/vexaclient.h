@@ -181,6 +181,10 @@ public:
     QCoro::Task<> send(QString text, std::optional<QImage> image = std::nullopt,
                        std::optional<QString> filePath = std::nullopt,
                        std::optional<QString> modelOverride = std::nullopt);
+    // send() of a text that says how it ended: the assistant's answer when one arrived, nothing
+    // when the message was refused or failed (the notice tells why) or another send was running.
+    QCoro::Task<std::optional<QString>> sendForAnswer(QString text,
+                                                      std::optional<QString> modelOverride);
 
     // --- Models and images -------------------------------------------------------------------
     QCoro::Task<> selectModel(QString id);
@@ -265,6 +269,7 @@ private:
 
     std::optional<VexaState> m_state;
     QList<ChatEntry> m_entries;
+    std::optional<QString> m_sendAnswer; // the answer of the send under way, for sendForAnswer
     QList<VexaSharedChat> m_chats;
     std::optional<QString> m_activeChatID;
     bool m_loading = false;

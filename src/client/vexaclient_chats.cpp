@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QImageWriter>
 
+#include <utility>
+
 namespace vexa {
 
 namespace {
@@ -266,6 +268,7 @@ QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
                                            reply->imageURL));
             setEntries(std::move(entries));
             succeeded = true;
+            m_sendAnswer = *reply->answer;
             if (reply->state)
                 setState(reply->state);
             setNotice(std::nullopt);
@@ -280,6 +283,20 @@ QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
     setSending(false);
     if (!succeeded)
         removeEntry(optimisticID);
+}
+
+QCoro::Task<std::optional<QString>> VexaClient::sendForAnswer(QString text,
+                                                              std::optional<QString> modelOverride)
+{
+    // Only one send runs at a time, so the answer recorded during this one is its own.
+    if (m_sending)
+        co_return std::nullopt;
+    m_sendAnswer.reset();
+    QPointer<VexaClient> self(this);
+    co_await send(std::move(text), std::nullopt, std::nullopt, std::move(modelOverride));
+    if (!self)
+        co_return std::nullopt;
+    co_return std::exchange(m_sendAnswer, std::nullopt);
 }
 
 void VexaClient::startCreateChat()

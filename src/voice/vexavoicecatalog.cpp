@@ -20,26 +20,39 @@ VexaVoiceCatalog::~VexaVoiceCatalog() = default;
 
 QCoro::Task<> VexaVoiceCatalog::fill(bool reload)
 {
-    if (m_loading)
+    if (m_loading) {
+        m_refreshQueued = true;
         co_return;
+    }
     setLoading(true);
     QPointer<VexaVoiceCatalog> self(this);
     // The frame keeps the synthesizer alive while the listing runs, even if the screen goes.
     const std::shared_ptr<vexa::voice::SpeechSynthesizer> synthesizer = m_synthesizer;
-    VoiceInventory listed =
-        reload ? co_await synthesizer->reloadVoices() : co_await synthesizer->installedVoices();
-    if (!self)
-        co_return;
-    m_inventory = std::move(listed);
-    emit voicesChanged();
+    for (;;) {
+        // One co_await per statement: GCC 12 mishandles awaits inside a conditional expression.
+        VoiceInventory listed;
+        if (reload)
+            listed = co_await synthesizer->reloadVoices();
+        else
+            listed = co_await synthesizer->installedVoices();
+        if (!self)
+            co_return;
+        m_inventory = listed;
+        m_filled = true;
+        emit voicesChanged();
+        if (!m_refreshQueued)
+            break;
+        m_refreshQueued = false;
+        reload = true;
+    }
     setLoading(false);
 }
 
 void VexaVoiceCatalog::refresh()
 {
-    // Creation lists what is known; later refreshes ask the platform again.
-    const bool reload = !m_inventory.isEmpty();
-    fill(reload); // runs on by itself; the catalog publishes when it ends
+    // Creation takes what the platform already knows; every later refresh asks it again, also
+    // when the first listing came back empty.
+    fill(m_filled); // runs on by itself; the catalog publishes when it ends
 }
 
 QVariantList VexaVoiceCatalog::voicesForQml() const

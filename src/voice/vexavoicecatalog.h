@@ -39,9 +39,14 @@ public:
     int count() const { return int(m_inventory.voices().size()); }
     bool loading() const { return m_loading; }
 
-    // Replaces the list with the platform's current one. A fill already running is not repeated.
+    // Replaces the list with the platform's current one. A fill asked for while one runs is
+    // queued: it starts again once the running one has published, so a voice installed during a
+    // listing is not missed.
     QCoro::Task<> fill(bool reload);
+    // Asks the platform again (the first fill takes what it already knows). Works from an empty
+    // list too: an engine that was not running at first use is tried anew.
     Q_INVOKABLE void refresh();
+    bool refreshQueued() const { return m_refreshQueued; }
 
     // For screens: the rules below applied to the current list.
     Q_INVOKABLE QVariantList sortedVoices(const QString &locale) const;
@@ -77,4 +82,6 @@ private:
     std::shared_ptr<vexa::voice::SpeechSynthesizer> m_synthesizer;
     VoiceInventory m_inventory;
     bool m_loading = false;
+    bool m_filled = false;        // a listing has been published
+    bool m_refreshQueued = false; // asked for during a fill
 };

@@ -77,6 +77,12 @@ public:
     Q_INVOKABLE void stopSpeaking();
     static float clampedRate(double storedRate);
 
+    // The error line is also the conversation's: a screen that drives the service may show its
+    // own failure there (or clear it) until the next start resets it.
+    void setErrorMessage(std::optional<QString> message);
+    Q_INVOKABLE void showError(const QString &message) { setErrorMessage(message); }
+    Q_INVOKABLE void clearError() { setErrorMessage(std::nullopt); }
+
     // Phrase-end state, for diagnostics and tests.
     TimePoint lastVoiceActivity() const { return m_lastVoiceActivity; }
     TimePoint lastTranscriptUpdate() const { return m_lastTranscriptUpdate; }
@@ -89,6 +95,10 @@ signals:
     void isSpeakingChanged();
     void speechFinishedCountChanged();
     void errorMessageChanged();
+    // The utterance this service was speaking was cut off by another speaker of the process
+    // (a voice sample, another screen reading aloud). It does not count as finished, but it is
+    // over: isSpeaking is false and nothing more will be reported for it.
+    void speechInterrupted();
 
 private:
     struct MonitorToken
@@ -103,7 +113,6 @@ private:
     void setFinalTranscript(std::optional<QString> phrase);
     void setListening(bool listening);
     void setSpeaking(bool speaking);
-    void setErrorMessage(std::optional<QString> message);
 
     QCoro::Task<> runStart(QString locale, bool allowOnlineRecognition, quint64 session);
     bool stillStarting(quint64 session) const { return m_starting && m_session == session; }

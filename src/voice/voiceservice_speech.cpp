@@ -64,5 +64,7 @@ void VoiceService::handleUtteranceEnd(UtteranceId id, UtteranceEnd end)
     if (end == UtteranceEnd::Finished) {
         ++m_speechFinishedCount;
         emit speechFinishedCountChanged();
+    } else {
+        emit speechInterrupted();
     }
 }

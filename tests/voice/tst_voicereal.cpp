@@ -8,6 +8,7 @@
 #include "replay/wavfilecapture.h"
 #include "replay/worderrors.h"
 #include "vexavoicecatalog.h"
+#include "voicelibraryviewmodel.h"
 #include "voicefakes.h"
 #include "voiceservice.h"
 
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vexa::voice;
@@ -50,6 +52,7 @@ private slots:
     void recognitionMatchesTheBareDecoder();
     void serviceHearsAPhraseEnd();
     void systemVoicesAreListedAndSorted();
+    void libraryListsTheSystemVoices();
 };
 
 void VoiceRealTest::initTestCase()
@@ -148,6 +151,34 @@ void VoiceRealTest::systemVoicesAreListedAndSorted()
     QCOMPARE(VexaVoiceCatalog::resolve(catalog.inventory(), best->identifier)->name, best->name);
     qInfo("%lld voices; %lld Russian, first %s", qlonglong(catalog.count()),
           qlonglong(russian.size()), qPrintable(best->identifier));
+}
+
+void VoiceRealTest::libraryListsTheSystemVoices()
+{
+    // The library over the real speech service: Russian voices are listed, one of them can be
+    // pinned and is marked, and a refresh lists them again.
+    QTemporaryDir dir;
+    VoiceLibraryViewModel library(
+        std::make_shared<QtSpeechSynthesizer>(),
+        VoicePlatform{std::make_shared<fakes::FakeCapture>(),
+                      std::make_shared<fakes::FakeRecognition>(),
+                      std::make_shared<fakes::FakeSynthesizer>(),
+                      std::make_shared<fakes::ManualClock>()},
+        dir.filePath(QStringLiteral("prefs.ini")));
+    QVERIFY(vexa::test::waitUntil([&] { return !library.loading(); }, 60000));
+    QVERIFY2(library.availableCount() > 0, "no Russian voices listed");
+    QCOMPARE(library.shownCount(), library.availableCount());
+    const QString first = library.voices()->rows().first().identifier;
+    library.selectVoice(first);
+    QVERIFY(library.voices()->rows().first().selected);
+    QVERIFY(!library.selectionMissing());
+
+    const int before = library.availableCount();
+    library.refreshVoices();
+    QVERIFY(library.loading());
+    QVERIFY(vexa::test::waitUntil([&] { return !library.loading(); }, 60000));
+    QCOMPARE(library.availableCount(), before);
+    qInfo("library: %d Russian voices, first %s", before, qPrintable(first));
 }
 
 QTEST_GUILESS_MAIN(VoiceRealTest)

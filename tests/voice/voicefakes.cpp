@@ -122,12 +122,16 @@ void FakeRecognition::emitError(const QString &description)
 QCoro::Task<VoiceInventory> FakeSynthesizer::installedVoices()
 {
     ++listings;
+    if (holdListings)
+        co_await qCoro(&listingGate, &Gate::released);
     co_return VoiceInventory(inventory);
 }
 
 QCoro::Task<VoiceInventory> FakeSynthesizer::reloadVoices()
 {
     ++listings;
+    if (holdListings)
+        co_await qCoro(&listingGate, &Gate::released);
     co_return VoiceInventory(inventory);
 }
 

@@ -180,6 +180,9 @@ public:
     std::vector<UtteranceId> ids;
     int stops = 0;
     int listings = 0;
+    // While set, listings wait for listingGate.release() (then answer the inventory of that time).
+    bool holdListings = false;
+    Gate listingGate;
 
     QCoro::Task<VoiceInventory> installedVoices() override;
     QCoro::Task<VoiceInventory> reloadVoices() override;

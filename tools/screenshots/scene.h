@@ -81,5 +81,6 @@ QList<Scene> shellScenes();
 QList<Scene> codeScenes();
 QList<Scene> chatScenes();
 QList<Scene> communityScenes();
+QList<Scene> voiceScenes();
 
 } // namespace vexa::screenshots

@@ -11,6 +11,7 @@ QList<Scene> allScenes()
     scenes += codeScenes();
     scenes += chatScenes();
     scenes += communityScenes();
+    scenes += voiceScenes();
     return scenes;
 }
 

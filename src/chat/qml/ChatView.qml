@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
+import VexaAI.Voice
 
 // The chat screen: header, the search bar when open, the messages (or the welcome panel),
 // and the composer. Files dropped anywhere on it are attached. Ctrl+N starts a new chat,
@@ -139,11 +140,16 @@ Item {
         visible: view.viewModel.showingChats
         onClosed: view.viewModel.showingChats = false
     }
-    PlaceholderSheet {
-        objectName: "voiceConversationSheet"
-        title: "Голосовой диалог"
-        visible: view.viewModel.showingVoiceConversation
-        onClosed: view.viewModel.showingVoiceConversation = false
+    // Made when opened and gone when closed: the conversation owns a microphone and a speaker.
+    Loader {
+        active: view.viewModel.showingVoiceConversation
+        sourceComponent: Item {
+            VoiceConversationView {
+                objectName: "voiceConversationSheet"
+                Component.onCompleted: open()
+                onClosed: view.viewModel.showingVoiceConversation = false
+            }
+        }
     }
     PlaceholderSheet {
         objectName: "utilitiesSheet"

@@ -65,6 +65,19 @@ constexpr SymbolGlyph kSymbols[] = {
     {"tray.full", "all_inbox", 0xe97f},
     // Models
     {"cpu", "memory", 0xe322},
+    // Voice conversation and voice library
+    {"person.wave.2", "record_voice_over", 0xe91f},
+    {"waveform.circle.fill", "settings_voice", 0xe8c8},
+    {"waveform.circle", "graphic_eq", 0xe1b8},
+    {"bolt.fill", "bolt", 0xea0b},
+    {"stop.fill", "stop", 0xe047},
+    {"mic.fill", "mic", 0xe029},
+    {"play.fill", "play_arrow", 0xe037},
+    {"star.fill", "star", 0xe838},
+    {"circle", "radio_button_unchecked", 0xe836},
+    {"arrow.down.circle", "arrow_circle_down", 0xf181},
+    {"arrow.clockwise", "refresh", 0xe5d5},
+    {"questionmark.circle", "help_outline", 0xe8fd},
 };
 
 } // namespace

@@ -46,6 +46,14 @@ public:
 
     VoiceInventory listVoices()
     {
+        // An engine that came up without a speech server (speech-dispatcher not running yet,
+        // or it failed) never recovers by itself; a new listing makes a new one.
+        if (m_engineTried && !m_current
+            && (!m_engine || m_engine->state() == QTextToSpeech::Error
+                || m_engine->availableLocales().isEmpty())) {
+            m_engine.reset();
+            m_engineTried = false;
+        }
         ensureEngine();
         m_voiceById.clear();
         if (!m_engine)

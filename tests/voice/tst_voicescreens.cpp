@@ -1,0 +1,234 @@
+// The voice library and conversation sheets as people meet them, offscreen: the library is
+// searched, a voice chosen and the sheet closed from the keyboard, and a star clicked with the
+// mouse; the conversation starts with Enter, answers through the local service, pauses behind
+// the voice library and ends everything when Esc closes it.
+#include "conversationrig.h"
+#include "voicefakes.h"
+#include "voicelibraryviewmodel.h"
+#include "voicesamples.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QStandardPaths>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_VoicePlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+using namespace vexa::voice;
+using namespace vexa::voice::fakes;
+
+namespace {
+
+const QByteArray kHost = R"(
+import QtQuick
+import VexaAI.Voice
+Item {
+    id: root
+    required property VoiceLibraryViewModel libraryModel
+    required property VoiceConversationViewModel conversationModel
+    width: 820
+    height: 780
+    VexaVoiceLibraryView { objectName: "library"; viewModel: root.libraryModel }
+    VoiceConversationView { objectName: "conversation"; viewModel: root.conversationModel }
+}
+)";
+
+QQuickItem *findItem(QQuickItem *root, const QString &name)
+{
+    if (!root)
+        return nullptr;
+    if (root->objectName() == name && root->isVisible())
+        return root;
+    const auto children = root->childItems();
+    for (QQuickItem *child : children) {
+        if (QQuickItem *found = findItem(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+VoicePlatform fakePlatform(std::shared_ptr<FakeSynthesizer> synthesizer,
+                           std::shared_ptr<FakeRecognition> recognition = nullptr)
+{
+    return VoicePlatform{std::make_shared<FakeCapture>(),
+                         recognition ? recognition : std::make_shared<FakeRecognition>(),
+                         std::move(synthesizer), std::make_shared<ManualClock>()};
+}
+
+} // namespace
+
+class VoiceScreensTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void libraryFromTheKeyboard();
+    void conversationFromTheKeyboard();
+
+private:
+    QObject *sheet(const char *name) { return m_view->rootObject()->findChild<QObject *>(name); }
+    QString focused() const
+    {
+        QQuickItem *item = m_view->activeFocusItem();
+        return item ? item->objectName() : QString();
+    }
+    // Presses Tab until the named control has the focus; false if it never gets it.
+    bool tabTo(const QString &name, int most = 40)
+    {
+        for (int i = 0; i < most; ++i) {
+            if (focused() == name)
+                return true;
+            QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        }
+        return focused() == name;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<FakeSynthesizer> m_voices;
+    std::shared_ptr<FakeSynthesizer> m_speaker;
+    std::shared_ptr<FakeRecognition> m_recognition;
+    std::unique_ptr<ConversationRig> m_conversation;
+    std::unique_ptr<VoiceLibraryViewModel> m_library;
+    std::unique_ptr<QQuickView> m_view;
+};
+
+void VoiceScreensTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+}
+
+void VoiceScreensTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_voices = std::make_shared<FakeSynthesizer>();
+    m_voices->inventory = VoiceInventory(
+        {fakes::voice(QStringLiteral("v.ru-RU.Milena"), QStringLiteral("Milena"), QStringLiteral("ru-RU"),
+               VoiceInfo::QualityPremium, VoiceInfo::GenderFemale),
+         fakes::voice(QStringLiteral("v.ru-RU.Yuri"), QStringLiteral("Yuri"), QStringLiteral("ru-RU"),
+               VoiceInfo::QualityDefault, VoiceInfo::GenderMale)},
+        {});
+    m_speaker = std::make_shared<FakeSynthesizer>();
+    m_speaker->inventory = m_voices->inventory;
+    m_recognition = std::make_shared<FakeRecognition>();
+    m_conversation = std::make_unique<ConversationRig>(fakePlatform(m_speaker, m_recognition));
+    QVERIFY(m_conversation->restore());
+    m_library = std::make_unique<VoiceLibraryViewModel>(
+        m_voices, fakePlatform(m_speaker), m_dir->filePath(QStringLiteral("library.ini")));
+
+    QFile host(m_dir->filePath(QStringLiteral("Host.qml")));
+    QVERIFY(host.open(QIODevice::WriteOnly));
+    host.write(kHost);
+    host.close();
+    m_view = std::make_unique<QQuickView>();
+    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    m_view->setInitialProperties(
+        {{QStringLiteral("libraryModel"), QVariant::fromValue(m_library.get())},
+         {QStringLiteral("conversationModel"),
+          QVariant::fromValue(m_conversation->conversation.get())}});
+    m_view->setSource(QUrl::fromLocalFile(host.fileName()));
+    QVERIFY2(m_view->status() == QQuickView::Ready,
+             qPrintable(QDebug::toString(m_view->errors())));
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    m_view->requestActivate();
+}
+
+void VoiceScreensTest::cleanup()
+{
+    m_view.reset();
+    m_library.reset();
+    m_conversation.reset();
+}
+
+void VoiceScreensTest::libraryFromTheKeyboard()
+{
+    QObject *library = sheet("library");
+    QVERIFY(library);
+    QMetaObject::invokeMethod(library, "open");
+    QVERIFY(waitUntil([&] { return library->property("opened").toBool(); }));
+    QVERIFY(waitUntil([&] { return focused() == QStringLiteral("voiceSearch"); }));
+
+    for (const char key : {'y', 'u', 'r', 'i'})
+        QTest::keyClick(m_view.get(), key);
+    QCOMPARE(m_library->query(), QStringLiteral("yuri"));
+    QCOMPARE(m_library->shownCount(), 1);
+
+    // To the row's "Выбрать" and Enter.
+    QVERIFY(tabTo(QStringLiteral("choose")));
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QCOMPARE(m_library->selection(), QStringLiteral("v.ru-RU.Yuri"));
+
+    // "Послушать" with Space plays the sample of that voice.
+    QVERIFY(tabTo(QStringLiteral("listen")));
+    QTest::keyClick(m_view.get(), Qt::Key_Space);
+    QVERIFY(waitUntil([&] { return !m_speaker->spoken.empty(); }));
+    QCOMPARE(m_speaker->spoken.back().voiceIdentifier, QStringLiteral("v.ru-RU.Yuri"));
+
+    // The star with the mouse.
+    QQuickItem *star = findItem(m_view->contentItem(), QStringLiteral("favorite"));
+    QVERIFY(star);
+    const QPointF centre = star->mapToScene(QPointF(star->width() / 2, star->height() / 2));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre.toPoint());
+    QVERIFY(m_library->voices()->rows().first().favorite);
+
+    // F5 lists the voices again.
+    const int listings = m_voices->listings;
+    QTest::keyClick(m_view.get(), Qt::Key_F5);
+    QVERIFY(waitUntil([&] { return m_voices->listings > listings && !m_library->loading(); }));
+
+    // Esc closes the sheet and the sample with it.
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return !library->property("visible").toBool(); }));
+    QVERIFY(!m_library->previewSpeaking());
+}
+
+void VoiceScreensTest::conversationFromTheKeyboard()
+{
+    VoiceConversationViewModel &vm = *m_conversation->conversation;
+    QObject *conversation = sheet("conversation");
+    QVERIFY(conversation);
+    QMetaObject::invokeMethod(conversation, "open");
+    QVERIFY(waitUntil([&] { return vm.mainButtonEnabled() && !vm.choosingModel(); }));
+    QVERIFY(waitUntil([&] { return focused() == QStringLiteral("mainButton"); }));
+
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return vm.voice()->isListening(); }));
+    QVERIFY(vm.active());
+
+    m_recognition->emitResult(QStringLiteral("Какая сегодня погода"), true);
+    QVERIFY(waitUntil([&] { return !m_speaker->spoken.empty() && !vm.processing(); }));
+    QQuickItem *answer = findItem(m_view->contentItem(), QStringLiteral("lastAnswer"));
+    QVERIFY(answer);
+    QCOMPARE(answer->property("text").toString(), vm.lastAnswer());
+
+    // "Выбрать голос" pauses the conversation under the library.
+    QVERIFY(tabTo(QStringLiteral("chooseVoice")));
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QVERIFY(vm.showingVoices());
+    QVERIFY(vm.paused());
+    QVERIFY(!vm.voice()->isSpeaking());
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return !vm.showingVoices(); }));
+    QVERIFY(waitUntil([&] { return vm.voice()->isListening(); }));
+
+    // Esc on the conversation closes it: nothing listens or speaks any more.
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return !conversation->property("visible").toBool(); }));
+    QVERIFY(!vm.active());
+    QVERIFY(!vm.voice()->isListening());
+    QVERIFY(!vm.voice()->isSpeaking());
+}
+
+QTEST_MAIN(VoiceScreensTest)
+#include "tst_voicescreens.moc"
