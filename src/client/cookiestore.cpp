@@ -96,10 +96,12 @@ void PersistentCookieJar::load()
         }
     }
     setAllCookies(cookies);
+    m_snapshot->replace(allCookies());
 }
 
 void PersistentCookieJar::save()
 {
+    m_snapshot->replace(allCookies());
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     QSaveFile file(m_filePath);
     bool ok = file.open(QIODevice::WriteOnly) && file.setPermissions(kOwnerOnly);

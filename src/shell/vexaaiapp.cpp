@@ -73,6 +73,8 @@ bool VexaAIApp::start()
     prepareApplication();
     m_engine = std::make_unique<QQmlApplicationEngine>();
     configureEngine(*m_engine);
+    m_pictures = PictureNetworkFactory::forClient(*m_client);
+    m_engine->setNetworkAccessManagerFactory(m_pictures.get());
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Shell/Main.qml")));
     const QList<QObject *> roots = m_engine->rootObjects();
     m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());

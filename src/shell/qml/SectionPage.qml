@@ -1,6 +1,7 @@
 import QtQuick
 import VexaAI.Chat
 import VexaAI.Code
+import VexaAI.Content
 import VexaAI.Shell
 
 // The screen shown for a section: the one place that says which view each section opens.
@@ -17,7 +18,9 @@ Loader {
     // Qt 6.4's qmlcachegen; a lookup table does not.)
     readonly property var screens: ({
         [VexaSection.Chat]: chatScreen,
-        [VexaSection.Code]: codeScreen
+        [VexaSection.Code]: codeScreen,
+        [VexaSection.Workspace]: workspaceScreen,
+        [VexaSection.Tools]: toolsScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
@@ -29,6 +32,14 @@ Loader {
     Component {
         id: codeScreen
         CodeWorkspaceView {}
+    }
+    Component {
+        id: workspaceScreen
+        WorkspaceView {}
+    }
+    Component {
+        id: toolsScreen
+        ToolsView {}
     }
     Component {
         id: placeholder

@@ -62,6 +62,14 @@ constexpr SymbolGlyph kSymbols[] = {
     {"tray.full", "all_inbox", 0xe97f},
     // Models
     {"cpu", "memory", 0xe322},
+    // Workspace and tools
+    {"brain.head.profile", "psychology", 0xea4a},
+    {"star.fill", "star", 0xe838},
+    {"trash", "delete", 0xe872},
+    {"globe", "public", 0xe80b},
+    {"bolt.fill", "bolt", 0xea0b},
+    {"theatermasks.fill", "theater_comedy", 0xea66},
+    {"chevron.right", "chevron_right", 0xe5cc},
 };
 
 } // namespace
