@@ -83,7 +83,7 @@ void SavedAnswersViewModel::setCategory(const QString &category)
     Q_EMIT recipesChanged();
 }
 
-QVariantList SavedAnswersViewModel::categories()
+QVariantList SavedAnswersViewModel::categories() const
 {
     QVariantList list;
     for (const RecipeCategory &category : recipeCategories())
@@ -133,7 +133,7 @@ QCoro::Task<> SavedAnswersViewModel::runAppear()
     co_await loadPage(0, m_query);
     if (!self || !m_client)
         co_return;
-    auto reply = co_await m_client->fetch<VexaRecipesResponse>(QStringLiteral("/api/workspace/recipes"));
+    auto reply = co_await m_client->fetch<VexaRecipesResponse>(QString::fromUtf8("/api/workspace/recipes"));
     if (!self)
         co_return;
     if (!reply) {

@@ -64,7 +64,7 @@ public:
     void setRecipeQuery(const QString &query);
     QString category() const { return m_category; }
     void setCategory(const QString &category);
-    static QVariantList categories();
+    QVariantList categories() const;
     QVariantList visibleRecipes() const;
     bool pinning() const { return m_pinning; }
 

@@ -5,6 +5,8 @@
 #include "workspacerules.h"
 
 #include <QJsonObject>
+
+#include <algorithm>
 #include <QVariantMap>
 
 namespace vexa {
@@ -157,7 +159,7 @@ QCoro::Task<> ToolsViewModel::loadCharacters()
     QPointer<ToolsViewModel> self(this);
     m_charactersLoading = true;
     Q_EMIT charactersChanged();
-    auto reply = co_await m_client->fetch<CharactersResponse>(QStringLiteral("/api/characters"));
+    auto reply = co_await m_client->fetch<CharactersResponse>(QString::fromUtf8("/api/characters"));
     if (!self)
         co_return;
     m_charactersLoading = false;
@@ -180,8 +182,9 @@ void ToolsViewModel::search()
 QCoro::Task<> ToolsViewModel::runSearch(QString query)
 {
     QPointer<ToolsViewModel> self(this);
-    auto reply = co_await m_client->request(QStringLiteral("/api/search"),
-                                            QJsonObject{{QStringLiteral("query"), query}});
+    QJsonObject body;
+    body.insert(QString::fromUtf8("query"), query);
+    auto reply = co_await m_client->request(QString::fromUtf8("/api/search"), body);
     if (!self || !m_client)
         co_return;
     if (reply) {
@@ -209,9 +212,10 @@ void ToolsViewModel::runAction()
 QCoro::Task<> ToolsViewModel::runActionTask(VexaAction action, QString input)
 {
     QPointer<ToolsViewModel> self(this);
-    const QJsonObject body{{QStringLiteral("instruction"), action.instruction.value_or(QString())},
-                           {QStringLiteral("input"), input}};
-    auto reply = co_await m_client->request(QStringLiteral("/api/actions/run"), body);
+    QJsonObject body;
+    body.insert(QString::fromUtf8("instruction"), action.instruction.value_or(QString()));
+    body.insert(QString::fromUtf8("input"), input);
+    auto reply = co_await m_client->request(QString::fromUtf8("/api/actions/run"), body);
     if (!self || !m_client)
         co_return;
     if (reply) {
@@ -236,8 +240,9 @@ void ToolsViewModel::activateCharacter(const QString &id)
 QCoro::Task<> ToolsViewModel::runActivate(QString id)
 {
     QPointer<ToolsViewModel> self(this);
-    auto reply = co_await m_client->request(QStringLiteral("/api/character/activate"),
-                                            QJsonObject{{QStringLiteral("character_id"), id}});
+    QJsonObject body;
+    body.insert(QString::fromUtf8("character_id"), id);
+    auto reply = co_await m_client->request(QString::fromUtf8("/api/character/activate"), body);
     if (!self || !m_client)
         co_return;
     if (reply) {

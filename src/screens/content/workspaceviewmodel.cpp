@@ -115,8 +115,9 @@ void WorkspaceViewModel::remember()
 QCoro::Task<> WorkspaceViewModel::runRemember(QString text)
 {
     QPointer<WorkspaceViewModel> self(this);
-    QJsonObject body{{QStringLiteral("content"), text}};
-    auto reply = co_await m_client->request(QStringLiteral("/api/memory"), body);
+    QJsonObject body;
+    body.insert(QString::fromUtf8("content"), text);
+    auto reply = co_await m_client->request(QString::fromUtf8("/api/memory"), body);
     if (!self || !m_client)
         co_return;
     if (reply) {
@@ -143,8 +144,10 @@ void WorkspaceViewModel::saveProject()
 QCoro::Task<> WorkspaceViewModel::runSaveProject(QString name, QString description)
 {
     QPointer<WorkspaceViewModel> self(this);
-    QJsonObject body{{QStringLiteral("name"), name}, {QStringLiteral("description"), description}};
-    auto reply = co_await m_client->request(QStringLiteral("/api/projects"), body);
+    QJsonObject body;
+    body.insert(QString::fromUtf8("name"), name);
+    body.insert(QString::fromUtf8("description"), description);
+    auto reply = co_await m_client->request(QString::fromUtf8("/api/projects"), body);
     if (!self || !m_client)
         co_return;
     if (reply) {
@@ -212,7 +215,7 @@ QCoro::Task<> WorkspaceViewModel::runDelete(QString path)
 {
     QPointer<WorkspaceViewModel> self(this);
     QPointer<VexaClient> client = m_client;
-    auto reply = co_await client->request(path, std::nullopt, QByteArrayLiteral("DELETE"));
+    auto reply = co_await client->request(path, std::nullopt, QByteArray("DELETE"));
     if (!self || !client)
         co_return;
     if (reply)

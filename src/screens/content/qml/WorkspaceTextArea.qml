@@ -15,9 +15,9 @@ ScrollView {
     readonly property alias textArea: area
     signal submitted()
 
-    readonly property real padding: area.topPadding + area.bottomPadding
-    implicitHeight: Math.max(minLines * metrics.lineSpacing + padding,
-                             Math.min(area.implicitHeight, maxLines * metrics.lineSpacing + padding))
+    readonly property real textPadding: area.topPadding + area.bottomPadding
+    implicitHeight: Math.max(minLines * metrics.lineSpacing + textPadding,
+                             Math.min(area.implicitHeight, maxLines * metrics.lineSpacing + textPadding))
 
     FontMetrics {
         id: metrics
