@@ -347,7 +347,7 @@ private Q_SLOTS:
     {
         auto card = answersCard();
         card->setCategory(QStringLiteral("code"));
-        const QVariantList visible = card->recipes();
+        const QVariantList visible = card->visibleRecipes();
         QVERIFY(!visible.isEmpty());
         const QString prompt = visible.first().toMap().value(QStringLiteral("prompt")).toString();
         card->copyRecipe(0);
@@ -360,7 +360,7 @@ private Q_SLOTS:
     {
         auto card = answersCard();
         card->setCategory(QStringLiteral("all"));
-        const QVariantMap first = card->recipes().first().toMap();
+        const QVariantMap first = card->visibleRecipes().first().toMap();
         const bool wasFavorite = first.value(QStringLiteral("isFavorite")).toBool();
         card->toggleFavorite(0);
         QVERIFY(card->pinning());
@@ -371,10 +371,10 @@ private Q_SLOTS:
         QCOMPARE(sent.path, QStringLiteral("/api/workspace/recipes/%1/favorite")
                                 .arg(first.value(QStringLiteral("recipeID")).toString()));
         QCOMPARE(ContentFixture::body(sent).value(QStringLiteral("enabled")).toBool(), !wasFavorite);
-        QCOMPARE(card->recipes().first().toMap().value(QStringLiteral("isFavorite")).toBool(), !wasFavorite);
+        QCOMPARE(card->visibleRecipes().first().toMap().value(QStringLiteral("isFavorite")).toBool(), !wasFavorite);
 
         card->setCategory(QStringLiteral("favorites"));
-        for (const QVariant &row : card->recipes())
+        for (const QVariant &row : card->visibleRecipes())
             QVERIFY(row.toMap().value(QStringLiteral("title")).toString().startsWith(QStringLiteral("⭐ ")));
     }
 };
