@@ -95,9 +95,9 @@ QString composeSearchAnswer(const QString &query)
                           "данные обновлялись на этой неделе.\n"
                           "• Расхождения касаются деталей: сверяйте цифры с первоисточником.\n\n"
                           "Источники:\n"
-                          "1. https://ria.ru/search/?query=%2\n"
-                          "2. https://habr.com/ru/search/?q=%2")
-        .arg(topic, QString::fromLatin1(QUrl::toPercentEncoding(topic)));
+                          "1. https://ria.ru/\n"
+                          "2. https://habr.com/ru/news/")
+        .arg(topic);
 }
 
 namespace {

@@ -101,6 +101,7 @@ GlassCard {
         RowLayout {
             Layout.fillWidth: true
             Button {
+                font.capitalization: Font.MixedCase
                 objectName: "previousPageButton"
                 text: "← Назад"
                 enabled: card.viewModel.canPageBack
@@ -117,6 +118,7 @@ GlassCard {
                 Accessible.name: text
             }
             Button {
+                font.capitalization: Font.MixedCase
                 objectName: "nextPageButton"
                 Layout.alignment: Qt.AlignRight
                 text: "Далее →"

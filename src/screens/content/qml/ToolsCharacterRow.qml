@@ -47,6 +47,7 @@ RowLayout {
         }
     }
     Button {
+        font.capitalization: Font.MixedCase
         objectName: "characterButton_" + row.modelData.characterID
         visible: row.modelData.button === "active" || row.modelData.button === "enable"
         text: row.modelData.button === "active" ? "Активен" : "Включить"
@@ -56,6 +57,7 @@ RowLayout {
         Accessible.name: text + ": " + row.modelData.name
     }
     Button {
+        font.capitalization: Font.MixedCase
         objectName: "characterLink_" + row.modelData.characterID
         visible: row.modelData.button === "open"
         text: "Открыть"

@@ -20,6 +20,7 @@ GlassCard {
             caption: "Выбранный персонаж действует и в Telegram, и здесь."
         }
         Button {
+            font.capitalization: Font.MixedCase
             objectName: "characterOffButton"
             text: "Выключить персонажа"
             enabled: !card.viewModel.activating

@@ -28,6 +28,7 @@ Dialog {
 
     footer: DialogButtonBox {
         Button {
+            font.capitalization: Font.MixedCase
             id: cancelButton
             text: "Отмена"
             DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
@@ -35,6 +36,7 @@ Dialog {
             Keys.onEnterPressed: dialog.close()
         }
         Button {
+            font.capitalization: Font.MixedCase
             objectName: "confirmDeleteButton"
             text: "Удалить"
             flat: true

@@ -21,6 +21,7 @@ GlassCard {
             caption: "Проекты связаны с вашим аккаунтом Vexa AI."
         }
         Button {
+            font.capitalization: Font.MixedCase
             objectName: "projectFormToggle"
             text: card.viewModel.showProjectForm ? "Скрыть форму" : "Создать проект"
             onClicked: card.viewModel.toggleProjectForm()

@@ -83,11 +83,13 @@ WorkspaceDisclosure {
                 Layout.fillWidth: true
                 spacing: 8
                 Button {
+                    font.capitalization: Font.MixedCase
                     text: "Скопировать запрос"
                     onClicked: library.viewModel.copyRecipe(recipe.index)
                     Keys.onReturnPressed: clicked()
                 }
                 Button {
+                    font.capitalization: Font.MixedCase
                     text: recipe.modelData.isFavorite ? "Убрать из избранного" : "☆ В избранное"
                     enabled: !library.viewModel.pinning
                     onClicked: library.viewModel.toggleFavorite(recipe.index)
