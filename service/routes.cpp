@@ -34,6 +34,7 @@ void registerRoutes(Router &router, ApiContext &context)
     registerWorkspaceRoutes(router, context);
     registerVoiceRoutes(router, context);
     registerCommunityRoutes(router, context);
+    registerContentRoutes(router, context);
 }
 
 } // namespace vexa::service

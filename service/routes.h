@@ -9,6 +9,8 @@
 //   routes_workspace.cpp  /api/workspace/answers, /api/workspace/recipes
 //   routes_voice.cpp      /api/voice/recommendation
 //   routes_community.cpp  /api/community/..., /api/forum/...
+//   routes_content.cpp    /api/memory, /api/projects, /api/characters, /api/character/activate,
+//                         /api/search, /api/actions/run, /portraits/
 // To add an area: write routes_<area>.cpp with register<Area>Routes(), declare it here, call it
 // from registerRoutes() in routes.cpp, and list the file in service/CMakeLists.txt.
 
@@ -39,6 +41,7 @@ void registerImageRoutes(Router &router, ApiContext &context);
 void registerWorkspaceRoutes(Router &router, ApiContext &context);
 void registerVoiceRoutes(Router &router, ApiContext &context);
 void registerCommunityRoutes(Router &router, ApiContext &context);
+void registerContentRoutes(Router &router, ApiContext &context);
 
 // Texts the user may see (the client shows the service's "error" as it is).
 namespace texts {

@@ -101,6 +101,7 @@ QCoro::Task<> PersistentCookieJar::loadSecrets()
             merged.append(fromFile);
         }
         setAllCookies(merged);
+        m_snapshot->replace(allCookies());
         m_store = Store::SecretService;
     }
     m_loadingSecrets = false;
@@ -186,10 +187,12 @@ void PersistentCookieJar::load()
     if (!file.open(QIODevice::ReadOnly))
         return;
     setAllCookies(parseLines(file.readAll()));
+    m_snapshot->replace(allCookies());
 }
 
 void PersistentCookieJar::save()
 {
+    m_snapshot->replace(allCookies()); // pictures loading on other threads see the change
     if (m_loadingSecrets)
         return; // everything is written once the keyring's cookies are merged in
     // The file first, so a process that ends before the keyring confirms loses nothing.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMutex>
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QString>
 #include <QCoro/QCoroTask>
@@ -9,6 +11,27 @@
 namespace vexa {
 
 class SecretStore;
+
+// The jar's cookies as of its last change, readable from any thread. QML loads pictures on its
+// own thread with its own network managers; they read the session from here, never from the jar.
+class CookieSnapshot
+{
+public:
+    QList<QNetworkCookie> cookies() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_cookies;
+    }
+    void replace(QList<QNetworkCookie> cookies)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_cookies = std::move(cookies);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<QNetworkCookie> m_cookies;
+};
 
 // The session cookie is the client's only credential, so the jar outlives the process: session
 // cookies included, expired ones dropped when read.
@@ -53,6 +76,9 @@ public:
     // Whether the last write reached the disk (a full disk must not go unnoticed in tests).
     bool lastSaveSucceeded() const { return m_lastSaveOk; }
 
+    // Follows every change of the jar (the jar itself belongs to the main thread).
+    std::shared_ptr<const CookieSnapshot> snapshot() const { return m_snapshot; }
+
 Q_SIGNALS:
     void secretsLoaded();
 
@@ -66,15 +92,17 @@ private:
     QString secretKey() const;
     QByteArray serialized() const;
 
+    QString m_filePath;
+    bool m_lastSaveOk = true;
+    bool m_batch = false;
     std::shared_ptr<SecretStore> m_secrets;
     Store m_store = Store::File;
     bool m_loadingSecrets = false;
     bool m_secretDirty = false;
     bool m_secretWriting = false;
 
-    QString m_filePath;
-    bool m_lastSaveOk = true;
-    bool m_batch = false;
+    std::shared_ptr<CookieSnapshot> m_snapshot = std::make_shared<CookieSnapshot>();
+
 };
 
 } // namespace vexa

@@ -113,6 +113,8 @@ bool VexaAIApp::start()
     configureEngine(*m_engine);
     if (m_remembersWindow)
         placeWindow();
+    m_pictures = PictureNetworkFactory::forClient(*m_client);
+    m_engine->setNetworkAccessManagerFactory(m_pictures.get());
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Shell/Main.qml")));
     const QList<QObject *> roots = m_engine->rootObjects();
     m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picturenetwork.h"
 #include "vexaclient.h"
 
 #include <QObject>
@@ -64,6 +65,8 @@ private:
     void placeWindow();
 
     std::unique_ptr<VexaClient> m_client;
+    // QML's picture loads go through the client's session; the engine does not own it.
+    std::unique_ptr<PictureNetworkFactory> m_pictures;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<WindowMemory> m_windowMemory;

@@ -82,5 +82,6 @@ QList<Scene> codeScenes();
 QList<Scene> chatScenes();
 QList<Scene> communityScenes();
 QList<Scene> voiceScenes();
+QList<Scene> contentScenes();
 
 } // namespace vexa::screenshots

@@ -12,6 +12,7 @@ QList<Scene> allScenes()
     scenes += chatScenes();
     scenes += communityScenes();
     scenes += voiceScenes();
+    scenes += contentScenes();
     return scenes;
 }
 

@@ -19,7 +19,9 @@ Loader {
     readonly property var screens: ({
         [VexaSection.Chat]: chatScreen,
         [VexaSection.Code]: codeScreen,
-        [VexaSection.Community]: communityScreen
+        [VexaSection.Community]: communityScreen,
+        [VexaSection.Workspace]: workspaceScreen,
+        [VexaSection.Tools]: toolsScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
@@ -35,6 +37,14 @@ Loader {
     Component {
         id: communityScreen
         CommunityView {}
+    }
+    Component {
+        id: workspaceScreen
+        WorkspaceView {}
+    }
+    Component {
+        id: toolsScreen
+        ToolsView {}
     }
     Component {
         id: placeholder

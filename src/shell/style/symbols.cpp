@@ -76,8 +76,12 @@ constexpr SymbolGlyph kSymbols[] = {
     {"star.fill", "star", 0xe838},
     {"circle", "radio_button_unchecked", 0xe836},
     {"arrow.down.circle", "arrow_circle_down", 0xf181},
-    {"arrow.clockwise", "refresh", 0xe5d5},
     {"questionmark.circle", "help_outline", 0xe8fd},
+    // Workspace and tools
+    {"brain.head.profile", "psychology", 0xea4a},
+    {"trash", "delete", 0xe872},
+    {"globe", "public", 0xe80b},
+    {"theatermasks.fill", "theater_comedy", 0xea66},
 };
 
 } // namespace

@@ -1,0 +1,37 @@
+import QtQuick
+import QtQuick.Layouts
+import VexaAI.Content
+
+// The tools section: web search, saved actions and characters. F5 reloads the characters.
+Item {
+    id: view
+    objectName: "toolsView"
+
+    readonly property ToolsViewModel viewModel: ToolsViewModel {}
+
+    Component.onCompleted: viewModel.appear()
+
+    WorkspacePage {
+        anchors.fill: parent
+        title: "Инструменты"
+
+        ToolsSearchCard {
+            Layout.fillWidth: true
+            viewModel: view.viewModel
+        }
+        ToolsActionsCard {
+            Layout.fillWidth: true
+            viewModel: view.viewModel
+        }
+        ToolsCharactersCard {
+            Layout.fillWidth: true
+            viewModel: view.viewModel
+        }
+    }
+
+    Shortcut {
+        sequence: StandardKey.Refresh
+        enabled: view.visible
+        onActivated: view.viewModel.reloadCharacters()
+    }
+}

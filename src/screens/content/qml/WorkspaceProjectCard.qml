@@ -1,0 +1,135 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Chat
+import VexaAI.Content
+import VexaAI.Style
+
+// The account's server projects: a form for a new one, and the list, each deletable after asking.
+GlassCard {
+    id: card
+
+    required property WorkspaceViewModel viewModel
+
+    ColumnLayout {
+        spacing: 12
+
+        WorkspaceCardHeader {
+            Layout.fillWidth: true
+            symbol: "folder.fill"
+            title: "Мои проекты"
+            caption: "Проекты связаны с вашим аккаунтом Vexa AI."
+        }
+        Button {
+            font.capitalization: Font.MixedCase
+            objectName: "projectFormToggle"
+            text: card.viewModel.showProjectForm ? "Скрыть форму" : "Создать проект"
+            onClicked: card.viewModel.toggleProjectForm()
+            Keys.onReturnPressed: clicked()
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            visible: card.viewModel.showProjectForm
+            spacing: 8
+
+            TextField {
+                objectName: "projectNameField"
+                Layout.fillWidth: true
+                placeholderText: "Название"
+                selectByMouse: true
+                text: card.viewModel.projectName
+                onTextEdited: card.viewModel.projectName = text
+                onAccepted: card.viewModel.saveProject()
+                Accessible.name: placeholderText
+            }
+            WorkspaceTextArea {
+                objectName: "projectDescriptionField"
+                Layout.fillWidth: true
+                placeholder: "Описание"
+                minLines: 2
+                maxLines: 4
+                text: card.viewModel.projectDescription
+                onTextChanged: card.viewModel.projectDescription = text
+                onSubmitted: card.viewModel.saveProject()
+            }
+            ProminentButton {
+                objectName: "saveProjectButton"
+                text: "Сохранить проект"
+                enabled: card.viewModel.canSaveProject
+                busy: card.viewModel.savingProject
+                onClicked: card.viewModel.saveProject()
+                Keys.onReturnPressed: card.viewModel.saveProject()
+            }
+        }
+        Repeater {
+            model: card.viewModel.projects
+            delegate: ColumnLayout {
+                id: row
+                required property var modelData
+                required property int index
+                Layout.fillWidth: true
+                spacing: 6
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    spacing: 10
+                    VexaIcon {
+                        symbol: "folder"
+                        color: VexaTheme.accent
+                    }
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Label {
+                            Layout.fillWidth: true
+                            text: row.modelData.name
+                            textFormat: Text.PlainText
+                            wrapMode: Text.Wrap
+                            font.pixelSize: VexaTheme.bodySize + 1
+                            font.weight: Font.DemiBold
+                            color: VexaTheme.textPrimary
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                        Label {
+                            Layout.fillWidth: true
+                            visible: text.length > 0
+                            text: row.modelData.description
+                            textFormat: Text.PlainText
+                            wrapMode: Text.Wrap
+                            font.pixelSize: VexaTheme.captionSize + 1
+                            color: VexaTheme.textSecondary
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                    }
+                    ChatIconButton {
+                        symbol: "trash"
+                        label: "Удалить проект"
+                        tint: "#ff6b6b"
+                        onClicked: card.viewModel.askDeleteProject(row.index)
+                        Keys.onReturnPressed: clicked()
+                    }
+                }
+                Rectangle {
+                    Layout.fillWidth: true
+                    implicitHeight: 1
+                    color: VexaTheme.separator
+                }
+            }
+        }
+        WorkspaceConfirmDialog {
+            id: confirm
+            title: "Удалить проект?"
+            onConfirmed: card.viewModel.confirmDeleteProject()
+            onDismissed: card.viewModel.cancelDelete()
+        }
+        Connections {
+            target: card.viewModel
+            function onDeletingChanged() {
+                if (card.viewModel.hasDeletingProject)
+                    confirm.open()
+            }
+        }
+    }
+}

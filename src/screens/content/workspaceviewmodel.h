@@ -1,0 +1,93 @@
+#pragma once
+
+// The workspace screen's own part: the long-term memory facts and the server projects of the
+// account state (add, delete after confirmation). The lists follow the client's state; the
+// screen never fetches it. Saved answers and recipes are SavedAnswersViewModel's.
+
+#include "vexaclient.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace vexa {
+
+class WorkspaceViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString memoryText READ memoryText WRITE setMemoryText NOTIFY memoryTextChanged)
+    Q_PROPERTY(QString projectName READ projectName WRITE setProjectName NOTIFY projectFormChanged)
+    Q_PROPERTY(QString projectDescription READ projectDescription WRITE setProjectDescription
+                   NOTIFY projectFormChanged)
+    Q_PROPERTY(bool showProjectForm READ showProjectForm WRITE setShowProjectForm NOTIFY projectFormChanged)
+    Q_PROPERTY(QVariantList memories READ memories NOTIFY stateChanged)
+    Q_PROPERTY(QVariantList projects READ projects NOTIFY stateChanged)
+    Q_PROPERTY(bool canRemember READ canRemember NOTIFY enablementChanged)
+    Q_PROPERTY(bool canSaveProject READ canSaveProject NOTIFY enablementChanged)
+    Q_PROPERTY(bool remembering READ remembering NOTIFY enablementChanged)
+    Q_PROPERTY(bool savingProject READ savingProject NOTIFY enablementChanged)
+    Q_PROPERTY(bool hasDeletingMemory READ hasDeletingMemory NOTIFY deletingChanged)
+    Q_PROPERTY(bool hasDeletingProject READ hasDeletingProject NOTIFY deletingChanged)
+
+public:
+    explicit WorkspaceViewModel(QObject *parent = nullptr);
+    explicit WorkspaceViewModel(VexaClient *client, QObject *parent = nullptr);
+
+    QString memoryText() const { return m_memoryText; }
+    void setMemoryText(const QString &text);
+    QString projectName() const { return m_projectName; }
+    void setProjectName(const QString &name);
+    QString projectDescription() const { return m_projectDescription; }
+    void setProjectDescription(const QString &description);
+    bool showProjectForm() const { return m_showProjectForm; }
+    void setShowProjectForm(bool show);
+
+    QVariantList memories() const;
+    QVariantList projects() const;
+    bool canRemember() const;
+    bool canSaveProject() const;
+    bool remembering() const { return m_remembering; }
+    bool savingProject() const { return m_savingProject; }
+    bool hasDeletingMemory() const { return m_deletingMemory.has_value(); }
+    bool hasDeletingProject() const { return m_deletingProject.has_value(); }
+
+    Q_INVOKABLE void remember();
+    Q_INVOKABLE void saveProject();
+    Q_INVOKABLE void toggleProjectForm() { setShowProjectForm(!m_showProjectForm); }
+    Q_INVOKABLE void askDeleteMemory(int row);
+    Q_INVOKABLE void askDeleteProject(int row);
+    // The dialog went away without "Удалить".
+    Q_INVOKABLE void cancelDelete();
+    Q_INVOKABLE void confirmDeleteMemory();
+    Q_INVOKABLE void confirmDeleteProject();
+
+Q_SIGNALS:
+    void memoryTextChanged();
+    void projectFormChanged();
+    void stateChanged();
+    void enablementChanged();
+    void deletingChanged();
+
+private:
+    QCoro::Task<> runRemember(QString text);
+    QCoro::Task<> runSaveProject(QString name, QString description);
+    QCoro::Task<> runDelete(QString path);
+    QList<VexaMemory> stateMemories() const;
+    QList<VexaProject> stateProjects() const;
+
+    QPointer<VexaClient> m_client;
+    QString m_memoryText;
+    QString m_projectName;
+    QString m_projectDescription;
+    bool m_showProjectForm = false;
+    bool m_remembering = false;
+    bool m_savingProject = false;
+    std::optional<VexaMemory> m_deletingMemory;
+    std::optional<VexaProject> m_deletingProject;
+};
+
+} // namespace vexa

@@ -1,0 +1,48 @@
+#include "contentfixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vexa::test {
+
+bool ContentFixture::start()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    service = std::make_unique<service::LocalService>();
+    if (!service->listen())
+        return false;
+    service->setFixedCode(QStringLiteral("123456"));
+    client = std::make_unique<TestClient>(service->baseUrl().toString(),
+                                          dir.filePath(QStringLiteral("cookies")));
+    if (!awaitVoid(client->signIn(QStringLiteral("123456"))))
+        return false;
+    service->clearRequests();
+    return client->isSignedIn();
+}
+
+QList<service::RecordedRequest> ContentFixture::sent(const QByteArray &method, const QString &path) const
+{
+    QList<service::RecordedRequest> matching;
+    for (const service::RecordedRequest &request : service->requests(path)) {
+        if (request.method == method)
+            matching.append(request);
+    }
+    return matching;
+}
+
+QJsonObject ContentFixture::body(const service::RecordedRequest &request)
+{
+    return QJsonDocument::fromJson(request.body).object();
+}
+
+void ContentFixture::failNext(const QByteArray &method, const QString &path, const QString &text, int times)
+{
+    service::ScriptedReply reply;
+    reply.status = 500;
+    reply.body = QJsonDocument(QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), text}})
+                     .toJson(QJsonDocument::Compact);
+    reply.times = times;
+    service->script(method, path, reply);
+}
+
+} // namespace vexa::test

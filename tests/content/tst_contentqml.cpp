@@ -1,0 +1,241 @@
+// The workspace and tools screens as people meet them, offscreen and from the keyboard: Tab
+// reaches the fields, Ctrl+Enter remembers a fact (white space sends nothing), the trash button
+// asks first (Esc keeps the fact, "Удалить" deletes it), Enter searches the collection, and in
+// the tools Enter asks the web while Shift+Enter breaks the line.
+
+#include "contentfixture.h"
+#include "savedanswersviewmodel.h"
+#include "toolsviewmodel.h"
+#include "workspaceviewmodel.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QUrlQuery>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_ContentPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+
+namespace {
+
+QQuickItem *findItem(QQuickItem *root, const std::function<bool(QQuickItem *)> &match)
+{
+    if (!root)
+        return nullptr;
+    if (match(root))
+        return root;
+    const auto children = root->childItems();
+    for (QQuickItem *child : children) {
+        if (QQuickItem *found = findItem(child, match))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class ContentQmlTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ContentFixture> f;
+    std::unique_ptr<QQuickView> view;
+
+    void load(const QString &file)
+    {
+        VexaClient::setShared(f->client.get());
+        view = std::make_unique<QQuickView>();
+        view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        view->setResizeMode(QQuickView::SizeRootObjectToView);
+        view->resize(900, 1600);
+        view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Content/") + file));
+        QCOMPARE(view->status(), QQuickView::Ready);
+        view->show();
+        view->requestActivate();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    QQuickItem *named(const QString &name) const
+    {
+        return findItem(view->contentItem(), [&](QQuickItem *i) { return i->objectName() == name; });
+    }
+    // A visible control by its text (buttons) — what a user reads on it.
+    QQuickItem *labelled(const QString &text) const
+    {
+        return findItem(view->contentItem(), [&](QQuickItem *i) {
+            return i->isVisible() && i->property("text").toString() == text
+                && i->inherits("QQuickAbstractButton");
+        });
+    }
+    QQuickItem *textAreaOf(const QString &name) const
+    {
+        QQuickItem *field = named(name);
+        return field ? field->property("textArea").value<QQuickItem *>() : nullptr;
+    }
+    QQuickItem *focused() const { return view->activeFocusItem(); }
+
+    // One character at a time, as an input method would deliver Cyrillic.
+    void typeText(const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+    // Presses Tab until `target` has the keyboard; false after `limit` presses.
+    bool tabTo(QQuickItem *target, int limit = 40)
+    {
+        for (int i = 0; i < limit; ++i) {
+            if (focused() == target)
+                return true;
+            QTest::keyClick(view.get(), Qt::Key_Tab);
+        }
+        return focused() == target;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QQuickStyle::setStyle(QStringLiteral("Material")); }
+    void init()
+    {
+        f = std::make_unique<ContentFixture>();
+        QVERIFY(f->start());
+    }
+    void cleanup()
+    {
+        view.reset();
+        VexaClient::setShared(nullptr);
+        f.reset();
+    }
+
+    void memoryFromTheKeyboard()
+    {
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *workspace = view->rootObject()->property("viewModel").value<WorkspaceViewModel *>();
+        auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
+        QVERIFY(workspace && answers);
+        QVERIFY(waitUntil([&] { return answers->loaded(); }));
+        const qsizetype before = workspace->memories().size();
+
+        QQuickItem *search = named(QStringLiteral("answersSearchField"));
+        search->forceActiveFocus(Qt::TabFocusReason);
+        QQuickItem *memory = textAreaOf(QStringLiteral("memoryField"));
+        QVERIFY(tabTo(memory));
+
+        // Only line breaks and spaces: Ctrl+Enter sends nothing.
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::qWait(100);
+        QVERIFY(f->sent("POST", QStringLiteral("/api/memory")).isEmpty());
+        QCOMPARE(workspace->memoryText(), QStringLiteral("\n "));
+
+        QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
+        typeText(QStringLiteral("Сын ходит на плавание"));
+        QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(waitUntil([&] { return workspace->memories().size() == before + 1; }));
+        const auto posted = f->sent("POST", QStringLiteral("/api/memory"));
+        QCOMPARE(posted.size(), 1);
+        QCOMPARE(ContentFixture::body(posted.first()).value(QStringLiteral("content")).toString(),
+                 QStringLiteral("Сын ходит на плавание"));
+        QVERIFY(waitUntil([&] { return memory->property("text").toString().isEmpty(); }));
+    }
+
+    void deleteAsksFirst()
+    {
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *workspace = view->rootObject()->property("viewModel").value<WorkspaceViewModel *>();
+        const qsizetype before = workspace->memories().size();
+        QQuickItem *trash = labelled(QStringLiteral("Удалить воспоминание"));
+        QVERIFY(trash);
+        trash->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QVERIFY(workspace->hasDeletingMemory());
+        QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
+        QTest::keyClick(view.get(), Qt::Key_Escape);
+        QVERIFY(waitUntil([&] { return !workspace->hasDeletingMemory(); }));
+        QTest::qWait(100);
+        QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 0);
+
+        trash->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
+        QTest::keyClick(view.get(), Qt::Key_Tab);
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return workspace->memories().size() == before - 1; }));
+        QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 1);
+    }
+
+    void collectionSearchFromTheKeyboard()
+    {
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
+        QVERIFY(waitUntil([&] { return answers->loaded() && !answers->busy(); }));
+        f->service->clearRequests();
+        named(QStringLiteral("answersSearchField"))->forceActiveFocus(Qt::TabFocusReason);
+        typeText(QStringLiteral("Казан"));
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return !f->sent("GET", QStringLiteral("/api/workspace/answers")).isEmpty(); }));
+        const auto request = f->sent("GET", QStringLiteral("/api/workspace/answers")).first();
+        QCOMPARE(QUrlQuery(request.query).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
+                 QStringLiteral("Казан"));
+        QVERIFY(waitUntil([&] { return !answers->busy(); }));
+        QCOMPARE(answers->answers().size(), 1); // the weekend plan in Kazan
+        // F5 loads the shown page again.
+        f->service->clearRequests();
+        QTest::keyClick(view.get(), Qt::Key_F5);
+        QVERIFY(waitUntil([&] { return f->sent("GET", QStringLiteral("/api/workspace/answers")).size() == 1; }));
+    }
+
+    void webSearchFromTheKeyboard()
+    {
+        load(QStringLiteral("ToolsView.qml"));
+        auto *tools = view->rootObject()->property("viewModel").value<ToolsViewModel *>();
+        QVERIFY(tools);
+        QVERIFY(waitUntil([&] { return tools->characterList().size() == 4; }));
+        QQuickItem *field = textAreaOf(QStringLiteral("searchField"));
+        field->forceActiveFocus(Qt::TabFocusReason);
+        typeText(QStringLiteral("Погода"));
+        QTest::keyClick(view.get(), Qt::Key_Return, Qt::ShiftModifier);
+        typeText(QStringLiteral("Казань"));
+        QCOMPARE(tools->query(), QStringLiteral("Погода\nКазань"));
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return !tools->searchResult().isEmpty(); }));
+        const auto sent = f->sent("POST", QStringLiteral("/api/search"));
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(ContentFixture::body(sent.first()).value(QStringLiteral("query")).toString(),
+                 QStringLiteral("Погода\nКазань"));
+        QQuickItem *result = named(QStringLiteral("searchResult"));
+        QVERIFY(result->isVisible());
+        QCOMPARE(result->property("text").toString(), tools->searchResult());
+    }
+
+    void characterFromTheKeyboard()
+    {
+        load(QStringLiteral("ToolsView.qml"));
+        auto *tools = view->rootObject()->property("viewModel").value<ToolsViewModel *>();
+        QVERIFY(waitUntil([&] { return tools->characterList().size() == 4; }));
+        QQuickItem *enable = named(QStringLiteral("characterButton_luna"));
+        QVERIFY(enable && enable->isVisible());
+        QCOMPARE(enable->property("text").toString(), QStringLiteral("Включить"));
+        QVERIFY(!named(QStringLiteral("characterLink_luna"))->isVisible());
+        QVERIFY(named(QStringLiteral("characterLink_shelest"))->isVisible());
+        enable->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QVERIFY(waitUntil([&] {
+            QQuickItem *button = named(QStringLiteral("characterButton_luna"));
+            return button && button->property("text").toString() == QStringLiteral("Активен")
+                && !button->isEnabled();
+        }));
+    }
+};
+
+QTEST_MAIN(ContentQmlTest)
+#include "tst_contentqml.moc"
