@@ -237,8 +237,7 @@ void ShellAppTest::rightCodeShowsSectionsAndNavigationWorks()
     QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("sectionsSheet")); }));
     QCOMPARE(root()->selection(), vexa::VexaSection::Workspace);
     QVERIFY(waitUntil([&] {
-        QQuickItem *page = item(QStringLiteral("sectionPlaceholder"));
-        return page && page->property("title").toString() == QStringLiteral("Пространство");
+        return isShown(QStringLiteral("workspaceView"));
     }));
     QVERIFY(!isShown(QStringLiteral("chatListSlot")));
 

@@ -61,8 +61,10 @@ TestCase {
     }
 
     function test_section_without_screen_shows_title() {
+        // Every section has its screen; a value outside them (a section added later) shows
+        // its title instead of nothing.
         var page = createTemporaryObject(pageComponent, testCase,
-                                         { section: VexaSection.Tools, title: "Инструменты" })
+                                         { section: 99, title: "Инструменты" })
         tryVerify(function() { return page.item !== null })
         compare(page.item.objectName, "sectionPlaceholder")
         compare(page.item.title, "Инструменты")
