@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
+import VexaAI.Account
 
 // The chat screen: header, the search bar when open, the messages (or the welcome panel),
 // and the composer. Files dropped anywhere on it are attached. Ctrl+N starts a new chat,
@@ -145,9 +146,8 @@ Item {
         visible: view.viewModel.showingVoiceConversation
         onClosed: view.viewModel.showingVoiceConversation = false
     }
-    PlaceholderSheet {
+    VexaUtilityView {
         objectName: "utilitiesSheet"
-        title: "История, файлы и уведомления"
         visible: view.viewModel.showingUtilities
         onClosed: view.viewModel.showingUtilities = false
     }

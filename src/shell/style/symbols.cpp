@@ -62,6 +62,13 @@ constexpr SymbolGlyph kSymbols[] = {
     {"tray.full", "all_inbox", 0xe97f},
     // Models
     {"cpu", "memory", 0xe322},
+    // Images and productivity
+    {"lock", "lock", 0xe897},
+    {"photo.on.rectangle", "photo_library", 0xe413},
+    {"trash", "delete", 0xe872},
+    {"arrow.clockwise", "refresh", 0xe5d5},
+    {"link", "link", 0xe157},
+    {"checkmark", "done", 0xe876},
 };
 
 } // namespace
