@@ -175,9 +175,9 @@ std::optional<QDateTime> Productivity::parseWhen(const QString &when, const QDat
     if (const auto m = in.match(text); m.hasMatch()) {
         const qint64 n = m.captured(1).toLongLong();
         const QString unit = m.captured(2);
-        if (unit.startsWith(QLatin1String("мин")))
+        if (unit.startsWith(QStringLiteral("мин")))
             due = now.addSecs(n * 60);
-        else if (unit.startsWith(QLatin1String("ч")))
+        else if (unit.startsWith(QStringLiteral("ч")))
             due = now.addSecs(n * 3600);
         else
             due = now.addDays(n);
@@ -186,7 +186,7 @@ std::optional<QDateTime> Productivity::parseWhen(const QString &when, const QDat
         if (!time.isValid())
             return std::nullopt;
         const QString day = m.captured(1);
-        const int offset = day == QLatin1String("завтра") ? 1 : day == QLatin1String("послезавтра") ? 2 : 0;
+        const int offset = day == QStringLiteral("завтра") ? 1 : day == QStringLiteral("послезавтра") ? 2 : 0;
         due = QDateTime(now.date().addDays(offset), time, accountZone());
         if (day.isEmpty() && due <= now)
             due = due.addDays(1); // a bare time that has passed today means tomorrow

@@ -135,10 +135,10 @@ void ProductivityRoutesTest::routes()
     OpsFixture f;
     for (const Call &step : before) {
         VEXA_AWAIT(done, send(*f.client, step));
-        QVERIFY2(done.has_value(), qPrintable(step.path));
+        QVERIFY2(done.hasValue(), qPrintable(step.path));
     }
     VEXA_AWAIT(reply, send(*f.client, call));
-    QCOMPARE(reply.has_value(), ok);
+    QCOMPARE(reply.hasValue(), ok);
     const auto requests = f.service.requests();
     QVERIFY(!requests.isEmpty());
     if (ok) {

@@ -183,7 +183,7 @@ void UtilityRulesTest::links_data()
     QTest::addColumn<bool>("promo");
     QTest::newRow("https") << QByteArray(R"({"id":"n","url":"https://vexa.ai/news"})") << "https://vexa.ai/news" << false;
     QTest::newRow("http") << QByteArray(R"({"id":"n","url":"http://vexa.ai/news"})") << "" << false;
-    QTest::newRow("javascript") << QByteArray(R"({"id":"n","url":"javascript:alert(1)"})") << "" << false;
+    QTest::newRow("javascript") << QByteArray(R"j({"id":"n","url":"javascript:alert(1)"})j") << "" << false;
     QTest::newRow("file") << QByteArray(R"({"id":"n","url":"file:///etc/passwd"})") << "" << false;
     QTest::newRow("no scheme") << QByteArray(R"({"id":"n","url":"vexa.ai/news"})") << "" << false;
     QTest::newRow("https without host") << QByteArray(R"({"id":"n","url":"https:news"})") << "" << false;

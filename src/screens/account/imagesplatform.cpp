@@ -66,25 +66,41 @@ std::optional<QString> writePng(const QString &path, const QImage &image)
     return writeAtomically(path, bytes);
 }
 
-// Coroutine bodies below stay free of QStringLiteral and braced lists (GCC 12).
+// The work handed to the pool is made here, outside the coroutines: GCC 12 mishandles lambdas
+// in a coroutine body that capture its parameters, and QStringLiteral and braced lists there.
+std::function<std::optional<LoadedPicture>()> pictureDecoder(const QString &path)
+{
+    return [path] { return decodePicture(path); };
+}
+
+std::function<QImage()> previewMaker(const QImage &image)
+{
+    return [image] { return scaledPreview(image); };
+}
+
+std::function<std::optional<QString>()> pngWriter(const QString &path, const QImage &image)
+{
+    return [path, image] { return writePng(path, image); };
+}
+
 class SystemImagesPlatform final : public ImagesPlatform
 {
 public:
     QCoro::Task<std::optional<LoadedPicture>> loadPicture(QString path) override
     {
-        auto picture = co_await onPool<std::optional<LoadedPicture>>([path] { return decodePicture(path); });
+        auto picture = co_await onPool<std::optional<LoadedPicture>>(pictureDecoder(path));
         co_return picture;
     }
 
     QCoro::Task<QImage> preview(QImage image) override
     {
-        QImage scaled = co_await onPool<QImage>([image] { return scaledPreview(image); });
+        QImage scaled = co_await onPool<QImage>(previewMaker(image));
         co_return scaled;
     }
 
     QCoro::Task<std::optional<QString>> savePng(QString path, QImage image) override
     {
-        auto error = co_await onPool<std::optional<QString>>([path, image] { return writePng(path, image); });
+        auto error = co_await onPool<std::optional<QString>>(pngWriter(path, image));
         co_return error;
     }
 

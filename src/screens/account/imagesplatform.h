@@ -11,6 +11,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <QUrl>
+#include <QVariant>
 
 #include <functional>
 #include <memory>
@@ -55,30 +56,42 @@ QImage scaledPreview(const QImage &image, int side = kPreviewSide);
 QByteArray pngBytes(const QImage &image);
 
 namespace detail {
-// Tells the main thread that work on the pool has finished.
+// Carries a result from the pool back to the main thread, as the argument of a queued signal.
 class PoolJob : public QObject
 {
     Q_OBJECT
 public:
-    void finish() { Q_EMIT finished(); }
+    void finish(QVariant result) { Q_EMIT finished(std::move(result)); }
 Q_SIGNALS:
-    void finished();
+    void finished(QVariant result);
 };
 } // namespace detail
+
+// Starts `work` on the thread pool; `job` reports its result on the main thread. An ordinary
+// function: with GCC 12 a lambda in a coroutine body that captures the coroutine's parameters
+// corrupted them.
+template <typename T>
+void startOnPool(std::shared_ptr<detail::PoolJob> job, std::function<T()> work)
+{
+    QThreadPool::globalInstance()->start([job, work] {
+        QVariant result = QVariant::fromValue(work());
+        // Queued to the main thread, where the awaiter is already connected; the call keeps
+        // the job alive until then.
+        QMetaObject::invokeMethod(
+            job.get(), [job, result = std::move(result)]() mutable { job->finish(std::move(result)); },
+            Qt::QueuedConnection);
+    });
+}
 
 // Runs `work` on the thread pool and resumes on the calling (main) thread with its result.
 template <typename T>
 QCoro::Task<T> onPool(std::function<T()> work)
 {
     auto job = std::make_shared<detail::PoolJob>();
-    auto result = std::make_shared<std::optional<T>>();
-    QThreadPool::globalInstance()->start([job, result, work = std::move(work)] {
-        result->emplace(work());
-        // Queued to the main thread, where the awaiter is already connected.
-        QMetaObject::invokeMethod(job.get(), [job] { job->finish(); }, Qt::QueuedConnection);
-    });
-    co_await qCoro(job.get(), &detail::PoolJob::finished);
-    co_return std::move(**result);
+    startOnPool<T>(job, work);
+    const QVariant result = co_await qCoro(job.get(), &detail::PoolJob::finished);
+    T value = qvariant_cast<T>(result);
+    co_return value;
 }
 
 } // namespace vexa::account

@@ -32,7 +32,6 @@ ScrollView {
         font.pixelSize: VexaTheme.bodySize
         color: VexaTheme.textPrimary
         activeFocusOnTab: true
-        KeyNavigation.priority: KeyNavigation.BeforeItem
         Keys.onTabPressed: event => { nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason) }
         Keys.onBacktabPressed: event => { nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason) }
         Keys.onPressed: event => {

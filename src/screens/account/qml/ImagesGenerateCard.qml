@@ -52,6 +52,11 @@ GlassCard {
                 enabled: !card.viewModel.modelLocked && count > 0
                 onActivated: index => card.viewModel.selectedModel = model[index].id
                 Accessible.name: "Модель"
+                // The choice is made again on each appearance; the box follows it.
+                Connections {
+                    target: card.viewModel
+                    function onSelectedModelChanged() { modelBox.currentIndex = card.viewModel.selectedModelIndex }
+                }
             }
         }
         RowLayout {

@@ -31,6 +31,10 @@ ColumnLayout {
             currentIndex: controls.viewModel.modes.indexOf(controls.viewModel.mode)
             onActivated: index => controls.viewModel.mode = controls.viewModel.modes[index]
             Accessible.name: "Раздел"
+            Connections {
+                target: controls.viewModel
+                function onModeChanged() { sectionBox.currentIndex = controls.viewModel.modes.indexOf(controls.viewModel.mode) }
+            }
         }
     }
 
