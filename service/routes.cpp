@@ -35,6 +35,7 @@ void registerRoutes(Router &router, ApiContext &context)
     registerVoiceRoutes(router, context);
     registerCommunityRoutes(router, context);
     registerContentRoutes(router, context);
+    registerProductivityRoutes(router, context);
 }
 
 } // namespace vexa::service

@@ -11,6 +11,7 @@
 //   routes_community.cpp  /api/community/..., /api/forum/...
 //   routes_content.cpp    /api/memory, /api/projects, /api/characters, /api/character/activate,
 //                         /api/search, /api/actions/run, /portraits/
+//   routes_productivity.cpp  /api/productivity/…, /api/notices…
 // To add an area: write routes_<area>.cpp with register<Area>Routes(), declare it here, call it
 // from registerRoutes() in routes.cpp, and list the file in service/CMakeLists.txt.
 
@@ -42,6 +43,7 @@ void registerWorkspaceRoutes(Router &router, ApiContext &context);
 void registerVoiceRoutes(Router &router, ApiContext &context);
 void registerCommunityRoutes(Router &router, ApiContext &context);
 void registerContentRoutes(Router &router, ApiContext &context);
+void registerProductivityRoutes(Router &router, ApiContext &context);
 
 // Texts the user may see (the client shows the service's "error" as it is).
 namespace texts {

@@ -221,9 +221,10 @@ void registerChatSendRoutes(Router &router, ApiContext &context)
         const QJsonValue id = body->value(QStringLiteral("chat_id"));
         if (!id.isString())
             return badMember(QStringLiteral("chat_id"));
-        if (!context.state.findChat(id.toString()))
+        const Chat *chat = context.state.findChat(id.toString());
+        if (!chat)
             return chatNotFound();
-        context.state.activeChatId = id.toString();
+        context.state.activeChatId = chat->id;
         return ApiResponse::json(context.state.chatsJson());
     });
 

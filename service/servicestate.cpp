@@ -308,8 +308,11 @@ QJsonObject ServiceState::chatsJson() const
 
 Chat *ServiceState::findChat(const QString &id)
 {
+    // Search hits name chats by number (the service's ids are numbers; ours read "chat-<n>").
+    bool number = false;
+    id.toULongLong(&number);
     for (Chat &chat : chats) {
-        if (chat.id == id)
+        if (chat.id == id || (number && chat.id == QStringLiteral("chat-") + id))
             return &chat;
     }
     return nullptr;

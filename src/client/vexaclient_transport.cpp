@@ -10,6 +10,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QCoro/QCoroNetworkReply>
 
@@ -56,6 +57,23 @@ PlatformError networkFailure(QNetworkReply *reply, bool timedOut)
                 QStringLiteral("Сервер не ответил вовремя. Проверьте подключение к интернету и "
                                "повторите попытку.")};
     return {PlatformError::Source::Network, int(reply->error()), reply->errorString()};
+}
+
+// Whether a path may go through utility(): under "/api/productivity/" or "/api/notices", judged
+// on the path the service will see. Its segments are read percent-decoded, as a server reads
+// them, and one that is "." or ".." (also "%2e%2e" or split by an encoded slash or a backslash)
+// could lead the service elsewhere, so such a path is refused outright.
+bool isUtilityPath(const QString &path)
+{
+    const qsizetype end = path.indexOf(QRegularExpression(QStringLiteral("[?#]")));
+    const QString decoded = QUrl::fromPercentEncoding(path.left(end < 0 ? path.size() : end).toUtf8());
+    const QStringList segments = decoded.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    for (const QString &segment : segments) {
+        if (segment == QLatin1String(".") || segment == QLatin1String(".."))
+            return false;
+    }
+    return decoded.startsWith(QLatin1String("/api/productivity/"))
+        || decoded == QLatin1String("/api/notices") || decoded.startsWith(QLatin1String("/api/notices/"));
 }
 
 } // namespace
@@ -203,7 +221,7 @@ QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optiona
 QCoro::Task<Result<QJsonObject>> VexaClient::utility(QString path, std::optional<QJsonObject> body,
                                                      std::optional<QByteArray> method)
 {
-    if (!path.startsWith(QLatin1String("/api/productivity/")) && !path.startsWith(QLatin1String("/api/notices")))
+    if (!isUtilityPath(path))
         co_return ClientError(VexaError::invalidResponse());
     const QByteArray verb = method.value_or(body ? QByteArrayLiteral("POST") : QByteArrayLiteral("GET"));
     auto bytes = co_await requestData(std::move(path), verb, std::move(body));

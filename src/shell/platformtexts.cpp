@@ -15,4 +15,13 @@ QString PlatformTexts::signInSubtitle()
 #endif
 }
 
+QString PlatformTexts::noticesCaption()
+{
+#if defined(Q_OS_DARWIN)
+    return QStringLiteral("На iPhone — уведомления только внутри приложения.");
+#else
+    return QStringLiteral("На компьютере — уведомления только внутри приложения.");
+#endif
+}
+
 } // namespace vexa

@@ -9,6 +9,8 @@ namespace vexa {
 struct PlatformTexts {
     // Under the title of the sign-in screen.
     static QString signInSubtitle();
+    // Under the notice switches of the productivity sheet: where notices are shown.
+    static QString noticesCaption();
 };
 
 } // namespace vexa

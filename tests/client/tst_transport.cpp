@@ -246,7 +246,12 @@ void TransportTest::notJsonIsInvalidForEveryDecodingCall()
 void TransportTest::utilityRefusesOtherPathsWithoutTraffic()
 {
     ClientFixture f;
-    for (const char *path : {"/api/state", "/api/productivity", "/api/notice", "/apinotices"}) {
+    // Dot segments, plain or percent-encoded, would let the service resolve the path elsewhere.
+    for (const char *path : {"/api/state", "/api/productivity", "/api/notice", "/apinotices",
+                             "/api/productivity/../state", "/api/productivity/%2e%2e/state",
+                             "/api/productivity/%2E%2E%2Fstate", "/api/productivity/.%2e/chats",
+                             "/api/productivity/..\\state", "/api/notices/../state",
+                             "/api/productivity/./../state", "/api/noticesboard"}) {
         VEXA_AWAIT(result, f.client->utility(QString::fromLatin1(path)));
         QVERIFY(!result);
         QVERIFY(isInvalidResponse(result.error()));

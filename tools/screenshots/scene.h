@@ -83,5 +83,6 @@ QList<Scene> chatScenes();
 QList<Scene> communityScenes();
 QList<Scene> voiceScenes();
 QList<Scene> contentScenes();
+QList<Scene> accountImagesScenes();
 
 } // namespace vexa::screenshots

@@ -13,6 +13,7 @@ QList<Scene> allScenes()
     scenes += communityScenes();
     scenes += voiceScenes();
     scenes += contentScenes();
+    scenes += accountImagesScenes();
     return scenes;
 }
 

@@ -3,6 +3,7 @@ import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
 import VexaAI.Voice
+import VexaAI.Account
 
 // The chat screen: header, the search bar when open, the messages (or the welcome panel),
 // and the composer. Files dropped anywhere on it are attached. Ctrl+N starts a new chat,
@@ -151,9 +152,8 @@ Item {
             }
         }
     }
-    PlaceholderSheet {
+    VexaUtilityView {
         objectName: "utilitiesSheet"
-        title: "История, файлы и уведомления"
         visible: view.viewModel.showingUtilities
         onClosed: view.viewModel.showingUtilities = false
     }

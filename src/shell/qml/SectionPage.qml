@@ -1,4 +1,5 @@
 import QtQuick
+import VexaAI.Account
 import VexaAI.Chat
 import VexaAI.Code
 import VexaAI.Content
@@ -21,7 +22,8 @@ Loader {
         [VexaSection.Code]: codeScreen,
         [VexaSection.Community]: communityScreen,
         [VexaSection.Workspace]: workspaceScreen,
-        [VexaSection.Tools]: toolsScreen
+        [VexaSection.Tools]: toolsScreen,
+        [VexaSection.Images]: imagesScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
@@ -45,6 +47,10 @@ Loader {
     Component {
         id: toolsScreen
         ToolsView {}
+    }
+    Component {
+        id: imagesScreen
+        ImagesView {}
     }
     Component {
         id: placeholder

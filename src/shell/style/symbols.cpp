@@ -82,6 +82,11 @@ constexpr SymbolGlyph kSymbols[] = {
     {"trash", "delete", 0xe872},
     {"globe", "public", 0xe80b},
     {"theatermasks.fill", "theater_comedy", 0xea66},
+    // Images and productivity
+    {"lock", "lock", 0xe897},
+    {"photo.on.rectangle", "photo_library", 0xe413},
+    {"link", "link", 0xe157},
+    {"checkmark", "done", 0xe876},
 };
 
 } // namespace

@@ -1,0 +1,101 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Style
+import VexaAI.Account
+
+// "Промпт": the prompt, the image model and the generate button, with the warning and the
+// tariffs link when the account cannot generate.
+GlassCard {
+    id: card
+
+    required property ImagesViewModel viewModel
+
+    ColumnLayout {
+        spacing: 12
+
+        Label {
+            text: "Промпт"
+            font.pixelSize: VexaTheme.headingSize
+            font.weight: Font.DemiBold
+            color: VexaTheme.textPrimary
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
+        }
+        ImagesField {
+            objectName: "promptField"
+            Layout.fillWidth: true
+            minLines: 3
+            maxLines: 7
+            text: card.viewModel.prompt
+            onTextChanged: card.viewModel.prompt = text
+            placeholderText: "Например: уютный город будущего на закате"
+            accessibleName: "Промпт"
+            onSubmitted: card.viewModel.generate()
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 12
+            Label {
+                text: "Модель"
+                color: VexaTheme.textSecondary
+                font.pixelSize: VexaTheme.bodySize
+            }
+            ComboBox {
+                id: modelBox
+                objectName: "modelPicker"
+                Layout.fillWidth: true
+                model: card.viewModel.imageModels
+                textRole: "title"
+                valueRole: "id"
+                currentIndex: card.viewModel.selectedModelIndex
+                enabled: !card.viewModel.modelLocked && count > 0
+                onActivated: index => card.viewModel.selectedModel = model[index].id
+                Accessible.name: "Модель"
+                // The choice is made again on each appearance; the box follows it.
+                Connections {
+                    target: card.viewModel
+                    function onSelectedModelChanged() { modelBox.currentIndex = card.viewModel.selectedModelIndex }
+                }
+            }
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            visible: card.viewModel.showUnavailable
+            spacing: 8
+            VexaIcon {
+                symbol: "lock"
+                size: 18
+                color: "#ffb74d"
+            }
+            Label {
+                Layout.fillWidth: true
+                text: "Генерация сейчас недоступна для этого аккаунта или лимит исчерпан."
+                wrapMode: Text.Wrap
+                color: "#ffb74d"
+                font.pixelSize: VexaTheme.bodySize
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
+            }
+        }
+        Button {
+            objectName: "tariffsButton"
+            visible: card.viewModel.showUnavailable
+            text: "Посмотреть тарифы в Telegram"
+            flat: true
+            font.capitalization: Font.MixedCase
+            onClicked: card.viewModel.openTariffs()
+        }
+        ProminentButton {
+            objectName: "generateButton"
+            Layout.fillWidth: true
+            text: card.viewModel.generating ? "Создаём…" : "Сгенерировать"
+            symbol: "sparkles"
+            busy: card.viewModel.generating
+            enabled: card.viewModel.canGenerate
+            onClicked: card.viewModel.generate()
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+        }
+    }
+}

@@ -1,0 +1,97 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Style
+import VexaAI.Account
+
+// One row of a list reply: its title and detail (plain text), and the actions its section
+// and its members allow.
+GlassCard {
+    id: card
+
+    required property UtilityViewModel viewModel
+    required property int index
+    required property string title
+    required property string detail
+    required property bool canOpenChat
+    required property bool canUseDocument
+    required property bool hasDue
+    required property string dueDate
+    required property string dueTime
+    required property bool canDelete
+    required property bool canMarkRead
+    required property bool promo
+    required property string link
+
+    padding: 14
+
+    ColumnLayout {
+        spacing: 6
+
+        Label {
+            Layout.fillWidth: true
+            text: card.title
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pixelSize: VexaTheme.bodySize
+            font.weight: Font.DemiBold
+            color: VexaTheme.textPrimary
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+        Label {
+            Layout.fillWidth: true
+            visible: text.length > 0
+            text: card.detail
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pixelSize: VexaTheme.bodySize - 1
+            color: VexaTheme.textSecondary
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+        RowLayout {
+            visible: card.hasDue
+            spacing: 12
+            Label { text: card.dueDate; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
+            Label { text: card.dueTime; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
+        }
+        Label {
+            visible: card.canMarkRead && card.promo
+            text: "Акция / реклама"
+            color: "#ffb74d"
+            font.pixelSize: VexaTheme.captionSize
+        }
+        Flow {
+            Layout.fillWidth: true
+            spacing: 4
+            visible: card.canOpenChat || card.canUseDocument || card.canDelete || card.canMarkRead
+            UtilityTextButton {
+                visible: card.canOpenChat
+                text: "Открыть диалог"
+                onClicked: card.viewModel.openChat(card.index)
+            }
+            UtilityTextButton {
+                visible: card.canUseDocument
+                text: "Выбрать документ"
+                onClicked: card.viewModel.useDocument(card.index)
+            }
+            UtilityTextButton {
+                visible: card.canDelete
+                destructive: true
+                text: "Удалить"
+                onClicked: card.viewModel.deleteReminder(card.index)
+            }
+            UtilityTextButton {
+                visible: card.canMarkRead && card.link.length > 0
+                text: "Открыть"
+                onClicked: card.viewModel.openLink(card.index)
+            }
+            UtilityTextButton {
+                visible: card.canMarkRead
+                text: "Прочитано"
+                onClicked: card.viewModel.markRead(card.index)
+            }
+        }
+    }
+}

@@ -1,0 +1,24 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Style
+
+// A small flat button of the productivity sheet; Enter and Return press it too.
+Button {
+    id: control
+
+    property bool destructive: false
+
+    flat: true
+    font.capitalization: Font.MixedCase
+    font.pixelSize: VexaTheme.bodySize
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    contentItem: Text {
+        text: control.text
+        font: control.font
+        color: !control.enabled ? VexaTheme.textTertiary
+             : control.destructive ? "#ff6b6b" : VexaTheme.accent
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+    }
+}

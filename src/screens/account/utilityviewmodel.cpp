@@ -1,0 +1,428 @@
+#include "utilityviewmodel.h"
+
+#include "detachedtask.h"
+#include "platformtexts.h"
+
+#include <QFileInfo>
+
+namespace vexa {
+
+using namespace utility;
+
+namespace {
+
+QString defaultWhen()
+{
+    return QStringLiteral("через 30 минут");
+}
+
+// Texts and bodies for the coroutines below, which cannot hold QStringLiteral or braced lists
+// (GCC 12).
+QString tooShortText()
+{
+    return QStringLiteral("Введите минимум два символа.");
+}
+
+QString nothingYetText()
+{
+    return QStringLiteral("Пока ничего нет.");
+}
+
+QString exportedCountText(const QJsonValue &count)
+{
+    return QStringLiteral("Сообщений: ") + decimalID(count).value_or(QStringLiteral("0"));
+}
+
+QString remindersPath()
+{
+    return QStringLiteral("/api/productivity/reminders");
+}
+
+QJsonObject reminderBody(const QString &text, const QString &when)
+{
+    return {{QStringLiteral("text"), text}, {QStringLiteral("when"), when}};
+}
+
+QJsonObject preferencesBody(bool news, bool promos)
+{
+    return {{QStringLiteral("news"), news}, {QStringLiteral("promos"), promos}};
+}
+
+QString preferencesPath()
+{
+    return QStringLiteral("/api/notices/preferences");
+}
+
+QByteArray postMethod()
+{
+    return QByteArrayLiteral("POST");
+}
+
+QString localPath(const QUrl &file)
+{
+    return file.isLocalFile() ? file.toLocalFile() : file.toString(QUrl::PreferLocalFile);
+}
+
+} // namespace
+
+// --- rows ------------------------------------------------------------------------------------
+
+void UtilityRowModel::setRows(QList<UtilityRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int UtilityRowModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant UtilityRowModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const UtilityRow &row = m_rows[index.row()];
+    switch (role) {
+    case TitleRole:
+        return row.title;
+    case DetailRole:
+        return row.detail;
+    case CanOpenChatRole:
+        return row.chatID.has_value();
+    case CanUseDocumentRole:
+        return row.documentID.has_value();
+    case HasDueRole:
+        return row.due.has_value();
+    case DueDateRole:
+        return row.due ? m_locale.toString(row.due->toLocalTime().date(), QLocale::ShortFormat) : QString();
+    case DueTimeRole:
+        return row.due ? m_locale.toString(row.due->toLocalTime().time(), QLocale::ShortFormat) : QString();
+    case CanDeleteRole:
+        return row.canDelete();
+    case CanMarkReadRole:
+        return row.noticeID.has_value();
+    case PromoRole:
+        return row.promo;
+    case LinkRole:
+        return row.link ? row.link->toString() : QString();
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> UtilityRowModel::roleNames() const
+{
+    return {{TitleRole, "title"},
+            {DetailRole, "detail"},
+            {CanOpenChatRole, "canOpenChat"},
+            {CanUseDocumentRole, "canUseDocument"},
+            {HasDueRole, "hasDue"},
+            {DueDateRole, "dueDate"},
+            {DueTimeRole, "dueTime"},
+            {CanDeleteRole, "canDelete"},
+            {CanMarkReadRole, "canMarkRead"},
+            {PromoRole, "promo"},
+            {LinkRole, "link"}};
+}
+
+// --- the sheet -------------------------------------------------------------------------------
+
+UtilityViewModel::UtilityViewModel(QObject *parent)
+    : UtilityViewModel(account::ImagesPlatform::system(), parent)
+{
+}
+
+UtilityViewModel::UtilityViewModel(std::shared_ptr<account::ImagesPlatform> platform, QObject *parent)
+    : QObject(parent), m_platform(std::move(platform)), m_rows(new UtilityRowModel(this)),
+      m_mode(searchMode()), m_when(defaultWhen())
+{
+}
+
+QString UtilityViewModel::noticesCaption() const
+{
+    return PlatformTexts::noticesCaption();
+}
+
+void UtilityViewModel::setMode(const QString &mode)
+{
+    if (m_mode == mode || !modes().contains(mode))
+        return;
+    m_mode = mode;
+    Q_EMIT modeChanged();
+    // Nothing of the previous section stays under this section's controls.
+    m_rows->setRows({});
+    setInfo(QString());
+    detach(runLoad(true));
+}
+
+void UtilityViewModel::setQuery(const QString &query)
+{
+    if (m_query == query)
+        return;
+    m_query = query;
+    Q_EMIT queryChanged();
+}
+
+void UtilityViewModel::setWhen(const QString &when)
+{
+    if (m_when == when)
+        return;
+    m_when = when;
+    Q_EMIT whenChanged();
+}
+
+void UtilityViewModel::setNews(bool value)
+{
+    if (m_news == value)
+        return;
+    m_news = value;
+    Q_EMIT newsChanged();
+}
+
+void UtilityViewModel::setPromos(bool value)
+{
+    if (m_promos == value)
+        return;
+    m_promos = value;
+    Q_EMIT promosChanged();
+}
+
+void UtilityViewModel::present()
+{
+    ++m_presentation;
+    ++m_loadSerial;
+    setBusy(false);
+    const bool modeChanged = m_mode != searchMode();
+    m_mode = searchMode();
+    if (modeChanged)
+        Q_EMIT this->modeChanged();
+    setQuery(QString());
+    setWhen(defaultWhen());
+    setNews(true);
+    setPromos(false);
+    setExported(QString());
+    setInfo(QString());
+    m_rows->setRows({});
+    load();
+}
+
+void UtilityViewModel::load()
+{
+    detach(runLoad(false));
+}
+
+QCoro::Task<> UtilityViewModel::runLoad(bool force)
+{
+    if (m_busy && !force)
+        co_return;
+    const quint64 serial = ++m_loadSerial;
+    const QString mode = m_mode;
+    setBusy(true);
+    setInfo(QString());
+
+    QString path;
+    if (mode == searchMode()) {
+        if (!isSearchable(m_query)) {
+            setInfo(tooShortText());
+            setBusy(false);
+            co_return;
+        }
+        path = searchPath(m_query);
+    } else if (mode == exportMode()) {
+        path = exportPath(client()->activeChatIDText());
+    } else {
+        path = listPath(mode);
+    }
+
+    QPointer<UtilityViewModel> self(this);
+    auto reply = co_await client()->utility(path);
+    if (!self || serial != m_loadSerial)
+        co_return; // another section (or presentation) asked since
+    setBusy(false);
+    if (!reply) {
+        setInfo(describe(reply.error()));
+        co_return;
+    }
+    if (mode == exportMode()) {
+        const QJsonValue text = reply->value(QLatin1String("text"));
+        setExported(text.isString() ? text.toString() : QString());
+        setInfo(exportedCountText(reply->value(QLatin1String("count"))));
+        co_return;
+    }
+    QList<UtilityRow> rows;
+    for (const QJsonObject &item : replyItems(*reply))
+        rows.append(readRow(item, mode));
+    m_rows->setRows(rows);
+    if (rows.isEmpty())
+        setInfo(nothingYetText());
+    const QJsonValue preferences = reply->value(QLatin1String("preferences"));
+    if (preferences.isObject()) {
+        // A member that is missing or not a Boolean leaves its switch as it is.
+        const QJsonObject object = preferences.toObject();
+        if (object.value(QLatin1String("news")).isBool())
+            setNews(object.value(QLatin1String("news")).toBool());
+        if (object.value(QLatin1String("promos")).isBool())
+            setPromos(object.value(QLatin1String("promos")).toBool());
+    }
+}
+
+void UtilityViewModel::createReminder()
+{
+    detach(runCreateReminder());
+}
+
+QCoro::Task<> UtilityViewModel::runCreateReminder()
+{
+    const quint64 presentation = m_presentation;
+    const QString text = m_query;
+    QPointer<UtilityViewModel> self(this);
+    auto reply = co_await client()->utility(remindersPath(), reminderBody(text, m_when));
+    if (!self || presentation != m_presentation)
+        co_return;
+    if (!reply) {
+        setInfo(describe(reply.error()));
+        co_return;
+    }
+    // The field also holds the search text: only the reminder that was sent is cleared.
+    if (m_mode == remindersMode() && m_query == text)
+        setQuery(QString());
+    co_await runLoad(false);
+}
+
+const UtilityRow *UtilityViewModel::row(int index) const
+{
+    if (index < 0 || index >= m_rows->rows().size())
+        return nullptr;
+    return &m_rows->rows()[index];
+}
+
+void UtilityViewModel::openChat(int index)
+{
+    detach(runOpenChat(index));
+}
+
+QCoro::Task<> UtilityViewModel::runOpenChat(int index)
+{
+    const UtilityRow *hit = row(index);
+    if (!hit || !hit->chatID)
+        co_return;
+    const quint64 presentation = m_presentation;
+    QPointer<UtilityViewModel> self(this);
+    co_await client()->selectChat(*hit->chatID);
+    if (!self || presentation != m_presentation)
+        co_return;
+    Q_EMIT closeRequested();
+}
+
+void UtilityViewModel::useDocument(int index)
+{
+    const UtilityRow *document = row(index);
+    if (!document || !document->documentID)
+        return;
+    detach(runRowAction(index, QStringLiteral("/api/productivity/document-use"),
+                        {{QStringLiteral("id"), *document->documentID}}, QByteArrayLiteral("POST"),
+                        QStringLiteral("Документ выбран. Вернитесь в чат и задайте вопрос."), false));
+}
+
+void UtilityViewModel::deleteReminder(int index)
+{
+    const UtilityRow *reminder = row(index);
+    if (!reminder || !reminder->canDelete())
+        return;
+    detach(runRowAction(index, QStringLiteral("/api/productivity/reminders"),
+                        {{QStringLiteral("id"), reminder->reminderID}}, QByteArrayLiteral("DELETE"),
+                        QString(), true));
+}
+
+void UtilityViewModel::markRead(int index)
+{
+    const UtilityRow *notice = row(index);
+    if (!notice || !notice->noticeID)
+        return;
+    detach(runRowAction(index, QStringLiteral("/api/notices/read"),
+                        {{QStringLiteral("id"), *notice->noticeID}}, QByteArrayLiteral("POST"),
+                        QString(), true));
+}
+
+QCoro::Task<> UtilityViewModel::runRowAction(int, QString path, QJsonObject body, QByteArray method,
+                                             QString success, bool reload)
+{
+    const quint64 presentation = m_presentation;
+    QPointer<UtilityViewModel> self(this);
+    auto reply = co_await client()->utility(path, body, method);
+    if (!self || presentation != m_presentation)
+        co_return;
+    if (!reply) {
+        setInfo(describe(reply.error()));
+        co_return;
+    }
+    if (!success.isEmpty())
+        setInfo(success);
+    if (reload)
+        co_await runLoad(false);
+}
+
+void UtilityViewModel::savePreferences()
+{
+    detach(runSavePreferences());
+}
+
+QCoro::Task<> UtilityViewModel::runSavePreferences()
+{
+    co_await runRowAction(-1, preferencesPath(), preferencesBody(m_news, m_promos), postMethod(),
+                          QString(), true);
+}
+
+void UtilityViewModel::openLink(int index)
+{
+    const UtilityRow *notice = row(index);
+    if (notice && notice->link)
+        m_platform->openExternally(*notice->link);
+}
+
+void UtilityViewModel::copyExport()
+{
+    if (m_exported.isEmpty())
+        return;
+    m_platform->copyText(m_exported);
+    setInfo(QStringLiteral("Markdown скопирован."));
+}
+
+void UtilityViewModel::saveExport(const QUrl &file)
+{
+    QString path = localPath(file);
+    if (m_exported.isEmpty() || path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".md");
+    const auto error = m_platform->saveText(path, m_exported);
+    setInfo(error ? *error : QStringLiteral("Сохранено: %1").arg(QFileInfo(path).fileName()));
+}
+
+void UtilityViewModel::setInfo(const QString &info)
+{
+    if (m_info == info)
+        return;
+    m_info = info;
+    Q_EMIT infoChanged();
+}
+
+void UtilityViewModel::setExported(const QString &text)
+{
+    if (m_exported == text)
+        return;
+    m_exported = text;
+    Q_EMIT exportedChanged();
+}
+
+void UtilityViewModel::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+}
+
+} // namespace vexa
