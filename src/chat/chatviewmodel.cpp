@@ -181,7 +181,7 @@ void ChatViewModel::send()
     setAttachedImage(std::nullopt);
     setAttachedFile(QUrl());
     setPickedPhoto(QUrl());
-    setDraftFocused(false);
+    // The keyboard stays in the composer: a desktop user types the next message at once.
     runSend(text, std::move(image), std::move(file));
 }
 
@@ -190,19 +190,17 @@ QCoro::Task<> ChatViewModel::runSend(QString text, std::optional<QImage> image,
 {
     QPointer<VexaClient> client = m_client;
     QPointer<ChatViewModel> self(this);
-    const qsizetype before = client->entries().size();
-    co_await client->send(text, image, file, std::nullopt);
+    // The send's own outcome: the entry list afterwards is the service's copy, which may hold
+    // fewer messages than before.
+    const std::optional<QString> answer = co_await client->send(text, image, file, std::nullopt);
     if (!self || !client)
         co_return;
-    const QList<ChatEntry> &entries = client->entries();
-    const bool answered = entries.size() > before;
-    if (answered) {
-        if (m_voicePreferences->autoSpeak() && entries.last().role == ChatEntry::Role::Assistant)
-            speak(entries.last().text);
+    if (answer) {
+        if (m_voicePreferences->autoSpeak())
+            speak(*answer);
         co_return;
     }
-    // Nothing arrived: the client dropped the message. Give it back to the composer unless the
-    // user is already writing the next one.
+    // Not delivered: give it back to the composer unless the user is already writing the next one.
     if (chat::isBlank(m_draft) && !m_attachedImage && m_attachedFile.isEmpty()) {
         setDraft(text);
         setAttachedImage(image);
@@ -346,6 +344,7 @@ void ChatViewModel::toggleDictation()
         return;
     }
     setDictationPrefix(m_draft);
+    m_dictation = Dictation{m_draft, true, QString(), QString(), m_draft, false};
     service->startListening(m_voicePreferences->locale(), m_voicePreferences->allowOnline());
 }
 
@@ -354,7 +353,26 @@ void ChatViewModel::mergeTranscript()
     const QString transcript = m_voice->transcript();
     if (!m_voice->isListening() && transcript.isEmpty())
         return;
-    setDraft(chat::dictatedDraft(m_dictationPrefix, transcript));
+    Dictation &d = m_dictation;
+    if (m_draft != d.written) {
+        // The user changed the composer while dictating (typed, quoted, picked a prompt): what
+        // they changed stays, and the live words go on where they stand in the new text.
+        const qsizetype at = d.shown.isEmpty() ? -1 : m_draft.lastIndexOf(d.shown);
+        if (d.shown.isEmpty()) {
+            d = Dictation{m_draft, true, QString(), QString(), m_draft, false};
+        } else if (at >= 0) {
+            d.head = m_draft.left(at);
+            d.separated = false;
+            d.tail = m_draft.mid(at + d.shown.size());
+        } else {
+            d.frozen = true; // the dictated words themselves were edited: leave the text alone
+        }
+    }
+    if (d.frozen)
+        return;
+    d.shown = transcript;
+    d.written = (d.separated ? chat::dictatedDraft(d.head, transcript) : d.head + transcript) + d.tail;
+    setDraft(d.written);
 }
 
 void ChatViewModel::speak(const QString &text)

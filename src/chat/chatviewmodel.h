@@ -263,6 +263,18 @@ private:
     QStringList m_foldedTexts; // client entries' texts folded for search; empty until needed
 
     qsizetype m_lastEntryCount = 0;
+
+    // Where the live transcript sits in the composer: the user's text before and after it, and
+    // the draft as dictation last wrote it (a different draft means the user changed it).
+    struct Dictation {
+        QString head;
+        bool separated = true; // a space goes between head and words, as at the start
+        QString tail;
+        QString shown;         // the transcript last written
+        QString written;
+        bool frozen = false;
+    };
+    Dictation m_dictation;
 };
 
 } // namespace vexa

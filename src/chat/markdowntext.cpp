@@ -195,7 +195,8 @@ Inline renderInline(QStringView text)
             if (code.size() > 2 && code.startsWith(QLatin1Char(' ')) && code.endsWith(QLatin1Char(' ')))
                 code = code.mid(1, code.size() - 2);
             pendingHtml += QStringLiteral("<font color=\"") + QLatin1String(kCodeColor)
-                + QStringLiteral("\">") + escaped(code) + QStringLiteral("</font>");
+                + QStringLiteral("\">") + escaped(code).replace(QLatin1Char('\n'), QStringLiteral("<br>"))
+                + QStringLiteral("</font>");
             pendingPlain += code;
             i = found + ticks;
             continue;
@@ -267,6 +268,12 @@ Inline renderInline(QStringView text)
             flush();
             pieces.append(piece);
             i = run;
+            continue;
+        }
+        if (c == QLatin1Char('\n')) {
+            pendingHtml += QStringLiteral("<br>");
+            pendingPlain += c;
+            ++i;
             continue;
         }
         literal(text.mid(i, 1));
@@ -475,13 +482,8 @@ ProseText renderProse(const QString &markdown)
             }
         }
         pieces.append(current);
-        for (qsizetype i = 0; i < pieces.size(); ++i) {
-            if (i > 0) {
-                out.html += QStringLiteral("<br>");
-                out.plain += QLatin1Char('\n');
-            }
-            out.append(renderInline(pieces.at(i)));
-        }
+        // One inline run, so emphasis and links may span the breaks.
+        out.append(renderInline(pieces.join(QLatin1Char('\n'))));
         paragraph.clear();
         paragraphOpen = false;
     };
@@ -508,16 +510,22 @@ ProseText renderProse(const QString &markdown)
                     || (text.endsWith(QLatin1Char('\\')) && !text.endsWith(QStringLiteral("\\\\")));
                 if (text.endsWith(QLatin1Char('\\')))
                     text.chop(1);
+                // Every line break of an answer shows: poems, addresses and steps written
+                // without Markdown keep their lines.
+                if (!paragraph.constLast().isNull())
+                    paragraph.append(QString()); // null: the break
                 paragraph.append(text.trimmed());
                 if (hard)
-                    paragraph.append(QString()); // null: the break
+                    paragraph.append(QString());
                 continue;
             }
             flushParagraph();
         }
-        // An indented line right under a list item continues that item.
+        // An indented line right under a list item continues that item on a line of its own.
         if (line.kind == Line::Kind::Text && isListKind(previous) && raw.front().isSpace()) {
-            out.append(Inline{QStringLiteral(" "), QStringLiteral(" ")});
+            out.startLine();
+            out.html += indentHtml(1);
+            out.plain += QString(4, QLatin1Char(' '));
             out.append(renderInline(raw.trimmed()));
             continue;
         }
@@ -629,7 +637,7 @@ std::optional<int> copyCodeIndex(const QString &link)
     return index;
 }
 
-AnswerText renderAnswer(const QString &markdown)
+AnswerText renderAnswer(const QString &markdown, CodeCopyLinks copyLinks)
 {
     const QString codeFont = QStringLiteral("face=\"Courier New,courier\" ") + colorAttribute(kBlockCodeColor);
     AnswerText out;
@@ -658,10 +666,11 @@ AnswerText renderAnswer(const QString &markdown)
         if (!block.language.isEmpty())
             header = fontHtml(colorAttribute(kQuoteColor) + QStringLiteral(" size=\"2\""),
                               escaped(block.language) + QStringLiteral("&nbsp;&nbsp;"));
-        header += QStringLiteral("<a href=\"") + copyCodeLink(codeIndex++) + QStringLiteral("\">")
-            + fontHtml(colorAttribute(kLinkColor) + QStringLiteral(" size=\"2\""),
-                       QStringLiteral("Копировать код"))
-            + QStringLiteral("</a>");
+        if (copyLinks == CodeCopyLinks::Shown)
+            header += QStringLiteral("<a href=\"") + copyCodeLink(codeIndex++) + QStringLiteral("\">")
+                + fontHtml(colorAttribute(kLinkColor) + QStringLiteral(" size=\"2\""),
+                           QStringLiteral("Копировать код"))
+                + QStringLiteral("</a>");
         // Styled text: <pre> breaks the line before and after and keeps spaces and breaks.
         QString code = escaped(block.text);
         code.replace(QLatin1Char('\t'), QStringLiteral("    "));
@@ -670,7 +679,8 @@ AnswerText renderAnswer(const QString &markdown)
         // Rich text: the same breaks written out, spaces made unbreakable.
         code.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
         code.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-        out.editHtml += header + QStringLiteral("<br>") + fontHtml(codeFont, code)
+        out.editHtml += header + (header.isEmpty() ? QString() : QStringLiteral("<br>"))
+            + fontHtml(codeFont, code)
             + (last ? QString() : QStringLiteral("<br>"));
         spoken.append(block.text);
         afterCode = true;

@@ -18,8 +18,8 @@ struct ProseText {
     QString plain; // for screen readers: the same text without markup characters
 };
 
-// Soft line breaks are spaces and a blank line starts a paragraph, as in CommonMark; two
-// trailing spaces or a backslash end a line. Links keep only web and mail addresses; every
+// Every line break is kept (answers written without Markdown rely on their lines) and a blank
+// line starts a paragraph; two trailing spaces or a backslash also end a line. Links keep only web and mail addresses; every
 // other character of the answer is escaped.
 ProseText renderProse(const QString &markdown);
 
@@ -37,7 +37,9 @@ struct AnswerText {
     QString editHtml;
     QString spoken;
 };
-AnswerText renderAnswer(const QString &markdown);
+// Hidden: code blocks without their copy links, where nothing handles them.
+enum class CodeCopyLinks { Shown, Hidden };
+AnswerText renderAnswer(const QString &markdown, CodeCopyLinks copyLinks = CodeCopyLinks::Shown);
 
 // The link an answer's n-th code block carries for copying it, and back.
 QString copyCodeLink(int index);

@@ -176,9 +176,11 @@ public:
     // --- Chats and sending ---------------------------------------------------------------------
     QCoro::Task<> createChat();
     QCoro::Task<> selectChat(QString id);
-    // A photo is sent as JPEG (quality 0.68, at most 8,000,000 bytes); a file (a local path) as
-    // raw bytes, at most 8,000,000.
-    QCoro::Task<> send(QString text, std::optional<QImage> image = std::nullopt,
+    // A photo is sent as JPEG (quality 0.68, at most 8,000,000 bytes; one that cannot be
+    // encoded is refused); a file (a local path) as raw bytes, at most 8,000,000. The answer's
+    // text when the message was delivered and answered, nothing when it was not: the entry list
+    // is the service's copy afterwards and says nothing about this message.
+    QCoro::Task<std::optional<QString>> send(QString text, std::optional<QImage> image = std::nullopt,
                        std::optional<QString> filePath = std::nullopt,
                        std::optional<QString> modelOverride = std::nullopt);
     // send() of a text that says how it ended: the assistant's answer when one arrived, nothing
@@ -269,7 +271,6 @@ private:
 
     std::optional<VexaState> m_state;
     QList<ChatEntry> m_entries;
-    std::optional<QString> m_sendAnswer; // the answer of the send under way, for sendForAnswer
     QList<VexaSharedChat> m_chats;
     std::optional<QString> m_activeChatID;
     bool m_loading = false;

@@ -44,9 +44,18 @@ QJsonObject favoriteBody(const VexaPromptRecipe &recipe)
     return body;
 }
 
-// The identifier goes in verbatim: recipe ids are the service's own slugs.
-QString favoritePath(const QString &id)
+// The identifier goes in verbatim (recipe ids are the service's own slugs), so one that would
+// lead the request elsewhere (another path segment, a query, a fragment, an escape, a dot
+// segment) has no path at all.
+std::optional<QString> favoritePath(const QString &id)
 {
+    static const QString kPathCharacters = QStringLiteral("/?#%\\");
+    if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String(".."))
+        return std::nullopt;
+    for (const QChar c : id) {
+        if (kPathCharacters.contains(c))
+            return std::nullopt;
+    }
     return QStringLiteral("/api/workspace/recipes/") + id + QStringLiteral("/favorite");
 }
 
@@ -111,8 +120,10 @@ QCoro::Task<Outcome<ClientError>> VexaClient::deleteSavedAnswer(qint64 id)
 
 QCoro::Task<Result<QList<VexaPromptRecipe>>> VexaClient::favoriteRecipe(VexaPromptRecipe recipe)
 {
-    auto reply = co_await fetchWithBody<VexaRecipesResponse>(favoritePath(recipe.id),
-                                                             favoriteBody(recipe));
+    const std::optional<QString> path = favoritePath(recipe.id);
+    if (!path)
+        co_return ClientError(VexaError::invalidResponse()); // nothing is sent
+    auto reply = co_await fetchWithBody<VexaRecipesResponse>(*path, favoriteBody(recipe));
     if (!reply)
         co_return reply.error();
     co_return std::move(reply->recipes);

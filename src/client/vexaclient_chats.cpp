@@ -25,6 +25,11 @@ QString overrideUnavailableNotice()
                           "временно отключена на сервере.");
 }
 
+QString photoUnreadableNotice()
+{
+    return QStringLiteral("Не удалось подготовить фото к отправке. Выберите другое изображение.");
+}
+
 QString photoTooLargeNotice()
 {
     return QStringLiteral("Изображение слишком большое. Выберите фото меньшего размера.");
@@ -209,18 +214,18 @@ QCoro::Task<> VexaClient::selectChat(QString id)
     setChatsLoading(false);
 }
 
-QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
+QCoro::Task<std::optional<QString>> VexaClient::send(QString text, std::optional<QImage> image,
                                std::optional<QString> filePath,
                                std::optional<QString> modelOverride)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() && !image && !filePath)
-        co_return;
+        co_return std::nullopt;
     if (m_sending)
-        co_return;
+        co_return std::nullopt;
     if (modelOverride && !overrideIsAvailable(m_state, *modelOverride)) {
         setNotice(overrideUnavailableNotice());
-        co_return;
+        co_return std::nullopt;
     }
 
     setSending(true);
@@ -232,7 +237,7 @@ QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
         entries.append(std::move(optimistic));
         setEntries(std::move(entries));
     }
-    bool succeeded = false;
+    std::optional<QString> answer; // set once the service has answered
     QPointer<VexaClient> self(this);
 
     // The attachments are checked before anything goes out: a refused one sends nothing.
@@ -240,9 +245,11 @@ QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
     std::optional<QString> refusal;
     if (image) {
         const QByteArray jpeg = m_jpegEncoder(*image, kPhotoJpegQuality);
-        if (jpeg.size() > kMaxPhotoBytes)
+        if (jpeg.isEmpty()) // the message would go out without the picture it is about
+            refusal = photoUnreadableNotice();
+        else if (jpeg.size() > kMaxPhotoBytes)
             refusal = photoTooLargeNotice();
-        else if (!jpeg.isEmpty()) // a picture that cannot be encoded is left out
+        else
             body.insert(QString::fromLatin1("image_data_url"), base64DataUrl("image/jpeg", jpeg));
     }
     if (!refusal && filePath) {
@@ -261,42 +268,36 @@ QCoro::Task<> VexaClient::send(QString text, std::optional<QImage> image,
     } else {
         auto reply = co_await request(QString::fromLatin1("/api/chat"), std::move(body));
         if (!self)
-            co_return;
+            co_return std::nullopt;
         if (reply && reply->answer && !reply->answer->isEmpty()) {
             QList<ChatEntry> entries = m_entries;
             entries.append(ChatEntry::make(ChatEntry::Role::Assistant, *reply->answer,
                                            reply->imageURL));
             setEntries(std::move(entries));
-            succeeded = true;
-            m_sendAnswer = *reply->answer;
+            answer = *reply->answer;
             if (reply->state)
                 setState(reply->state);
             setNotice(std::nullopt);
             co_await syncChats();
             if (!self)
-                co_return;
+                co_return answer;
         } else {
             setNotice(reply ? VexaError::invalidResponse().description() : describe(reply.error()));
         }
     }
 
     setSending(false);
-    if (!succeeded)
+    if (!answer)
         removeEntry(optimisticID);
+    co_return answer;
 }
 
 QCoro::Task<std::optional<QString>> VexaClient::sendForAnswer(QString text,
                                                               std::optional<QString> modelOverride)
 {
-    // Only one send runs at a time, so the answer recorded during this one is its own.
-    if (m_sending)
-        co_return std::nullopt;
-    m_sendAnswer.reset();
-    QPointer<VexaClient> self(this);
-    co_await send(std::move(text), std::nullopt, std::nullopt, std::move(modelOverride));
-    if (!self)
-        co_return std::nullopt;
-    co_return std::exchange(m_sendAnswer, std::nullopt);
+    std::optional<QString> answer =
+        co_await send(std::move(text), std::nullopt, std::nullopt, std::move(modelOverride));
+    co_return answer;
 }
 
 void VexaClient::startCreateChat()

@@ -33,7 +33,8 @@ QString serverMessage(int status, const QByteArray &body)
     if (document.isObject()) {
         const QJsonObject object = document.object();
         const QJsonValue error = object.value(QLatin1String("error"));
-        if (!object.isEmpty() && error.isString())
+        // An empty text would make an empty alert: the status says more.
+        if (error.isString() && !error.toString().trimmed().isEmpty())
             return error.toString();
     }
     return QStringLiteral("Ошибка сервера (HTTP %1).").arg(status);
@@ -42,6 +43,14 @@ QString serverMessage(int status, const QByteArray &body)
 QString notCompletedMessage()
 {
     return QStringLiteral("Запрос не выполнен.");
+}
+
+// A refusal's own text, unless it has none to show.
+QString serviceText(const std::optional<QString> &error)
+{
+    if (!error || error->trimmed().isEmpty())
+        return notCompletedMessage();
+    return *error;
 }
 
 PlatformError jsonFailure(const QJsonParseError &error)
@@ -214,7 +223,7 @@ QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optiona
     if (!envelope)
         co_return envelope;
     if (!envelope->ok)
-        co_return ClientError(VexaError::server(envelope->error.value_or(notCompletedMessage())));
+        co_return ClientError(VexaError::server(serviceText(envelope->error)));
     co_return envelope;
 }
 

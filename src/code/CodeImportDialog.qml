@@ -5,6 +5,7 @@ import QtQuick.Dialogs
 
 FileDialog {
     id: dialog
+    objectName: "importDialog"
 
     property bool showing: false
 

@@ -9,6 +9,7 @@ ColumnLayout {
 
     required property string caption
     required property string text
+    required property string html
     required property bool isUser
 
     spacing: 4
@@ -22,17 +23,19 @@ ColumnLayout {
         Accessible.name: text
     }
     TextEdit {
-        text: message.text
+        objectName: "messageText"
+        // Rich text made and escaped by the model: answers from their Markdown (code blocks
+        // kept as they are), the user's own words as typed.
+        text: message.html
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.Wrap
-        // Answers come as Markdown (code blocks); the user's own words are shown as typed.
-        textFormat: message.isUser ? TextEdit.PlainText : TextEdit.MarkdownText
+        textFormat: TextEdit.RichText
         color: VexaTheme.textPrimary
         selectionColor: VexaTheme.selectionFill
         font.pixelSize: VexaTheme.bodySize
         Layout.fillWidth: true
         Accessible.role: Accessible.StaticText
-        Accessible.name: message.caption + ": " + text
+        Accessible.name: message.caption + ": " + message.text
     }
 }

@@ -1,6 +1,7 @@
 #include "codelistmodels.h"
 
 #include "codetexts.h"
+#include "markdowntext.h"
 
 namespace vexa {
 
@@ -152,6 +153,11 @@ QVariant CodeConversationModel::data(const QModelIndex &index, int role) const
     case TextRole:
     case Qt::DisplayRole:
         return entry.text;
+    case HtmlRole:
+        // Answers go through the chat's Markdown path: every character of the text escaped
+        // (the prompt carries file content the answer may echo), line breaks and code kept.
+        return isUser ? chat::plainToHtml(entry.text)
+                      : chat::renderAnswer(entry.text, chat::CodeCopyLinks::Hidden).editHtml;
     }
     return {};
 }
@@ -159,7 +165,7 @@ QVariant CodeConversationModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> CodeConversationModel::roleNames() const
 {
     return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"}, {CaptionRole, "caption"},
-            {TextRole, "text"}};
+            {TextRole, "text"}, {HtmlRole, "html"}};
 }
 
 } // namespace vexa

@@ -72,7 +72,8 @@ class CodeConversationModel : public QAbstractListModel
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the code workspace.")
 public:
-    enum Role { EntryIDRole = Qt::UserRole + 1, IsUserRole, CaptionRole, TextRole };
+    // HtmlRole: the entry as rich text for display (answers from Markdown, escaped).
+    enum Role { EntryIDRole = Qt::UserRole + 1, IsUserRole, CaptionRole, TextRole, HtmlRole };
 
     using QAbstractListModel::QAbstractListModel;
 

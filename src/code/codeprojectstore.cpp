@@ -101,6 +101,31 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes)
     return text;
 }
 
+// The line ending a text was written with: the first one found, "\n" when it has none. The
+// editor knows only "\n", so the text is edited with those and saved with its own again.
+QString lineEndingOf(const QString &text)
+{
+    const qsizetype at = text.indexOf(QLatin1Char('\r'));
+    if (at < 0)
+        return QStringLiteral("\n");
+    return at + 1 < text.size() && text.at(at + 1) == QLatin1Char('\n') ? QStringLiteral("\r\n")
+                                                                     : QStringLiteral("\r");
+}
+
+QString withNewlines(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString withLineEnding(QString text, const QString &ending)
+{
+    if (ending != QLatin1String("\n"))
+        text.replace(QLatin1Char('\n'), ending);
+    return text;
+}
+
 void sortNewestFirst(QList<CodeProject> &projects)
 {
     std::stable_sort(projects.begin(), projects.end(),
@@ -164,36 +189,36 @@ std::optional<QString> CodeProjectStore::currentDataRoot() const
     return root;
 }
 
-void CodeProjectStore::openAccount(std::optional<qint64> userNumber)
+bool CodeProjectStore::openAccount(std::optional<qint64> userNumber)
 {
-    if (!userNumber) {
-        closeAccount();
-        return;
-    }
+    if (!userNumber)
+        return closeAccount();
     const auto dataRoot = currentDataRoot();
     if (!dataRoot) {
-        closeAccount();
+        if (!closeAccount())
+            return false;
         setNotice(codetexts::storageUnavailable());
-        return;
+        return true;
     }
     const QString root = QDir::cleanPath(*dataRoot + QStringLiteral("/VexaAI/CodeProjects/")
                                          + QString::number(*userNumber));
-    // Another account's projects never stay open, even when this one fails to open.
-    if (m_accountRoot != root)
-        closeAccount();
+    // Another account's projects never stay open, even when this one fails to open; but
+    // unsaved text is never closed (the failed save's error stays on screen).
+    if (m_accountRoot != root && !closeAccount())
+        return false;
 
     std::error_code error;
     fs::create_directories(nativePath(root), error);
     if (error) {
         setNotice(codetexts::openProjectsFailed(describe(error)));
-        return;
+        return true;
     }
     m_accountRoot = root;
 
     const auto entries = listFolder(root, false);
     if (!entries) {
         setNotice(codetexts::openProjectsFailed(entries.error()));
-        return;
+        return true;
     }
     QList<CodeProject> loaded;
     for (const QString &entry : *entries) {
@@ -216,21 +241,24 @@ void CodeProjectStore::openAccount(std::optional<qint64> userNumber)
         selection = m_selectedProjectID;
     else if (!loaded.isEmpty())
         selection = loaded.first().id;
-    if (selection != m_selectedProjectID)
-        closeOpenFile();
+    if (selection != m_selectedProjectID && !closeOpenFile())
+        return true; // the open file's project stays selected until its text is safe
 
     setProjects(std::move(loaded));
     setSelectedProjectID(selection);
     refreshFiles();
+    return true;
 }
 
-void CodeProjectStore::closeAccount()
+bool CodeProjectStore::closeAccount()
 {
-    closeOpenFile();
+    if (!closeOpenFile())
+        return false;
     m_accountRoot.reset();
     setFiles({});
     setProjects({});
     setSelectedProjectID(std::nullopt);
+    return true;
 }
 
 void CodeProjectStore::refreshFiles()
@@ -253,63 +281,71 @@ void CodeProjectStore::refreshFiles()
     }
 }
 
-void CodeProjectStore::createProject(const QString &name)
+bool CodeProjectStore::createProject(const QString &name)
 {
     const QString trimmed = name.trimmed();
     const qsizetype length = graphemes::count(trimmed);
     if (length == 0 || length > kProjectNameLimit || !m_accountRoot)
-        return;
+        return false;
+    // The new project takes the selection: the open file belongs to the previous one and is
+    // closed first, or nothing happens while its text cannot be saved.
+    if (!closeOpenFile())
+        return false;
 
     CodeProject project = CodeProject::make(trimmed);
     std::error_code error;
     fs::create_directory(nativePath(joined(*m_accountRoot, canonicalUuidText(project.id))), error);
     if (error) {
         setNotice(codetexts::createProjectFailed(describe(error)));
-        return;
+        return false;
     }
     const auto saved = save(project);
     if (!saved) {
         setNotice(codetexts::createProjectFailed(vexa::describe(saved.error())));
-        return;
+        return false;
     }
-    // The new project takes the selection: the open file belongs to the previous one.
-    closeOpenFile();
     QList<CodeProject> projects = m_projects;
     projects.prepend(project);
     setProjects(std::move(projects));
     setSelectedProjectID(project.id);
     refreshFiles();
     setNotice(std::nullopt);
+    return true;
 }
 
 void CodeProjectStore::selectProject(const QUuid &id)
 {
-    closeOpenFile();
+    if (!closeOpenFile())
+        return;
     setSelectedProjectID(id);
     refreshFiles();
 }
 
-void CodeProjectStore::createFile(const QString &name)
+bool CodeProjectStore::createFile(const QString &name)
 {
     const QString trimmed = name.trimmed();
     const auto folder = projectFolder();
     if (!isSafeFileName(trimmed) || !folder) {
         setNotice(codetexts::unsafeFileName());
-        return;
+        return false;
     }
     const QString path = joined(*folder, trimmed);
     if (pathTaken(path)) {
         setNotice(codetexts::fileExists());
-        return;
+        return false;
     }
+    // The new file opens in place of the open one, whose text must be safe first.
+    if (!saveFile(true))
+        return false;
     const auto written = writeAtomically(path, QByteArray());
     if (!written) {
         setNotice(codetexts::createFileFailed(written.error()));
-        return;
+        return false;
     }
     refreshFiles();
     selectFile(trimmed);
     setNotice(std::nullopt);
+    return true;
 }
 
 void CodeProjectStore::selectFile(const QString &name)
@@ -317,8 +353,12 @@ void CodeProjectStore::selectFile(const QString &name)
     const auto folder = projectFolder();
     if (!isSafeFileName(name) || !m_files.contains(name) || !folder)
         return;
-    if (m_selectedFile != name)
-        saveFile(true);
+    // The open file is already on screen, edits and all: reading it again would drop them.
+    if (m_selectedFile == name && !m_openFilePath.isEmpty())
+        return;
+    // Switching away from text that cannot be saved keeps it open, with the save's error.
+    if (!saveFile(true))
+        return;
 
     const QString path = joined(*folder, name);
     QFile file(path);
@@ -330,43 +370,49 @@ void CodeProjectStore::selectFile(const QString &name)
         return;
     }
     m_openFilePath = path;
-    m_openFileText = *text;
-    setEditorText(*text);
+    m_openFileLineEnding = lineEndingOf(*text);
+    m_openFileText = withNewlines(*text);
+    setEditorText(m_openFileText);
     setSelectedFile(name);
     setNotice(std::nullopt);
 }
 
-void CodeProjectStore::saveFile(bool silent)
+bool CodeProjectStore::saveFile(bool silent)
 {
     const auto folder = projectFolder();
     if (!m_selectedFile || !isSafeFileName(*m_selectedFile) || !folder)
-        return;
+        return true;
     const QString path = joined(*folder, *m_selectedFile);
     // The text belongs to the file it was read from; any other target is refused.
     if (path != m_openFilePath)
-        return;
+        return true;
     // Nothing to keep: rewriting unchanged text would only undo changes made outside.
     if (silent && m_editorText == m_openFileText)
-        return;
-    const auto written = writeAtomically(path, m_editorText.toUtf8());
+        return true;
+    // Saved with the line endings it was read with; the editor hands back "\n" only.
+    const QString text = withLineEnding(withNewlines(m_editorText), m_openFileLineEnding);
+    const auto written = writeAtomically(path, text.toUtf8());
     if (!written) {
         setNotice(codetexts::saveFailed(written.error()));
-        return;
+        return false;
     }
     m_openFileText = m_editorText;
     if (!silent)
         setNotice(codetexts::savedLocally());
+    return true;
 }
 
-void CodeProjectStore::closeOpenFile()
+bool CodeProjectStore::closeOpenFile()
 {
     if (!m_selectedFile)
-        return;
-    saveFile(true);
+        return true;
+    if (!saveFile(true))
+        return false;
     m_openFilePath.clear();
     m_openFileText.clear();
     setSelectedFile(std::nullopt);
     setEditorText(QString());
+    return true;
 }
 
 void CodeProjectStore::importFiles(const QList<QUrl> &urls)

@@ -76,14 +76,20 @@ public:
     // The selected project, when it is listed.
     std::optional<CodeProject> project() const;
 
-    // Opens the folder of that account (none closes the store) and lists its projects.
-    void openAccount(std::optional<qint64> userNumber);
+    // Opens the folder of that account (none closes the store) and lists its projects. False
+    // when the open file's edits could not be saved: then nothing changed (its error shows).
+    bool openAccount(std::optional<qint64> userNumber);
     void refreshFiles();
-    void createProject(const QString &name);
+    // Whatever leaves the open file first saves it silently; when that fails the file stays
+    // open with its text and the save's error, and the step is not taken (false).
+    bool createProject(const QString &name);
     void selectProject(const QUuid &id);
-    void createFile(const QString &name);
+    bool createFile(const QString &name);
+    // Selecting the open file again keeps its edits; it is not read again.
     void selectFile(const QString &name);
-    void saveFile(bool silent);
+    // False only when writing failed (the notice says why); nothing to write is success.
+    // Text read with "\r\n" or "\r" line endings is edited with "\n" and saved with its own.
+    bool saveFile(bool silent);
     // Copies UTF-8 text files of at most 2,000,000 bytes into the selected project; existing
     // names are never replaced. Only local files are read.
     void importFiles(const QList<QUrl> &urls);
@@ -118,10 +124,11 @@ private:
     // Ends a question: busy off, and the failure's text in the notice when there is one.
     void endAsk(std::optional<QString> failure);
 
-    // Saves the open file silently where it came from, then closes it.
-    void closeOpenFile();
+    // Saves the open file silently where it came from, then closes it; false (and still open)
+    // when the save failed.
+    bool closeOpenFile();
     // Closes the open file and forgets the account: no folder, no projects, no selection.
-    void closeAccount();
+    bool closeAccount();
     std::optional<QString> currentDataRoot() const;
 
     QString m_dataRoot;
@@ -138,6 +145,7 @@ private:
     // saveFile writes only to this path; a silent save skips a file whose text is unchanged.
     QString m_openFilePath;
     QString m_openFileText;
+    QString m_openFileLineEnding = QStringLiteral("\n");
 };
 
 // Writes project.json into <accountRoot>/<PROJECT-UUID>/ atomically; the folder must exist.

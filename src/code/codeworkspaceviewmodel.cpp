@@ -82,8 +82,11 @@ void CodeWorkspaceViewModel::followAccount()
 void CodeWorkspaceViewModel::openCurrentAccount()
 {
     m_accountOpened = true;
-    m_openedUserNumber = signedInUserNumber();
-    m_store->openAccount(m_openedUserNumber);
+    const std::optional<qint64> user = signedInUserNumber();
+    // While the open file's edits cannot be saved the previous account stays open; the next
+    // change of state tries again.
+    if (m_store->openAccount(user))
+        m_openedUserNumber = user;
 }
 
 void CodeWorkspaceViewModel::refreshLists()
@@ -159,7 +162,9 @@ QString CodeWorkspaceViewModel::filesStayLocalCaption() const
 
 void CodeWorkspaceViewModel::confirmNewProject()
 {
-    m_store->createProject(m_newProjectName);
+    // A refused name or a failure keeps the prompt with what was typed (the notice says why).
+    if (!m_store->createProject(m_newProjectName))
+        return;
     setNewProjectName(QString());
     setShowingProjectPrompt(false);
 }
@@ -172,7 +177,8 @@ void CodeWorkspaceViewModel::cancelNewProject()
 
 void CodeWorkspaceViewModel::confirmNewFile()
 {
-    m_store->createFile(m_newFileName);
+    if (!m_store->createFile(m_newFileName))
+        return;
     setNewFileName(QString());
     setShowingFilePrompt(false);
 }

@@ -9,13 +9,18 @@
 
 namespace vexa::voice {
 
-// One captured buffer: mono 32-bit float samples at `sampleRate`. The pointer is valid only
+// One captured buffer: mono 32-bit float samples at `sampleRate`. The pointers are valid only
 // during the tap call; `samples` is null when the device delivered no sample data.
+// `firstChannel` is the input's first channel alone, as the level check reads it, when the
+// device records more than one (the mono samples mix them); null when `samples` is that channel.
 struct AudioBuffer
 {
     const float *samples = nullptr;
     qsizetype frameLength = 0;
     int sampleRate = 0;
+    const float *firstChannel = nullptr;
+
+    const float *levelSamples() const { return firstChannel ? firstChannel : samples; }
 };
 
 // Called on the capture thread for every buffer, never on the main thread.

@@ -139,7 +139,7 @@ AudioTap VoiceService::makeTap(std::shared_ptr<RecognitionRequest> request)
     // Audio thread: hand the buffer on, measure, and post only when the level counts as voice.
     return [request = std::move(request), self, session](const AudioBuffer &buffer) {
         request->append(buffer);
-        if (isVoiceLevel(sampledLevel(buffer.samples, buffer.frameLength))) {
+        if (isVoiceLevel(sampledLevel(buffer.levelSamples(), buffer.frameLength))) {
             postToMainThread([self, session] {
                 if (self)
                     self->noteVoiceActivity(session);

@@ -5,6 +5,7 @@
 #include "chatfixture.h"
 #include "localservice.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -61,6 +62,32 @@ QObject *findObject(QQuickView &view, const QString &name)
     return view.rootObject()->findChild<QObject *>(name);
 }
 
+// The names a screen reader finds showing in the window: every node of the accessibility tree
+// not marked invisible, and the nodes under it.
+void collectShown(QAccessibleInterface *node, QStringList &names, int depth = 0)
+{
+    if (!node || !node->isValid() || depth > 64 || node->state().invisible)
+        return;
+    const QString name = node->text(QAccessible::Name);
+    if (!name.isEmpty())
+        names.append(name);
+    for (int i = 0; i < node->childCount(); ++i)
+        collectShown(node->child(i), names, depth + 1);
+}
+
+QStringList shownToScreenReaders(QQuickView &view)
+{
+    QStringList names;
+    collectShown(QAccessible::queryAccessibleInterface(&view), names);
+    return names;
+}
+
+bool anyContains(const QStringList &names, const QString &text)
+{
+    return std::any_of(names.cbegin(), names.cend(),
+                       [&](const QString &name) { return name.contains(text); });
+}
+
 } // namespace
 
 class ChatQmlTest : public QObject
@@ -83,6 +110,10 @@ private Q_SLOTS:
     void jumpToLatest();
     void pictureFromTheKeyboard();
     void shareFromTheKeyboard();
+    void hiddenMenuItemsUnreachable_data();
+    void hiddenMenuItemsUnreachable();
+    void goneMessagesLeaveTheAccessibilityTree_data();
+    void goneMessagesLeaveTheAccessibilityTree();
 
 private:
     void load();
@@ -211,12 +242,15 @@ void ChatQmlTest::keyboard()
 
     QTest::keyClick(m_view.get(), Qt::Key_Return, modifiers);
     QCOMPARE(viewModel()->draft(), draft);
+    // The keyboard stays in the composer for the next message.
+    QVERIFY(field->hasActiveFocus());
     if (sent.isEmpty()) {
         QVERIFY(m_client->entries().isEmpty());
     } else {
         QCOMPARE(m_client->entries().size(), 1);
         QCOMPARE(m_client->entries().first().text, sent);
         QVERIFY(waitUntil([&] { return !m_client->sending(); }));
+        QVERIFY(field->hasActiveFocus());
     }
 }
 
@@ -491,6 +525,104 @@ void ChatQmlTest::shareFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Escape);
     QVERIFY(waitUntil([&] { return !share->property("visible").toBool(); }));
     QVERIFY(list->hasActiveFocus());
+}
+
+void ChatQmlTest::hiddenMenuItemsUnreachable_data()
+{
+    QTest::addColumn<QString>("menu");     // "actions": the header's; "message": a message's
+    QTest::addColumn<bool>("userMessage"); // message menu: of the user's own message
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("effect");   // what Enter did: "search" or "share"
+
+    // In an empty chat "Поделиться диалогом" and "Скопировать диалог" are hidden.
+    QTest::newRow("empty chat, three down") << "actions" << false << 3 << "search";
+    QTest::newRow("empty chat, five down") << "actions" << false << 5 << "search";
+    // A question's menu hides the answer-only items.
+    QTest::newRow("question's menu, five down") << "message" << true << 5 << "share";
+    QTest::newRow("answer's menu, two down") << "message" << false << 2 << "share";
+}
+
+void ChatQmlTest::hiddenMenuItemsUnreachable()
+{
+    QFETCH(QString, menu);
+    QFETCH(bool, userMessage);
+    QFETCH(int, downs);
+    QFETCH(QString, effect);
+
+    if (menu == QLatin1String("message"))
+        m_client->setEntries({userMessage ? userEntry(QStringLiteral("Вопрос"))
+                                          : answerEntry(QStringLiteral("Ответ"))});
+    load();
+    QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
+    QVERIFY(share);
+    QObject *opened = nullptr;
+    if (menu == QLatin1String("actions")) {
+        QQuickItem *button = item("chatActionsButton");
+        QVERIFY(button);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
+                          button->mapToScene(button->boundingRect().center()).toPoint());
+        opened = findObject(*m_view, QStringLiteral("chatActionsMenu"));
+    } else {
+        auto *list = item("messageList");
+        QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+        list->forceActiveFocus();
+        QTest::keyClick(m_view.get(), Qt::Key_Menu);
+        opened = findObject(*m_view, QStringLiteral("messageMenu"));
+    }
+    QVERIFY(opened);
+    QVERIFY(waitUntil([&] { return opened->property("opened").toBool(); }));
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return !opened->property("visible").toBool(); }));
+
+    if (effect == QLatin1String("share")) {
+        QVERIFY(waitUntil([&] { return share->property("opened").toBool(); }));
+        QVERIFY(!share->property("sharedText").toString().isEmpty());
+    } else {
+        QVERIFY(viewModel()->searchVisible());
+        QTest::qWait(100);
+        QVERIFY(!share->property("visible").toBool());
+    }
+    // Nothing an answer-only item does happened.
+    QVERIFY(!m_client->hasNotice());
+    QCOMPARE(m_service->requests(QStringLiteral("/api/workspace/answers")).size(), 0);
+}
+
+void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("removed (a failed send)") << "removed";
+    QTest::newRow("filtered out by the search") << "search";
+    QTest::newRow("another chat") << "switch";
+}
+
+void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree()
+{
+    QFETCH(QString, change);
+
+    const QString kept = QStringLiteral("Остаётся на экране");
+    const QString gone = QStringLiteral("Уходит с экрана");
+    m_client->setEntries({answerEntry(kept), userEntry(gone)});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 2; }));
+    QTest::qWait(50);
+    QVERIFY(anyContains(shownToScreenReaders(*m_view), gone));
+
+    if (change == QLatin1String("removed")) {
+        m_client->setEntries({answerEntry(kept)});
+    } else if (change == QLatin1String("search")) {
+        viewModel()->setSearchVisible(true);
+        viewModel()->setSearchText(QStringLiteral("остаётся"));
+    } else {
+        m_client->setEntries({answerEntry(kept), userEntry(QStringLiteral("Другой чат"))});
+    }
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == (change == "switch" ? 2 : 1); }));
+    QTest::qWait(100);
+    const QStringList shown = shownToScreenReaders(*m_view);
+    QVERIFY2(!anyContains(shown, gone), qPrintable(shown.join(QLatin1String(" | "))));
+    QVERIFY2(anyContains(shown, kept), qPrintable(shown.join(QLatin1String(" | "))));
 }
 
 QTEST_MAIN(ChatQmlTest)

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void prose_data();
     void prose();
     void answerWithCode();
+    void answerKeepsLines_data();
+    void answerKeepsLines();
     void imageAddress_data();
     void imageAddress();
     void mailBody_data();
@@ -185,9 +187,23 @@ void ChatRulesTest::prose_data()
                               << "См. документацию";
     QTest::newRow("script link keeps only its text")
         << "[нажми](javascript:alert(1))" << "нажми" << "нажми";
-    QTest::newRow("soft break is a space, blank line a paragraph")
-        << "Первая строка\nвторая\n\nНовый абзац" << "Первая строка вторая<br><br>Новый абзац"
-        << "Первая строка вторая\n\nНовый абзац";
+    QTest::newRow("single line break shows, blank line a paragraph")
+        << "Первая строка\nвторая\n\nНовый абзац" << "Первая строка<br>вторая<br><br>Новый абзац"
+        << "Первая строка\nвторая\n\nНовый абзац";
+    QTest::newRow("every line of a poem")
+        << "Мороз и солнце;\nдень чудесный!\nЕщё ты дремлешь,\nдруг прелестный"
+        << "Мороз и солнце;<br>день чудесный!<br>Ещё ты дремлешь,<br>друг прелестный"
+        << "Мороз и солнце;\nдень чудесный!\nЕщё ты дремлешь,\nдруг прелестный";
+    QTest::newRow("address with Windows line ends")
+        << "г. Москва,\r\nул. Тверская, 1\r\n" << "г. Москва,<br>ул. Тверская, 1"
+        << "г. Москва,\nул. Тверская, 1";
+    QTest::newRow("hard break then a line: one break")
+        << "раз  \nдва\\\nтри" << "раз<br>два<br>три" << "раз\nдва\nтри";
+    QTest::newRow("emphasis across a line break still pairs")
+        << "**жирный\nтекст**" << "<b>жирный<br>текст</b>" << "жирный\nтекст";
+    QTest::newRow("continuation line of a list item")
+        << "- шаг один\n  подробнее" << "•&nbsp;шаг один<br>&nbsp;&nbsp;&nbsp;&nbsp;подробнее"
+        << "• шаг один\n    подробнее";
     QTest::newRow("hard break") << "Строка  \nдругая" << "Строка<br>другая" << "Строка\nдругая";
     QTest::newRow("bullets and numbers")
         << "Список:\n- один\n  - вложенный\n2. два" << "Список:<br><br>•&nbsp;один<br>&nbsp;&nbsp;&nbsp;&nbsp;◦&nbsp;вложенный<br>2.&nbsp;два"
@@ -238,6 +254,33 @@ void ChatRulesTest::answerWithCode()
     QCOMPARE(answer.spoken, QStringLiteral("Смотрите:\n\nif a < b:\n\treturn 1\n\nИ ещё:\n\nx"));
     QCOMPARE(copyCodeIndex(copyCodeLink(3)), std::optional<int>(3));
     QCOMPARE(copyCodeIndex(QStringLiteral("https://x/#copy-1")), std::nullopt);
+}
+
+void ChatRulesTest::answerKeepsLines_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("html");    // a part the styled text must hold
+    QTest::addColumn<QString>("spoken");
+
+    QTest::newRow("lines around code, code as written")
+        << "Шаги:\nоткрыть\nзакрыть\n```\na\n\n  b\n```\nИтог\nготово"
+        << "Шаги:<br>открыть<br>закрыть<br><br><a href=\"#copy-0\">"
+        << "Шаги:\nоткрыть\nзакрыть\n\na\n\n  b\n\nИтог\nготово";
+    QTest::newRow("code block keeps its blank lines")
+        << "```\nx\n\n\ny\n```" << "<pre><font color=\"#d6deeb\">x\n\n\ny</font>"
+        << "x\n\n\ny";
+    QTest::newRow("prose after code keeps its lines")
+        << "```\nx\n```\nодин\nдва" << "</pre><br>один<br>два" << "x\n\nодин\nдва";
+}
+
+void ChatRulesTest::answerKeepsLines()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, html);
+    QFETCH(QString, spoken);
+    const AnswerText text = renderAnswer(answer);
+    QVERIFY2(text.html.contains(html), qPrintable(text.html));
+    QCOMPARE(text.spoken, spoken);
 }
 
 void ChatRulesTest::imageAddress_data()

@@ -221,7 +221,8 @@ void ChatViewModelTest::quoting()
 void ChatViewModelTest::dictationMerge_data()
 {
     QTest::addColumn<QString>("draft");
-    QTest::addColumn<QStringList>("heard"); // successive live transcripts
+    // Successive live transcripts; "user:…" is the user setting the composer's text meanwhile.
+    QTest::addColumn<QStringList>("heard");
     QTest::addColumn<QString>("result");
 
     QTest::newRow("one word after one word") << "Привет" << QStringList{"мир"} << "Привет мир";
@@ -230,6 +231,18 @@ void ChatViewModelTest::dictationMerge_data()
         << "Итак:" << QStringList{"раз", "раз два", "раз два три"} << "Итак: раз два три";
     QTest::newRow("transcript cleared while listening: the draft alone")
         << "Итак:" << QStringList{"раз", ""} << "Итак:";
+    QTest::newRow("typed after the words: kept")
+        << "Итак:" << QStringList{"раз", "user:Итак: раз!", "раз два"} << "Итак: раз два!";
+    QTest::newRow("typed before the words: kept")
+        << "" << QStringList{"раз", "user:Вот: раз", "раз два"} << "Вот: раз два";
+    QTest::newRow("typed before the first words: they follow it")
+        << "" << QStringList{"user:Список", "раз"} << "Список раз";
+    QTest::newRow("a quote replaced the words: the words go on after it")
+        << "Итак:" << QStringList{"раз", "user:Итак: раз\n> цитата\n", "раз два"} << "Итак: раз два\n> цитата\n";
+    QTest::newRow("dictated words edited: the text stays as edited")
+        << "Итак:" << QStringList{"раз", "user:Итак: рас", "раз два"} << "Итак: рас";
+    QTest::newRow("composer emptied: stays empty")
+        << "Итак:" << QStringList{"раз", "user:", "раз два"} << "";
 }
 
 void ChatViewModelTest::dictationMerge()
@@ -249,6 +262,10 @@ void ChatViewModelTest::dictationMerge()
     QCOMPARE(rig.view->dictationPrefix(), draft);
     QCOMPARE(rig.voice.recognition->recognizerLocales.back(), QStringLiteral("ru-RU"));
     for (const QString &text : heard) {
+        if (text.startsWith(QLatin1String("user:"))) {
+            rig.view->setDraft(text.mid(5));
+            continue;
+        }
         rig.voice.recognition->emitResult(text);
         ChatRig::settle();
     }
@@ -518,7 +535,7 @@ void ChatViewModelTest::sendClearsComposerAndFailureGivesItBack()
     rig.view->send();
     QCOMPARE(rig.view->draft(), QString());
     QVERIFY(rig.view->attachedFile().isEmpty());
-    QVERIFY(!rig.view->draftFocused());
+    QVERIFY(rig.view->draftFocused()); // the next message is typed at once
     QVERIFY(rig.view->thinking());
     QCOMPARE(rig.client->entries().size(), 1);
     QCOMPARE(rig.client->entries().first().text, QStringLiteral("Посмотри файл  📎"));

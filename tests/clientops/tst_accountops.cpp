@@ -17,6 +17,8 @@ private Q_SLOTS:
     void savedAnswersFailuresGoToCaller();
     void favoriteToggle_data();
     void favoriteToggle();
+    void recipeIdsStayInTheirSegment_data();
+    void recipeIdsStayInTheirSegment();
     void noticeReportingCalls_data();
     void noticeReportingCalls();
     void deleteSavedAnswer();
@@ -99,6 +101,42 @@ void AccountOpsTest::favoriteToggle()
              QJsonObject({{QStringLiteral("enabled"), enabled}}));
 }
 
+void AccountOpsTest::recipeIdsStayInTheirSegment_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("path"); // the request's path, "" when nothing may be sent
+
+    QTest::newRow("plain slug") << "plan-week" << "/api/workspace/recipes/plan-week/favorite";
+    QTest::newRow("underscore and digits") << "plan_2" << "/api/workspace/recipes/plan_2/favorite";
+    QTest::newRow("a dot inside") << "v1.2" << "/api/workspace/recipes/v1.2/favorite";
+    QTest::newRow("slash") << "../../admin" << "";
+    QTest::newRow("inner slash") << "a/b" << "";
+    QTest::newRow("query") << "a?x=1" << "";
+    QTest::newRow("fragment") << "a#b" << "";
+    QTest::newRow("escape") << "a%2Fb" << "";
+    QTest::newRow("dot") << "." << "";
+    QTest::newRow("two dots") << ".." << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void AccountOpsTest::recipeIdsStayInTheirSegment()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, path);
+    OpsFixture f;
+    VexaPromptRecipe recipe;
+    recipe.id = id;
+    if (!path.isEmpty())
+        f.script("POST", path, 200,
+                 R"({"ok":true,"recipes":[{"id":"x","title":"План","prompt":"P","hint":"H","is_favorite":true}]})");
+    VEXA_AWAIT(recipes, f.client->favoriteRecipe(recipe));
+    QCOMPARE(bool(recipes), !path.isEmpty());
+    if (path.isEmpty())
+        QCOMPARE(f.service.requests().size(), 0);
+    else
+        QCOMPARE(f.count(path), 1);
+}
+
 void AccountOpsTest::noticeReportingCalls_data()
 {
     QTest::addColumn<bool>("save"); // saveAnswer, else updateSetting
@@ -119,6 +157,18 @@ void AccountOpsTest::noticeReportingCalls_data()
     QTest::newRow("setting refused") << false << 400
                                      << QByteArray(R"({"error":"Недопустимое значение."})")
                                      << "Недопустимое значение." << "long";
+    // An empty or blank error text would be an empty alert.
+    QTest::newRow("save ok false, empty error") << true << 200
+                                                << QByteArray(R"({"ok":false,"error":""})")
+                                                << "Запрос не выполнен." << "long";
+    QTest::newRow("save ok false, blank error") << true << 200
+                                                << QByteArray(R"({"ok":false,"error":" \n"})")
+                                                << "Запрос не выполнен." << "long";
+    QTest::newRow("setting refused, empty error") << false << 400 << QByteArray(R"({"error":""})")
+                                                  << "Ошибка сервера (HTTP 400)." << "long";
+    QTest::newRow("setting refused, error in an empty reply") << false << 503
+                                                               << QByteArray(R"({"ok":false,"error":"  "})")
+                                                               << "Ошибка сервера (HTTP 503)." << "long";
 }
 
 void AccountOpsTest::noticeReportingCalls()

@@ -406,12 +406,13 @@ private Q_SLOTS:
         QCOMPARE(store->noticeText(), QStringLiteral("Файл сохранён локально."));
         QCOMPARE(readBytes(folder + "/bom.py"), std::optional<QByteArray>(bom));
 
-        // A silent save leaves the notice alone; reselecting the open file reloads it from disk.
+        // A silent save leaves the notice alone; clicking the open file again keeps its edits
+        // (it is not read again, whatever changed on disk).
         store->clearNotice();
         store->setEditorText(QStringLiteral("unsaved"));
         QVERIFY(putFile(folder + "/bom.py", "from outside"));
         store->selectFile(QStringLiteral("bom.py"));
-        QCOMPARE(store->editorText(), QStringLiteral("from outside"));
+        QCOMPARE(store->editorText(), QStringLiteral("unsaved"));
         store->setEditorText(QStringLiteral("silent"));
         store->saveFile(true);
         QVERIFY(!store->hasNotice());
@@ -502,6 +503,99 @@ private Q_SLOTS:
         QVERIFY(!closed.hasNotice());
     }
 
+    // A silent save that fails before a switch keeps the file open with its text and the
+    // save's error, and the switch is not made.
+    void failedSilentSaveNeverSwitches_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("another file") << QStringLiteral("file");
+        QTest::newRow("the same file again") << QStringLiteral("same");
+        QTest::newRow("another project") << QStringLiteral("project");
+        QTest::newRow("a new project") << QStringLiteral("newProject");
+        QTest::newRow("a new file") << QStringLiteral("newFile");
+        QTest::newRow("another account") << QStringLiteral("account");
+        QTest::newRow("signed out") << QStringLiteral("signout");
+    }
+
+    void failedSilentSaveNeverSwitches()
+    {
+        QFETCH(QString, change);
+        const CodeProject first = projectAt(QStringLiteral("first"), at(20));
+        const CodeProject second = projectAt(QStringLiteral("second"), at(10));
+        QVERIFY(putProject(m_root, kUser, first) && putProject(m_root, kUser, second));
+        const QString folder = projectFolder(m_root, kUser, first.id);
+        QVERIFY(putFile(folder + "/main.py", "old") && putFile(folder + "/other.py", "other"));
+
+        CodeProjectStore store;
+        store.setDataRoot(m_root);
+        store.openAccount(kUser);
+        store.selectFile(QStringLiteral("main.py"));
+        store.setEditorText(QStringLiteral("precious"));
+        // A folder took the file's place: the atomic rename cannot replace it.
+        QVERIFY(QFile::remove(folder + "/main.py"));
+        QVERIFY(QDir().mkdir(folder + "/main.py"));
+
+        if (change == QStringLiteral("file"))
+            store.selectFile(QStringLiteral("other.py"));
+        else if (change == QStringLiteral("same"))
+            store.selectFile(QStringLiteral("main.py"));
+        else if (change == QStringLiteral("project"))
+            store.selectProject(second.id);
+        else if (change == QStringLiteral("newProject"))
+            QVERIFY(!store.createProject(QStringLiteral("third")));
+        else if (change == QStringLiteral("newFile"))
+            QVERIFY(!store.createFile(QStringLiteral("new.py")));
+        else if (change == QStringLiteral("account"))
+            QVERIFY(!store.openAccount(kOtherUser));
+        else
+            QVERIFY(!store.openAccount(std::nullopt));
+
+        QCOMPARE(store.selectedProjectID(), std::optional<QUuid>(first.id));
+        QCOMPARE(store.selectedFile(), std::optional<QString>("main.py"));
+        QCOMPARE(store.editorText(), QStringLiteral("precious"));
+        if (change != QStringLiteral("same"))
+            QVERIFY2(store.noticeText().startsWith(QStringLiteral("Не удалось сохранить файл: ")),
+                     qPrintable(store.noticeText()));
+        QCOMPARE(store.projects().size(), 2);
+        QVERIFY(!QFile::exists(folder + "/new.py"));
+
+        // Once the file can be written again the edits reach it and the switch goes through.
+        QVERIFY(QDir().rmdir(folder + "/main.py"));
+        store.selectProject(second.id);
+        QCOMPARE(readBytes(folder + "/main.py"), std::optional<QByteArray>("precious"));
+        QCOMPARE(store.selectedProjectID(), std::optional<QUuid>(second.id));
+    }
+
+    // The editor gives back "\n" only; a file keeps the line endings it was written with.
+    void lineEndingsKept_data()
+    {
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::addColumn<QByteArray>("saved"); // after "x = 0" is typed on a new first line
+        QTest::newRow("Unix") << QByteArray("a\nb\n") << QByteArray("x = 0\na\nb\n");
+        QTest::newRow("Windows") << QByteArray("a\r\nb\r\n") << QByteArray("x = 0\r\na\r\nb\r\n");
+        QTest::newRow("old Mac") << QByteArray("a\rb\r") << QByteArray("x = 0\ra\rb\r");
+        QTest::newRow("one line, no ending") << QByteArray("a") << QByteArray("x = 0\na");
+    }
+
+    void lineEndingsKept()
+    {
+        QFETCH(QByteArray, onDisk);
+        QFETCH(QByteArray, saved);
+        auto store = openStoreWithProject();
+        const QString path = selectedFolder(*store) + "/f.txt";
+        QVERIFY(putFile(path, onDisk));
+        store->refreshFiles();
+        store->selectFile(QStringLiteral("f.txt"));
+        QVERIFY(!store->editorText().contains(QLatin1Char('\r')));
+
+        // Unchanged text is not written at all.
+        store->saveFile(true);
+        QCOMPARE(readBytes(path), std::optional<QByteArray>(onDisk));
+        store->setEditorText(QStringLiteral("x = 0\n") + store->editorText());
+        store->saveFile(false);
+        QCOMPARE(readBytes(path), std::optional<QByteArray>(saved));
+    }
+
     // Editor text read from one project never reaches another project's folder, whatever
     // moves the selection: the open file is saved into its own folder, then closed.
     void noCrossProjectWrite_data()
@@ -549,8 +643,15 @@ private Q_SLOTS:
             QCOMPARE(store.selectedProjectID(), std::optional<QUuid>(second.id));
         }
 
-        QCOMPARE(store.selectedFile(), std::nullopt);
-        QCOMPARE(store.editorText(), QString());
+        if (change == QStringLiteral("vanished")) {
+            // Its folder is gone, so the edits cannot be saved: they stay open, with the error.
+            QCOMPARE(store.selectedFile(), std::optional<QString>("main.py"));
+            QCOMPARE(store.editorText(), QStringLiteral("edited first"));
+            QVERIFY(store.noticeText().startsWith(QStringLiteral("Не удалось сохранить файл: ")));
+        } else {
+            QCOMPARE(store.selectedFile(), std::nullopt);
+            QCOMPARE(store.editorText(), QString());
+        }
         // Whatever is open next, the old text is gone from the editor and no save brings it back.
         if (store.files().contains(QStringLiteral("main.py")))
             store.selectFile(QStringLiteral("main.py"));

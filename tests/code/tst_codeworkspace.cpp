@@ -188,6 +188,50 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path), std::optional<QByteArray>("closed"));
     }
 
+    // Answers and questions are shown as rich text made from escaped text: nothing in them
+    // (a file's HTML echoed back, say) becomes markup; every line break shows; code stays.
+    void conversationMarkup_data()
+    {
+        QTest::addColumn<bool>("isUser");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("contains");
+        QTest::addColumn<QStringList>("absent");
+
+        QTest::newRow("HTML in an answer")
+            << false << QStringLiteral("Файл содержит <img src=x onerror=alert(1)> и <b>жирный</b>")
+            << QStringList{"&lt;img src=x onerror=alert(1)&gt;", "&lt;b&gt;жирный&lt;/b&gt;"}
+            << QStringList{"<img", "<b>жирный"};
+        QTest::newRow("HTML in a code block")
+            << false << QStringLiteral("Код:\n\n```html\n<script>x()</script>\n```")
+            << QStringList{"&lt;script&gt;x()&lt;/script&gt;"} << QStringList{"<script"};
+        QTest::newRow("Markdown link to a script keeps only its text")
+            << false << QStringLiteral("[жми](javascript:alert(1))") << QStringList{"жми"}
+            << QStringList{"javascript", "<a"};
+        QTest::newRow("single line breaks of an answer")
+            << false << QStringLiteral("Шаг 1\nШаг 2") << QStringList{"Шаг 1<br>Шаг 2"} << QStringList{};
+        QTest::newRow("the user's words as typed")
+            << true << QStringLiteral("<i>мой</i>\nвопрос") << QStringList{"&lt;i&gt;мой&lt;/i&gt;<br>вопрос"}
+            << QStringList{"<i>"};
+        QTest::newRow("no copy link where nothing handles it")
+            << false << QStringLiteral("```\nx\n```") << QStringList{"x"} << QStringList{"#copy-", "Копировать код"};
+    }
+
+    void conversationMarkup()
+    {
+        QFETCH(bool, isUser);
+        QFETCH(QString, text);
+        QFETCH(QStringList, contains);
+        QFETCH(QStringList, absent);
+        CodeConversationModel model;
+        model.setEntries({ChatEntry::make(isUser ? ChatEntry::Role::User : ChatEntry::Role::Assistant, text)});
+        const QString html = model.data(model.index(0), CodeConversationModel::HtmlRole).toString();
+        for (const QString &part : contains)
+            QVERIFY2(html.contains(part), qPrintable(html));
+        for (const QString &part : absent)
+            QVERIFY2(!html.contains(part), qPrintable(html));
+        QCOMPARE(model.data(model.index(0), CodeConversationModel::TextRole).toString(), text);
+    }
+
     void viewOffscreen()
     {
         const CodeProject project = [] {
@@ -242,8 +286,8 @@ private Q_SLOTS:
         QQuickItem *editor = find("editor");
         QVERIFY(editor->isVisible());
         QVERIFY(find("saveFileButton")->isVisible());
-        // Showing the file does not rewrite it (the editor keeps its own line ends).
-        QCOMPARE(model->store()->editorText(), QStringLiteral("a = 1\r\nb = 2\r\n"));
+        // Showing the file does not rewrite it; the editor works with "\n" line ends.
+        QCOMPARE(model->store()->editorText(), QStringLiteral("a = 1\nb = 2\n"));
         model->setShown(false);
         model->setShown(true);
         QCOMPARE(readBytes(file), std::optional<QByteArray>("a = 1\r\nb = 2\r\n"));
@@ -255,7 +299,8 @@ private Q_SLOTS:
             QTest::keyClick(&view, c);
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3")));
         QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(readBytes(file)->endsWith("c = 3"));
+        // Saved with the file's own line endings: only the typed line is new.
+        QCOMPARE(readBytes(file), std::optional<QByteArray>("a = 1\r\nb = 2\r\nc = 3"));
         QCOMPARE(model->store()->noticeText(), QStringLiteral("Файл сохранён локально."));
         QObject *notice = root->findChild<QObject *>(QStringLiteral("noticeDialog"));
         QVERIFY(waitUntil([&] { return notice->property("opened").toBool(); }));

@@ -55,6 +55,12 @@ std::optional<T> awaitTask(QCoro::Task<T> task, int timeoutMs = kDefaultWaitMs)
 
 // For Task<>: true when it finished within timeoutMs.
 bool awaitVoid(QCoro::Task<> task, int timeoutMs = kDefaultWaitMs);
+// A task whose result the caller does not need: true when it finished within timeoutMs.
+template <typename T>
+bool awaitVoid(QCoro::Task<T> task, int timeoutMs = kDefaultWaitMs)
+{
+    return awaitTask(std::move(task), timeoutMs).has_value();
+}
 
 // Spins the event loop until pred() holds or the timeout passes; returns pred().
 bool waitUntil(const std::function<bool()> &pred, int timeoutMs = kDefaultWaitMs);

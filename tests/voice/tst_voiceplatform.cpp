@@ -2,12 +2,14 @@
 // word error counting, model folders, and the PocketSphinx service's answers to VoiceService.
 #include "awaittask.h"
 #include "platform/pcmresampler.h"
+#include "platform/qtaudiocapture.h"
 #include "platform/pocketsphinxrecognition.h"
 #include "platform/speechmodels.h"
 #include "replay/wavfilecapture.h"
 #include "replay/worderrors.h"
 #include "voicefakes.h"
 #include "voiceservice.h"
+#include "voicelevel.h"
 #include "voicetexts.h"
 
 #include <QFile>
@@ -28,6 +30,8 @@ class VoicePlatformTest : public QObject
     Q_OBJECT
 
 private slots:
+    void captureLevelReadsFirstChannel_data();
+    void captureLevelReadsFirstChannel();
     void resampling_data();
     void resampling();
     void resamplingKeepsEqualRatesExact();
@@ -84,6 +88,64 @@ QByteArray wavBytes(int channels, int rate, const std::vector<qint16> &interleav
 }
 
 } // namespace
+
+void VoicePlatformTest::captureLevelReadsFirstChannel_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<float>("first");  // the first channel's (constant) sample value
+    QTest::addColumn<float>("others"); // every other channel's
+    QTest::addColumn<bool>("voice");   // what the level check must say
+
+    QTest::newRow("mono, loud") << 1 << 0.5f << 0.0f << true;
+    QTest::newRow("mono, quiet") << 1 << 0.01f << 0.0f << false;
+    // A stereo microphone whose second channel is the first inverted mixes to silence.
+    QTest::newRow("stereo, second inverted") << 2 << 0.5f << -0.5f << true;
+    QTest::newRow("stereo, only the second loud") << 2 << 0.0f << 0.5f << false;
+    QTest::newRow("four channels, only the first speaks") << 4 << 0.05f << 0.0f << true;
+    QTest::newRow("four channels, first quiet, others loud") << 4 << 0.01f << 0.3f << false;
+}
+
+void VoicePlatformTest::captureLevelReadsFirstChannel()
+{
+    QFETCH(int, channels);
+    QFETCH(float, first);
+    QFETCH(float, others);
+    QFETCH(bool, voice);
+
+    QAudioFormat format;
+    format.setSampleRate(16000);
+    format.setChannelCount(channels);
+    format.setSampleFormat(QAudioFormat::Float);
+    constexpr int kFrames = 256;
+    std::vector<float> mixed;
+    std::optional<bool> heardVoice;
+    CaptureSink sink(format, [&](const AudioBuffer &buffer) {
+        mixed.assign(buffer.samples, buffer.samples + buffer.frameLength);
+        heardVoice = isVoiceLevel(sampledLevel(buffer.levelSamples(), buffer.frameLength));
+    });
+    sink.setBufferFrames(kFrames);
+    QVERIFY(sink.open(QIODevice::WriteOnly));
+
+    std::vector<float> interleaved;
+    for (int f = 0; f < kFrames; ++f) {
+        interleaved.push_back(first);
+        for (int c = 1; c < channels; ++c)
+            interleaved.push_back(others);
+    }
+    // In two writes, the first ending inside a frame, as a device may deliver them.
+    const auto *bytes = reinterpret_cast<const char *>(interleaved.data());
+    const qint64 size = qint64(interleaved.size() * sizeof(float));
+    const qint64 cut = size / 2 + 1;
+    QCOMPARE(sink.write(bytes, cut), cut);
+    QVERIFY(!heardVoice);
+    QCOMPARE(sink.write(bytes + cut, size - cut), size - cut);
+
+    QVERIFY(heardVoice);
+    QCOMPARE(*heardVoice, voice);
+    // The recogniser still gets every channel mixed.
+    QCOMPARE(int(mixed.size()), kFrames);
+    QCOMPARE(mixed.front(), (first + others * float(channels - 1)) / float(channels));
+}
 
 void VoicePlatformTest::resampling_data()
 {

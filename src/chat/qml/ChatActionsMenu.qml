@@ -25,7 +25,9 @@ Menu {
         objectName: "shareItem"
         text: "Поделиться диалогом"
         symbol: "square.and.arrow.up"
+        // Hidden items are still reached by the arrow keys unless disabled too.
         visible: menu.viewModel.hasEntries
+        enabled: menu.viewModel.hasEntries
         height: visible ? implicitHeight : 0
         onTriggered: menu.shareRequested()
     }
@@ -34,6 +36,7 @@ Menu {
         text: "Скопировать диалог"
         symbol: "doc.on.doc"
         visible: menu.viewModel.hasEntries
+        enabled: menu.viewModel.hasEntries
         height: visible ? implicitHeight : 0
         onTriggered: menu.viewModel.copyConversation()
     }

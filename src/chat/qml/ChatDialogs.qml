@@ -17,6 +17,7 @@ Item {
 
     FileDialog {
         id: photoDialog
+        objectName: "photoDialog"
         title: "Фото для анализа"
         visible: dialogs.viewModel.showingPhotoPicker
         fileMode: FileDialog.OpenFile
@@ -26,6 +27,7 @@ Item {
     }
     FileDialog {
         id: fileDialog
+        objectName: "fileDialog"
         title: "Файл для отправки"
         visible: dialogs.viewModel.showingFilePicker
         fileMode: FileDialog.OpenFile
@@ -38,6 +40,7 @@ Item {
     }
     FileDialog {
         id: saveDialog
+        objectName: "saveDialog"
         title: "Сохранить текст"
         fileMode: FileDialog.SaveFile
         defaultSuffix: "txt"

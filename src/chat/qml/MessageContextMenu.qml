@@ -43,6 +43,7 @@ Menu {
         text: "Сохранить во Vexa"
         symbol: "star"
         visible: !menu.isUser
+        enabled: !menu.isUser // hidden items are still reached by the arrow keys unless disabled
         height: visible ? implicitHeight : 0
         onTriggered: menu.viewModel.saveEntry(menu.entryID)
     }
@@ -50,6 +51,7 @@ Menu {
         text: "Озвучить"
         symbol: "speaker.wave.2"
         visible: !menu.isUser
+        enabled: !menu.isUser // hidden items are still reached by the arrow keys unless disabled
         height: visible ? implicitHeight : 0
         onTriggered: menu.viewModel.speakEntry(menu.entryID)
     }
@@ -57,6 +59,7 @@ Menu {
         text: "Уточнить ответ"
         symbol: "arrowshape.turn.up.left"
         visible: !menu.isUser
+        enabled: !menu.isUser // hidden items are still reached by the arrow keys unless disabled
         height: visible ? implicitHeight : 0
         onTriggered: menu.viewModel.quoteEntry(menu.entryID)
     }

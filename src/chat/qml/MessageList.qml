@@ -109,6 +109,11 @@ ListView {
         onOpenImageRequested: source => list.viewModel.openImage(source)
         pictureComponent: pictureArea
         onLinkActivated: link => list.viewModel.activateLink(model.entryID, link)
+        // A bubble put aside for reuse (its message removed, filtered out, or of another chat)
+        // is only culled: hidden, it leaves the accessibility tree instead of being read there
+        // at its old place.
+        ListView.onPooled: visible = false
+        ListView.onReused: visible = true
     }
 
     // The handlers below serve every bubble at once: cheaper than a set in each bubble.

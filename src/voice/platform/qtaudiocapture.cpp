@@ -42,54 +42,41 @@ QString describe(QAudio::Error error)
 
 } // namespace
 
-// Receives raw device bytes on the capture thread and turns them into tap buffers.
-class CaptureSink final : public QIODevice
+CaptureSink::CaptureSink(QAudioFormat format, std::function<void(const AudioBuffer &)> deliver)
+    : m_format(format), m_deliver(std::move(deliver))
 {
-public:
-    CaptureSink(QAudioFormat format, std::function<void(const AudioBuffer &)> deliver)
-        : m_format(format), m_deliver(std::move(deliver))
-    {
-    }
+}
 
-    void setBufferFrames(int frames) { m_bufferFrames = qMax(1, frames); }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-
-    qint64 writeData(const char *data, qint64 length) override
-    {
-        const int bytesPerFrame = m_format.bytesPerFrame();
-        if (bytesPerFrame <= 0)
-            return length;
-        m_partial.append(data, length);
-        const qsizetype frames = m_partial.size() / bytesPerFrame;
-        const int channels = m_format.channelCount();
-        for (qsizetype f = 0; f < frames; ++f) {
-            const char *frame = m_partial.constData() + f * bytesPerFrame;
-            float sum = 0.0f;
-            for (int c = 0; c < channels; ++c)
-                sum += m_format.normalizedSampleValue(frame + c * m_format.bytesPerSample());
-            m_pending.push_back(sum / float(channels));
-        }
-        m_partial.remove(0, frames * bytesPerFrame);
-
-        qsizetype offset = 0;
-        while (qsizetype(m_pending.size()) - offset >= m_bufferFrames) {
-            m_deliver(AudioBuffer{m_pending.data() + offset, m_bufferFrames,
-                                  m_format.sampleRate()});
-            offset += m_bufferFrames;
-        }
-        m_pending.erase(m_pending.begin(), m_pending.begin() + offset);
+qint64 CaptureSink::writeData(const char *data, qint64 length)
+{
+    const int bytesPerFrame = m_format.bytesPerFrame();
+    if (bytesPerFrame <= 0)
         return length;
+    m_partial.append(data, length);
+    const qsizetype frames = m_partial.size() / bytesPerFrame;
+    const int channels = m_format.channelCount();
+    for (qsizetype f = 0; f < frames; ++f) {
+        const char *frame = m_partial.constData() + f * bytesPerFrame;
+        float sum = 0.0f;
+        for (int c = 0; c < channels; ++c)
+            sum += m_format.normalizedSampleValue(frame + c * m_format.bytesPerSample());
+        m_pending.push_back(sum / float(channels));
+        if (channels > 1)
+            m_pendingFirst.push_back(m_format.normalizedSampleValue(frame));
     }
+    m_partial.remove(0, frames * bytesPerFrame);
 
-private:
-    QAudioFormat m_format;
-    std::function<void(const AudioBuffer &)> m_deliver;
-    QByteArray m_partial;
-    std::vector<float> m_pending;
-    int m_bufferFrames = 1024;
-};
+    qsizetype offset = 0;
+    while (qsizetype(m_pending.size()) - offset >= m_bufferFrames) {
+        m_deliver(AudioBuffer{m_pending.data() + offset, m_bufferFrames, m_format.sampleRate(),
+                              channels > 1 ? m_pendingFirst.data() + offset : nullptr});
+        offset += m_bufferFrames;
+    }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + offset);
+    if (channels > 1)
+        m_pendingFirst.erase(m_pendingFirst.begin(), m_pendingFirst.begin() + offset);
+    return length;
+}
 
 // Owns the QAudioSource; every call arrives on the capture thread.
 class CaptureWorker final : public QObject

@@ -35,7 +35,7 @@ std::optional<RecordingTranscript> recognizeRecording(const QString &wavPath,
     std::atomic<int> loudBuffers{0};
     capture.installTap(kCaptureBus, kCaptureBufferFrames, [&](const AudioBuffer &buffer) {
         request->append(buffer);
-        if (isVoiceLevel(sampledLevel(buffer.samples, buffer.frameLength)))
+        if (isVoiceLevel(sampledLevel(buffer.levelSamples(), buffer.frameLength)))
             ++loudBuffers;
     });
     capture.setRecordingEndHandler([request] { request->endAudio(); });

@@ -1,0 +1,238 @@
+// The app's own QML and Qt's dialogs as a fresh machine has them: every QML file of the app
+// compiles (each import resolves), and every file dialog of the app opens for real (Qt's own
+// implementation, not a fake) and hands its choice on. A QML module missing from the machine
+// shows here as an error or a warning instead of a crash when the user first picks a file.
+
+#include "chatviewmodel.h"
+#include "codeworkspaceviewmodel.h"
+#include "testclient.h"
+#include "vexaaiapp.h"
+
+#include <QDirIterator>
+#include <QImage>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include "awaittask.h"
+
+Q_IMPORT_QML_PLUGIN(VexaAI_ShellPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_CodePlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+
+namespace {
+
+// Qt's own implementation of a file dialog: a popup made in the window when the dialog first
+// opens (its QML needs Qt.labs.folderlistmodel), open while the dialog shows.
+QObject *qtFileDialogShown(QQuickView &view)
+{
+    const auto objects = view.findChildren<QObject *>();
+    for (QObject *object : objects) {
+        if (object->inherits("QQuickFileDialogImpl") && object->property("opened").toBool())
+            return object;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class RealDialogsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void everyQmlFileCompiles_data();
+    void everyQmlFileCompiles();
+    void fileDialogsOpen_data();
+    void fileDialogsOpen();
+
+private:
+    QQuickView *load(const QString &file);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestClient> m_client;
+    std::unique_ptr<QQuickView> m_view;
+};
+
+void RealDialogsTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    VexaAIApp::prepareApplication();
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+}
+
+void RealDialogsTest::init()
+{
+    m_client = std::make_unique<TestClient>();
+    VexaClient::setShared(m_client.get());
+    // "module … is not installed", "… is not a type", a failed binding inside Qt's dialog.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void RealDialogsTest::cleanup()
+{
+    m_view.reset();
+    VexaClient::setShared(nullptr);
+    m_client.reset();
+}
+
+QQuickView *RealDialogsTest::load(const QString &file)
+{
+    m_view = std::make_unique<QQuickView>();
+    VexaAIApp::configureEngine(*m_view->engine());
+    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+    m_view->setSource(QUrl(file));
+    if (m_view->status() != QQuickView::Ready) {
+        qCritical() << m_view->errors();
+        return nullptr;
+    }
+    m_view->resize(1000, 720);
+    m_view->show();
+    if (!QTest::qWaitForWindowExposed(m_view.get()))
+        return nullptr;
+    return m_view.get();
+}
+
+void RealDialogsTest::everyQmlFileCompiles_data()
+{
+    QTest::addColumn<QUrl>("file");
+    QDirIterator it(QStringLiteral(":/qt/qml/VexaAI"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int count = 0;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        // Singletons compile only as imported types: the files importing them cover them.
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains("pragma Singleton"))
+            continue;
+        QTest::newRow(qPrintable(path)) << QUrl(QStringLiteral("qrc") + path);
+        ++count;
+    }
+    // What Qt's non-native file dialog imports when it first opens.
+    QTest::newRow("Qt's file dialog") << QUrl(QStringLiteral("data:text/plain,"));
+    QVERIFY2(count > 40, "the app's QML modules are not all linked into this test");
+}
+
+void RealDialogsTest::everyQmlFileCompiles()
+{
+    QFETCH(QUrl, file);
+    QQmlEngine engine;
+    VexaAIApp::configureEngine(engine);
+    QQmlComponent component(&engine);
+    if (file.scheme() == QLatin1String("data"))
+        component.setData("import QtQuick\nimport QtQuick.Dialogs\nimport QtQuick.Dialogs.quickimpl\n"
+                          "import Qt.labs.folderlistmodel\nimport QtQuick.Controls.Material\nItem {}\n",
+                          QUrl(QStringLiteral("qrc:/dialog-imports.qml")));
+    else
+        component.loadUrl(file, QQmlComponent::PreferSynchronous);
+    QVERIFY(waitUntil([&] { return !component.isLoading(); }));
+    QVERIFY2(component.isReady(), qPrintable(component.errorString()));
+}
+
+void RealDialogsTest::fileDialogsOpen_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("composer: Фото") << QStringLiteral("photoDialog");
+    QTest::newRow("composer: Файл") << QStringLiteral("fileDialog");
+    QTest::newRow("share menu: Сохранить в файл…") << QStringLiteral("saveDialog");
+    QTest::newRow("code workspace: import") << QStringLiteral("importDialog");
+}
+
+void RealDialogsTest::fileDialogsOpen()
+{
+    QFETCH(QString, dialog);
+    const bool code = dialog == QLatin1String("importDialog");
+    QQuickView *view = load(code ? QStringLiteral("qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml")
+                                 : QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml"));
+    QVERIFY(view);
+    QQuickItem *root = view->rootObject();
+    QObject *fileDialog = root->findChild<QObject *>(dialog);
+    QVERIFY(fileDialog);
+    // In the app the screen sits in the root Window, which the dialog finds by itself; a
+    // QQuickView adopts the screen only after it is complete.
+    QVERIFY(fileDialog->setProperty("parentWindow", QVariant::fromValue<QWindow *>(view)));
+
+    // What the user picks: a photo, a text file.
+    const QString photo = m_dir.filePath(QStringLiteral("кот.png"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(photo));
+    const QString text = m_dir.filePath(QStringLiteral("заметки.txt"));
+    {
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("print('привет')\n");
+    }
+    QString chosen = dialog == QLatin1String("photoDialog") ? photo : text;
+
+    // Opened the way the user opens it.
+    ChatViewModel *chat = code ? nullptr : root->property("viewModel").value<ChatViewModel *>();
+    CodeWorkspaceViewModel *workspace =
+        code ? root->property("viewModel").value<CodeWorkspaceViewModel *>() : nullptr;
+    if (dialog == QLatin1String("photoDialog")) {
+        chat->setShowingPhotoPicker(true);
+    } else if (dialog == QLatin1String("fileDialog")) {
+        chat->setShowingFilePicker(true);
+    } else if (dialog == QLatin1String("saveDialog")) {
+        chosen = m_dir.filePath(QStringLiteral("диалог.txt"));
+        QObject *shareMenu = root->findChild<QObject *>(QStringLiteral("shareMenu"));
+        QVERIFY(shareMenu);
+        QMetaObject::invokeMethod(root, "share", Q_ARG(QVariant, QStringLiteral("Вы: привет")),
+                                  Q_ARG(QVariant, QVariant::fromValue<QQuickItem *>(nullptr)));
+        QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Return); // "Сохранить в файл…"
+    } else {
+        workspace->setDataRoot(m_dir.filePath(QStringLiteral("data")));
+        workspace->store()->openAccount(7);
+        QVERIFY(workspace->store()->createProject(QStringLiteral("Импорт")));
+        workspace->setShowingImport(true);
+    }
+
+    QVERIFY(waitUntil([&] { return fileDialog->property("visible").toBool(); }));
+    QVERIFY2(waitUntil([&] { return qtFileDialogShown(*view) != nullptr; }),
+             "Qt's file dialog did not appear");
+
+    // The choice, made in Qt's dialog, reaches the screen.
+    QObject *shown = qtFileDialogShown(*view);
+    const QUrl url = QUrl::fromLocalFile(chosen);
+    QVERIFY(shown->setProperty("currentFolder", QUrl::fromLocalFile(m_dir.path())));
+    QVERIFY(shown->setProperty("selectedFile", url));
+    QMetaObject::invokeMethod(shown, "accept");
+    QVERIFY(waitUntil([&] { return !fileDialog->property("visible").toBool(); }));
+
+    if (dialog == QLatin1String("photoDialog")) {
+        QCOMPARE(chat->pickedPhoto(), url);
+        QVERIFY(waitUntil([&] { return chat->hasAttachedImage(); }));
+        QVERIFY(!chat->showingPhotoPicker());
+    } else if (dialog == QLatin1String("fileDialog")) {
+        QCOMPARE(chat->attachedFile(), url);
+        QVERIFY(!chat->showingFilePicker());
+    } else if (dialog == QLatin1String("saveDialog")) {
+        QFile saved(chosen);
+        QVERIFY(waitUntil([&] { return saved.exists(); }));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), QStringLiteral("Вы: привет"));
+    } else {
+        QCOMPARE(workspace->store()->files(), QStringList{QStringLiteral("заметки.txt")});
+        QVERIFY(!workspace->showingImport());
+    }
+}
+
+QTEST_MAIN(RealDialogsTest)
+#include "tst_realdialogs.moc"
