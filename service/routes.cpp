@@ -33,6 +33,7 @@ void registerRoutes(Router &router, ApiContext &context)
     registerImageRoutes(router, context);
     registerWorkspaceRoutes(router, context);
     registerVoiceRoutes(router, context);
+    registerAccountRoutes(router, context);
 }
 
 } // namespace vexa::service

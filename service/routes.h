@@ -8,6 +8,7 @@
 //   routes_images.cpp     /api/image/generate
 //   routes_workspace.cpp  /api/workspace/answers, /api/workspace/recipes
 //   routes_voice.cpp      /api/voice/recommendation
+//   routes_account.cpp    /api/bonus/claim, /api/plans, /api/promo/redeem, /downloads.html
 // To add an area: write routes_<area>.cpp with register<Area>Routes(), declare it here, call it
 // from registerRoutes() in routes.cpp, and list the file in service/CMakeLists.txt.
 
@@ -37,6 +38,7 @@ void registerSettingsRoutes(Router &router, ApiContext &context);
 void registerImageRoutes(Router &router, ApiContext &context);
 void registerWorkspaceRoutes(Router &router, ApiContext &context);
 void registerVoiceRoutes(Router &router, ApiContext &context);
+void registerAccountRoutes(Router &router, ApiContext &context);
 
 // Texts the user may see (the client shows the service's "error" as it is).
 namespace texts {

@@ -26,8 +26,13 @@ QCoro::Task<> VexaVoiceCatalog::fill(bool reload)
     QPointer<VexaVoiceCatalog> self(this);
     // The frame keeps the synthesizer alive while the listing runs, even if the screen goes.
     const std::shared_ptr<vexa::voice::SpeechSynthesizer> synthesizer = m_synthesizer;
-    VoiceInventory listed =
-        reload ? co_await synthesizer->reloadVoices() : co_await synthesizer->installedVoices();
+    // Not one conditional expression with a co_await in each branch: GCC 12 destroys that
+    // expression's result twice (the inventory's shared data was freed while still in use).
+    VoiceInventory listed;
+    if (reload)
+        listed = co_await synthesizer->reloadVoices();
+    else
+        listed = co_await synthesizer->installedVoices();
     if (!self)
         co_return;
     m_inventory = std::move(listed);

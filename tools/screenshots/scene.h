@@ -80,5 +80,6 @@ QList<Scene> allScenes();
 QList<Scene> shellScenes();
 QList<Scene> codeScenes();
 QList<Scene> chatScenes();
+QList<Scene> accountScenes();
 
 } // namespace vexa::screenshots

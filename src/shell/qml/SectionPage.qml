@@ -1,4 +1,5 @@
 import QtQuick
+import VexaAI.Account
 import VexaAI.Chat
 import VexaAI.Code
 import VexaAI.Shell
@@ -17,7 +18,9 @@ Loader {
     // Qt 6.4's qmlcachegen; a lookup table does not.)
     readonly property var screens: ({
         [VexaSection.Chat]: chatScreen,
-        [VexaSection.Code]: codeScreen
+        [VexaSection.Code]: codeScreen,
+        [VexaSection.Plans]: plansScreen,
+        [VexaSection.Profile]: profileScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
@@ -29,6 +32,14 @@ Loader {
     Component {
         id: codeScreen
         CodeWorkspaceView {}
+    }
+    Component {
+        id: plansScreen
+        PlansView {}
+    }
+    Component {
+        id: profileScreen
+        ProfileView {}
     }
     Component {
         id: placeholder

@@ -62,6 +62,17 @@ constexpr SymbolGlyph kSymbols[] = {
     {"tray.full", "all_inbox", 0xe97f},
     // Models
     {"cpu", "memory", 0xe322},
+    // Account
+    {"gift.fill", "card_giftcard", 0xe8f6},
+    {"slider.horizontal.3", "tune", 0xe429},
+    {"person.wave.2", "record_voice_over", 0xe91f},
+    {"textformat.size", "format_size", 0xe245},
+    {"arrow.clockwise", "refresh", 0xe5d5},
+    {"paperplane", "near_me", 0xe569},
+    {"bell", "notifications", 0xe7f4},
+    {"eye.slash", "visibility_off", 0xe8f5},
+    {"rectangle.portrait.and.arrow.right", "logout", 0xe9ba},
+    {"ticket.fill", "confirmation_number", 0xe638},
 };
 
 } // namespace

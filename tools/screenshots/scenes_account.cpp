@@ -1,0 +1,75 @@
+// The account screens: the profile (account, limits, bonus, settings) and the plans page with
+// its offers and a promo code being typed, each at both widths.
+
+#include "scene.h"
+
+#include "plansviewmodel.h"
+#include "rootviewmodel.h"
+#include "vexaclient.h"
+#include "vexasection.h"
+
+namespace vexa::screenshots {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QSize kWide(1280, 800);
+const QSize kCompact(420, 860);
+
+QCoro::Task<bool> openSection(SceneContext &context, VexaSection section, QString page)
+{
+    if (!co_await signInAndShowSections(context))
+        co_return false;
+    auto *root = qobject_cast<RootViewModel *>(context.findByClass("vexa::RootViewModel"));
+    if (!root) {
+        context.fail(QString::fromLatin1("no root view model"));
+        co_return false;
+    }
+    root->select(int(section));
+    co_return co_await context.waitUntil([&context, page] { return context.find(page) != nullptr; },
+                                         page);
+}
+
+QCoro::Task<bool> stageProfile(SceneContext &context)
+{
+    if (!co_await openSection(context, VexaSection::Profile, QString::fromLatin1("profileView")))
+        co_return false;
+    co_await context.settle(600ms);
+    co_return true;
+}
+
+QCoro::Task<bool> stagePlans(SceneContext &context)
+{
+    if (!co_await openSection(context, VexaSection::Plans, QString::fromLatin1("plansView")))
+        co_return false;
+    auto *plans = qobject_cast<PlansViewModel *>(context.findByClass("vexa::PlansViewModel"));
+    if (!plans) {
+        context.fail(QString::fromLatin1("no plans view model"));
+        co_return false;
+    }
+    const bool listed = co_await context.waitUntil(
+        [plans] { return !plans->loading() && plans->offers().size() == 3; },
+        QString::fromLatin1("the tariff offers"));
+    plans->setPromoCode(QString::fromLatin1("vexa2026"));
+    co_await context.settle(600ms);
+    co_return listed;
+}
+
+} // namespace
+
+QList<Scene> accountScenes()
+{
+    return {
+        {QStringLiteral("profile-wide"), QStringLiteral("the profile (1280×800)"), kWide, nullptr,
+         stageProfile},
+        {QStringLiteral("profile-compact"), QStringLiteral("the profile (420×860)"), kCompact,
+         nullptr, stageProfile},
+        {QStringLiteral("plans-wide"), QStringLiteral("tariffs with a promo code typed (1280×800)"),
+         kWide, nullptr, stagePlans},
+        {QStringLiteral("plans-compact"), QStringLiteral("tariffs (420×860)"), kCompact, nullptr,
+         stagePlans},
+    };
+}
+
+} // namespace vexa::screenshots
