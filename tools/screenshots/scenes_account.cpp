@@ -27,13 +27,16 @@ QCoro::Task<bool> openSection(SceneContext &context, VexaSection section, QStrin
         co_return false;
     }
     root->select(int(section));
-    co_return co_await context.waitUntil([&context, page] { return context.find(page) != nullptr; },
-                                         page);
+    const bool shown = co_await context.waitUntil(
+        [&context, page] { return context.find(page) != nullptr; }, page);
+    co_return shown;
 }
 
 QCoro::Task<bool> stageProfile(SceneContext &context)
 {
-    if (!co_await openSection(context, VexaSection::Profile, QString::fromLatin1("profileView")))
+    const QString page = QString::fromLatin1("profileView");
+    const bool opened = co_await openSection(context, VexaSection::Profile, page);
+    if (!opened)
         co_return false;
     co_await context.settle(600ms);
     co_return true;
@@ -41,7 +44,9 @@ QCoro::Task<bool> stageProfile(SceneContext &context)
 
 QCoro::Task<bool> stagePlans(SceneContext &context)
 {
-    if (!co_await openSection(context, VexaSection::Plans, QString::fromLatin1("plansView")))
+    const QString page = QString::fromLatin1("plansView");
+    const bool opened = co_await openSection(context, VexaSection::Plans, page);
+    if (!opened)
         co_return false;
     auto *plans = qobject_cast<PlansViewModel *>(context.findByClass("vexa::PlansViewModel"));
     if (!plans) {
