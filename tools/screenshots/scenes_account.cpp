@@ -42,7 +42,7 @@ QCoro::Task<bool> stageProfile(SceneContext &context)
     co_return true;
 }
 
-QCoro::Task<bool> stagePlans(SceneContext &context)
+[[maybe_unused]] QCoro::Task<bool> stagePlans(SceneContext &context)
 {
     const QString page = QString::fromLatin1("plansView");
     const bool opened = co_await openSection(context, VexaSection::Plans, page);
@@ -70,10 +70,6 @@ QList<Scene> accountScenes()
          stageProfile},
         {QStringLiteral("profile-compact"), QStringLiteral("the profile (420×860)"), kCompact,
          nullptr, stageProfile},
-        {QStringLiteral("plans-wide"), QStringLiteral("tariffs with a promo code typed (1280×800)"),
-         kWide, nullptr, stagePlans},
-        {QStringLiteral("plans-compact"), QStringLiteral("tariffs (420×860)"), kCompact, nullptr,
-         stagePlans},
     };
 }
 
