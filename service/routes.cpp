@@ -36,6 +36,7 @@ void registerRoutes(Router &router, ApiContext &context)
     registerCommunityRoutes(router, context);
     registerContentRoutes(router, context);
     registerProductivityRoutes(router, context);
+    registerAccountRoutes(router, context);
 }
 
 } // namespace vexa::service

@@ -12,6 +12,7 @@
 //   routes_content.cpp    /api/memory, /api/projects, /api/characters, /api/character/activate,
 //                         /api/search, /api/actions/run, /portraits/
 //   routes_productivity.cpp  /api/productivity/…, /api/notices…
+//   routes_account.cpp    /api/bonus/claim, /api/plans, /api/promo/redeem, /downloads.html
 // To add an area: write routes_<area>.cpp with register<Area>Routes(), declare it here, call it
 // from registerRoutes() in routes.cpp, and list the file in service/CMakeLists.txt.
 
@@ -44,6 +45,7 @@ void registerVoiceRoutes(Router &router, ApiContext &context);
 void registerCommunityRoutes(Router &router, ApiContext &context);
 void registerContentRoutes(Router &router, ApiContext &context);
 void registerProductivityRoutes(Router &router, ApiContext &context);
+void registerAccountRoutes(Router &router, ApiContext &context);
 
 // Texts the user may see (the client shows the service's "error" as it is).
 namespace texts {

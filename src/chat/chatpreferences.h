@@ -14,7 +14,6 @@ namespace vexa {
 class ChatPreferences : public QObject
 {
     Q_OBJECT
-    QML_ELEMENT
     Q_PROPERTY(double textSize READ textSize WRITE setTextSize NOTIFY textSizeChanged)
     Q_PROPERTY(bool haptics READ haptics WRITE setHaptics NOTIFY hapticsChanged)
 

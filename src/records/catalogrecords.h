@@ -125,11 +125,13 @@ struct VexaPlanOffer {
 struct PlansResponse {
     bool ok = false;
     std::optional<QList<VexaPlanOffer>> plans;
+    std::optional<QString> error; // why a reply with `ok` false lists nothing
 
     static auto schema()
     {
         return std::tuple{required("ok", &PlansResponse::ok),
-                          optional("plans", &PlansResponse::plans)};
+                          optional("plans", &PlansResponse::plans),
+                          optional("error", &PlansResponse::error)};
     }
 };
 

@@ -84,5 +84,6 @@ QList<Scene> communityScenes();
 QList<Scene> voiceScenes();
 QList<Scene> contentScenes();
 QList<Scene> accountImagesScenes();
+QList<Scene> accountScenes();
 
 } // namespace vexa::screenshots

@@ -14,6 +14,7 @@ QList<Scene> allScenes()
     scenes += voiceScenes();
     scenes += contentScenes();
     scenes += accountImagesScenes();
+    scenes += accountScenes();
     return scenes;
 }
 

@@ -23,7 +23,9 @@ Loader {
         [VexaSection.Community]: communityScreen,
         [VexaSection.Workspace]: workspaceScreen,
         [VexaSection.Tools]: toolsScreen,
-        [VexaSection.Images]: imagesScreen
+        [VexaSection.Images]: imagesScreen,
+        [VexaSection.Plans]: plansScreen,
+        [VexaSection.Profile]: profileScreen
     })
 
     sourceComponent: screens[section] !== undefined ? screens[section] : placeholder
@@ -51,6 +53,14 @@ Loader {
     Component {
         id: imagesScreen
         ImagesView {}
+    }
+    Component {
+        id: plansScreen
+        PlansView {}
+    }
+    Component {
+        id: profileScreen
+        ProfileView {}
     }
     Component {
         id: placeholder

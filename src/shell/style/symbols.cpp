@@ -87,6 +87,15 @@ constexpr SymbolGlyph kSymbols[] = {
     {"photo.on.rectangle", "photo_library", 0xe413},
     {"link", "link", 0xe157},
     {"checkmark", "done", 0xe876},
+    // Account
+    {"gift.fill", "card_giftcard", 0xe8f6},
+    {"slider.horizontal.3", "tune", 0xe429},
+    {"textformat.size", "format_size", 0xe245},
+    {"paperplane", "near_me", 0xe569},
+    {"bell", "notifications", 0xe7f4},
+    {"eye.slash", "visibility_off", 0xe8f5},
+    {"rectangle.portrait.and.arrow.right", "logout", 0xe9ba},
+    {"ticket.fill", "confirmation_number", 0xe638},
 };
 
 } // namespace

@@ -1,0 +1,30 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Style
+import VexaAI.Account
+
+// Messages, pictures and the streak of days.
+GlassCard {
+    id: card
+
+    required property ProfileViewModel viewModel
+
+    ColumnLayout {
+        spacing: 10
+
+        ProfileCardHeading {
+            Layout.fillWidth: true
+            text: "Активность"
+        }
+        Repeater {
+            model: card.viewModel.activityRows
+            ProfileMetricRow {
+                required property var modelData
+                Layout.fillWidth: true
+                title: modelData.title
+                value: modelData.value
+            }
+        }
+    }
+}

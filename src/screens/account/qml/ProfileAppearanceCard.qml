@@ -1,0 +1,56 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VexaAI.Style
+import VexaAI.Account
+
+// How the chat looks and feels: the text size (the chat follows at once) and feedback.
+GlassCard {
+    id: card
+
+    required property ProfileViewModel viewModel
+
+    ColumnLayout {
+        spacing: 12
+
+        ProfileCardHeading {
+            Layout.fillWidth: true
+            text: "Вид и удобство"
+            symbol: "textformat.size"
+        }
+        Label {
+            objectName: "textSizeSample"
+            Layout.fillWidth: true
+            text: "Пример ответа Vexa AI"
+            wrapMode: Text.Wrap
+            font.pointSize: card.viewModel.chatTextSize
+            color: VexaTheme.textPrimary
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+        ProfileMetricRow {
+            Layout.fillWidth: true
+            title: "Размер текста в чате"
+            value: Math.round(card.viewModel.chatTextSize).toString()
+        }
+        Slider {
+            objectName: "textSizeSlider"
+            Layout.fillWidth: true
+            from: 14
+            to: 24
+            stepSize: 1
+            snapMode: Slider.SnapAlways
+            value: card.viewModel.chatTextSize
+            onMoved: card.viewModel.chatTextSize = value
+            Accessible.name: "Размер текста в чате"
+        }
+        Switch {
+            objectName: "hapticsSwitch"
+            Layout.fillWidth: true
+            text: "Отклик при отправке и копировании"
+            checked: card.viewModel.chatHaptics
+            onToggled: card.viewModel.chatHaptics = checked
+            Accessible.name: text
+        }
+    }
+}
