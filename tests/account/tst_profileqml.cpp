@@ -58,8 +58,9 @@ private:
     }
     bool popupGone(const QString &name) const
     {
+        // A sheet made only while open (the voice library) is gone altogether once closed.
         QObject *popup = find(name);
-        return popup && !popup->property("visible").toBool();
+        return !popup || !popup->property("visible").toBool();
     }
     QQuickItem *focused() const { return m_app->window()->activeFocusItem(); }
     // Tab until the keyboard is on `target` (or inside it); false after a full round.

@@ -640,7 +640,8 @@ private Q_SLOTS:
         } else {
             QVERIFY(QDir(projectFolder(m_root, kUser, first.id)).removeRecursively());
             store.openAccount(kUser);
-            QCOMPARE(store.selectedProjectID(), std::optional<QUuid>(second.id));
+            // The unsaved text keeps its project selected rather than moving on without it.
+            QCOMPARE(store.selectedProjectID(), std::optional<QUuid>(first.id));
         }
 
         if (change == QStringLiteral("vanished")) {

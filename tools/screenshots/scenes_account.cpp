@@ -17,6 +17,18 @@ using namespace std::chrono_literals;
 const QSize kWide(1280, 800);
 const QSize kCompact(420, 860);
 
+// Predicates are made outside the coroutines: GCC 12 corrupts lambdas in a coroutine that
+// capture its parameters.
+std::function<bool()> pageShown(SceneContext &context, const QString &page)
+{
+    return [&context, page] { return context.find(page) != nullptr; };
+}
+
+std::function<bool()> offersListed(PlansViewModel *plans)
+{
+    return [plans] { return !plans->loading() && plans->offers().size() == 3; };
+}
+
 QCoro::Task<bool> openSection(SceneContext &context, VexaSection section, QString page)
 {
     if (!co_await signInAndShowSections(context))
@@ -27,8 +39,7 @@ QCoro::Task<bool> openSection(SceneContext &context, VexaSection section, QStrin
         co_return false;
     }
     root->select(int(section));
-    const bool shown = co_await context.waitUntil(
-        [&context, page] { return context.find(page) != nullptr; }, page);
+    const bool shown = co_await context.waitUntil(pageShown(context, page), page);
     co_return shown;
 }
 
@@ -42,7 +53,7 @@ QCoro::Task<bool> stageProfile(SceneContext &context)
     co_return true;
 }
 
-[[maybe_unused]] QCoro::Task<bool> stagePlans(SceneContext &context)
+QCoro::Task<bool> stagePlans(SceneContext &context)
 {
     const QString page = QString::fromLatin1("plansView");
     const bool opened = co_await openSection(context, VexaSection::Plans, page);
@@ -53,9 +64,8 @@ QCoro::Task<bool> stageProfile(SceneContext &context)
         context.fail(QString::fromLatin1("no plans view model"));
         co_return false;
     }
-    const bool listed = co_await context.waitUntil(
-        [plans] { return !plans->loading() && plans->offers().size() == 3; },
-        QString::fromLatin1("the tariff offers"));
+    const bool listed =
+        co_await context.waitUntil(offersListed(plans), QString::fromLatin1("the tariff offers"));
     plans->setPromoCode(QString::fromLatin1("vexa2026"));
     co_await context.settle(600ms);
     co_return listed;
@@ -70,6 +80,10 @@ QList<Scene> accountScenes()
          stageProfile},
         {QStringLiteral("profile-compact"), QStringLiteral("the profile (420×860)"), kCompact,
          nullptr, stageProfile},
+        {QStringLiteral("plans-wide"), QStringLiteral("the plans with a promo code (1280×800)"),
+         kWide, nullptr, stagePlans},
+        {QStringLiteral("plans-compact"), QStringLiteral("the plans with a promo code (420×860)"),
+         kCompact, nullptr, stagePlans},
     };
 }
 
