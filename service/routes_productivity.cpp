@@ -20,6 +20,23 @@ ApiResponse badMember(const QString &name)
     return ApiResponse::error(400, QStringLiteral("Не удалось прочитать запрос: ожидается «%1».").arg(name));
 }
 
+// The whole-number "id" of a JSON request body; nothing when the body or the id is unreadable.
+// The error reply to give then goes to `refusal`.
+std::optional<qint64> bodyId(const ApiRequest &request, ApiResponse &refusal)
+{
+    const std::optional<QJsonObject> body = request.jsonObject();
+    if (!body) {
+        refusal = ApiResponse::error(400, texts::unreadableRequest());
+        return std::nullopt;
+    }
+    const QJsonValue id = body->value(QStringLiteral("id"));
+    if (!id.isDouble() || id.toDouble() != double(id.toInteger())) {
+        refusal = badMember(QStringLiteral("id"));
+        return std::nullopt;
+    }
+    return id.toInteger();
+}
+
 } // namespace
 
 void registerProductivityRoutes(Router &router, ApiContext &context)
@@ -51,13 +68,11 @@ void registerProductivityRoutes(Router &router, ApiContext &context)
 
     // POST /api/productivity/document-use {"id": 101}
     router.add("POST", QStringLiteral("/api/productivity/document-use"), [data](const ApiRequest &request) {
-        const std::optional<QJsonObject> body = request.jsonObject();
-        if (!body)
-            return ApiResponse::error(400, texts::unreadableRequest());
-        const QJsonValue id = body->value(QStringLiteral("id"));
-        if (!id.isDouble() || id.toDouble() != double(id.toInteger()))
-            return badMember(QStringLiteral("id"));
-        if (!data->useDocument(id.toInteger()))
+        ApiResponse refusal = ApiResponse::ok();
+        const std::optional<qint64> id = bodyId(request, refusal);
+        if (!id)
+            return refusal;
+        if (!data->useDocument(*id))
             return ApiResponse::error(404, QStringLiteral("Документ не найден: возможно, он удалён."));
         return ApiResponse::ok();
     });
@@ -90,13 +105,11 @@ void registerProductivityRoutes(Router &router, ApiContext &context)
 
     // DELETE /api/productivity/reminders {"id": 201}
     router.add("DELETE", QStringLiteral("/api/productivity/reminders"), [data](const ApiRequest &request) {
-        const std::optional<QJsonObject> body = request.jsonObject();
-        if (!body)
-            return ApiResponse::error(400, texts::unreadableRequest());
-        const QJsonValue id = body->value(QStringLiteral("id"));
-        if (!id.isDouble() || id.toDouble() != double(id.toInteger()))
-            return badMember(QStringLiteral("id"));
-        if (!data->removeReminder(id.toInteger()))
+        ApiResponse refusal = ApiResponse::ok();
+        const std::optional<qint64> id = bodyId(request, refusal);
+        if (!id)
+            return refusal;
+        if (!data->removeReminder(*id))
             return ApiResponse::error(404, QStringLiteral("Напоминание не найдено: возможно, оно уже сработало."));
         return ApiResponse::ok();
     });
