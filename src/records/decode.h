@@ -68,7 +68,7 @@ bool readInteger(const QJsonValue &value, qint64 &out);
 
 // Value codecs: how one JSON value becomes one C++ value, from either source. On a type
 // mismatch `read` returns false without consuming the value; callers that carry on (lenient
-// fields) rewind and skip it.
+// fields) skip what is left of it.
 template <>
 struct Codec<bool> {
     static bool decode(const QJsonValue &v, bool &out, DecodeError &e)
@@ -333,10 +333,7 @@ struct Fallback {
         DecodeError ignored;
         if (Codec<M>::read(r, out.*member, ignored))
             return true;
-        if (r.failed())
-            return detail::syntaxFail(r, e);
-        r.rewind(start);
-        if (!r.skipValue())
+        if (r.failed() || !r.skipRest(start))
             return detail::syntaxFail(r, e);
         out.*member = fallback();
         return true;

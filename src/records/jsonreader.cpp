@@ -1,60 +1,22 @@
 #include "jsonreader.h"
 
+#include <simdjson.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace vexa::records {
 
+namespace od = simdjson::ondemand;
+
 namespace {
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Length of the valid UTF-8 sequence starting at p (lead byte >= 0x80), or 0 when invalid:
-// no overlong forms, no encoded surrogates, nothing above U+10FFFF.
-qsizetype utf8SequenceLength(const unsigned char *p, qsizetype available)
-{
-    const unsigned char lead = p[0];
-    qsizetype length;
-    unsigned char min2 = 0x80, max2 = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            min2 = 0xA0;
-        else if (lead == 0xED)
-            max2 = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            min2 = 0x90;
-        else if (lead == 0xF4)
-            max2 = 0x8F;
-    } else {
-        return 0;
-    }
-    if (available < length || p[1] < min2 || p[1] > max2)
-        return 0;
-    for (qsizetype i = 2; i < length; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-    }
-    return length;
-}
 
 bool integralDoubleFits(double d)
 {
@@ -62,242 +24,321 @@ bool integralDoubleFits(double d)
         && d < 9223372036854775808.0;
 }
 
+// UTF-8 to a QString. The whole text passed simdjson's UTF-8 check before any string is read, and
+// unescaping writes only well-formed sequences, so this needs no validation of its own (Qt's
+// converter validates again, and half of a reply's decoding time went there). Two tight passes:
+// count the UTF-16 units, so the string is allocated once at its final size, then convert, with
+// runs of ASCII widened sixteen bytes at a time.
+QString fromValidUtf8(std::string_view text)
+{
+    const auto *const begin = reinterpret_cast<const unsigned char *>(text.data());
+    const auto *const end = begin + text.size();
+    // UTF-16 units: one per lead byte (anything but 10xxxxxx), two for a four-byte sequence.
+    qsizetype units = qsizetype(text.size());
+    const unsigned char *p = begin;
+#if defined(__SSE2__)
+    // Counted in byte lanes (a comparison gives -1 per match), summed before a lane can overflow.
+    const __m128i zero = _mm_setzero_si128();
+    const auto laneSum = [&](__m128i tally) {
+        const __m128i sums = _mm_sad_epu8(tally, zero);
+        return qsizetype(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    };
+    while (end - p >= 16) {
+        __m128i continuations = zero;
+        __m128i fourByteLeads = zero;
+        for (int block = 0; block < 255 && end - p >= 16; ++block, p += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            continuations = _mm_sub_epi8(continuations, _mm_cmplt_epi8(chunk, _mm_set1_epi8(-64)));
+            fourByteLeads = _mm_sub_epi8(fourByteLeads,
+                                         _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-17)),
+                                                       _mm_cmplt_epi8(chunk, zero)));
+        }
+        units += laneSum(fourByteLeads) - laneSum(continuations);
+    }
+#endif
+    for (; p != end; ++p)
+        units += (*p >= 0xF0) - ((*p & 0xC0) == 0x80);
+
+    QString out(units, Qt::Uninitialized);
+    auto *const first = reinterpret_cast<char16_t *>(out.data());
+    char16_t *dst = first;
+    p = begin;
+    while (p != end) {
+        const unsigned char *stop = end;
+#if defined(__SSE2__)
+        if (end - p >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            if (_mm_movemask_epi8(chunk) == 0) {
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(chunk, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(chunk, zero));
+                p += 16;
+                dst += 16;
+                continue;
+            }
+            // Text in Cyrillic, Greek and the like: ASCII and two-byte sequences only. Every
+            // lead byte's value is worked out in 16-bit lanes (a two-byte lead together with the
+            // byte after it, which the second load brings), then the leads are copied out in
+            // order; continuation bytes give nothing. A lead in the last lane takes its
+            // continuation from the next block, which that block then skips.
+            const __m128i threeOrFourByteLead = _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-33)),
+                                                              _mm_cmplt_epi8(chunk, zero));
+            if (end - p >= 17 && _mm_movemask_epi8(threeOrFourByteLead) == 0) {
+                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+                const __m128i twoByteLead = _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-65)),
+                                                          _mm_cmplt_epi8(chunk, zero));
+                alignas(16) char16_t lanes[16];
+                for (int half = 0; half < 2; ++half) {
+                    const __m128i bytes = half ? _mm_unpackhi_epi8(chunk, zero) : _mm_unpacklo_epi8(chunk, zero);
+                    const __m128i after = half ? _mm_unpackhi_epi8(next, zero) : _mm_unpacklo_epi8(next, zero);
+                    const __m128i lead = half ? _mm_unpackhi_epi8(twoByteLead, twoByteLead)
+                                              : _mm_unpacklo_epi8(twoByteLead, twoByteLead);
+                    const __m128i pair = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(bytes, _mm_set1_epi16(0x1F)), 6),
+                                                      _mm_and_si128(after, _mm_set1_epi16(0x3F)));
+                    const __m128i value = _mm_or_si128(_mm_and_si128(lead, pair), _mm_andnot_si128(lead, bytes));
+                    _mm_store_si128(reinterpret_cast<__m128i *>(lanes + 8 * half), value);
+                }
+                unsigned leads = ~unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(chunk, _mm_set1_epi8(-64)))) & 0xFFFFu;
+                while (leads) {
+                    *dst++ = lanes[__builtin_ctz(leads)];
+                    leads &= leads - 1;
+                }
+                p += 16;
+                continue;
+            }
+            stop = p + 16; // one block character by character, then look for ASCII again
+        }
+#endif
+        while (p < stop) {
+            const unsigned char c = *p;
+            if (c < 0x80) {
+                *dst++ = c;
+                p += 1;
+            } else if (c >= 0xC0 && c < 0xE0 && end - p >= 2) {
+                *dst++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
+                p += 2;
+            } else if (c >= 0xE0 && c < 0xF0 && end - p >= 3) {
+                *dst++ = char16_t(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+                p += 3;
+            } else if (c >= 0xF0 && end - p >= 4) {
+                const char32_t code = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6)
+                    | (p[3] & 0x3F);
+                *dst++ = char16_t(0xD800 + ((code - 0x10000) >> 10));
+                *dst++ = char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+                p += 4;
+            } else {
+                // Never met after simdjson's check; kept so that a broken sequence can only
+                // shorten the text, never write past the counted units.
+                if (c >= 0xC0)
+                    *dst++ = u'\uFFFD';
+                p = c >= 0xC0 ? end : p + 1;
+            }
+        }
+    }
+    out.truncate(dst - first);
+    return out;
+}
+
+// One open container. simdjson's iterators only hold a cursor into the shared document, so they
+// may be kept here between calls as long as the document is read in order, which a pull reader
+// does by construction.
+struct Frame {
+    bool isObject = false;
+    bool started = false; // the first member or element has been handed out
+    od::object_iterator member, memberEnd;
+    od::array_iterator element, elementEnd;
+};
+
 } // namespace
 
-JsonReader::JsonReader(const QByteArray &bytes) : m_data(bytes.constData()), m_size(bytes.size())
+struct JsonReader::Impl {
+    od::parser parser;
+    simdjson::padded_string input;
+    od::document document;
+    od::value value;      // the value waiting to be read, below the top level
+    bool atRoot = true;   // the waiting value is the document's own
+    bool pending = false; // a value waits to be read
+    bool kindKnown = false; // `kind` holds the waiting value's kind (fields ask more than once)
+    Kind kind = Kind::Invalid;
+    bool iterating = false; // the document exists (the first pass found no error)
+    std::vector<Frame> frames;
+    std::string_view key; // unescaped into the parser's string buffer, alive until it is destroyed
+
+    // simdjson reads the top-level value through the document and every other through a value;
+    // both offer the same getters.
+    template <typename F>
+    auto onValue(F &&f)
+    {
+        return atRoot ? f(document) : f(value);
+    }
+};
+
+JsonReader::JsonReader(const QByteArray &bytes) : d(std::make_unique<Impl>())
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        m_pos = 3; // a byte-order mark, as the platform parser allows
+    std::string_view text(bytes.constData(), size_t(bytes.size()));
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3); // a byte-order mark, as Qt's parser allows
+    // simdjson reads in blocks past the end of the text: it needs its own padded copy.
+    d->input = simdjson::padded_string(text);
+    if (const auto error = d->parser.iterate(d->input).get(d->document)) {
+        fail(simdjson::error_message(error));
+        return;
+    }
+    d->iterating = true;
+    d->pending = true;
 }
 
-void JsonReader::skipSpace()
-{
-    while (m_pos < m_size && isSpace(m_data[m_pos]))
-        ++m_pos;
-}
+JsonReader::~JsonReader() = default;
 
 bool JsonReader::fail(const char *what)
 {
     if (!m_failed) {
         m_failed = true;
         m_error = what;
+        const char *location = nullptr;
+        if (d->iterating && !d->document.current_location().get(location) && location)
+            m_errorOffset = location - d->input.data();
     }
     return false;
 }
 
 QString JsonReader::errorText() const
 {
-    return m_failed ? QStringLiteral("%1 at offset %2").arg(QLatin1String(m_error)).arg(m_pos) : QString();
-}
-
-bool JsonReader::expect(char c)
-{
-    skipSpace();
-    if (m_pos < m_size && m_data[m_pos] == c) {
-        ++m_pos;
-        return true;
-    }
-    return fail("unexpected character");
+    if (!m_failed)
+        return QString();
+    if (m_errorOffset < 0)
+        return QLatin1String(m_error);
+    return QStringLiteral("%1 at offset %2").arg(QLatin1String(m_error)).arg(m_errorOffset);
 }
 
 JsonReader::Kind JsonReader::peek()
 {
-    if (m_failed)
+    if (m_failed || !d->pending)
         return Kind::Invalid;
-    skipSpace();
-    if (m_pos >= m_size)
+    if (d->kindKnown)
+        return d->kind;
+    d->kindKnown = true;
+    d->kind = kindOfNext();
+    return m_failed ? Kind::Invalid : d->kind;
+}
+
+JsonReader::Kind JsonReader::kindOfNext()
+{
+    od::json_type type;
+    if (d->onValue([](auto &v) { return v.type(); }).get(type)) {
+        fail("unexpected character");
         return Kind::Invalid;
-    switch (m_data[m_pos]) {
-    case '{':
+    }
+    switch (type) {
+    case od::json_type::object:
         return Kind::Object;
-    case '[':
+    case od::json_type::array:
         return Kind::Array;
-    case '"':
+    case od::json_type::string:
         return Kind::String;
-    case 't':
-    case 'f':
-        return Kind::Bool;
-    case 'n':
-        return Kind::Null;
-    case '-':
-    case '.':
-    case '0': case '1': case '2': case '3': case '4':
-    case '5': case '6': case '7': case '8': case '9':
+    case od::json_type::number:
         return Kind::Number;
-    default:
-        return Kind::Invalid;
+    case od::json_type::boolean:
+        return Kind::Bool;
+    case od::json_type::null:
+        return Kind::Null;
     }
-}
-
-bool JsonReader::enterContainer(Kind kind)
-{
-    if (peek() != kind)
-        return false;
-    ++m_pos;
-    if (++m_depth > kMaxDepth)
-        return fail("nesting too deep");
-    m_first = true;
-    return true;
-}
-
-bool JsonReader::nextItem(char close, const char *unterminated, const char *badSeparator)
-{
-    if (m_failed)
-        return false;
-    skipSpace();
-    if (m_pos >= m_size)
-        return fail(unterminated);
-    if (m_data[m_pos] == close) {
-        ++m_pos;
-        --m_depth;
-        m_first = false;
-        return false;
-    }
-    if (!m_first) {
-        if (m_data[m_pos] != ',')
-            return fail(badSeparator);
-        ++m_pos;
-        skipSpace();
-    }
-    m_first = false;
-    return true;
+    fail("unexpected character");
+    return Kind::Invalid;
 }
 
 bool JsonReader::enterObject()
 {
-    return enterContainer(Kind::Object);
+    if (peek() != Kind::Object)
+        return false;
+    if (d->frames.size() >= size_t(kMaxDepth))
+        return fail("nesting too deep");
+    od::object object;
+    if (d->onValue([](auto &v) { return v.get_object(); }).get(object))
+        return fail("bad object");
+    Frame frame;
+    frame.isObject = true;
+    if (object.begin().get(frame.member) || object.end().get(frame.memberEnd))
+        return fail("bad object");
+    d->pending = false;
+    d->frames.push_back(frame);
+    return true;
 }
 
 bool JsonReader::nextMember()
 {
-    if (!nextItem('}', "unterminated object", "expected ',' or '}'"))
+    if (m_failed || d->frames.empty() || !d->frames.back().isObject)
+        return fail("no object to read");
+    // A member the engine did not read is still checked, never skipped blindly.
+    if (d->pending && !skipValue())
         return false;
-    if (m_pos >= m_size || m_data[m_pos] != '"')
-        return fail("expected a member name");
-    if (!scanString(m_keyBegin, m_keySize, m_keyEscaped))
+    Frame &frame = d->frames.back();
+    if (frame.started)
+        ++frame.member;
+    frame.started = true;
+    if (!(frame.member != frame.memberEnd)) {
+        d->frames.pop_back();
         return false;
-    return expect(':');
+    }
+    od::field field;
+    if ((*frame.member).get(field))
+        return fail("bad member");
+    if (field.unescaped_key().get(d->key))
+        return fail("bad key");
+    d->value = std::move(field).value();
+    d->atRoot = false;
+    d->pending = true;
+    d->kindKnown = false;
+    return true;
 }
 
 bool JsonReader::keyIs(QLatin1StringView name) const
 {
-    if (!m_keyEscaped)
-        return m_keySize == name.size() && std::memcmp(m_keyBegin, name.data(), size_t(m_keySize)) == 0;
-    return key() == name;
+    return d->key.size() == size_t(name.size())
+        && std::memcmp(d->key.data(), name.data(), d->key.size()) == 0;
 }
 
 QString JsonReader::key() const
 {
-    QString out;
-    decodeString(m_keyBegin, m_keySize, m_keyEscaped, out);
-    return out;
+    return fromValidUtf8(d->key);
 }
 
 bool JsonReader::enterArray()
 {
-    return enterContainer(Kind::Array);
+    if (peek() != Kind::Array)
+        return false;
+    if (d->frames.size() >= size_t(kMaxDepth))
+        return fail("nesting too deep");
+    od::array array;
+    if (d->onValue([](auto &v) { return v.get_array(); }).get(array))
+        return fail("bad array");
+    Frame frame;
+    if (array.begin().get(frame.element) || array.end().get(frame.elementEnd))
+        return fail("bad array");
+    d->pending = false;
+    d->frames.push_back(frame);
+    return true;
 }
 
 bool JsonReader::nextElement()
 {
-    return nextItem(']', "unterminated array", "expected ',' or ']'");
-}
-
-// Finds the end of the string at m_pos (which is at the opening quote), validating escapes,
-// UTF-8 and control characters, and leaves m_pos after the closing quote.
-bool JsonReader::scanString(const char *&contentBegin, qsizetype &contentSize, bool &escaped)
-{
-    ++m_pos; // opening quote
-    const qsizetype begin = m_pos;
-    escaped = false;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(m_data);
-    while (m_pos < m_size) {
-        const unsigned char c = bytes[m_pos];
-        if (c == '"') {
-            contentBegin = m_data + begin;
-            contentSize = m_pos - begin;
-            ++m_pos;
-            return true;
-        }
-        if (c == '\\') {
-            escaped = true;
-            if (m_pos + 1 >= m_size)
-                return fail("unterminated string");
-            const char e = m_data[m_pos + 1];
-            if (e == 'u') {
-                if (m_pos + 6 > m_size)
-                    return fail("bad escape");
-                for (int i = 2; i < 6; ++i) {
-                    if (hexValue(m_data[m_pos + i]) < 0)
-                        return fail("bad escape");
-                }
-                m_pos += 6;
-            } else {
-                m_pos += 2; // an unknown escape stands for the byte itself, as in Qt's parser
-            }
-        } else if (c < 0x80) {
-            ++m_pos;
-        } else {
-            const qsizetype length = utf8SequenceLength(bytes + m_pos, m_size - m_pos);
-            if (length == 0)
-                return fail("invalid UTF-8");
-            m_pos += length;
-        }
+    if (m_failed || d->frames.empty() || d->frames.back().isObject)
+        return fail("no array to read");
+    if (d->pending && !skipValue())
+        return false;
+    Frame &frame = d->frames.back();
+    if (frame.started)
+        ++frame.element;
+    frame.started = true;
+    if (!(frame.element != frame.elementEnd)) {
+        d->frames.pop_back();
+        return false;
     }
-    return fail("unterminated string");
-}
-
-// The content was validated by scanString, so decoding cannot fail.
-bool JsonReader::decodeString(const char *begin, qsizetype size, bool escaped, QString &out) const
-{
-    if (!escaped) {
-        out = QString::fromUtf8(begin, size);
-        return true;
-    }
-    out.resize(size); // UTF-16 never needs more units than the UTF-8 had bytes
-    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    char16_t *const start = dst;
-    const auto *p = reinterpret_cast<const unsigned char *>(begin);
-    const auto *end = p + size;
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c == '\\') {
-            const char e = char(p[1]);
-            switch (e) {
-            case 'b': *dst++ = u'\b'; break;
-            case 'f': *dst++ = u'\f'; break;
-            case 'n': *dst++ = u'\n'; break;
-            case 'r': *dst++ = u'\r'; break;
-            case 't': *dst++ = u'\t'; break;
-            case 'u': {
-                char16_t unit = 0;
-                for (int i = 2; i < 6; ++i)
-                    unit = char16_t(unit * 16 + hexValue(char(p[i])));
-                *dst++ = unit; // surrogate pairs arrive as two escapes, in order
-                p += 6;
-                continue;
-            }
-            default: *dst++ = char16_t(static_cast<unsigned char>(e)); break; // " \ / and any other byte
-            }
-            p += 2;
-        } else if (c < 0x80) {
-            *dst++ = c;
-            ++p;
-        } else if (c < 0xE0) {
-            *dst++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
-            p += 2;
-        } else if (c < 0xF0) {
-            *dst++ = char16_t(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-            p += 3;
-        } else {
-            const char32_t cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6)
-                | (p[3] & 0x3F);
-            *dst++ = char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            *dst++ = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-            p += 4;
-        }
-    }
-    out.truncate(dst - start);
+    if ((*frame.element).get(d->value))
+        return fail("bad array element");
+    d->atRoot = false;
+    d->pending = true;
+    d->kindKnown = false;
     return true;
 }
 
@@ -305,56 +346,47 @@ bool JsonReader::readString(QString &out)
 {
     if (peek() != Kind::String)
         return false;
-    const char *begin = nullptr;
-    qsizetype size = 0;
-    bool escaped = false;
-    if (!scanString(begin, size, escaped))
-        return false;
-    return decodeString(begin, size, escaped, out);
+    std::string_view text;
+    if (d->onValue([](auto &v) { return v.get_string(); }).get(text))
+        return fail("bad string");
+    out = fromValidUtf8(text);
+    d->pending = false;
+    return true;
 }
 
 bool JsonReader::readNumber(Number &out)
 {
     if (peek() != Kind::Number)
         return false;
-    // The platform parser's grammar, which is a little wider than the standard's: a leading
-    // zero stands alone, but "1." and ".5" are numbers.
-    const qsizetype begin = m_pos;
-    if (m_data[m_pos] == '-')
-        ++m_pos;
-    const auto digitsFrom = [this](qsizetype from) {
-        while (m_pos < m_size && m_data[m_pos] >= '0' && m_data[m_pos] <= '9')
-            ++m_pos;
-        return m_pos - from;
-    };
-    qsizetype intDigits = 0;
-    if (m_pos < m_size && m_data[m_pos] == '0') {
-        ++m_pos;
-        intDigits = 1;
-    } else {
-        intDigits = digitsFrom(m_pos);
+    // simdjson checks the grammar (no "01", "1.", "-"); the value itself is read from the token
+    // exactly as Qt's parser reads it, so both agree to the last bit and on what is out of range.
+    // Most numbers are integers: simdjson reads those exactly and checks their grammar. Anything
+    // else (a fraction, an exponent, out of 64-bit range, a syntax error) takes the slow path.
+    int64_t integer = 0;
+    if (!d->onValue([](auto &v) { return v.get_int64(); }).get(integer)) {
+        out = Number{true, integer, double(integer)};
+        d->pending = false;
+        return true;
     }
-    bool integral = true;
-    qsizetype fracDigits = 0;
-    if (m_pos < m_size && m_data[m_pos] == '.') {
-        integral = false;
-        ++m_pos;
-        fracDigits = digitsFrom(m_pos);
-    }
-    if (intDigits == 0 && fracDigits == 0)
-        return fail("bad number");
-    if (m_pos < m_size && (m_data[m_pos] == 'e' || m_data[m_pos] == 'E')) {
-        integral = false;
-        ++m_pos;
-        if (m_pos < m_size && (m_data[m_pos] == '+' || m_data[m_pos] == '-'))
-            ++m_pos;
-        if (digitsFrom(m_pos) == 0)
+    std::string_view token;
+    if (d->atRoot) {
+        if (d->document.raw_json_token().get(token))
             return fail("bad number");
+    } else {
+        token = d->value.raw_json_token();
     }
-    const char *first = m_data + begin;
-    const char *last = m_data + m_pos;
+    while (!token.empty() && (token.back() == ' ' || token.back() == '\t' || token.back() == '\n'
+                              || token.back() == '\r'))
+        token.remove_suffix(1);
+    double checked = 0;
+    if (d->onValue([](auto &v) { return v.get_double(); }).get(checked))
+        return fail("bad number");
+    d->pending = false;
+
+    const char *first = token.data();
+    const char *last = first + token.size();
     out = Number{};
-    if (integral) {
+    if (token.find_first_of(".eE") == std::string_view::npos) {
         const auto [ptr, ec] = std::from_chars(first, last, out.integer);
         if (ec == std::errc() && ptr == last) {
             out.isInteger = true;
@@ -362,23 +394,9 @@ bool JsonReader::readNumber(Number &out)
             return true;
         }
     }
-    // from_chars wants a digit first: "1." and ".5" are read through a canonical copy.
-    QByteArray canonical;
-    const char *dot = static_cast<const char *>(std::memchr(first, '.', size_t(last - first)));
-    if (dot && (dot + 1 == last || dot[1] < '0' || dot[1] > '9' || dot == first || dot[-1] < '0' || dot[-1] > '9')) {
-        canonical = QByteArray(first, dot - first);
-        if (canonical.isEmpty() || canonical == "-")
-            canonical += '0';
-        canonical += '.';
-        if (dot + 1 == last || dot[1] < '0' || dot[1] > '9')
-            canonical += '0';
-        canonical += QByteArray(dot + 1, last - dot - 1);
-        first = canonical.constData();
-        last = first + canonical.size();
-    }
     const auto [ptr, ec] = std::from_chars(first, last, out.value);
     if (ptr != last || ec != std::errc() || !std::isfinite(out.value))
-        return fail("number out of range"); // as the platform parser: no infinities, no underflow
+        return fail("number out of range"); // as Qt's parser: no infinities, no underflow
     return true;
 }
 
@@ -386,76 +404,99 @@ bool JsonReader::readBool(bool &out)
 {
     if (peek() != Kind::Bool)
         return false;
-    if (m_size - m_pos >= 4 && std::memcmp(m_data + m_pos, "true", 4) == 0) {
-        m_pos += 4;
-        out = true;
-        return true;
-    }
-    if (m_size - m_pos >= 5 && std::memcmp(m_data + m_pos, "false", 5) == 0) {
-        m_pos += 5;
-        out = false;
-        return true;
-    }
-    return fail("bad literal");
+    if (d->onValue([](auto &v) { return v.get_bool(); }).get(out))
+        return fail("bad literal");
+    d->pending = false;
+    return true;
 }
 
 bool JsonReader::readNull()
 {
     if (peek() != Kind::Null)
         return false;
-    if (m_size - m_pos >= 4 && std::memcmp(m_data + m_pos, "null", 4) == 0) {
-        m_pos += 4;
-        return true;
-    }
-    return fail("bad literal");
-}
-
-bool JsonReader::skipContainer()
-{
-    const bool object = peek() == Kind::Object;
-    if (object ? !enterObject() : !enterArray())
-        return false;
-    for (;;) {
-        const bool more = object ? nextMember() : nextElement();
-        if (!more)
-            return !m_failed;
-        if (!skipValue())
-            return false;
-    }
+    bool isNull = false;
+    if (d->onValue([](auto &v) { return v.is_null(); }).get(isNull) || !isNull)
+        return fail("bad literal");
+    d->pending = false;
+    return true;
 }
 
 bool JsonReader::skipValue()
 {
     switch (peek()) {
     case Kind::Object:
+        if (!enterObject())
+            return false;
+        while (nextMember()) {
+            if (!skipValue())
+                return false;
+        }
+        return !m_failed;
     case Kind::Array:
-        return skipContainer();
+        if (!enterArray())
+            return false;
+        while (nextElement()) {
+            if (!skipValue())
+                return false;
+        }
+        return !m_failed;
     case Kind::String: {
-        const char *begin = nullptr;
-        qsizetype size = 0;
-        bool escaped = false;
-        return scanString(begin, size, escaped);
+        // Unescaped into the parser's buffer only: that checks every escape without a QString.
+        std::string_view text;
+        if (d->onValue([](auto &v) { return v.get_string(); }).get(text))
+            return fail("bad string");
+        d->pending = false;
+        return true;
     }
     case Kind::Number: {
-        Number n;
-        return readNumber(n);
+        Number number;
+        return readNumber(number);
     }
     case Kind::Bool: {
-        bool b = false;
-        return readBool(b);
+        bool value = false;
+        return readBool(value);
     }
     case Kind::Null:
         return readNull();
     case Kind::Invalid:
         break;
     }
-    return fail(m_pos >= m_size ? "unexpected end" : "unexpected character");
+    return fail(m_failed ? m_error : "unexpected end of text");
+}
+
+JsonReader::Position JsonReader::position() const
+{
+    return {qsizetype(d->frames.size())};
+}
+
+bool JsonReader::skipRest(const Position &start)
+{
+    while (!m_failed && qsizetype(d->frames.size()) > start.depth) {
+        if (d->frames.back().isObject) {
+            while (nextMember()) {
+                if (!skipValue())
+                    return false;
+            }
+        } else {
+            while (nextElement()) {
+                if (!skipValue())
+                    return false;
+            }
+        }
+    }
+    if (m_failed)
+        return false;
+    return !d->pending || skipValue();
 }
 
 bool JsonReader::atEnd()
 {
-    skipSpace();
-    return !m_failed && m_pos == m_size;
+    if (m_failed || d->pending || !d->frames.empty())
+        return false;
+    // The document reports no position once every token is read.
+    if (d->document.current_location().error() != simdjson::OUT_OF_BOUNDS)
+        return fail("text after the value");
+    return true;
 }
 
 bool readIntegerNumber(const JsonReader::Number &n, qint64 &out)

@@ -2,14 +2,20 @@
 
 // A pull reader over UTF-8 JSON bytes: the decoding engine reads replies straight into records
 // without building a document first (a 20 MB chat list would otherwise exist twice in memory).
-// It accepts what Qt's own parser accepts, so that both ways of decoding agree: standard JSON
-// plus a leading byte-order mark, raw control characters and unknown escapes in strings, and
-// numbers such as "1." and ".5". Strings must be valid UTF-8; nesting is at most kMaxDepth deep.
-// Any syntax error is final.
+//
+// Underneath is simdjson's On-Demand parser: one vectorised pass finds the structure and checks
+// the UTF-8, then values are read in document order as the engine asks for them. The syntax is
+// strict JSON plus a leading byte-order mark; anything Qt's parser refuses is refused here too
+// (numbers out of a double's range, nesting deeper than kMaxDepth, invalid UTF-8). Qt's parser
+// is more lenient in a few places the service never uses ("1.", ".5", unknown escapes such as
+// "\a"); those replies are refused. Values the engine does not read are still checked: skipping
+// walks them in full, so a syntax error anywhere fails the reply. Any syntax error is final.
 
 #include <QByteArray>
 #include <QLatin1StringView>
 #include <QString>
+
+#include <memory>
 
 namespace vexa::records {
 
@@ -27,15 +33,19 @@ public:
     };
 
     explicit JsonReader(const QByteArray &bytes);
+    ~JsonReader();
+    JsonReader(const JsonReader &) = delete;
+    JsonReader &operator=(const JsonReader &) = delete;
 
-    // Kind of the next value (skips white space first); Invalid at a syntax error or the end.
+    // Kind of the next value; Invalid at a syntax error, or when no value is waiting to be read.
     Kind peek();
 
     // Objects: enterObject() consumes '{'; then nextMember() reads `"key":` and returns true,
-    // or consumes '}' and returns false (check failed() to tell the end from an error).
+    // or consumes '}' and returns false (check failed() to tell the end from an error). A member
+    // whose value was not read is skipped (and checked) by the next nextMember().
     bool enterObject();
     bool nextMember();
-    // The last key read by nextMember(); compared without allocating when it has no escapes.
+    // The last key read by nextMember(), compared without allocating.
     bool keyIs(QLatin1StringView name) const;
     QString key() const;
 
@@ -43,6 +53,7 @@ public:
     bool enterArray();
     bool nextElement();
 
+    // On a value of another kind these return false without consuming it and without failing.
     bool readString(QString &out);
     bool readNumber(Number &out);
     bool readBool(bool &out);
@@ -56,43 +67,24 @@ public:
     bool failed() const { return m_failed; }
     QString errorText() const;
 
-    // Rewinding is how lenient fields retry: remember, try, go back and skip.
+    // How lenient fields give up on a value half read: remember where it began, try, and on
+    // failure consume whatever is left of it (containers opened since are finished, a value
+    // never read is skipped), checking the syntax of all of it.
     struct Position {
-        qsizetype offset;
-        int depth;
-        bool firstInContainer;
+        qsizetype depth;
     };
-    Position position() const { return {m_pos, m_depth, m_first}; }
-    void rewind(const Position &p)
-    {
-        m_pos = p.offset;
-        m_depth = p.depth;
-        m_first = p.firstInContainer;
-    }
+    Position position() const;
+    bool skipRest(const Position &start);
 
 private:
-    void skipSpace();
+    struct Impl;
     bool fail(const char *what);
-    // The shared half of objects and arrays: '{' or '[' consumed, and whether another item
-    // follows (its separator consumed) or the container closed.
-    bool enterContainer(Kind kind);
-    bool nextItem(char close, const char *unterminated, const char *badSeparator);
-    bool expect(char c);
-    bool scanString(const char *&contentBegin, qsizetype &contentSize, bool &escaped);
-    bool decodeString(const char *begin, qsizetype size, bool escaped, QString &out) const;
-    bool skipContainer();
+    Kind kindOfNext();
 
-    const char *m_data;
-    qsizetype m_size;
-    qsizetype m_pos = 0;
-    int m_depth = 0;
-    bool m_first = false; // at the first member/element of the innermost container
+    std::unique_ptr<Impl> d;
     bool m_failed = false;
     const char *m_error = nullptr;
-
-    const char *m_keyBegin = nullptr;
-    qsizetype m_keySize = 0;
-    bool m_keyEscaped = false;
+    qsizetype m_errorOffset = -1;
 };
 
 // A number as a 64-bit integer: written as one, or a fraction-free value that fits exactly.
