@@ -149,10 +149,31 @@ struct Frame {
     od::array_iterator element, elementEnd;
 };
 
+// A parser's buffers are sized to the longest text it has read. Small replies, the common case,
+// reuse one parser per thread instead of allocating its buffers each time; one grown past this
+// size is freed with its reader, so a 20 MB chat list leaves nothing behind.
+constexpr size_t kReusedParserCapacity = 256 * 1024;
+thread_local std::unique_ptr<od::parser> t_spareParser;
+
+std::unique_ptr<od::parser> takeParser()
+{
+    if (t_spareParser)
+        return std::move(t_spareParser);
+    return std::make_unique<od::parser>();
+}
+
+void returnParser(std::unique_ptr<od::parser> parser)
+{
+    if (parser && parser->capacity() <= kReusedParserCapacity && !t_spareParser)
+        t_spareParser = std::move(parser);
+}
+
 } // namespace
 
 struct JsonReader::Impl {
-    od::parser parser;
+    ~Impl() { returnParser(std::move(parser)); }
+
+    std::unique_ptr<od::parser> parser = takeParser();
     simdjson::padded_string input;
     od::document document;
     od::value value;      // the value waiting to be read, below the top level
@@ -180,7 +201,7 @@ JsonReader::JsonReader(const QByteArray &bytes) : d(std::make_unique<Impl>())
         text.remove_prefix(3); // a byte-order mark, as Qt's parser allows
     // simdjson reads in blocks past the end of the text: it needs its own padded copy.
     d->input = simdjson::padded_string(text);
-    if (const auto error = d->parser.iterate(d->input).get(d->document)) {
+    if (const auto error = d->parser->iterate(d->input).get(d->document)) {
         fail(simdjson::error_message(error));
         return;
     }
