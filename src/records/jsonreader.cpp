@@ -183,6 +183,7 @@ struct JsonReader::Impl {
     Kind kind = Kind::Invalid;
     bool iterating = false; // the document exists (the first pass found no error)
     std::vector<Frame> frames;
+    const char *base = nullptr; // the text being read (in the reply's buffer or the padded copy)
     std::string_view key; // unescaped into the parser's string buffer, alive until it is destroyed
 
     // simdjson reads the top-level value through the document and every other through a value;
@@ -199,9 +200,18 @@ JsonReader::JsonReader(const QByteArray &bytes) : d(std::make_unique<Impl>())
     std::string_view text(bytes.constData(), size_t(bytes.size()));
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3); // a byte-order mark, as Qt's parser allows
-    // simdjson reads in blocks past the end of the text: it needs its own padded copy.
-    d->input = simdjson::padded_string(text);
-    if (const auto error = d->parser->iterate(d->input).get(d->document)) {
+    // simdjson reads in blocks past the end of the text (never writing there): a buffer with that
+    // much room after the text is read where it is, any other is copied once with padding.
+    const qsizetype room = bytes.capacity() - bytes.size(); // 0 for raw data
+    simdjson::padded_string_view view;
+    if (room >= qsizetype(simdjson::SIMDJSON_PADDING)) {
+        view = simdjson::padded_string_view(text.data(), text.size(), text.size() + size_t(room));
+    } else {
+        d->input = simdjson::padded_string(text);
+        view = d->input;
+    }
+    d->base = text.data();
+    if (const auto error = d->parser->iterate(view).get(d->document)) {
         fail(simdjson::error_message(error));
         return;
     }
@@ -218,7 +228,7 @@ bool JsonReader::fail(const char *what)
         m_error = what;
         const char *location = nullptr;
         if (d->iterating && !d->document.current_location().get(location) && location)
-            m_errorOffset = location - d->input.data();
+            m_errorOffset = location - d->base;
     }
     return false;
 }
@@ -367,6 +377,25 @@ bool JsonReader::readString(QString &out)
 {
     if (peek() != Kind::String)
         return false;
+    if (!d->atRoot) {
+        // Most strings hold no escape: their bytes in the reply are the text (the first pass
+        // checked their UTF-8 and refused raw control characters), so they are converted from
+        // there rather than first copied out by the unescaper.
+        std::string_view token = d->value.raw_json_token();
+        while (!token.empty() && token.back() != '"')
+            token.remove_suffix(1); // the white space before the next token
+        if (token.size() >= 2) {
+            const std::string_view content = token.substr(1, token.size() - 2);
+            if (!std::memchr(content.data(), '\\', content.size())) {
+                simdjson::ondemand::raw_json_string consumed;
+                if (d->value.get_raw_json_string().get(consumed))
+                    return fail("bad string");
+                out = fromValidUtf8(content);
+                d->pending = false;
+                return true;
+            }
+        }
+    }
     std::string_view text;
     if (d->onValue([](auto &v) { return v.get_string(); }).get(text))
         return fail("bad string");
