@@ -180,16 +180,21 @@ void decodeAs(const QByteArray &bytes, const Parsed &parsedInput)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    // The reader copies borrowed bytes into a padded buffer and reads an owned buffer with spare
+    // room in place: the record decoders get the second kind, the checks below the first.
+    const QByteArray borrowed = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    QByteArray bytes;
+    bytes.reserve(qsizetype(size) + 64);
+    bytes.append(borrowed);
 
     const Parsed parsed = parse(bytes);
     decodeAs<VexaState>(bytes, parsed);
     decodeAs<VexaChatsResponse>(bytes, parsed);
-    if (auto state = decodeJson<VexaState>(bytes); state && state->models) {
+    if (auto state = decodeJson<VexaState>(borrowed); state && state->models) {
         for (const VexaModel &model : *state->models)
             (void)model.id.size(); // required members are present in every decoded model
     }
-    if (auto chats = decodeJson<VexaChatsResponse>(bytes)) {
+    if (auto chats = decodeJson<VexaChatsResponse>(borrowed)) {
         for (const VexaSharedChat &chat : chats->chats) {
             check(!chat.title.isNull());
             for (const VexaSharedMessage &message : chat.messages) {
