@@ -139,6 +139,11 @@ QString fromValidUtf8(std::string_view text)
     return out;
 }
 
+bool startsWithByteOrderMark(std::string_view text)
+{
+    return text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF";
+}
+
 // One open container. simdjson's iterators only hold a cursor into the shared document, so they
 // may be kept here between calls as long as the document is read in order, which a pull reader
 // does by construction.
@@ -316,6 +321,10 @@ bool JsonReader::nextMember()
         return fail("bad member");
     if (field.unescaped_key().get(d->key))
         return fail("bad key");
+    // Qt's parser drops a byte-order mark that opens a key and then loses the member's value:
+    // such a key has no meaning both sides agree on.
+    if (startsWithByteOrderMark(d->key))
+        return fail("byte-order mark in a key");
     d->value = std::move(field).value();
     d->atRoot = false;
     d->pending = true;
@@ -385,8 +394,13 @@ bool JsonReader::readString(QString &out)
         while (!token.empty() && token.back() != '"')
             token.remove_suffix(1); // the white space before the next token
         if (token.size() >= 2) {
-            const std::string_view content = token.substr(1, token.size() - 2);
+            std::string_view content = token.substr(1, token.size() - 2);
             if (!std::memchr(content.data(), '\\', content.size())) {
+                // As in Qt's parser, a byte-order mark opening a string without escapes is not
+                // part of it (Qt converts such a string in one go, skipping the mark; one with
+                // escapes it reads character by character and keeps it).
+                if (startsWithByteOrderMark(content))
+                    content.remove_prefix(3);
                 simdjson::ondemand::raw_json_string consumed;
                 if (d->value.get_raw_json_string().get(consumed))
                     return fail("bad string");

@@ -239,6 +239,10 @@ void DecodingTest::replyText_data()
     QTest::newRow("raw control character") << QByteArray("{\"ok\":true,\"answer\":\"a\x01b\"}") << "<fails>";
     QTest::newRow("unknown escape") << QByteArray(R"({"ok":true,"answer":"\a"})") << "<fails>";
     QTest::newRow("lone surrogate escape") << QByteArray(R"({"ok":true,"answer":"\ud800x"})") << "<fails>";
+    // Both ways of decoding agree with Qt's parser on a mark that opens a string.
+    QTest::newRow("mark opening a string") << QByteArray("{\"ok\":true,\"answer\":\"\xEF\xBB\xBF\xD0\x90\"}") << QStringLiteral("А");
+    QTest::newRow("mark in a string with escapes") << QByteArray("{\"ok\":true,\"answer\":\"\xEF\xBB\xBF\\n\"}") << QStringLiteral("\uFEFF\n");
+    QTest::newRow("mark opening a key") << QByteArray("{\"ok\":true,\"\xEF\xBB\xBF" "answer\":\"x\"}") << "<fails>";
     QTest::newRow("bare point number") << QByteArray(R"({"ok":true,"answer":"x","n":1.})") << "<fails>";
     QTest::newRow("bad literal in skipped member") << QByteArray(R"({"ok":true,"x":[tru],"answer":"x"})") << "<fails>";
     QTest::newRow("big integer in skipped member")
