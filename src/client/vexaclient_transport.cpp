@@ -175,6 +175,12 @@ PlatformError networkFailure(QNetworkReply *reply, const ReplyWatch &watch, bool
     return {Source::Network, code, transporttext::otherNetworkFailure(reply->errorString())};
 }
 
+// A redirect that came back as the reply: the request was not to follow any.
+bool isUnfollowedRedirect(QNetworkReply *reply, int status)
+{
+    return status >= 300 && status <= 399 && status != 304 && reply->hasRawHeader("Location");
+}
+
 // A redirect Qt did not follow: its target was elsewhere (policy) or not http(s) at all.
 bool isRefusedRedirect(QNetworkReply::NetworkError error, int status)
 {
@@ -281,10 +287,14 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     QNetworkRequest request(url);
     request.setTransferTimeout(int(m_timeouts.idleFor(path).count()));
     // Redirects stay on the service's origin (scheme, host and port): Qt checks each hop before
-    // sending it, so neither the body nor the session cookie (cookies ignore ports) goes
-    // anywhere else. A redirect elsewhere ends the request as an error.
+    // sending it, so the session cookie (cookies ignore ports) goes nowhere else. A redirect
+    // elsewhere ends the request as an error. Only a GET follows one at all: Qt 6.4 may send
+    // the first request a second time before following (harmless for a GET, a duplicate
+    // message for a POST, which then fails anyway on 307/308), and turns a POST into a GET
+    // without its body on 301 to 303.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::SameOriginRedirectPolicy);
+                         method == "GET" ? QNetworkRequest::SameOriginRedirectPolicy
+                                         : QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setRawHeader("Accept", "application/json");
@@ -314,7 +324,8 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
-    if (watch->stop == Stop::None && isRefusedRedirect(error, status))
+    if (watch->stop == Stop::None
+        && (isRefusedRedirect(error, status) || isUnfollowedRedirect(reply, status)))
         co_return ClientError(PlatformError{PlatformError::Source::Redirect, int(error),
                                             transporttext::redirectRefused()});
     if (watch->stop != Stop::None || !statusAttribute.isValid() || !isHttpLevelError(error)) {

@@ -98,8 +98,8 @@ QString tooLarge(qint64 limitBytes)
 
 QString redirectRefused()
 {
-    return QStringLiteral("Сервер перенаправил запрос на другой адрес. Приложение обращается "
-                          "только к адресу сервиса, поэтому запрос остановлен.");
+    return QStringLiteral("Сервер перенаправил запрос на другой адрес. Приложение не следует "
+                          "таким перенаправлениям, поэтому запрос не выполнен.");
 }
 
 QString tooManyRedirects()

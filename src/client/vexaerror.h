@@ -59,6 +59,7 @@ enum class TlsProblem { Expired, Untrusted, WrongHost, Other };
 QString tlsRefused(TlsProblem problem);
 
 QString tooLarge(qint64 limitBytes);
+// A redirect off the service's origin, or one that a request which must not be repeated got.
 QString redirectRefused();
 QString tooManyRedirects();
 // 429 without a text of the service's own; retryAfterSeconds when it said how long to wait.

@@ -91,6 +91,7 @@ public:
     HostileServer &anotherPort() { return m_anotherPort; }
     HostileServer &anotherHost() { return m_anotherHost; }
     HostileServer &raw() { return m_raw; }
+    HostileServer &tls() { return m_tls; }
 
 private:
     struct Stray {
