@@ -35,12 +35,15 @@ QCoro::Task<int> run()
         for (const vexa::faults::CaseInfo &info : vexa::faults::hostileCases()) {
             const QString name = QString::fromLatin1(info.name);
             const vexa::faults::Arrangement arranged = rig.arrange(info.id);
-            vexa::VexaClient client(arranged.origin, cookies);
-            client.setTimeouts(vexa::faults::FaultRig::timeouts());
-            rig.giveSession(client);
+            // The coroutine resumes inside the reply's finished(): the client (and its
+            // manager, which owns the reply) may only go once that has returned.
+            auto *client = new vexa::VexaClient(arranged.origin, cookies);
+            client->setTimeouts(vexa::faults::FaultRig::timeouts());
+            rig.giveSession(*client);
             probe.start();
-            auto result = co_await client.request(QString::fromLatin1("/api/state"));
+            auto result = co_await client->request(QString::fromLatin1("/api/state"));
             probe.stop();
+            client->deleteLater();
             const QString told = result ? QString::fromLatin1("(success)") : vexa::describe(result.error());
             if (told != arranged.message || !rig.strayRequests().isEmpty()) {
                 ++wrong;

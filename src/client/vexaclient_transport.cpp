@@ -78,16 +78,52 @@ PlatformError jsonFailure(const QJsonParseError &error)
                            "Повторите попытку.")};
 }
 
+constexpr qint64 kReadAheadBytes = 1024 * 1024;
+
 // Why the transport itself stopped a reply, if it did.
 enum class Stop { None, TooLarge };
 
 // What the transport learns about one reply while it is under way. The body is taken out of
 // the reply as it arrives, so Qt's buffer never holds more than a chunk and the size cap can
 // act on what has really been received (also after decompression, whatever Content-Length said).
+//
+// The body never grows by reallocation, whose copies of tens of megabytes would stall the main
+// thread: with a Content-Length within the cap it is reserved once, without one the chunks
+// are kept apart and joined at the end.
 struct ReplyWatch {
     QByteArray body;
+    QList<QByteArray> chunks;
+    qint64 received = 0;
+    bool reserved = false;
     Stop stop = Stop::None;
     QList<QSslError> sslErrors;
+
+    void add(QByteArray chunk)
+    {
+        received += chunk.size();
+        if (reserved)
+            body.append(chunk);
+        else
+            chunks.append(std::move(chunk));
+    }
+    void drop()
+    {
+        body = QByteArray();
+        chunks.clear();
+    }
+    QByteArray take()
+    {
+        if (reserved || chunks.isEmpty())
+            return std::move(body);
+        if (chunks.size() == 1)
+            return std::move(chunks.first());
+        QByteArray joined;
+        joined.reserve(received);
+        for (const QByteArray &chunk : std::as_const(chunks))
+            joined.append(chunk);
+        chunks.clear();
+        return joined;
+    }
 };
 
 // Connects the watch to a reply that has not yet reached the event loop. An ordinary function:
@@ -95,27 +131,38 @@ struct ReplyWatch {
 std::shared_ptr<ReplyWatch> watchReply(QNetworkReply *reply, qint64 limit)
 {
     auto watch = std::make_shared<ReplyWatch>();
+    // Back-pressure: Qt's network thread stops reading from the socket while this much waits
+    // for the main thread, instead of queueing everything a fast server sends.
+    reply->setReadBufferSize(kReadAheadBytes);
     const auto stop = [reply, watch](Stop why) {
         if (watch->stop == Stop::None)
             watch->stop = why;
-        watch->body.clear();
+        watch->drop();
         reply->abort();
     };
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, watch, stop, limit] {
         if (watch->stop != Stop::None)
             return;
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > limit)
+        if (!length.isValid())
+            return;
+        const qint64 bytes = length.toLongLong();
+        if (bytes > limit) {
             stop(Stop::TooLarge);
+        } else if (!watch->reserved && watch->received == 0 && bytes > 0) {
+            // A compressed reply may inflate past its length; the body then grows as usual.
+            watch->body.reserve(bytes);
+            watch->reserved = true;
+        }
     });
     QObject::connect(reply, &QIODevice::readyRead, reply, [reply, watch, stop, limit] {
         if (watch->stop != Stop::None)
             return;
-        if (watch->body.size() + reply->bytesAvailable() > limit) {
+        if (watch->received + reply->bytesAvailable() > limit) {
             stop(Stop::TooLarge);
             return;
         }
-        watch->body.append(reply->readAll());
+        watch->add(reply->readAll());
     });
     // Nothing here ignores an error: the connection is refused, and the list says why.
     QObject::connect(reply, &QNetworkReply::sslErrors, reply,
@@ -339,11 +386,11 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     }
 
     // What the watch has not taken yet: the last chunk may come with finished().
-    if (watch->body.size() + reply->bytesAvailable() > kMaxReplyBytes)
+    if (watch->received + reply->bytesAvailable() > kMaxReplyBytes)
         co_return ClientError(PlatformError{PlatformError::Source::TooLarge, 0,
                                             transporttext::tooLarge(kMaxReplyBytes)});
-    QByteArray bytes = std::move(watch->body);
-    bytes.append(reply->readAll());
+    watch->add(reply->readAll());
+    QByteArray bytes = watch->take();
     if (status == 401) {
         signOut();
         co_return ClientError(VexaError::unauthenticated());

@@ -94,6 +94,8 @@ private Q_SLOTS:
     void requestEndsInTheUsersText();
     void chatKeepsTheUnsentMessage_data() { addCases(hostileCases()); }
     void chatKeepsTheUnsentMessage();
+    void largeRepliesUpToTheCapArriveWhole_data();
+    void largeRepliesUpToTheCapArriveWhole();
     void controlsReachTheOrigin_data() { addCases(controlCases()); }
     void controlsReachTheOrigin();
     void picturesNeverTakeTheSessionAway_data();
@@ -173,6 +175,54 @@ void FaultsTest::chatKeepsTheUnsentMessage()
     const QStringList strays = rig->strayRequests();
     QVERIFY2(strays.isEmpty(), qPrintable(strays.join(u'\n')));
     QVERIFY(rig->hasSession(client));
+}
+
+void FaultsTest::largeRepliesUpToTheCapArriveWhole_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("declared");
+    QTest::addColumn<bool>("accepted");
+    const qint64 mib = 1024 * 1024;
+    QTest::newRow("20 MiB, declared") << 20 * mib << true << true;
+    QTest::newRow("20 MiB, without a length") << 20 * mib << false << true;
+    QTest::newRow("exactly the cap, declared") << kMaxReplyBytes << true << true;
+    QTest::newRow("exactly the cap, without a length") << kMaxReplyBytes << false << true;
+    QTest::newRow("a byte past the cap, declared") << kMaxReplyBytes + 1 << true << false;
+    QTest::newRow("a byte past the cap, without a length") << kMaxReplyBytes + 1 << false << false;
+}
+
+// The body is gathered chunk by chunk (reserved from its Content-Length, or joined at the end):
+// whatever the way, every byte arrives once and in order, up to the cap and not one past it.
+void FaultsTest::largeRepliesUpToTheCapArriveWhole()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, declared);
+    QFETCH(bool, accepted);
+    freshCookieFile();
+    const Arrangement arranged = rig->arrange(Case::HugeStreamedBody);
+    Behaviour stream;
+    stream.kind = Behaviour::Kind::Stream;
+    stream.streamBytes = size;
+    stream.declareLength = declared;
+    rig->raw().setBehaviour(stream);
+    VexaClient client(arranged.origin, cookieFile());
+    client.setTimeouts(FaultRig::timeouts());
+
+    auto result = awaitTask(client.requestData(QStringLiteral("/api/state"), "GET", std::nullopt), 30'000);
+    QVERIFY2(result, "the request did not end");
+    if (!accepted) {
+        QVERIFY(!*result);
+        QCOMPARE(describe(result->error()), transporttext::tooLarge(kMaxReplyBytes));
+        return;
+    }
+    QVERIFY2(*result, qPrintable(*result ? QString() : describe(result->error())));
+    const QByteArray &body = **result;
+    QCOMPARE(body.size(), size);
+    // The filler is 64 KiB blocks, each opening with the same eight bytes.
+    const QByteArray opening = "{\"pad\":\"";
+    QCOMPARE(body.count(opening), (size + 65535) / 65536);
+    QCOMPARE(body.count('x') + body.count(opening) * opening.size(), size);
+    QVERIFY(body.endsWith('x'));
 }
 
 // The rig's servers answer a client that keeps to the rules, so the refusals above are the
