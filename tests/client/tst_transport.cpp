@@ -36,7 +36,7 @@ private Q_SLOTS:
 
     void pathLeavingTheOriginIsNotSent_data();
     void pathLeavingTheOriginIsNotSent();
-    void connectionRefusedKeepsPlatformText();
+    void connectionRefusedIsExplained();
 
     void originRules_data();
     void originRules();
@@ -315,7 +315,7 @@ void TransportTest::pathLeavingTheOriginIsNotSent()
     QVERIFY(f.service.requests().isEmpty());
 }
 
-void TransportTest::connectionRefusedKeepsPlatformText()
+void TransportTest::connectionRefusedIsExplained()
 {
     QTcpServer probe;
     QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
@@ -331,7 +331,7 @@ void TransportTest::connectionRefusedKeepsPlatformText()
     const auto *platform = std::get_if<PlatformError>(&result.error());
     QVERIFY(platform);
     QCOMPARE(platform->source, PlatformError::Source::Network);
-    QVERIFY(!platform->description.isEmpty());
+    QCOMPARE(platform->description, transporttext::connectionRefused());
 }
 
 void TransportTest::originRules_data()
