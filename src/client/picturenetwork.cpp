@@ -4,6 +4,7 @@
 #include "vexaclient.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 
 namespace vexa {
 
@@ -14,6 +15,32 @@ class CookieMatcher : public QNetworkCookieJar
 {
 public:
     using QNetworkCookieJar::setAllCookies;
+};
+
+// Qt builds a redirected request from the first one, Cookie header included, and replaces the
+// cookie only when the jar has one for the new address: a load that went out with the session
+// would carry it to wherever the server redirects. So a load to the service's origin follows
+// redirects only within that origin; any other picture follows them as usual (it has no
+// session to lose, and the jar gives it none on the way unless a hop is the service itself).
+class PictureManager : public QNetworkAccessManager
+{
+public:
+    PictureManager(QUrl origin, QObject *parent) : QNetworkAccessManager(parent), m_origin(std::move(origin)) {}
+
+protected:
+    QNetworkReply *createRequest(Operation operation, const QNetworkRequest &original,
+                                 QIODevice *outgoingData) override
+    {
+        if (m_origin.isEmpty() || !isSameOrigin(original.url(), m_origin))
+            return QNetworkAccessManager::createRequest(operation, original, outgoingData);
+        QNetworkRequest request(original);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::SameOriginRedirectPolicy);
+        return QNetworkAccessManager::createRequest(operation, request, outgoingData);
+    }
+
+private:
+    const QUrl m_origin;
 };
 
 int defaultPort(const QString &scheme)
@@ -71,11 +98,11 @@ std::unique_ptr<PictureNetworkFactory> PictureNetworkFactory::forClient(const Ve
 
 QNetworkAccessManager *PictureNetworkFactory::create(QObject *parent)
 {
-    auto *manager = new QNetworkAccessManager(parent);
+    auto *manager = new PictureManager(m_origin, parent);
     manager->setCookieJar(new SessionCookieView(m_origin, m_cookies, manager));
     manager->setTransferTimeout(30'000);
-    // Redirects that would leave HTTPS are refused; a redirect to another origin loses the
-    // cookie through the view above.
+    // Redirects that would leave HTTPS are refused; loads with the session stay on the
+    // service's origin (PictureManager).
     manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     return manager;
 }

@@ -1,6 +1,7 @@
 // Requests, replies and the mapping of every failure to the user's text.
 
 #include "cookiestore.h"
+#include "replylimits.h"
 #include "secretstore.h"
 #include "serviceorigin.h"
 #include "vexaclient.h"
@@ -11,8 +12,12 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QSslError>
 #include <QTimer>
 #include <QCoro/QCoroNetworkReply>
+
+#include <algorithm>
+#include <memory>
 
 namespace vexa {
 
@@ -27,7 +32,17 @@ bool isHttpLevelError(QNetworkReply::NetworkError error)
         || (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownServerError);
 }
 
-QString serverMessage(int status, const QByteArray &body)
+// Retry-After in seconds (the HTTP-date form is not worth a sentence); within an hour, else none.
+std::optional<int> retryAfterSeconds(const QByteArray &header)
+{
+    bool ok = false;
+    const int seconds = header.trimmed().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 3600)
+        return std::nullopt;
+    return seconds;
+}
+
+QString serverMessage(int status, const QByteArray &body, const QByteArray &retryAfter)
 {
     const QJsonDocument document = QJsonDocument::fromJson(body);
     if (document.isObject()) {
@@ -37,6 +52,8 @@ QString serverMessage(int status, const QByteArray &body)
         if (error.isString() && !error.toString().trimmed().isEmpty())
             return error.toString();
     }
+    if (status == 429)
+        return transporttext::tooManyRequests(retryAfterSeconds(retryAfter));
     return QStringLiteral("Ошибка сервера (HTTP %1).").arg(status);
 }
 
@@ -53,19 +70,171 @@ QString serviceText(const std::optional<QString> &error)
     return *error;
 }
 
+// The parser's own text is English and means nothing to the user; its code stays for the log.
 PlatformError jsonFailure(const QJsonParseError &error)
 {
     return {PlatformError::Source::Json, int(error.error),
-            QStringLiteral("Ответ сервера не является JSON: %1.").arg(error.errorString())};
+            QStringLiteral("Не удалось прочитать ответ сервера: он не в формате JSON. "
+                           "Повторите попытку.")};
 }
 
-PlatformError networkFailure(QNetworkReply *reply, bool timedOut)
+constexpr qint64 kReadAheadBytes = 1024 * 1024;
+
+// Why the transport itself stopped a reply, if it did.
+enum class Stop { None, TooLarge };
+
+// What the transport learns about one reply while it is under way. The body is taken out of
+// the reply as it arrives, so Qt's buffer never holds more than a chunk and the size cap can
+// act on what has really been received (also after decompression, whatever Content-Length said).
+//
+// The body never grows by reallocation, whose copies of tens of megabytes would stall the main
+// thread: with a Content-Length within the cap it is reserved once, without one the chunks
+// are kept apart and joined at the end.
+struct ReplyWatch {
+    QByteArray body;
+    QList<QByteArray> chunks;
+    qint64 received = 0;
+    bool reserved = false;
+    Stop stop = Stop::None;
+    QList<QSslError> sslErrors;
+
+    void add(QByteArray chunk)
+    {
+        received += chunk.size();
+        if (reserved)
+            body.append(chunk);
+        else
+            chunks.append(std::move(chunk));
+    }
+    void drop()
+    {
+        body = QByteArray();
+        chunks.clear();
+    }
+    QByteArray take()
+    {
+        if (reserved || chunks.isEmpty())
+            return std::move(body);
+        if (chunks.size() == 1)
+            return std::move(chunks.first());
+        QByteArray joined;
+        joined.reserve(received);
+        for (const QByteArray &chunk : std::as_const(chunks))
+            joined.append(chunk);
+        chunks.clear();
+        return joined;
+    }
+};
+
+// Connects the watch to a reply that has not yet reached the event loop. An ordinary function:
+// lambdas made inside a coroutine body miscompile with GCC 12.
+std::shared_ptr<ReplyWatch> watchReply(QNetworkReply *reply, qint64 limit)
 {
+    auto watch = std::make_shared<ReplyWatch>();
+    // Back-pressure: Qt's network thread stops reading from the socket while this much waits
+    // for the main thread, instead of queueing everything a fast server sends.
+    reply->setReadBufferSize(kReadAheadBytes);
+    const auto stop = [reply, watch](Stop why) {
+        if (watch->stop == Stop::None)
+            watch->stop = why;
+        watch->drop();
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, watch, stop, limit] {
+        if (watch->stop != Stop::None)
+            return;
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!length.isValid())
+            return;
+        const qint64 bytes = length.toLongLong();
+        if (bytes > limit) {
+            stop(Stop::TooLarge);
+        } else if (!watch->reserved && watch->received == 0 && bytes > 0) {
+            // A compressed reply may inflate past its length; the body then grows as usual.
+            watch->body.reserve(bytes);
+            watch->reserved = true;
+        }
+    });
+    QObject::connect(reply, &QIODevice::readyRead, reply, [reply, watch, stop, limit] {
+        if (watch->stop != Stop::None)
+            return;
+        if (watch->received + reply->bytesAvailable() > limit) {
+            stop(Stop::TooLarge);
+            return;
+        }
+        watch->add(reply->readAll());
+    });
+    // Nothing here ignores an error: the connection is refused, and the list says why.
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                     [watch](const QList<QSslError> &errors) { watch->sslErrors = errors; });
+    return watch;
+}
+
+// The certificate problem the user can act on, most specific first.
+transporttext::TlsProblem tlsProblem(const QList<QSslError> &errors)
+{
+    using transporttext::TlsProblem;
+    const auto has = [&errors](std::initializer_list<QSslError::SslError> kinds) {
+        return std::any_of(errors.begin(), errors.end(), [&kinds](const QSslError &error) {
+            return std::find(kinds.begin(), kinds.end(), error.error()) != kinds.end();
+        });
+    };
+    if (has({QSslError::CertificateExpired, QSslError::CertificateNotYetValid}))
+        return TlsProblem::Expired;
+    if (has({QSslError::HostNameMismatch}))
+        return TlsProblem::WrongHost;
+    if (has({QSslError::SelfSignedCertificate, QSslError::SelfSignedCertificateInChain,
+             QSslError::UnableToGetLocalIssuerCertificate, QSslError::UnableToGetIssuerCertificate,
+             QSslError::UnableToVerifyFirstCertificate, QSslError::CertificateUntrusted,
+             QSslError::InvalidCaCertificate, QSslError::CertificateRejected}))
+        return TlsProblem::Untrusted;
+    return TlsProblem::Other;
+}
+
+// A reply that ended without an HTTP answer the client can use.
+PlatformError networkFailure(QNetworkReply *reply, const ReplyWatch &watch, bool timedOut)
+{
+    using Source = PlatformError::Source;
+    const int code = int(reply->error());
+    if (watch.stop == Stop::TooLarge)
+        return {Source::TooLarge, code, transporttext::tooLarge(kMaxReplyBytes)};
     if (timedOut)
-        return {PlatformError::Source::Timeout, int(QNetworkReply::TimeoutError),
-                QStringLiteral("Сервер не ответил вовремя. Проверьте подключение к интернету и "
-                               "повторите попытку.")};
-    return {PlatformError::Source::Network, int(reply->error()), reply->errorString()};
+        return {Source::Timeout, int(QNetworkReply::TimeoutError), transporttext::timedOut()};
+    switch (reply->error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return {Source::Network, code, transporttext::connectionRefused()};
+    case QNetworkReply::HostNotFoundError:
+        return {Source::Network, code, transporttext::hostNotFound(reply->url().host())};
+    case QNetworkReply::RemoteHostClosedError:
+        return {Source::Network, code, transporttext::connectionLost()};
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return {Source::Network, code, transporttext::offline()};
+    case QNetworkReply::SslHandshakeFailedError:
+        return {Source::Tls, code, transporttext::tlsRefused(tlsProblem(watch.sslErrors))};
+    case QNetworkReply::InsecureRedirectError:
+        return {Source::Redirect, code, transporttext::redirectRefused()};
+    case QNetworkReply::TooManyRedirectsError:
+        return {Source::Redirect, code, transporttext::tooManyRedirects()};
+    default:
+        break;
+    }
+    return {Source::Network, code, transporttext::otherNetworkFailure(reply->errorString())};
+}
+
+// A redirect that came back as the reply: the request was not to follow any.
+bool isUnfollowedRedirect(QNetworkReply *reply, int status)
+{
+    return status >= 300 && status <= 399 && status != 304 && reply->hasRawHeader("Location");
+}
+
+// A redirect Qt did not follow: its target was elsewhere (policy) or not http(s) at all.
+bool isRefusedRedirect(QNetworkReply::NetworkError error, int status)
+{
+    return status >= 300 && status <= 399
+        && (error == QNetworkReply::InsecureRedirectError
+            || error == QNetworkReply::ProtocolUnknownError
+            || error == QNetworkReply::ProtocolFailure);
 }
 
 // Whether a path may go through utility(): under "/api/productivity/" or "/api/notices", judged
@@ -164,6 +333,15 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
 
     QNetworkRequest request(url);
     request.setTransferTimeout(int(m_timeouts.idleFor(path).count()));
+    // Redirects stay on the service's origin (scheme, host and port): Qt checks each hop before
+    // sending it, so the session cookie (cookies ignore ports) goes nowhere else. A redirect
+    // elsewhere ends the request as an error. Only a GET follows one at all: Qt 6.4 may send
+    // the first request a second time before following (harmless for a GET, a duplicate
+    // message for a POST, which then fails anyway on 307/308), and turns a POST into a GET
+    // without its body on 301 to 303.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         method == "GET" ? QNetworkRequest::SameOriginRedirectPolicy
+                                         : QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setRawHeader("Accept", "application/json");
@@ -176,6 +354,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
 
     QNetworkReply *reply = body ? m_network->sendCustomRequest(request, method, payload)
                                 : m_network->sendCustomRequest(request, method);
+    const std::shared_ptr<ReplyWatch> watch = watchReply(reply, kMaxReplyBytes);
 
     // The idle timeout is the request's transfer timeout; the overall limit is ours.
     QTimer resourceLimit;
@@ -191,25 +370,34 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
 
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid() || !isHttpLevelError(error)) {
+    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
+    if (watch->stop == Stop::None
+        && (isRefusedRedirect(error, status) || isUnfollowedRedirect(reply, status)))
+        co_return ClientError(PlatformError{PlatformError::Source::Redirect, int(error),
+                                            transporttext::redirectRefused()});
+    if (watch->stop != Stop::None || !statusAttribute.isValid() || !isHttpLevelError(error)) {
         if (error == QNetworkReply::NoError)
             co_return ClientError(VexaError::invalidResponse()); // no HTTP reply at all
-        // Nothing in the client cancels a request: a cancelled reply ran out of time, either
-        // idle (Qt's transfer timeout) or overall (our limit).
+        // Nothing else in the client cancels a request: a cancelled reply the watch did not
+        // stop ran out of time, either idle (Qt's transfer timeout) or overall (our limit).
         const bool transferTimedOut = error == QNetworkReply::TimeoutError
             || error == QNetworkReply::OperationCanceledError;
-        co_return ClientError(networkFailure(reply, transferTimedOut));
+        co_return ClientError(networkFailure(reply, *watch, transferTimedOut));
     }
 
-    const int status = statusAttribute.toInt();
-    const QByteArray bytes = reply->readAll();
+    // What the watch has not taken yet: the last chunk may come with finished().
+    if (watch->received + reply->bytesAvailable() > kMaxReplyBytes)
+        co_return ClientError(PlatformError{PlatformError::Source::TooLarge, 0,
+                                            transporttext::tooLarge(kMaxReplyBytes)});
+    watch->add(reply->readAll());
+    QByteArray bytes = watch->take();
     if (status == 401) {
         signOut();
         co_return ClientError(VexaError::unauthenticated());
     }
     if (status >= 200 && status <= 299)
         co_return bytes;
-    co_return ClientError(VexaError::server(serverMessage(status, bytes)));
+    co_return ClientError(VexaError::server(serverMessage(status, bytes, reply->rawHeader("Retry-After"))));
 }
 
 QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optional<QJsonObject> body,

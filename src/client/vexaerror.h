@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 namespace vexa {
@@ -29,7 +30,9 @@ private:
 // A failure that did not come from the client's own rules: the network, a file, the JSON
 // parser. It keeps the description the platform gave it.
 struct PlatformError {
-    enum class Source { Network, Timeout, File, Json, Configuration };
+    // Tls: the server's certificate was refused; TooLarge: the reply passed the size cap;
+    // Redirect: the server sent the request away from the service's origin.
+    enum class Source { Network, Timeout, File, Json, Configuration, Tls, TooLarge, Redirect };
     Source source = Source::Network;
     int code = 0;         // QNetworkReply::NetworkError, QFileDevice::FileError, ...
     QString description;
@@ -37,6 +40,31 @@ struct PlatformError {
 };
 
 using ClientError = std::variant<VexaError, PlatformError>;
+
+// What the user is told when a request fails below the service's own answers: the connection,
+// the certificate, a redirect, the reply's size or the rate limit. Every text says what
+// happened and what to do; none is Qt's own wording.
+namespace transporttext {
+QString timedOut();
+QString connectionRefused();
+QString hostNotFound(const QString &host);
+// The connection broke before the whole reply arrived (a body cut short, a server that hung up).
+QString connectionLost();
+QString offline();
+// Anything else the network reports: Qt's (translated) text after ours.
+QString otherNetworkFailure(const QString &platformText);
+
+enum class TlsProblem { Expired, Untrusted, WrongHost, Other };
+// The request never left: the connection stopped at the certificate.
+QString tlsRefused(TlsProblem problem);
+
+QString tooLarge(qint64 limitBytes);
+// A redirect off the service's origin, or one that a request which must not be repeated got.
+QString redirectRefused();
+QString tooManyRedirects();
+// 429 without a text of the service's own; retryAfterSeconds when it said how long to wait.
+QString tooManyRequests(std::optional<int> retryAfterSeconds);
+} // namespace transporttext
 
 QString describe(const ClientError &error);
 bool isUnauthenticated(const ClientError &error);

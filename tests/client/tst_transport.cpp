@@ -36,7 +36,7 @@ private Q_SLOTS:
 
     void pathLeavingTheOriginIsNotSent_data();
     void pathLeavingTheOriginIsNotSent();
-    void connectionRefusedKeepsPlatformText();
+    void connectionRefusedIsExplained();
 
     void originRules_data();
     void originRules();
@@ -163,7 +163,8 @@ void TransportTest::statusMapping_data()
     QTest::newRow("404 empty object") << 404 << QByteArray("{}") << "Ошибка сервера (HTTP 404).";
     QTest::newRow("400 error not a string") << 400 << QByteArray(R"({"error":5})") << "Ошибка сервера (HTTP 400).";
     QTest::newRow("502 array") << 502 << QByteArray(R"(["error"])") << "Ошибка сервера (HTTP 502).";
-    QTest::newRow("429 empty body") << 429 << QByteArray() << "Ошибка сервера (HTTP 429).";
+    QTest::newRow("429 empty body") << 429 << QByteArray()
+                                    << "Слишком много запросов. Подождите немного и повторите попытку.";
     QTest::newRow("200 ok false no error") << 200 << QByteArray(R"({"ok":false})") << "Запрос не выполнен.";
     QTest::newRow("200 ok false with error") << 200 << QByteArray(R"({"ok":false,"error":"Нет"})") << "Нет";
     QTest::newRow("200 ok as string") << 200 << QByteArray(R"({"ok":"true"})")
@@ -314,7 +315,7 @@ void TransportTest::pathLeavingTheOriginIsNotSent()
     QVERIFY(f.service.requests().isEmpty());
 }
 
-void TransportTest::connectionRefusedKeepsPlatformText()
+void TransportTest::connectionRefusedIsExplained()
 {
     QTcpServer probe;
     QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
@@ -330,7 +331,7 @@ void TransportTest::connectionRefusedKeepsPlatformText()
     const auto *platform = std::get_if<PlatformError>(&result.error());
     QVERIFY(platform);
     QCOMPARE(platform->source, PlatformError::Source::Network);
-    QVERIFY(!platform->description.isEmpty());
+    QCOMPARE(platform->description, transporttext::connectionRefused());
 }
 
 void TransportTest::originRules_data()
