@@ -242,6 +242,11 @@ void PersistentCookieJar::load()
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    // A file left readable by others (copied in, or written by an older version) is closed up
+    // before anything else happens with the session in it.
+    struct stat st {};
+    if (::fstat(file.handle(), &st) == 0 && (st.st_mode & 077) != 0)
+        ::fchmod(file.handle(), kOwnerOnly);
     setAllCookies(parseLines(file.readAll()));
     m_snapshot->replace(allCookies());
 }

@@ -4,6 +4,7 @@
 //   secrets_flow <sign-in code>
 // Exits 0 when signed in and answered; prints "flow done".
 
+#include "cookiestore.h"
 #include "vexaclient.h"
 
 #include <QGuiApplication>

@@ -163,6 +163,25 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cookies"});
     }
 
+    // A store others could read (copied in, or left so by an older version) is closed up as
+    // soon as it is read, and its session kept.
+    void readableStoreIsClosedOnLoad()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("cookies"));
+        {
+            PersistentCookieJar writer(file);
+            QVERIFY(writer.setCookiesFromUrl(cookieGeneration(3), QUrl(QStringLiteral("http://127.0.0.1/"))));
+        }
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QCOMPARE(loadedGeneration(file), std::optional<int>(3));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0600));
+    }
+
     void killedWhileRewriting()
     {
         QTemporaryDir dir;

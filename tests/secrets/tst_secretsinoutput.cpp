@@ -17,6 +17,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <numeric>
+
+#include <sys/stat.h>
+
 using vexa::service::LocalService;
 
 namespace {
@@ -144,6 +148,9 @@ private Q_SLOTS:
             const QString path = walk.next();
             if (!withKeyring() && path == cookieFile)
                 continue;
+            struct stat st {};
+            if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue; // the one-instance socket
             ++files;
             QFile file(path);
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
@@ -153,6 +160,10 @@ private Q_SLOTS:
                                          .arg(path, excerpt(bytes, at.value_or(0)))));
         }
         QVERIFY2(files > 0, "the app wrote no file at all: nothing was searched");
+        qInfo("searched %lld bytes of output (%lld from qt.network.*) and %d files",
+              qlonglong(std::accumulate(outputs.cbegin(), outputs.cend(), qsizetype(0),
+                                        [](qsizetype n, const QByteArray &b) { return n + b.size(); })),
+              qlonglong(all.count("qt.network.")), files);
         // The store does hold it, so the search above looks for the right thing.
         if (!withKeyring()) {
             QFile store(cookieFile);
