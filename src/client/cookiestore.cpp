@@ -10,16 +10,72 @@
 #include <QNetworkCookie>
 #include <QLoggingCategory>
 #include <QPointer>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QCoro/QCoroSignal>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexa {
 
 Q_LOGGING_CATEGORY(lcCookies, "vexa.cookies", QtInfoMsg)
 
 namespace {
-constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Replaces `path` with `bytes` so that, whatever moment the process dies at, the file is either
+// the old or the new text, and no one but the user could ever read either: the next version is
+// created under "<path>.tmp" with mode 0600 in the open() itself (QSaveFile creates a new file
+// with the umask's mode and narrows it only afterwards), synced, then renamed over the file and
+// the folder synced. A "<path>.tmp" left by a killed writer is removed first; O_EXCL refuses
+// whatever might stand there instead (a link planted by someone else).
+bool replaceOwnerOnly(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray finalName = QFile::encodeName(path);
+    const QByteArray tempName = finalName + ".tmp";
+    ::unlink(tempName.constData());
+    const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          kOwnerOnly);
+    if (fd < 0)
+        return false;
+    // A umask can only take bits away; one that took the owner's own is put right before a
+    // byte is written.
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0
+        && ((st.st_mode & 07777) == kOwnerOnly || ::fchmod(fd, kOwnerOnly) == 0)
+        && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(tempName.constData(), finalName.constData()) == 0;
+    if (!ok) {
+        ::unlink(tempName.constData());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
 
 // Set-Cookie lines, one per cookie; expired ones left out.
 QList<QNetworkCookie> parseLines(const QByteArray &text)
@@ -186,6 +242,11 @@ void PersistentCookieJar::load()
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    // A file left readable by others (copied in, or written by an older version) is closed up
+    // before anything else happens with the session in it.
+    struct stat st {};
+    if (::fstat(file.handle(), &st) == 0 && (st.st_mode & 077) != 0)
+        ::fchmod(file.handle(), kOwnerOnly);
     setAllCookies(parseLines(file.readAll()));
     m_snapshot->replace(allCookies());
 }
@@ -235,20 +296,7 @@ QCoro::Task<> PersistentCookieJar::writeSecrets()
 bool PersistentCookieJar::writeFile()
 {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    bool ok = file.open(QIODevice::WriteOnly) && file.setPermissions(kOwnerOnly);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QNetworkCookie &cookie : allCookies()) {
-        if (!ok)
-            break;
-        if (!cookie.isSessionCookie() && cookie.expirationDate() <= now)
-            continue;
-        ok = file.write(cookie.toRawForm(QNetworkCookie::Full) + '\n') >= 0;
-    }
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
+    const bool ok = replaceOwnerOnly(m_filePath, serialized());
     m_lastSaveOk = ok;
     return ok;
 }

@@ -73,6 +73,23 @@ bool pathTaken(const QString &path)
     return fs::exists(fs::symlink_status(nativePath(path), error));
 }
 
+// Anything in the folder under that name or one equal to it in composed form (sameFileName).
+// A folder that cannot be listed counts as taken: nothing is written where it cannot be checked.
+bool nameTaken(const QString &folder, const QString &name)
+{
+    if (pathTaken(joined(folder, name)))
+        return true;
+    std::error_code error;
+    fs::directory_iterator it(nativePath(folder), error);
+    if (error)
+        return true;
+    for (const fs::directory_entry &entry : it) {
+        if (sameFileName(fromNative(entry.path().filename()), name))
+            return true;
+    }
+    return false;
+}
+
 Outcome<QString> writeAtomically(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
@@ -330,7 +347,7 @@ bool CodeProjectStore::createFile(const QString &name)
         return false;
     }
     const QString path = joined(*folder, trimmed);
-    if (pathTaken(path)) {
+    if (nameTaken(*folder, trimmed)) {
         setNotice(codetexts::fileExists());
         return false;
     }
@@ -429,7 +446,7 @@ void CodeProjectStore::importFiles(const QList<QUrl> &urls)
         if (!isSafeFileName(name))
             continue;
         const QString target = joined(*folder, name);
-        if (pathTaken(target))
+        if (nameTaken(*folder, name))
             continue;
         QFile file(source);
         if (!QFileInfo(source).isFile() || !file.open(QIODevice::ReadOnly))

@@ -91,7 +91,8 @@ public:
     // Text read with "\r\n" or "\r" line endings is edited with "\n" and saved with its own.
     bool saveFile(bool silent);
     // Copies UTF-8 text files of at most 2,000,000 bytes into the selected project; existing
-    // names are never replaced. Only local files are read.
+    // names (and names equal to them in composed form, see sameFileName) are never replaced.
+    // Only local files are read; a name isSafeFileName refuses is left out.
     void importFiles(const QList<QUrl> &urls);
     // Writes project.json of that project into the open account.
     Outcome<ClientError> save(const CodeProject &project);

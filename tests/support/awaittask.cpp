@@ -1,6 +1,19 @@
 #include "awaittask.h"
 
+#include <QtGlobal>
+
 namespace vexa::test {
+
+int scaledMs(int timeoutMs)
+{
+    static const int scale = [] {
+        bool ok = false;
+        const int value = qEnvironmentVariableIntValue("VEXA_TIMEOUT_SCALE", &ok);
+        return ok && value > 0 ? value : 1;
+    }();
+    return timeoutMs * scale;
+}
+
 namespace detail {
 
 QCoro::Task<> driveVoid(QCoro::Task<> task, std::shared_ptr<VoidAwaitState> state)
@@ -13,7 +26,7 @@ QCoro::Task<> driveVoid(QCoro::Task<> task, std::shared_ptr<VoidAwaitState> stat
 
 bool spinUntil(const std::function<bool()> &done, QEventLoop *loop, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(scaledMs(timeoutMs));
     QTimer tick;
     tick.setInterval(20);
     QObject::connect(&tick, &QTimer::timeout, loop, [&] {

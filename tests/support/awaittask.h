@@ -65,6 +65,11 @@ bool awaitVoid(QCoro::Task<T> task, int timeoutMs = kDefaultWaitMs)
 // Spins the event loop until pred() holds or the timeout passes; returns pred().
 bool waitUntil(const std::function<bool()> &pred, int timeoutMs = kDefaultWaitMs);
 
+// Every wait above is stretched by VEXA_TIMEOUT_SCALE (a whole number, 1 when unset): the
+// sanitizer build runs several times slower. Tests that time something else (a child process,
+// QSignalSpy::wait) stretch their limits with this.
+int scaledMs(int timeoutMs);
+
 } // namespace vexa::test
 
 // QVERIFY-style helpers that fail the test instead of hanging.
