@@ -29,6 +29,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QCoro/QCoroTask>
+#include <QCoro/QCoroTimer>
 
 #include <algorithm>
 #include <cstdio>

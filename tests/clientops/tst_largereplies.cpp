@@ -15,32 +15,35 @@ using namespace vexa::test;
 
 namespace {
 
-// Holds every thread of the global pool until released, so work handed to it waits there.
+// Holds every thread of the global pool until released, so work handed to it waits there. The
+// semaphores are shared with the holding tasks, which may still be inside them after release.
 class PoolBlocker
 {
 public:
-    PoolBlocker()
+    PoolBlocker() : m_threads(QThreadPool::globalInstance()->maxThreadCount())
     {
-        m_threads = QThreadPool::globalInstance()->maxThreadCount();
         for (int i = 0; i < m_threads; ++i)
-            QThreadPool::globalInstance()->start([this] {
-                m_started.release();
-                m_gate.acquire();
+            QThreadPool::globalInstance()->start([state = m_state] {
+                state->started.release();
+                state->gate.acquire();
             });
-        m_started.acquire(m_threads);
+        m_state->started.acquire(m_threads);
     }
     ~PoolBlocker() { release(); }
     void release()
     {
-        m_gate.release(m_threads - m_released);
+        m_state->gate.release(m_threads - m_released);
         m_released = m_threads;
     }
 
 private:
-    int m_threads = 0;
+    struct State {
+        QSemaphore started;
+        QSemaphore gate;
+    };
+    const int m_threads;
     int m_released = 0;
-    QSemaphore m_started;
-    QSemaphore m_gate;
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 // A chat-list reply of about `bytes` bytes; `lastText` is written as is into the last message's
@@ -104,7 +107,10 @@ void LargeRepliesTest::offThreadDecodeMatchesInPlace_data()
     QTest::newRow("valid") << chatList(large) << true;
     QTest::newRow("malformed: cut short") << chatList(large).chopped(7) << false;
     QTest::newRow("malformed: text after the object") << chatList(large) + " {}" << false;
-    QTest::newRow("wrong type deep inside") << chatList(large, "42") << false;
+    // A message of the wrong type empties its chat's messages rather than failing the list.
+    QTest::newRow("wrong type deep inside, lenient there") << chatList(large, "42") << true;
+    QTest::newRow("wrong type at the top")
+        << chatList(large).replace(R"({"ok":true,)", R"({"ok":"true",)") << false;
     QTest::newRow("required field missing at the top")
         << chatList(large).replace(R"({"ok":true,)", "{") << false;
     QTest::newRow("repeated key") << chatList(large).replace(R"({"ok":true,)", R"({"ok":true,"ok":true,)")
@@ -153,7 +159,7 @@ void LargeRepliesTest::largeChatListReachesTheMirror()
     QCOMPARE(f.client->entries().constLast().text, QStringLiteral("Последний ответ 👍"));
 
     // A broken large reply leaves the mirror as it was.
-    f.script("GET", QStringLiteral("/api/chats"), 200, chatList(body.size(), "false"), 0, 1);
+    f.script("GET", QStringLiteral("/api/chats"), 200, body.chopped(3), 0, 1);
     VEXA_AWAIT_VOID(f.client->syncChats());
     QCOMPARE(f.client->chats().size(), expected->chats.size());
     QCOMPARE(f.client->entries().size(), 31);
@@ -207,11 +213,15 @@ void LargeRepliesTest::largePictureEdit()
     QImage picture(600, 600, QImage::Format_RGB32);
     picture.fill(Qt::blue);
     QVERIFY(qsizetype(picture.width()) * picture.height() > offthread::kEncodeInPlacePixels);
-    auto first = f.client->editImage(picture, QStringLiteral("ярче"));
-    QVERIFY2(f.client->generating(), "busy from the moment the edit was accepted");
-    VEXA_AWAIT(second, f.client->editImage(picture, QStringLiteral("ещё ярче")));
-    QVERIFY(!second);
-    VEXA_AWAIT(image, std::move(first));
+    std::optional<QCoro::Task<std::optional<QImage>>> first;
+    {
+        PoolBlocker blocker; // the picture is still being encoded while the pool is held
+        first.emplace(f.client->editImage(picture, QStringLiteral("ярче")));
+        QVERIFY2(f.client->generating(), "busy from the moment the edit was accepted");
+        VEXA_AWAIT(second, f.client->editImage(picture, QStringLiteral("ещё ярче")));
+        QVERIFY(!second);
+    }
+    VEXA_AWAIT(image, std::move(*first));
     QVERIFY(!f.client->generating());
     QCOMPARE(image.has_value(), sent);
     QCOMPARE(f.count(QStringLiteral("/api/image/generate")), sent ? 1 : 0);
