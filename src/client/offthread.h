@@ -1,8 +1,8 @@
 #pragma once
 
 // Work that would hold the main thread past a frame: decoding large reply bodies, reading and
-// encoding attachments, encoding and decoding pictures. It runs on Qt's global thread pool and
-// the coroutine that awaits it resumes on the main thread with the value.
+// encoding attachments, encoding and decoding pictures. It runs on the client's own thread pool
+// (pool() below) and the coroutine that awaits it resumes on the main thread with the value.
 //
 // The work is always an ordinary function called with values (records, QByteArray, QImage and
 // QString are implicitly shared with atomic counts, so handing them across is safe), never a
@@ -16,6 +16,7 @@
 
 #include <QAtomicInteger>
 #include <QFuture>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QCoro/QCoroFuture>
 
@@ -37,8 +38,15 @@ inline constexpr qsizetype kEncodeInPlacePixels = 512 * 512;
 // How many pieces of work have been started and not yet ended (tests, benchmarks).
 int inFlight();
 
+// The pool this work runs on: the client's own, one thread per core, whose threads run below the
+// main thread's priority (nice 5 on Linux). Where the cores are shared with other programs, a
+// long decode then waits for the main thread rather than the other way round.
+QThreadPool *pool();
+
 namespace detail {
 QAtomicInt &counter();
+// Once per pool thread: below the main thread from here on.
+void lowerThisThreadsPriority();
 
 // Calls the work on the pool and counts it as ended once it returns.
 template <typename Function, typename... Args>
@@ -47,6 +55,7 @@ auto counted(Function function, Args... args)
     struct Ended {
         ~Ended() { counter().deref(); }
     } ended;
+    lowerThisThreadsPriority();
     return function(std::move(args)...);
 }
 } // namespace detail
@@ -57,7 +66,7 @@ template <typename Function, typename... Args>
 auto run(Function function, Args... args)
 {
     detail::counter().ref();
-    return QtConcurrent::run(&detail::counted<Function, Args...>, function, std::move(args)...);
+    return QtConcurrent::run(pool(), &detail::counted<Function, Args...>, function, std::move(args)...);
 }
 
 } // namespace vexa::offthread

@@ -15,15 +15,15 @@ using namespace vexa::test;
 
 namespace {
 
-// Holds every thread of the global pool until released, so work handed to it waits there. The
+// Holds every thread of the client's pool until released, so work handed to it waits there. The
 // semaphores are shared with the holding tasks, which may still be inside them after release.
 class PoolBlocker
 {
 public:
-    PoolBlocker() : m_threads(QThreadPool::globalInstance()->maxThreadCount())
+    PoolBlocker() : m_threads(offthread::pool()->maxThreadCount())
     {
         for (int i = 0; i < m_threads; ++i)
-            QThreadPool::globalInstance()->start([state = m_state] {
+            offthread::pool()->start([state = m_state] {
                 state->started.release();
                 state->gate.acquire();
             });
