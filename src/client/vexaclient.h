@@ -13,6 +13,7 @@
 #include "catalogrecords.h"
 #include "chatrecords.h"
 #include "expected.h"
+#include "offthread.h"
 #include "vexaerror.h"
 #include "vexastate.h"
 
@@ -50,6 +51,24 @@ struct TransportTimeouts {
     std::chrono::milliseconds resourceLimit{240'000};
 
     std::chrono::milliseconds idleFor(QStringView path) const;
+};
+
+// A request's JSON body as it goes out. An object is written out where it is handed over (the
+// small bodies of nearly every call); a large one (attachments, pictures) is written on the
+// thread pool and arrives here as bytes.
+class RequestBody
+{
+public:
+    // Implicit: every call site hands over an object.
+    RequestBody(const QJsonObject &object);
+    // JSON already written out, one object.
+    static RequestBody encoded(QByteArray json);
+
+    const QByteArray &json() const { return m_json; }
+
+private:
+    RequestBody() = default;
+    QByteArray m_json;
 };
 
 class VexaClient : public QObject
@@ -150,10 +169,10 @@ public:
     // --- Transport ---------------------------------------------------------------------------
     // The raw bytes of a 2xx reply. 401 signs out first, then fails as unauthenticated.
     QCoro::Task<Result<QByteArray>> requestData(QString path, QByteArray method,
-                                                std::optional<QJsonObject> body);
+                                                std::optional<RequestBody> body);
     // The reply envelope; `ok` false is a failure carrying the service's text.
     QCoro::Task<Result<VexaResponse>> request(QString path,
-                                              std::optional<QJsonObject> body = std::nullopt,
+                                              std::optional<RequestBody> body = std::nullopt,
                                               std::optional<QByteArray> method = std::nullopt);
     // GET and decode a record; its own `ok` is the caller's business.
     template <records::HasSchema T>
@@ -161,6 +180,11 @@ public:
     // POST and decode a record; no `ok` check either.
     template <records::HasSchema T>
     QCoro::Task<Result<T>> fetchWithBody(QString path, QJsonObject body);
+    // A reply body decoded into a record: in place up to inPlaceLimit bytes, else on the thread
+    // pool (the main thread keeps drawing meanwhile). Either way the same record or error.
+    template <records::HasSchema T>
+    static QCoro::Task<Result<T>> decodeReplyAsync(QByteArray bytes,
+                                                   qsizetype inPlaceLimit = offthread::kDecodeInPlaceBytes);
     // Only for the productivity and notices endpoints: the reply as a JSON object.
     QCoro::Task<Result<QJsonObject>> utility(QString path,
                                              std::optional<QJsonObject> body = std::nullopt,
@@ -252,11 +276,14 @@ protected:
 private:
     void init(const QString &baseURL, const QString &cookieFilePath,
               std::shared_ptr<SecretStore> secrets);
-    // Applies a successful image reply: the picture, nothing for a text result (kept in
-    // imageTextResult), or invalidResponse when the picture cannot be read.
-    Result<std::optional<QImage>> takeImageReply(const VexaResponse &reply);
-    // Ends a generation or an edit with its reply: the picture, or nothing and the notice.
-    std::optional<QImage> finishImageRequest(const Result<VexaResponse> &reply);
+    // Applies a successful image reply with its picture already decoded (nothing when it could
+    // not be): the picture, nothing for a text result (kept in imageTextResult), or
+    // invalidResponse when the picture cannot be read.
+    Result<std::optional<QImage>> takeImageReply(const VexaResponse &reply,
+                                                 std::optional<QImage> picture);
+    // Ends a generation or an edit with its reply: decodes the picture on the pool, then the
+    // picture, or nothing and the notice.
+    QCoro::Task<std::optional<QImage>> finishImageRequest(Result<VexaResponse> reply);
     // Drops the entry with this id wherever it is now; the list may have been replaced.
     void removeEntry(const QUuid &id);
     template <records::HasSchema T>
@@ -292,12 +319,23 @@ Result<T> VexaClient::decodeReply(const QByteArray &bytes)
 }
 
 template <records::HasSchema T>
+QCoro::Task<Result<T>> VexaClient::decodeReplyAsync(QByteArray bytes, qsizetype inPlaceLimit)
+{
+    if (bytes.size() <= inPlaceLimit)
+        co_return decodeReply<T>(bytes);
+    // The future is awaited as a value: its result is a copy sharing the decoded lists.
+    Result<T> decoded = co_await offthread::run(&VexaClient::decodeReply<T>, std::move(bytes));
+    co_return decoded;
+}
+
+template <records::HasSchema T>
 QCoro::Task<Result<T>> VexaClient::fetch(QString path)
 {
     auto bytes = co_await requestData(std::move(path), QByteArrayLiteral("GET"), std::nullopt);
     if (!bytes)
         co_return bytes.error();
-    co_return decodeReply<T>(*bytes);
+    auto decoded = co_await decodeReplyAsync<T>(std::move(*bytes));
+    co_return decoded;
 }
 
 template <records::HasSchema T>
@@ -306,7 +344,8 @@ QCoro::Task<Result<T>> VexaClient::fetchWithBody(QString path, QJsonObject body)
     auto bytes = co_await requestData(std::move(path), QByteArrayLiteral("POST"), std::move(body));
     if (!bytes)
         co_return bytes.error();
-    co_return decodeReply<T>(*bytes);
+    auto decoded = co_await decodeReplyAsync<T>(std::move(*bytes));
+    co_return decoded;
 }
 
 } // namespace vexa

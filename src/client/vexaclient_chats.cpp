@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QJsonDocument>
 
 #include <utility>
 
@@ -136,6 +137,43 @@ QJsonObject fileData(const QString &path, const QByteArray &bytes)
     return file;
 }
 
+// A message ready to go: its body written out, or why it may not go.
+struct PreparedMessage {
+    std::optional<QString> refusal;
+    QByteArray json;
+};
+
+// Checks and encodes the attachments (the photo first, then the file) and writes the body out.
+// Runs on the pool: reading an 8 MB file, encoding a large photo, its Base64 and writing out a
+// body of ten or more megabytes each take longer than a frame.
+PreparedMessage prepareMessage(QJsonObject body, std::optional<QImage> image,
+                               std::optional<QString> filePath, VexaClient::JpegEncoder encoder)
+{
+    PreparedMessage prepared;
+    if (image) {
+        const QByteArray jpeg = encoder(*image, VexaClient::kPhotoJpegQuality);
+        if (jpeg.isEmpty()) // the message would go out without the picture it is about
+            prepared.refusal = photoUnreadableNotice();
+        else if (jpeg.size() > VexaClient::kMaxPhotoBytes)
+            prepared.refusal = photoTooLargeNotice();
+        else
+            body.insert(QStringLiteral("image_data_url"), base64DataUrl("image/jpeg", jpeg));
+    }
+    if (!prepared.refusal && filePath) {
+        const QString path = localPath(*filePath);
+        const FileAttachment file = readAttachment(path, VexaClient::kMaxFileBytes);
+        if (file.outcome == FileAttachment::Outcome::Unreadable)
+            prepared.refusal = fileUnreadableNotice();
+        else if (file.outcome == FileAttachment::Outcome::TooLarge)
+            prepared.refusal = fileTooLargeNotice();
+        else
+            body.insert(QStringLiteral("file_data"), fileData(path, file.bytes));
+    }
+    if (!prepared.refusal)
+        prepared.json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    return prepared;
+}
+
 QJsonObject selectBody(const QString &id)
 {
     QJsonObject body;
@@ -240,33 +278,27 @@ QCoro::Task<std::optional<QString>> VexaClient::send(QString text, std::optional
     std::optional<QString> answer; // set once the service has answered
     QPointer<VexaClient> self(this);
 
-    // The attachments are checked before anything goes out: a refused one sends nothing.
+    // The attachments are checked before anything goes out: a refused one sends nothing. A text
+    // alone is written out here; attachments are prepared on the pool.
     QJsonObject body = messageBody(trimmed, modelOverride, m_state, m_activeChatID);
     std::optional<QString> refusal;
-    if (image) {
-        const QByteArray jpeg = m_jpegEncoder(*image, kPhotoJpegQuality);
-        if (jpeg.isEmpty()) // the message would go out without the picture it is about
-            refusal = photoUnreadableNotice();
-        else if (jpeg.size() > kMaxPhotoBytes)
-            refusal = photoTooLargeNotice();
-        else
-            body.insert(QString::fromLatin1("image_data_url"), base64DataUrl("image/jpeg", jpeg));
-    }
-    if (!refusal && filePath) {
-        const QString path = localPath(*filePath);
-        const FileAttachment file = readAttachment(path, kMaxFileBytes);
-        if (file.outcome == FileAttachment::Outcome::Unreadable)
-            refusal = fileUnreadableNotice();
-        else if (file.outcome == FileAttachment::Outcome::TooLarge)
-            refusal = fileTooLargeNotice();
-        else
-            body.insert(QString::fromLatin1("file_data"), fileData(path, file.bytes));
+    std::optional<RequestBody> outgoing;
+    if (image || filePath) {
+        PreparedMessage prepared = co_await offthread::run(&prepareMessage, std::move(body), image,
+                                                           filePath, m_jpegEncoder);
+        if (!self)
+            co_return std::nullopt;
+        refusal = prepared.refusal;
+        if (!refusal)
+            outgoing = RequestBody::encoded(prepared.json);
+    } else {
+        outgoing = RequestBody(body);
     }
 
     if (refusal) {
         setNotice(refusal);
     } else {
-        auto reply = co_await request(QString::fromLatin1("/api/chat"), std::move(body));
+        auto reply = co_await request(QString::fromLatin1("/api/chat"), std::move(outgoing));
         if (!self)
             co_return std::nullopt;
         if (reply && reply->answer && !reply->answer->isEmpty()) {

@@ -7,6 +7,8 @@
 #include "vexaclient.h"
 #include "detachedtask.h"
 
+#include <QJsonDocument>
+
 namespace vexa {
 
 namespace {
@@ -31,15 +33,33 @@ QJsonObject generationBody(const QString &prompt, const QString &model)
     return body;
 }
 
-QJsonObject editBody(const std::optional<VexaState> &state, const QString &prompt,
-                     const QByteArray &jpeg)
+// The account's current image model, which an edit uses; empty when the state has none.
+QString editModel(const std::optional<VexaState> &state)
 {
+    return state && state->imageModel ? *state->imageModel : QString();
+}
+
+// The edit's body written out, or nothing when the picture cannot be encoded or its JPEG is
+// over the limit. Large pictures come here on the pool: the JPEG of a twelve-megabyte picture,
+// its Base64 and the body take far longer than a frame.
+std::optional<QByteArray> editRequestJson(QImage picture, QString model, QString prompt,
+                                          VexaClient::JpegEncoder encoder)
+{
+    const QByteArray jpeg = encoder(picture, VexaClient::kEditJpegQuality);
+    if (jpeg.isEmpty() || jpeg.size() > VexaClient::kMaxEditBytes)
+        return std::nullopt;
     QJsonObject body;
-    body.insert(QStringLiteral("model"), state && state->imageModel ? *state->imageModel : QString());
+    body.insert(QStringLiteral("model"), model);
     body.insert(QStringLiteral("prompt"), prompt);
     body.insert(QStringLiteral("image_url"),
                 QStringLiteral("data:image/jpeg;base64,") + QString::fromLatin1(jpeg.toBase64()));
-    return body;
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+}
+
+// Whether a reply is meant to carry a picture (the "text" models answer with a text).
+bool carriesPicture(const Result<VexaResponse> &reply)
+{
+    return reply && reply->outputType != QLatin1String("text") && reply->imageURL;
 }
 
 // Standard Base64 only: the alphabet, padded to whole quads, no white space.
@@ -58,8 +78,10 @@ std::optional<QByteArray> strictBase64(const QString &text)
     return std::move(decoded.decoded);
 }
 
-// The picture in an "image_url": everything after the first comma, or the whole value.
-std::optional<QImage> imageFromURL(const QString &url)
+// The picture in an "image_url": everything after the first comma, or the whole value. Runs on
+// the pool: checking and decoding the Base64 and then the picture of a large reply takes far
+// longer than a frame.
+std::optional<QImage> imageFromURL(QString url)
 {
     const qsizetype comma = url.indexOf(QLatin1Char(','));
     const QString payload = comma < 0 ? url : url.mid(comma + 1);
@@ -74,7 +96,8 @@ std::optional<QImage> imageFromURL(const QString &url)
 
 } // namespace
 
-Result<std::optional<QImage>> VexaClient::takeImageReply(const VexaResponse &reply)
+Result<std::optional<QImage>> VexaClient::takeImageReply(const VexaResponse &reply,
+                                                         std::optional<QImage> picture)
 {
     if (reply.state)
         setState(reply.state);
@@ -85,11 +108,10 @@ Result<std::optional<QImage>> VexaClient::takeImageReply(const VexaResponse &rep
     }
     if (!reply.imageURL)
         return ClientError(VexaError::invalidResponse());
-    auto image = imageFromURL(*reply.imageURL);
-    if (!image)
+    if (!picture)
         return ClientError(VexaError::invalidResponse());
     setNotice(std::nullopt);
-    return image;
+    return picture;
 }
 
 QCoro::Task<> VexaClient::selectModel(QString id)
@@ -153,14 +175,22 @@ QCoro::Task<std::optional<QImage>> VexaClient::generateImage(QString prompt, QSt
                                   generationBody(prompt, model));
     if (!self)
         co_return std::nullopt;
-    co_return finishImageRequest(reply);
+    auto image = co_await finishImageRequest(std::move(reply));
+    co_return image;
 }
 
-std::optional<QImage> VexaClient::finishImageRequest(const Result<VexaResponse> &reply)
+QCoro::Task<std::optional<QImage>> VexaClient::finishImageRequest(Result<VexaResponse> reply)
 {
+    std::optional<QImage> picture;
+    if (carriesPicture(reply)) {
+        QPointer<VexaClient> self(this);
+        picture = co_await offthread::run(&imageFromURL, *reply->imageURL);
+        if (!self)
+            co_return std::nullopt;
+    }
     std::optional<QImage> image;
     if (reply) {
-        auto taken = takeImageReply(*reply);
+        auto taken = takeImageReply(*reply, std::move(picture));
         if (taken)
             image = std::move(*taken);
         else
@@ -169,28 +199,44 @@ std::optional<QImage> VexaClient::finishImageRequest(const Result<VexaResponse> 
         setNotice(describe(reply.error()));
     }
     setGenerating(false);
-    return image;
+    co_return image;
 }
 
 QCoro::Task<std::optional<QImage>> VexaClient::editImage(QImage picture, QString prompt)
 {
     if (m_generating)
         co_return std::nullopt;
-    const QByteArray jpeg = m_jpegEncoder(picture, kEditJpegQuality);
-    if (jpeg.isEmpty() || jpeg.size() > kMaxEditBytes) {
-        setNotice(editTooLargeNotice());
-        co_return std::nullopt;
-    }
-    setGenerating(true);
-    setImageTextResult(std::nullopt);
     QPointer<VexaClient> self(this);
+    const QString model = editModel(m_state);
+    std::optional<QByteArray> json;
+    if (qsizetype(picture.width()) * picture.height() <= offthread::kEncodeInPlacePixels) {
+        json = editRequestJson(picture, model, prompt, m_jpegEncoder);
+        if (!json) {
+            setNotice(editTooLargeNotice());
+            co_return std::nullopt;
+        }
+        setGenerating(true);
+    } else {
+        // Busy while the picture is encoded, so the screen shows it and a second edit waits.
+        setGenerating(true);
+        json = co_await offthread::run(&editRequestJson, picture, model, prompt, m_jpegEncoder);
+        if (!self)
+            co_return std::nullopt;
+        if (!json) {
+            setGenerating(false);
+            setNotice(editTooLargeNotice());
+            co_return std::nullopt;
+        }
+    }
+    setImageTextResult(std::nullopt);
 
     // The edit uses the account's current image model; no switch is attempted.
     auto reply = co_await request(QString::fromLatin1("/api/image/generate"),
-                                  editBody(m_state, prompt, jpeg));
+                                  RequestBody::encoded(*json));
     if (!self)
         co_return std::nullopt;
-    co_return finishImageRequest(reply);
+    auto image = co_await finishImageRequest(std::move(reply));
+    co_return image;
 }
 
 void VexaClient::startSelectModel(const QString &id)

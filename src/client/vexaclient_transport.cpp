@@ -309,7 +309,7 @@ QUrl VexaClient::telegramURL()
 }
 
 QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray method,
-                                                        std::optional<QJsonObject> body)
+                                                        std::optional<RequestBody> body)
 {
     if (m_baseURL.isEmpty())
         co_return ClientError(PlatformError{PlatformError::Source::Configuration, 0, m_originError});
@@ -349,7 +349,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     QByteArray payload;
     if (body) {
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-        payload = QJsonDocument(*body).toJson(QJsonDocument::Compact);
+        payload = body->json();
     }
 
     QNetworkReply *reply = body ? m_network->sendCustomRequest(request, method, payload)
@@ -400,14 +400,15 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     co_return ClientError(VexaError::server(serverMessage(status, bytes, reply->rawHeader("Retry-After"))));
 }
 
-QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optional<QJsonObject> body,
+QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optional<RequestBody> body,
                                                       std::optional<QByteArray> method)
 {
     const QByteArray verb = method.value_or(body ? QByteArrayLiteral("POST") : QByteArrayLiteral("GET"));
     auto bytes = co_await requestData(std::move(path), verb, std::move(body));
     if (!bytes)
         co_return bytes.error();
-    auto envelope = decodeReply<VexaResponse>(*bytes);
+    // A large envelope (a picture's data URL, a long answer) is decoded on the pool.
+    auto envelope = co_await decodeReplyAsync<VexaResponse>(std::move(*bytes));
     if (!envelope)
         co_return envelope;
     if (!envelope->ok)

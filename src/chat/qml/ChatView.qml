@@ -2,8 +2,6 @@ import QtQuick
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Chat
-import VexaAI.Voice
-import VexaAI.Account
 
 // The chat screen: header, the search bar when open, the messages (or the welcome panel),
 // and the composer. Files dropped anywhere on it are attached. Ctrl+N starts a new chat,
@@ -142,19 +140,34 @@ Item {
         onClosed: view.viewModel.showingChats = false
     }
     // Made when opened and gone when closed: the conversation owns a microphone and a speaker.
+    // By address, so that the voice screens are compiled only when a conversation first opens.
     Loader {
+        id: voiceConversation
         active: view.viewModel.showingVoiceConversation
-        sourceComponent: Item {
-            VoiceConversationView {
-                objectName: "voiceConversationSheet"
-                Component.onCompleted: open()
-                onClosed: view.viewModel.showingVoiceConversation = false
-            }
-        }
+        source: "qrc:/qt/qml/VexaAI/Chat/VoiceConversationHost.qml"
     }
-    VexaUtilityView {
-        objectName: "utilitiesSheet"
-        visible: view.viewModel.showingUtilities
-        onClosed: view.viewModel.showingUtilities = false
+    Connections {
+        target: voiceConversation.item
+        function onClosed() { view.viewModel.showingVoiceConversation = false }
+    }
+    // Made the first time it is shown and kept from then on; by address, like the conversation.
+    Loader {
+        id: utilities
+
+        property bool used: false
+
+        active: used || view.viewModel.showingUtilities
+        source: "qrc:/qt/qml/VexaAI/Chat/UtilitiesHost.qml"
+        onLoaded: used = true
+    }
+    Binding {
+        target: utilities.item
+        when: utilities.item !== null
+        property: "showing"
+        value: view.viewModel.showingUtilities
+    }
+    Connections {
+        target: utilities.item
+        function onClosed() { view.viewModel.showingUtilities = false }
     }
 }

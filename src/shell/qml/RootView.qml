@@ -47,13 +47,39 @@ Item {
         }
     }
 
-    SectionsSheet {
-        model: rootModel
-        onAboutRequested: about.open()
+    // The sections sheet and "О приложении" are made the first time they are asked for and kept
+    // from then on: neither is on screen at launch, and making them would delay the first frame.
+    Loader {
+        id: sectionsSheet
+
+        property bool used: false
+
+        active: used || rootModel.showingSections
+        onLoaded: used = true
+        sourceComponent: Item {
+            SectionsSheet {
+                model: rootModel
+                onAboutRequested: root.openAbout()
+                // Asked for before it existed: the sheet missed the change it opens on.
+                Component.onCompleted: if (rootModel.showingSections) open()
+            }
+        }
     }
 
-    AboutDialog {
+    Loader {
         id: about
+        active: false
+        sourceComponent: Item {
+            property alias dialog: dialog
+            AboutDialog {
+                id: dialog
+            }
+        }
+    }
+
+    function openAbout() {
+        about.active = true
+        about.item.dialog.open()
     }
 
     NoticeAlert {
@@ -69,6 +95,6 @@ Item {
     Shortcut {
         sequence: "F1"
         context: Qt.WindowShortcut
-        onActivated: about.open()
+        onActivated: root.openAbout()
     }
 }
