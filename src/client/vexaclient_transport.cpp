@@ -1,6 +1,7 @@
 // Requests, replies and the mapping of every failure to the user's text.
 
 #include "cookiestore.h"
+#include "jsonreader.h"
 #include "replylimits.h"
 #include "secretstore.h"
 #include "serviceorigin.h"
@@ -118,7 +119,7 @@ struct ReplyWatch {
         if (chunks.size() == 1)
             return std::move(chunks.first());
         QByteArray joined;
-        joined.reserve(received);
+        joined.reserve(received + records::JsonReader::kRoomToReadInPlace);
         for (const QByteArray &chunk : std::as_const(chunks))
             joined.append(chunk);
         chunks.clear();
@@ -151,7 +152,7 @@ std::shared_ptr<ReplyWatch> watchReply(QNetworkReply *reply, qint64 limit)
             stop(Stop::TooLarge);
         } else if (!watch->reserved && watch->received == 0 && bytes > 0) {
             // A compressed reply may inflate past its length; the body then grows as usual.
-            watch->body.reserve(bytes);
+            watch->body.reserve(bytes + records::JsonReader::kRoomToReadInPlace);
             watch->reserved = true;
         }
     });

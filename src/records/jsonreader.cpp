@@ -209,6 +209,7 @@ JsonReader::JsonReader(const QByteArray &bytes) : d(std::make_unique<Impl>())
     // much room after the text is read where it is, any other is copied once with padding.
     const qsizetype room = bytes.capacity() - bytes.size(); // 0 for raw data
     simdjson::padded_string_view view;
+    static_assert(kRoomToReadInPlace >= qsizetype(simdjson::SIMDJSON_PADDING));
     if (room >= qsizetype(simdjson::SIMDJSON_PADDING)) {
         view = simdjson::padded_string_view(text.data(), text.size(), text.size() + size_t(room));
     } else {

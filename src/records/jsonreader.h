@@ -23,6 +23,9 @@ class JsonReader
 {
 public:
     static constexpr int kMaxDepth = 1024;
+    // Spare capacity after the text that lets the reader read a buffer where it lies instead of
+    // copying it first (the parser reads ahead in blocks); reply buffers are reserved with it.
+    static constexpr qsizetype kRoomToReadInPlace = 64;
 
     enum class Kind { Object, Array, String, Number, Bool, Null, Invalid };
 
