@@ -24,12 +24,12 @@
 
 namespace vexa::offthread {
 
-// Reply bodies up to this size are decoded where they arrived. The one-pass reader decodes a
-// chat list at roughly 100 MB/s on the slow machines this runs on, so 256 KiB costs about
-// 2.5 ms there, well inside a frame; the trip through the pool and back (a queued event and a
-// context switch each way, 50–200 µs, more when the other core is busy) would eat a good part of
-// that for the small replies that make up nearly all traffic (state, settings, answers).
-inline constexpr qsizetype kDecodeInPlaceBytes = 256 * 1024;
+// Reply bodies up to this size are decoded where they arrived. On the shared two-core build
+// machine under load a 20 MB chat list decoded in 1.5–2 s (10–13 MB/s), so 64 KiB costs at most
+// about 6 ms there and far less on an ordinary desktop; handing it to the pool and back (a queued
+// event and a thread switch each way) would add latency to the small replies that make up nearly
+// all traffic (state, settings, answers) for no gain.
+inline constexpr qsizetype kDecodeInPlaceBytes = 64 * 1024;
 
 // Pictures up to this many pixels (512 × 512) are encoded where they are handed over: a JPEG of
 // that size takes 2–4 ms; larger ones go to the pool.
