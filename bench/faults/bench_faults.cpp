@@ -5,6 +5,7 @@
 // like the client, on the main thread. Last line: fault_max_stall_ms.
 
 #include "faultrig.h"
+#include "stallprobe.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -29,7 +30,7 @@ QCoro::Task<int> run()
     std::map<QString, double> worstByCase;
     QList<QString> order;
     int wrong = 0;
-    vexa::faults::StallProbe probe;
+    vexa::bench::StallProbe probe;
     double worst = 0;
     for (int round = 0; round < kRounds; ++round) {
         for (const vexa::faults::CaseInfo &info : vexa::faults::hostileCases()) {

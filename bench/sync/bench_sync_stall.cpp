@@ -11,6 +11,7 @@
 #include "cookiestore.h"
 #include "localservice.h"
 #include "servicestate.h"
+#include "stallprobe.h"
 #include "vexaclient.h"
 
 #include <QBuffer>
@@ -149,40 +150,7 @@ private:
     QSemaphore m_ready;
 };
 
-// The longest gap between ticks of a 1 ms timer on this thread while an operation runs.
-class StallProbe
-{
-public:
-    StallProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_worst = std::max(m_worst, now - m_last);
-            m_last = now;
-        });
-    }
-    void start()
-    {
-        m_worst = 0;
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
-    }
-    double stopMs()
-    {
-        m_timer.stop();
-        m_worst = std::max(m_worst, m_clock.nsecsElapsed() - m_last);
-        return double(m_worst) / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_worst = 0;
-};
+using vexa::bench::StallProbe;
 
 // Runs the task to its end under the probe; the worst gap, or -1 when it did not end in time.
 double probed(StallProbe &probe, const std::function<QCoro::Task<bool>()> &operation)
@@ -199,7 +167,8 @@ double probed(StallProbe &probe, const std::function<QCoro::Task<bool>()> &opera
     deadline.start();
     while (!done && deadline.elapsed() < 120000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const double stall = probe.stopMs();
+    probe.stop();
+    const double stall = probe.worstMs();
     return done && ok ? stall : -1;
 }
 
