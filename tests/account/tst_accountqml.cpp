@@ -137,8 +137,11 @@ void AccountQmlTest::imagesFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(waitUntil([&] { return view->hasResult(); }));
     QCOMPARE(view->prompt(), QStringLiteral("кот")); // never taken away from the user
-    QVERIFY(waitUntil([&] { return item("resultPicture") && item("resultPicture")->isVisible(); }));
-    QVERIFY(item("resultPicture")->height() > 10);
+    // The picture is decoded after it arrives; its height follows once it is.
+    QVERIFY(waitUntil([&] {
+        QQuickItem *picture = item("resultPicture");
+        return picture && picture->isVisible() && picture->height() > 10;
+    }));
 
     // "Редактировать этот результат" from the keyboard makes the result the picture to edit.
     QQuickItem *editResult = item("editResultButton");

@@ -10,7 +10,9 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QCoro/QCoroTask>
+#include <QCoro/QCoroTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -40,6 +42,10 @@ QCoro::Task<int> flow(vexa::VexaClient *client, QString code)
 QCoro::Task<> runAndQuit(vexa::VexaClient *client, QString code)
 {
     const int result = co_await flow(client, code);
+    // The last cookie may still be on its way to the keyring (the file holds it until then);
+    // ending here would leave the file behind as if there were no keyring.
+    for (int waited = 0; !client->cookieJar()->isSettled() && waited < 20000; waited += 20)
+        co_await QCoro::sleepFor(std::chrono::milliseconds(20));
     std::printf("flow done %d\n", result);
     std::fflush(stdout);
     QCoreApplication::exit(result);
