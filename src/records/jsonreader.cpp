@@ -6,7 +6,9 @@
 #include <emmintrin.h>
 #endif
 
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -173,6 +175,8 @@ void returnParser(std::unique_ptr<od::parser> parser)
         t_spareParser = std::move(parser);
 }
 
+constexpr std::size_t kInternedMaxBytes = 32;
+
 } // namespace
 
 struct JsonReader::Impl {
@@ -190,6 +194,32 @@ struct JsonReader::Impl {
     std::vector<Frame> frames;
     const char *base = nullptr; // the text being read (in the reply's buffer or the padded copy)
     std::string_view key; // unescaped into the parser's string buffer, alive until it is destroyed
+
+    // Short strings repeat across a reply ("user", "assistant", ids of models, kinds of actions,
+    // dates): the last one seen in each slot is handed out again, shared, instead of a new
+    // allocation per field. A slot is only a cache: a miss converts and takes the slot over.
+    struct Interned {
+        unsigned char size = 0;
+        char bytes[kInternedMaxBytes];
+        QString text;
+    };
+    std::array<Interned, 128> interned;
+
+    QString internedOrConverted(std::string_view content)
+    {
+        if (content.size() > kInternedMaxBytes || content.empty())
+            return fromValidUtf8(content);
+        std::uint32_t hash = 2166136261u;
+        for (const char c : content)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        Interned &slot = interned[(hash ^ (hash >> 16)) % interned.size()];
+        if (slot.size == content.size() && std::memcmp(slot.bytes, content.data(), content.size()) == 0)
+            return slot.text;
+        slot.size = static_cast<unsigned char>(content.size());
+        std::memcpy(slot.bytes, content.data(), content.size());
+        slot.text = fromValidUtf8(content);
+        return slot.text;
+    }
 
     // simdjson reads the top-level value through the document and every other through a value;
     // both offer the same getters.
@@ -405,7 +435,7 @@ bool JsonReader::readString(QString &out)
                 simdjson::ondemand::raw_json_string consumed;
                 if (d->value.get_raw_json_string().get(consumed))
                     return fail("bad string");
-                out = fromValidUtf8(content);
+                out = d->internedOrConverted(content);
                 d->pending = false;
                 return true;
             }

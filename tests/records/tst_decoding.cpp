@@ -5,6 +5,8 @@
 #include "vexastate.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <QTimeZone>
 
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void sharedChat();
     void chatsResponse_data();
     void chatsResponse();
+    void repeatedShortStringsKeepTheirOwnText();
     void messageToEntry_data();
     void messageToEntry();
 
@@ -338,6 +341,42 @@ void DecodingTest::chatsResponse()
     QFETCH(QString, active);
     QCOMPARE(reply->chats.size(), chats);
     QCOMPARE(reply->activeChatID.value_or(QStringLiteral("<none>")), active);
+}
+
+// Short strings are handed out again from a small cache while a reply is read; strings that share
+// a length or a cache slot (far more distinct ones here than slots) must each keep their own text.
+void DecodingTest::repeatedShortStringsKeepTheirOwnText()
+{
+    QStringList words;
+    for (int length = 1; length <= 34; ++length) {
+        for (int variant = 0; variant < 12; ++variant) {
+            QString ascii(length, QLatin1Char('a' + variant));
+            ascii[length - 1] = QLatin1Char('z' - variant);
+            words << ascii << QString(length / 2 + 1, QChar(0x0430 + variant)); // Cyrillic: 2 bytes each
+        }
+    }
+    words << QStringLiteral("user") << QStringLiteral("usex") << QStringLiteral("😀") << QStringLiteral("a\"b");
+    QJsonArray messages;
+    QList<QPair<QString, QString>> expected;
+    for (int i = 0; i < 3000; ++i) {
+        const QString role = words.at((i * 7) % words.size());
+        const QString text = words.at((i * 13 + i / 5) % words.size());
+        messages.append(QJsonObject{{QStringLiteral("role"), role}, {QStringLiteral("text"), text}});
+        expected.append({role, text});
+    }
+    const QJsonObject chat{{QStringLiteral("id"), QStringLiteral("c")}, {QStringLiteral("messages"), messages}};
+    const QByteArray json = QJsonDocument(QJsonObject{{QStringLiteral("ok"), true},
+                                                      {QStringLiteral("chats"), QJsonArray{chat}}})
+                                .toJson(QJsonDocument::Compact);
+    auto reply = decodeJson<VexaChatsResponse>(json);
+    QVERIFY(reply);
+    QCOMPARE(reply->chats.size(), 1);
+    const QList<VexaSharedMessage> &decoded = reply->chats.first().messages;
+    QCOMPARE(decoded.size(), expected.size());
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        QCOMPARE(decoded.at(i).role, expected.at(i).first);
+        QCOMPARE(decoded.at(i).text, expected.at(i).second);
+    }
 }
 
 void DecodingTest::messageToEntry_data()
