@@ -193,7 +193,7 @@ struct JsonReader::Impl {
     bool iterating = false; // the document exists (the first pass found no error)
     std::vector<Frame> frames;
     const char *base = nullptr; // the text being read (in the reply's buffer or the padded copy)
-    std::string_view key; // unescaped into the parser's string buffer, alive until it is destroyed
+    std::string_view key; // in the reply, or unescaped into the parser's buffer; alive as long as the reader
 
     // Short strings repeat across a reply ("user", "assistant", ids of models, kinds of actions,
     // dates): the last one seen in each slot is handed out again, shared, instead of a new
@@ -350,7 +350,15 @@ bool JsonReader::nextMember()
     od::field field;
     if ((*frame.member).get(field))
         return fail("bad member");
-    if (field.unescaped_key().get(d->key))
+    // Keys rarely hold an escape: one without is compared where it lies in the reply, and
+    // simdjson's buffer for unescaped text is not touched at all.
+    const char *const raw = field.key().raw();
+    const char *end = raw;
+    while (*end != '"' && *end != '\\')
+        ++end;
+    if (*end == '"')
+        d->key = std::string_view(raw, size_t(end - raw));
+    else if (field.unescaped_key().get(d->key))
         return fail("bad key");
     // Qt's parser drops a byte-order mark that opens a key and then loses the member's value:
     // such a key has no meaning both sides agree on.

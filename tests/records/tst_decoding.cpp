@@ -222,6 +222,10 @@ void DecodingTest::replyText_data()
     QTest::addColumn<QString>("answer"); // "<fails>" when the reply is refused
     QTest::newRow("escapes") << QByteArray(R"({"ok":true,"answer":"a\"b\\c\/d\n\t\u0041\u00e9"})")
                              << QStringLiteral("a\"b\\c/d\n\tA\u00e9");
+    QTest::newRow("single-character escapes only") << QByteArray(R"({"ok":true,"answer":"\"Пр\\и\/в\nе\tт\r\b\f😀\n"})")
+                                                   << QStringLiteral("\"Пр\\и/в\nе\tт\r\b\f😀\n");
+    QTest::newRow("escaped key") << QByteArray(R"({"ok":true,"\u0061nswer":"x"})") << "x";
+    QTest::newRow("escaped quote in a key") << QByteArray(R"({"ok":true,"a\"b":1,"answer":"x"})") << "x";
     QTest::newRow("surrogate pair") << QByteArray(R"({"ok":true,"answer":"\ud83d\ude00"})") << QStringLiteral("😀");
     QTest::newRow("raw utf-8") << QByteArray("{\"ok\":true,\"answer\":\"Привет 👋\"}") << QStringLiteral("Привет 👋");
     QTest::newRow("white space around") << QByteArray(" \r\n\t{ \"ok\" : true , \"answer\" : \"x\" }\n") << "x";
@@ -240,6 +244,8 @@ void DecodingTest::replyText_data()
     QTest::newRow("infinite number") << QByteArray(R"({"ok":true,"answer":"x","n":1e400})") << "<fails>";
     // Corners Qt's parser reads leniently and no JSON encoder writes: refused whole.
     QTest::newRow("raw control character") << QByteArray("{\"ok\":true,\"answer\":\"a\x01b\"}") << "<fails>";
+    QTest::newRow("raw control character in a key") << QByteArray("{\"ok\":true,\"a\x01\":1,\"answer\":\"x\"}") << "<fails>";
+    QTest::newRow("unknown escape after simple ones") << QByteArray(R"({"ok":true,"answer":"\n\"\a"})") << "<fails>";
     QTest::newRow("unknown escape") << QByteArray(R"({"ok":true,"answer":"\a"})") << "<fails>";
     QTest::newRow("lone surrogate escape") << QByteArray(R"({"ok":true,"answer":"\ud800x"})") << "<fails>";
     // Both ways of decoding agree with Qt's parser on a mark that opens a string.
