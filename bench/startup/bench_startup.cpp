@@ -48,12 +48,15 @@ int main(int argc, char *argv[])
         return launched.millisecondsToFrame < 0 ? 1 : 0;
     }
 
+    // BENCH_APP: another build of the app to time (a before-and-after comparison).
+    const QString appBinary = qEnvironmentVariableIsEmpty("BENCH_APP")
+        ? QStringLiteral(VEXA_APP_BINARY) : qEnvironmentVariable("BENCH_APP");
     std::vector<double> appTimes, minimalTimes;
     for (int run = 0; run < kRuns; ++run) {
         for (int which = 0; which < 2; ++which) {
             const bool appFirst = run % 2 == 0;
             const bool isApp = (which == 0) == appFirst;
-            auto launched = bench::launch(isApp ? QStringLiteral(VEXA_APP_BINARY)
+            auto launched = bench::launch(isApp ? appBinary
                                                 : QStringLiteral(VEXA_MINIMAL_WINDOW),
                                           home.environment());
             if (launched.millisecondsToFrame < 0)
