@@ -22,8 +22,13 @@ void quitSoon(int code)
 
 int main(int argc, char *argv[])
 {
+    // Start-up milestones for BENCH_TRACE (vexa.app.debug); the first one shows what the loader
+    // and the libraries' initialisers cost.
+    qCDebug(vexa::lcApp, "main");
     QGuiApplication application(argc, argv);
+    qCDebug(vexa::lcApp, "application made");
     vexa::VexaAIApp::prepareApplication();
+    qCDebug(vexa::lcApp, "application prepared");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -33,12 +33,30 @@ int main(int argc, char *argv[])
         }
     }
 
+    // BENCH_TRACE=1: one launch of the app with its start-up milestones (vexa.*.debug) and
+    // every other line it logs, timed from the process start; no ratio. BENCH_TRACE_WRAPPER
+    // (strace, perf record…) runs the app under it.
+    if (qEnvironmentVariableIntValue("BENCH_TRACE") > 0) {
+        QProcessEnvironment env = home.environment();
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vexa.*=true"));
+        const QString wrapper = qEnvironmentVariable("BENCH_TRACE_WRAPPER");
+        auto launched = wrapper.isEmpty()
+            ? bench::launch(QStringLiteral(VEXA_APP_BINARY), env, 60000, true)
+            : bench::launch(wrapper, env, 60000, true, {QStringLiteral(VEXA_APP_BINARY)});
+        bench::spinUntil([] { return false; }, 300); // what it logs right after the frame
+        bench::stop(launched);
+        return launched.millisecondsToFrame < 0 ? 1 : 0;
+    }
+
+    // BENCH_APP: another build of the app to time (a before-and-after comparison).
+    const QString appBinary = qEnvironmentVariableIsEmpty("BENCH_APP")
+        ? QStringLiteral(VEXA_APP_BINARY) : qEnvironmentVariable("BENCH_APP");
     std::vector<double> appTimes, minimalTimes;
     for (int run = 0; run < kRuns; ++run) {
         for (int which = 0; which < 2; ++which) {
             const bool appFirst = run % 2 == 0;
             const bool isApp = (which == 0) == appFirst;
-            auto launched = bench::launch(isApp ? QStringLiteral(VEXA_APP_BINARY)
+            auto launched = bench::launch(isApp ? appBinary
                                                 : QStringLiteral(VEXA_MINIMAL_WINDOW),
                                           home.environment());
             if (launched.millisecondsToFrame < 0)

@@ -107,18 +107,26 @@ struct Launch {
     double millisecondsToFrame = -1;
 };
 
-inline Launch launch(const QString &program, const QProcessEnvironment &env, int timeoutMs = 60000)
+// With `trace`, every line the process logs is echoed with the milliseconds since its start.
+inline Launch launch(const QString &program, const QProcessEnvironment &env, int timeoutMs = 60000,
+                     bool trace = false, const QStringList &arguments = {})
 {
     Launch result;
     result.process = std::make_unique<QProcess>();
     QProcess *process = result.process.get();
     process->setProcessEnvironment(env);
     QByteArray log;
-    QObject::connect(process, &QProcess::readyReadStandardError, process,
-                     [&log, process] { log += process->readAllStandardError(); });
     QElapsedTimer timer;
+    QObject::connect(process, &QProcess::readyReadStandardError, process, [&log, &timer, process, trace] {
+        const QByteArray chunk = process->readAllStandardError();
+        log += chunk;
+        if (trace)
+            for (const QByteArray &line : chunk.split('\n'))
+                if (!line.isEmpty())
+                    std::fprintf(stderr, "%8.1f ms  %s\n", double(timer.nsecsElapsed()) / 1e6, line.constData());
+    });
     timer.start();
-    process->start(program, {});
+    process->start(program, arguments);
     if (spinUntil([&] { return log.contains("signed-in frame"); }, timeoutMs))
         result.millisecondsToFrame = double(timer.nsecsElapsed()) / 1e6;
     else

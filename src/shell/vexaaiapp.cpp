@@ -115,7 +115,15 @@ bool VexaAIApp::start()
         placeWindow();
     m_pictures = PictureNetworkFactory::forClient(*m_client);
     m_engine->setNetworkAccessManagerFactory(m_pictures.get());
+    // Connected before the screens are: logged before they rebuild for the new state.
+    connect(m_client.get(), &VexaClient::stateChanged, this, [] { qCDebug(lcApp, "state changed"); });
+    // The session's round trip runs while the window's QML loads. Its reply is taken by the
+    // event loop, after the load, so the screens see it as they would any later reply; and the
+    // window starts on the waiting screen instead of making the sign-in screen first.
+    restoreSession();
+    qCDebug(lcApp, "loading Main.qml");
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Shell/Main.qml")));
+    qCDebug(lcApp, "Main.qml loaded");
     const QList<QObject *> roots = m_engine->rootObjects();
     m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
     if (!m_window)
@@ -131,6 +139,7 @@ bool VexaAIApp::start()
             if (!m_client->isSignedIn() || m_signedInFrameSeen)
                 return;
             m_signedInFrameSeen = true;
+            qCDebug(lcApp, "signed in: the sections are built");
             connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
                 disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
                 qCInfo(lcApp, "signed-in frame");
@@ -140,13 +149,6 @@ bool VexaAIApp::start()
         connect(m_client.get(), &VexaClient::stateChanged, this, whenSignedIn);
         whenSignedIn();
     });
-    if (m_window->isVisible())
-        restoreWhenShown();
-    else
-        connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (visible)
-                restoreWhenShown();
-        });
     return true;
 }
 
@@ -183,7 +185,7 @@ void VexaAIApp::bringToFront()
     qCInfo(lcApp, "brought to the front by another launch");
 }
 
-void VexaAIApp::restoreWhenShown()
+void VexaAIApp::restoreSession()
 {
     if (m_restoreStarted)
         return;

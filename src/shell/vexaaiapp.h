@@ -22,8 +22,8 @@ class WindowMemory;
 const QLoggingCategory &lcApp();
 
 // The application entry: the one VexaClient of the run and the one window, whose root is
-// RootView. As soon as the window is shown it starts the session restore; nothing else runs at
-// launch.
+// RootView. The session restore starts as the window starts loading, so its round trip overlaps
+// the load; nothing else runs at launch.
 class VexaAIApp : public QObject
 {
     Q_OBJECT
@@ -61,7 +61,7 @@ Q_SIGNALS:
     void firstFrame();
 
 private:
-    void restoreWhenShown();
+    void restoreSession();
     void placeWindow();
 
     std::unique_ptr<VexaClient> m_client;

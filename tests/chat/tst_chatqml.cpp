@@ -112,6 +112,8 @@ private Q_SLOTS:
     void shareFromTheKeyboard();
     void hiddenMenuItemsUnreachable_data();
     void hiddenMenuItemsUnreachable();
+    void popupsMadeOnFirstUse_data();
+    void popupsMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
 
@@ -438,10 +440,11 @@ void ChatQmlTest::messagesFromTheKeyboard()
     QTest::qWait(20);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 
-    // The menu key opens that message's menu; closing it gives the focus back to the list.
+    // The menu key opens that message's menu (made then); closing it gives the focus back to
+    // the list.
+    QTest::keyClick(m_view.get(), Qt::Key_Menu);
     QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
     QVERIFY(menu);
-    QTest::keyClick(m_view.get(), Qt::Key_Menu);
     QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
     QCOMPARE(menu->property("entryID").toString(),
              m_client->entries().at(current).id.toString(QUuid::WithoutBraces));
@@ -506,17 +509,19 @@ void ChatQmlTest::shareFromTheKeyboard()
     auto *list = item("messageList");
     QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
     list->forceActiveFocus();
-    QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
-    QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
-    QVERIFY(menu && share);
 
     // "Поделиться" from the message's menu opens the share menu, which keeps the keyboard.
+    // Both menus are made the first time they are asked for.
     QTest::keyClick(m_view.get(), Qt::Key_Menu);
+    QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
+    QVERIFY(menu);
     QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
     QTest::keyClick(m_view.get(), Qt::Key_Down);
     QTest::keyClick(m_view.get(), Qt::Key_Down);
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
+    QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
+    QVERIFY(share);
     QVERIFY(waitUntil([&] { return share->property("opened").toBool(); }));
     QTest::qWait(300);
     QVERIFY(share->property("opened").toBool());
@@ -525,6 +530,52 @@ void ChatQmlTest::shareFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Escape);
     QVERIFY(waitUntil([&] { return !share->property("visible").toBool(); }));
     QVERIFY(list->hasActiveFocus());
+}
+
+// The header's and the composer's menus and the chat list are made only when first asked for:
+// the first click must still open them, with their entries, at once.
+void ChatQmlTest::popupsMadeOnFirstUse_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("popup");
+    QTest::addColumn<QStringList>("entries"); // the menu's items, in order
+
+    QTest::newRow("attach") << "attachButton" << "attachMenu" << QStringList{"Фото", "Файл"};
+    QTest::newRow("models") << "modelMenu" << "modelsMenu" << QStringList{"Быстрая", "Умная"};
+    QTest::newRow("chats") << "chatsButton" << "chatListSheet" << QStringList{};
+}
+
+void ChatQmlTest::popupsMadeOnFirstUse()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, popup);
+    QFETCH(QStringList, entries);
+
+    VexaState state;
+    state.user = VexaUser{7, std::nullopt, QStringLiteral("Аня")};
+    state.models = QList<VexaModel>{{QStringLiteral("fast"), QStringLiteral("Быстрая"), std::nullopt, true},
+                                    {QStringLiteral("old"), QStringLiteral("Старая"), std::nullopt, false},
+                                    {QStringLiteral("smart"), QStringLiteral("Умная"), std::nullopt, true}};
+    m_client->setState(state);
+    load();
+    QVERIFY(!findObject(*m_view, popup));
+    QQuickItem *opener = item(button);
+    QVERIFY(opener && opener->isVisible() && opener->isEnabled());
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
+                      opener->mapToScene(opener->boundingRect().center()).toPoint());
+    QObject *made = nullptr;
+    QVERIFY(waitUntil([&] {
+        made = findObject(*m_view, popup);
+        return made && made->property("opened").toBool();
+    }));
+    QStringList shown;
+    for (int i = 0; i < made->property("count").toInt(); ++i) {
+        QQuickItem *entry = nullptr;
+        QMetaObject::invokeMethod(made, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
+        if (entry && entry->isVisible())
+            shown.append(entry->property("text").toString());
+    }
+    QCOMPARE(shown, entries);
 }
 
 void ChatQmlTest::hiddenMenuItemsUnreachable_data()
@@ -553,8 +604,6 @@ void ChatQmlTest::hiddenMenuItemsUnreachable()
         m_client->setEntries({userMessage ? userEntry(QStringLiteral("Вопрос"))
                                           : answerEntry(QStringLiteral("Ответ"))});
     load();
-    QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
-    QVERIFY(share);
     QObject *opened = nullptr;
     if (menu == QLatin1String("actions")) {
         QQuickItem *button = item("chatActionsButton");
@@ -576,13 +625,15 @@ void ChatQmlTest::hiddenMenuItemsUnreachable()
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QVERIFY(waitUntil([&] { return !opened->property("visible").toBool(); }));
 
+    // The share menu is made when first asked for: absent means it was never opened.
+    auto share = [this] { return findObject(*m_view, QStringLiteral("shareMenu")); };
     if (effect == QLatin1String("share")) {
-        QVERIFY(waitUntil([&] { return share->property("opened").toBool(); }));
-        QVERIFY(!share->property("sharedText").toString().isEmpty());
+        QVERIFY(waitUntil([&] { return share() && share()->property("opened").toBool(); }));
+        QVERIFY(!share()->property("sharedText").toString().isEmpty());
     } else {
         QVERIFY(viewModel()->searchVisible());
         QTest::qWait(100);
-        QVERIFY(!share->property("visible").toBool());
+        QVERIFY(!share() || !share()->property("visible").toBool());
     }
     // Nothing an answer-only item does happened.
     QVERIFY(!m_client->hasNotice());

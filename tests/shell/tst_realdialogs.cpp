@@ -160,11 +160,14 @@ void RealDialogsTest::fileDialogsOpen()
                                  : QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml"));
     QVERIFY(view);
     QQuickItem *root = view->rootObject();
+    // The chat's dialogs are made when first asked for, in the shown window, and find it by
+    // themselves. The workspace's exists with its screen: in the app that screen sits in the
+    // root Window, which the dialog finds by itself; a QQuickView adopts the screen only after
+    // it is complete.
     QObject *fileDialog = root->findChild<QObject *>(dialog);
-    QVERIFY(fileDialog);
-    // In the app the screen sits in the root Window, which the dialog finds by itself; a
-    // QQuickView adopts the screen only after it is complete.
-    QVERIFY(fileDialog->setProperty("parentWindow", QVariant::fromValue<QWindow *>(view)));
+    QCOMPARE(fileDialog != nullptr, code);
+    if (fileDialog)
+        QVERIFY(fileDialog->setProperty("parentWindow", QVariant::fromValue<QWindow *>(view)));
 
     // What the user picks: a photo, a text file.
     const QString photo = m_dir.filePath(QStringLiteral("кот.png"));
@@ -189,10 +192,10 @@ void RealDialogsTest::fileDialogsOpen()
         chat->setShowingFilePicker(true);
     } else if (dialog == QLatin1String("saveDialog")) {
         chosen = m_dir.filePath(QStringLiteral("диалог.txt"));
-        QObject *shareMenu = root->findChild<QObject *>(QStringLiteral("shareMenu"));
-        QVERIFY(shareMenu);
         QMetaObject::invokeMethod(root, "share", Q_ARG(QVariant, QStringLiteral("Вы: привет")),
                                   Q_ARG(QVariant, QVariant::fromValue<QQuickItem *>(nullptr)));
+        QObject *shareMenu = root->findChild<QObject *>(QStringLiteral("shareMenu"));
+        QVERIFY(shareMenu);
         QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
         QTest::keyClick(view, Qt::Key_Down);
         QTest::keyClick(view, Qt::Key_Down);
@@ -204,7 +207,10 @@ void RealDialogsTest::fileDialogsOpen()
         workspace->setShowingImport(true);
     }
 
-    QVERIFY(waitUntil([&] { return fileDialog->property("visible").toBool(); }));
+    QVERIFY(waitUntil([&] {
+        fileDialog = root->findChild<QObject *>(dialog);
+        return fileDialog && fileDialog->property("visible").toBool();
+    }));
     QVERIFY2(waitUntil([&] { return qtFileDialogShown(*view) != nullptr; }),
              "Qt's file dialog did not appear");
 

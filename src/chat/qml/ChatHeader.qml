@@ -76,13 +76,21 @@ ColumnLayout {
             objectName: "chatActionsButton"
             symbol: "ellipsis.circle"
             label: "Действия с чатом"
-            onClicked: actionsMenu.popup(actions, actions.width - actionsMenu.implicitWidth, actions.height)
+            onClicked: {
+                // Made on first use, not with the screen.
+                if (!menuMade)
+                    menuMade = actionsMenu.createObject(actions)
+                menuMade.popup(actions, actions.width - menuMade.implicitWidth, actions.height)
+            }
 
-            ChatActionsMenu {
+            property ChatActionsMenu menuMade: null
+            Component {
                 id: actionsMenu
-                objectName: "chatActionsMenu"
-                viewModel: header.viewModel
-                onShareRequested: header.shareRequested()
+                ChatActionsMenu {
+                    objectName: "chatActionsMenu"
+                    viewModel: header.viewModel
+                    onShareRequested: header.shareRequested()
+                }
             }
         }
     }

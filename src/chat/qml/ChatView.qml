@@ -18,9 +18,32 @@ Item {
     onVisibleChanged: if (!visible) viewModel.disappear()
 
     function share(text, returnFocus) {
-        shareMenu.sharedText = text
-        shareMenu.focusReturn.target = returnFocus
-        shareMenu.popup()
+        const menu = view.shareMenu()
+        menu.sharedText = text
+        menu.focusReturn.target = returnFocus
+        menu.popup()
+    }
+
+    // The menus, dialogs and sheets below are made the first time they are asked for and kept
+    // from then on: none is on screen when the chat opens, and making them all (Qt's file
+    // dialogs above all) held up the first frame of the signed-in window.
+    property ShareMenu sharedMenu: null
+    function shareMenu() {
+        if (!sharedMenu)
+            sharedMenu = shareMenuComponent.createObject(view)
+        return sharedMenu
+    }
+    Component {
+        id: shareMenuComponent
+        ShareMenu {
+            objectName: "shareMenu"
+            viewModel: view.viewModel
+            onSaveRequested: text => view.saveText(text)
+        }
+    }
+    function saveText(text) {
+        dialogs.active = true
+        dialogs.item.saveText(text)
     }
 
     ColumnLayout {
@@ -125,19 +148,34 @@ Item {
         }
     }
 
-    ShareMenu {
-        id: shareMenu
-        objectName: "shareMenu"
-        viewModel: view.viewModel
-        onSaveRequested: text => dialogs.saveText(text)
-    }
-    ChatDialogs {
+    // The pickers open as they are made when a picker was asked for. (A latch rather than a
+    // binding on `active`: the loader must not go when the picker closes.)
+    Loader {
         id: dialogs
-        viewModel: view.viewModel
+
+        readonly property bool wanted: view.viewModel.showingPhotoPicker || view.viewModel.showingFilePicker
+
+        active: false
+        onWantedChanged: if (wanted) active = true
+        Component.onCompleted: if (wanted) active = true
+        sourceComponent: ChatDialogs {
+            viewModel: view.viewModel
+        }
     }
-    ChatListSheet {
-        visible: view.viewModel.showingChats
-        onClosed: view.viewModel.showingChats = false
+    Loader {
+        id: chatList
+
+        readonly property bool wanted: view.viewModel.showingChats
+
+        active: false
+        onWantedChanged: if (wanted) active = true
+        Component.onCompleted: if (wanted) active = true
+        sourceComponent: Item {
+            ChatListSheet {
+                visible: view.viewModel.showingChats
+                onClosed: view.viewModel.showingChats = false
+            }
+        }
     }
     // Made when opened and gone when closed: the conversation owns a microphone and a speaker.
     // By address, so that the voice screens are compiled only when a conversation first opens.

@@ -65,19 +65,28 @@ ColumnLayout {
             Layout.alignment: Qt.AlignBottom
             symbol: "plus"
             label: "Прикрепить фото или файл"
-            onClicked: attachMenu.popup(attach, 0, -attachMenu.implicitHeight)
+            onClicked: {
+                // Made on first use, not with the screen.
+                if (!menuMade)
+                    menuMade = attachMenu.createObject(attach)
+                menuMade.popup(attach, 0, -menuMade.implicitHeight)
+            }
 
-            Menu {
+            property Menu menuMade: null
+            Component {
                 id: attachMenu
-                ChatMenuItem {
-                    text: "Фото"
-                    symbol: "photo"
-                    onTriggered: composer.photoPickerRequested()
-                }
-                ChatMenuItem {
-                    text: "Файл"
-                    symbol: "doc"
-                    onTriggered: composer.filePickerRequested()
+                Menu {
+                    objectName: "attachMenu"
+                    ChatMenuItem {
+                        text: "Фото"
+                        symbol: "photo"
+                        onTriggered: composer.photoPickerRequested()
+                    }
+                    ChatMenuItem {
+                        text: "Файл"
+                        symbol: "doc"
+                        onTriggered: composer.filePickerRequested()
+                    }
                 }
             }
         }

@@ -130,13 +130,15 @@ ListView {
         const bubble = bubbleAt(scenePosition)
         if (!bubble)
             return
-        messageMenu.focusReturn.target = list.Window.activeFocusItem
-        messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, null)
+        const menu = list.messageMenu()
+        menu.focusReturn.target = list.Window.activeFocusItem
+        menu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, null)
     }
     // From the keyboard: at the message itself.
     function openMenuOf(bubble) {
-        messageMenu.focusReturn.target = list
-        messageMenu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, bubble.cardItem)
+        const menu = list.messageMenu()
+        menu.focusReturn.target = list
+        menu.openFor(bubble.model.entryID, bubble.isUser, bubble.model.text, bubble.cardItem)
     }
     // The selection follows the mouse from bubble to bubble. (When the mouse is over the
     // selection itself this handler may hear nothing; it is on the right bubble then anyway.)
@@ -198,9 +200,18 @@ ListView {
     onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
     Component.onCompleted: Qt.callLater(keepEnd)
 
-    MessageContextMenu {
-        id: messageMenu
-        viewModel: list.viewModel
-        onShareRequested: (text, returnFocus) => list.shareRequested(text, returnFocus)
+    // Made when a message's menu is first asked for (not with the screen) and kept.
+    property MessageContextMenu contextMenu: null
+    function messageMenu() {
+        if (!contextMenu)
+            contextMenu = contextMenuComponent.createObject(list)
+        return contextMenu
+    }
+    Component {
+        id: contextMenuComponent
+        MessageContextMenu {
+            viewModel: list.viewModel
+            onShareRequested: (text, returnFocus) => list.shareRequested(text, returnFocus)
+        }
     }
 }

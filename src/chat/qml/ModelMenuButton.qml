@@ -16,7 +16,12 @@ ToolButton {
     text: viewModel.modelTitle
     Accessible.name: "Модель: " + viewModel.modelTitle
     Accessible.role: Accessible.ButtonMenu
-    onClicked: menu.open()
+    onClicked: {
+        // Made on first use, not with the screen (the header holds two of these buttons).
+        if (!menuMade)
+            menuMade = modelsMenu.createObject(control)
+        menuMade.open()
+    }
 
     contentItem: Item {
         Row {
@@ -54,18 +59,23 @@ ToolButton {
         border.color: VexaTheme.cardOutline
     }
 
-    Menu {
-        id: menu
-        y: control.height
-        Instantiator {
-            model: control.viewModel.availableModels
-            delegate: ChatMenuItem {
-                required property var modelData
-                text: modelData.title
-                onTriggered: control.viewModel.selectModel(modelData.id)
+    property Menu menuMade: null
+    Component {
+        id: modelsMenu
+        Menu {
+            id: models
+            objectName: "modelsMenu"
+            y: control.height
+            Instantiator {
+                model: control.viewModel.availableModels
+                delegate: ChatMenuItem {
+                    required property var modelData
+                    text: modelData.title
+                    onTriggered: control.viewModel.selectModel(modelData.id)
+                }
+                onObjectAdded: (index, object) => models.insertItem(index, object)
+                onObjectRemoved: (index, object) => models.removeItem(object)
             }
-            onObjectAdded: (index, object) => menu.insertItem(index, object)
-            onObjectRemoved: (index, object) => menu.removeItem(object)
         }
     }
 }

@@ -82,8 +82,20 @@ Item {
         about.item.dialog.open()
     }
 
-    NoticeAlert {
-        model: rootModel
+    // Made with the first notice and kept from then on (it opens itself when made with one).
+    Loader {
+        id: noticeAlert
+
+        readonly property bool wanted: rootModel.hasNotice
+
+        active: false
+        onWantedChanged: if (wanted) active = true
+        Component.onCompleted: if (wanted) active = true
+        sourceComponent: Item {
+            NoticeAlert {
+                model: rootModel
+            }
+        }
     }
 
     Shortcut {
