@@ -52,10 +52,11 @@ Item {
     Loader {
         id: sectionsSheet
 
-        property bool used: false
+        readonly property bool wanted: rootModel.showingSections
 
-        active: used || rootModel.showingSections
-        onLoaded: used = true
+        active: false
+        onWantedChanged: if (wanted) active = true
+        Component.onCompleted: if (wanted) active = true
         sourceComponent: Item {
             SectionsSheet {
                 model: rootModel
