@@ -132,7 +132,13 @@ void FaultsTest::requestEndsInTheUsersText()
     if (isHuge(id)) {
         // Hundreds of megabytes were offered; the client held at most the cap and a little.
         const qint64 grown = after.peak - before.resident;
-        QVERIFY2(grown < kMaxReplyBytes + 96LL * 1024 * 1024,
+        qint64 slack = 96LL * 1024 * 1024;
+#if defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer keeps freed blocks in its quarantine (256 MiB by default) instead of
+        // reusing them: the chunks taken and dropped stay resident under it.
+        slack += 256LL * 1024 * 1024;
+#endif
+        QVERIFY2(grown < kMaxReplyBytes + slack,
                  qPrintable(QStringLiteral("resident memory grew by %1 MiB").arg(grown >> 20)));
         QVERIFY(rig->raw().bytesStreamed() < FaultRig::kHugeBodyBytes / 2);
     }
