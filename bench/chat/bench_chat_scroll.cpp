@@ -3,6 +3,7 @@
 // Text items are the yardstick. A frame is the page jump plus the frame the window draws.
 // Last lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>.
 
+#include "benchtiming.h"
 #include "chatviewmodel.h"
 #include "vexaclient.h"
 
@@ -87,21 +88,8 @@ QList<ChatEntry> conversation()
     return entries;
 }
 
-// The main thread's processor time: what a frame costs, whatever else the machine is doing
-// (benchmarks here share their cores with builds). Layout and software rendering both run on
-// the main thread.
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using vexa::bench::median;
+using vexa::bench::threadCpuMs;
 
 double percentile95(std::vector<double> samples)
 {

@@ -2,6 +2,7 @@
 // account state, each parsed bare with QJsonDocument and decoded into records, the two alternating,
 // median of N runs of the thread's CPU time.
 
+#include "benchtiming.h"
 #include "chatrecords.h"
 #include "vexastate.h"
 
@@ -93,20 +94,8 @@ QByteArray makeState()
     return QJsonDocument(QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("state"), state}}).toJson(QJsonDocument::Compact);
 }
 
-// The decoding thread's own CPU time (its system time included, so page faults count): on a
-// shared machine the wall clock also counts the time another process held the core.
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using vexa::bench::median;
+using vexa::bench::threadCpuMs;
 
 struct Timing {
     double bare = 0, ours = 0;         // medians of CPU time
