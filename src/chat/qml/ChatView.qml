@@ -148,28 +148,17 @@ Item {
         }
     }
 
-    // The pickers open as they are made when a picker was asked for. (A latch rather than a
-    // binding on `active`: the loader must not go when the picker closes.)
-    Loader {
+    // The pickers open as they are made when a picker was asked for.
+    LatchedLoader {
         id: dialogs
-
-        readonly property bool wanted: view.viewModel.showingPhotoPicker || view.viewModel.showingFilePicker
-
-        active: false
-        onWantedChanged: if (wanted) active = true
-        Component.onCompleted: if (wanted) active = true
+        wanted: view.viewModel.showingPhotoPicker || view.viewModel.showingFilePicker
         sourceComponent: ChatDialogs {
             viewModel: view.viewModel
         }
     }
-    Loader {
+    LatchedLoader {
         id: chatList
-
-        readonly property bool wanted: view.viewModel.showingChats
-
-        active: false
-        onWantedChanged: if (wanted) active = true
-        Component.onCompleted: if (wanted) active = true
+        wanted: view.viewModel.showingChats
         sourceComponent: Item {
             ChatListSheet {
                 visible: view.viewModel.showingChats

@@ -49,14 +49,9 @@ Item {
 
     // The sections sheet and "О приложении" are made the first time they are asked for and kept
     // from then on: neither is on screen at launch, and making them would delay the first frame.
-    Loader {
+    LatchedLoader {
         id: sectionsSheet
-
-        readonly property bool wanted: rootModel.showingSections
-
-        active: false
-        onWantedChanged: if (wanted) active = true
-        Component.onCompleted: if (wanted) active = true
+        wanted: rootModel.showingSections
         sourceComponent: Item {
             SectionsSheet {
                 model: rootModel
@@ -84,14 +79,9 @@ Item {
     }
 
     // Made with the first notice and kept from then on (it opens itself when made with one).
-    Loader {
+    LatchedLoader {
         id: noticeAlert
-
-        readonly property bool wanted: rootModel.hasNotice
-
-        active: false
-        onWantedChanged: if (wanted) active = true
-        Component.onCompleted: if (wanted) active = true
+        wanted: rootModel.hasNotice
         sourceComponent: Item {
             NoticeAlert {
                 model: rootModel
