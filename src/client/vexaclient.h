@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <QCoro/QCoroTask>
 
+#include <vector>
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -289,8 +291,21 @@ private:
     template <records::HasSchema T>
     static Result<T> decodeReply(const QByteArray &bytes);
 
+    // Holds a request until the keyring's read of the session has ended (or the client closes).
+    struct CookiesReady
+    {
+        VexaClient *client;
+        bool await_ready() const noexcept;
+        void await_suspend(std::coroutine_handle<> waiting) { client->m_cookieWaiters.push_back(waiting); }
+        void await_resume() const noexcept {}
+    };
+    void resumeCookieWaiters();
+
     QNetworkAccessManager *m_network = nullptr;
     PersistentCookieJar *m_cookies = nullptr;
+    std::vector<std::coroutine_handle<>> m_cookieWaiters;
+    // Set once the client has begun to go away: nothing new is sent from then on.
+    bool m_closing = false;
     QUrl m_baseURL;
     QString m_originError;
     TransportTimeouts m_timeouts;

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace vexa {
 
@@ -305,7 +306,34 @@ VexaClient::VexaClient(const QString &baseURL, const QString &cookieFilePath,
     init(baseURL, cookieFilePath, std::move(secrets));
 }
 
-VexaClient::~VexaClient() = default;
+VexaClient::~VexaClient()
+{
+    // Requests still on their way end here, while every member is whole. The manager would
+    // otherwise delete their replies without `finished`, and each awaiting coroutine (and every
+    // caller up its chain, view models included) would stay suspended for good. Each one now
+    // resumes with an error, finds the client closing, and ends; nothing new is sent.
+    m_closing = true;
+    resumeCookieWaiters();
+    const QList<QNetworkReply *> replies = m_network->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+    for (QNetworkReply *reply : replies) {
+        if (!reply->isFinished())
+            reply->abort(); // emits finished at once
+    }
+}
+
+bool VexaClient::CookiesReady::await_ready() const noexcept
+{
+    return client->m_closing || !client->m_cookies->isLoading();
+}
+
+void VexaClient::resumeCookieWaiters()
+{
+    // A resumed request may queue another waiter only when it is not closing and the jar is
+    // loading, which it no longer is here; take the list first all the same.
+    const std::vector<std::coroutine_handle<>> waiting = std::exchange(m_cookieWaiters, {});
+    for (const std::coroutine_handle<> handle : waiting)
+        handle.resume();
+}
 
 void VexaClient::init(const QString &baseURL, const QString &cookieFilePath,
                       std::shared_ptr<SecretStore> secrets)
@@ -320,6 +348,7 @@ void VexaClient::init(const QString &baseURL, const QString &cookieFilePath,
     m_network = new QNetworkAccessManager(this);
     m_cookies = new PersistentCookieJar(cookieFilePath, std::move(secrets), this);
     m_network->setCookieJar(m_cookies); // the manager owns the jar from here on
+    connect(m_cookies, &PersistentCookieJar::secretsLoaded, this, &VexaClient::resumeCookieWaiters);
     m_network->setTransferTimeout(int(m_timeouts.sessionIdle.count()));
 }
 
@@ -333,6 +362,8 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
 {
     if (m_baseURL.isEmpty())
         co_return ClientError(PlatformError{PlatformError::Source::Configuration, 0, m_originError});
+    if (m_closing)
+        co_return ClientError(VexaError::invalidResponse());
 
     // Resolve against the origin; a path that would leave it (for example "//other.host/x")
     // cannot form a request to the service, so nothing is sent.
@@ -346,8 +377,8 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     if (m_cookies->isLoading()) {
         // The session is still on its way from the keyring; without it this would go out
         // signed out.
-        co_await m_cookies->loaded();
-        if (!self)
+        co_await CookiesReady{this};
+        if (m_closing)
             co_return ClientError(VexaError::invalidResponse());
     }
 
@@ -385,7 +416,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
         co_await reply;
     resourceLimit.stop();
     reply->deleteLater();
-    if (!self)
+    if (!self || m_closing)
         co_return ClientError(VexaError::invalidResponse());
 
     const QNetworkReply::NetworkError error = reply->error();

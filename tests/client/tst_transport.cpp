@@ -2,14 +2,42 @@
 
 #include "awaittask.h"
 #include "clientfixture.h"
+#include "secretstore.h"
 #include "serviceorigin.h"
 
 #include <QJsonDocument>
 #include <QTcpServer>
+#include <QCoro/QCoroSignal>
 
 using namespace vexa;
 using namespace std::chrono_literals;
 using vexa::test::ClientFixture;
+
+namespace {
+
+// A keyring that answers (with nothing kept) only when let go.
+class HeldKeyring : public QObject, public SecretStore
+{
+    Q_OBJECT
+public:
+    QCoro::Task<Read> read(QString) override
+    {
+        co_await qCoro(this, &HeldKeyring::released);
+        co_return Read{Status::NotFound, {}};
+    }
+    QCoro::Task<Status> write(QString, QByteArray) override { co_return Status::Ok; }
+    QCoro::Task<Status> remove(QString) override { co_return Status::Ok; }
+Q_SIGNALS:
+    void released();
+};
+
+// A caller up the chain, as a screen's load is: it keeps what the client answered.
+QCoro::Task<> fetchState(VexaClient *client, std::shared_ptr<std::optional<Result<VexaResponse>>> outcome)
+{
+    *outcome = co_await client->request(QStringLiteral("/api/state"));
+}
+
+} // namespace
 
 class TransportTest : public QObject
 {
@@ -41,6 +69,8 @@ private Q_SLOTS:
     void originRules_data();
     void originRules();
     void refusedOriginSendsNothing();
+    void closingClientEndsWaitingRequests_data();
+    void closingClientEndsWaitingRequests();
 };
 
 void TransportTest::idleTimeoutByPath_data()
@@ -376,6 +406,44 @@ void TransportTest::refusedOriginSendsNothing()
     VEXA_AWAIT_VOID(client.signIn(QStringLiteral("123456")));
     QCOMPARE(client.noticeText(), client.originError());
     QVERIFY(!client.loading());
+}
+
+void TransportTest::closingClientEndsWaitingRequests_data()
+{
+    QTest::addColumn<bool>("sessionInKeyring");
+    QTest::newRow("reply on its way") << false;
+    QTest::newRow("session still in the keyring") << true;
+}
+
+// A client going away (the window closing, a test ending) with requests outstanding: each
+// awaiting caller gets an answer at once instead of staying suspended for good, with its frame
+// and everything it holds.
+void TransportTest::closingClientEndsWaitingRequests()
+{
+    QFETCH(bool, sessionInKeyring);
+    ClientFixture f;
+    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", 3000));
+    auto keyring = std::make_shared<HeldKeyring>();
+    std::unique_ptr<VexaClient> client = sessionInKeyring
+        ? std::make_unique<VexaClient>(f.service.baseUrl().toString(), f.cookieFile(), keyring)
+        : std::move(f.client);
+
+    auto outcome = std::make_shared<std::optional<Result<VexaResponse>>>();
+    fetchState(client.get(), outcome);
+    if (sessionInKeyring)
+        QTest::qWait(50);
+    else
+        QVERIFY(vexa::test::waitUntil([&] { return !f.service.requests(QStringLiteral("/api/state")).isEmpty(); }));
+    QVERIFY(!outcome->has_value());
+
+    client.reset();
+    QVERIFY2(outcome->has_value(), "the caller was left waiting");
+    QVERIFY(!**outcome);
+
+    // The keyring answers after all: nothing goes out for the closed client.
+    Q_EMIT keyring->released();
+    QTest::qWait(50);
+    QCOMPARE(f.service.requests(QStringLiteral("/api/state")).size(), sessionInKeyring ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TransportTest)

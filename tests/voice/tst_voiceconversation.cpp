@@ -26,6 +26,9 @@ struct Fakes
     std::shared_ptr<FakeSynthesizer> synthesizer = std::make_shared<FakeSynthesizer>();
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     VoicePlatform platform() const { return {capture, recognition, synthesizer, clock}; }
+    // Destroyed after whatever used them: a silence monitor still asleep then finds its owner
+    // gone when woken, and ends.
+    ~Fakes() { clock->advance(std::chrono::seconds(1)); }
 };
 
 struct Rig
@@ -33,8 +36,6 @@ struct Rig
     Fakes fakes;
     ConversationRig conversation{fakes.platform()};
     VoiceConversationViewModel &vm = *conversation.conversation;
-
-    ~Rig() { fakes.clock->advance(std::chrono::seconds(1)); }
 
     bool startTalking()
     {

@@ -55,11 +55,12 @@ QQuickItem *findItem(QQuickItem *root, const QString &name)
 }
 
 VoicePlatform fakePlatform(std::shared_ptr<FakeSynthesizer> synthesizer,
+                           std::shared_ptr<ManualClock> clock,
                            std::shared_ptr<FakeRecognition> recognition = nullptr)
 {
     return VoicePlatform{std::make_shared<FakeCapture>(),
                          recognition ? recognition : std::make_shared<FakeRecognition>(),
-                         std::move(synthesizer), std::make_shared<ManualClock>()};
+                         std::move(synthesizer), std::move(clock)};
 }
 
 } // namespace
@@ -97,6 +98,7 @@ private:
     std::shared_ptr<FakeSynthesizer> m_voices;
     std::shared_ptr<FakeSynthesizer> m_speaker;
     std::shared_ptr<FakeRecognition> m_recognition;
+    std::shared_ptr<ManualClock> m_clock;
     std::unique_ptr<ConversationRig> m_conversation;
     std::unique_ptr<VoiceLibraryViewModel> m_library;
     std::unique_ptr<QQuickView> m_view;
@@ -121,10 +123,11 @@ void VoiceScreensTest::init()
     m_speaker = std::make_shared<FakeSynthesizer>();
     m_speaker->inventory = m_voices->inventory;
     m_recognition = std::make_shared<FakeRecognition>();
-    m_conversation = std::make_unique<ConversationRig>(fakePlatform(m_speaker, m_recognition));
+    m_clock = std::make_shared<ManualClock>();
+    m_conversation = std::make_unique<ConversationRig>(fakePlatform(m_speaker, m_clock, m_recognition));
     QVERIFY(m_conversation->restore());
     m_library = std::make_unique<VoiceLibraryViewModel>(
-        m_voices, fakePlatform(m_speaker), m_dir->filePath(QStringLiteral("library.ini")));
+        m_voices, fakePlatform(m_speaker, m_clock), m_dir->filePath(QStringLiteral("library.ini")));
 
     QFile host(m_dir->filePath(QStringLiteral("Host.qml")));
     QVERIFY(host.open(QIODevice::WriteOnly));
@@ -149,6 +152,9 @@ void VoiceScreensTest::cleanup()
     m_view.reset();
     m_library.reset();
     m_conversation.reset();
+    // A silence monitor still asleep holds the clock; woken with its owner gone, it ends.
+    m_clock->advance(std::chrono::seconds(1));
+    m_clock.reset();
 }
 
 void VoiceScreensTest::libraryFromTheKeyboard()
