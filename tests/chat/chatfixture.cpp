@@ -1,6 +1,6 @@
 #include "chatfixture.h"
 
-#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
 
 namespace vexa::test {
 
@@ -13,7 +13,7 @@ QCoro::Task<> pollUntil(std::shared_ptr<bool> released)
     timer.setInterval(5);
     timer.start();
     while (!*released)
-        co_await qCoro(&timer, &QTimer::timeout);
+        co_await timer; // (a queued wait on timeout() would hand the slot a null QPrivateSignal)
 }
 
 } // namespace

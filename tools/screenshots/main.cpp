@@ -76,11 +76,27 @@ QCoro::Task<QString> render(Scene scene, QDir out, const QTemporaryDir *temp)
     co_return QString();
 }
 
+// QML's binding-loop warnings: a screen that warns of one renders by luck of evaluation order, so
+// the scene that shows it fails.
+int g_bindingLoops = 0;
+QtMessageHandler g_defaultHandler = nullptr;
+
+void countBindingLoops(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("Binding loop detected")))
+        ++g_bindingLoops;
+    g_defaultHandler(type, context, message);
+}
+
 QCoro::Task<> renderAll(QList<Scene> scenes, QDir out, int *failures)
 {
     QTemporaryDir temp;
+    g_defaultHandler = qInstallMessageHandler(countBindingLoops);
     for (const Scene &scene : scenes) {
-        const QString error = co_await render(scene, out, &temp);
+        const int loopsBefore = g_bindingLoops;
+        QString error = co_await render(scene, out, &temp);
+        if (error.isEmpty() && g_bindingLoops != loopsBefore)
+            error = QString::fromLatin1("QML warned of a binding loop");
         if (error.isEmpty())
             print(QString::fromLatin1("  ") + pngPathFor(out, scene));
         else {

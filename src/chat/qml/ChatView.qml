@@ -178,14 +178,10 @@ Item {
         function onClosed() { view.viewModel.showingVoiceConversation = false }
     }
     // Made the first time it is shown and kept from then on; by address, like the conversation.
-    Loader {
+    LatchedLoader {
         id: utilities
-
-        property bool used: false
-
-        active: used || view.viewModel.showingUtilities
+        wanted: view.viewModel.showingUtilities
         source: "qrc:/qt/qml/VexaAI/Chat/UtilitiesHost.qml"
-        onLoaded: used = true
     }
     Binding {
         target: utilities.item
