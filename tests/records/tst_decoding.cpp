@@ -2,6 +2,7 @@
 
 #include "catalogrecords.h"
 #include "chatrecords.h"
+#include "validutf8.h"
 #include "vexastate.h"
 
 #include <QJsonArray>
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void chatsResponse_data();
     void chatsResponse();
     void repeatedShortStringsKeepTheirOwnText();
+    void validUtf8Builds_data();
+    void validUtf8Builds();
     void messageToEntry_data();
     void messageToEntry();
 
@@ -259,6 +262,14 @@ void DecodingTest::replyText_data()
     QTest::newRow("long mixed text")
         << QByteArray("{\"ok\":true,\"answer\":\"" + QByteArray("abc \xd0\x9f\xd1\x80\xd0\xb8 \xe4\xb8\xad\xf0\x9f\x91\x8b").repeated(9) + "\"}")
         << QString::fromUtf8(QByteArray("abc \xd0\x9f\xd1\x80\xd0\xb8 \xe4\xb8\xad\xf0\x9f\x91\x8b").repeated(9));
+    // Escaped text is unescaped into a buffer of the reader's own: past its first size, and past
+    // the size it keeps (a one-off buffer).
+    for (const int repeats : {2000, 150000}) {
+        const QByteArray piece = "\\n\\\"\xd0\x9f\xd1\x80\xd0\xb8 ";
+        QTest::newRow(qPrintable(QStringLiteral("escaped text of %1 bytes").arg(piece.size() * repeats)))
+            << QByteArray("{\"ok\":true,\"answer\":\"" + piece.repeated(repeats) + "\"}")
+            << QStringLiteral("\n\"При ").repeated(repeats);
+    }
     QByteArray deep = R"({"ok":true,"answer":"x","n":)";
     deep += QByteArray(1100, '[') + QByteArray(1100, ']') + "}";
     QTest::newRow("nesting too deep") << deep << "<fails>";
@@ -275,6 +286,40 @@ void DecodingTest::replyText()
     }
     QVERIFY2(reply, qPrintable(reply ? QString() : reply.error().describe()));
     QCOMPARE(reply->answer.value_or(QString()), answer);
+}
+
+// Both builds of the UTF-8 converter against Qt's own, over every way text can fall on the
+// sixteen-byte blocks: runs of ASCII, two-byte letters with a lead in the last lane, three- and
+// four-byte characters, and text that ends exactly where a block does.
+void DecodingTest::validUtf8Builds_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    const QByteArray pieces[] = {"a", "\xd0\x96", "\xe4\xb8\xad", "\xf0\x9f\x98\x80", " "};
+    for (int prefix = 0; prefix <= 17; ++prefix) {
+        for (int letters : {1, 7, 8, 9, 15, 16, 17, 40}) {
+            QByteArray cyrillic = QByteArray(prefix, 'x');
+            for (int i = 0; i < letters; ++i)
+                cyrillic += i % 5 == 4 ? QByteArray(" ") : QByteArray("\xd1\x8f");
+            QTest::newRow(qPrintable(QStringLiteral("%1 ascii, %2 letters").arg(prefix).arg(letters))) << cyrillic;
+        }
+        QByteArray mixed = QByteArray(prefix, 'y');
+        for (int i = 0; i < 60; ++i)
+            mixed += pieces[(i * 7 + prefix) % 5];
+        QTest::newRow(qPrintable(QStringLiteral("%1 ascii, mixed widths").arg(prefix))) << mixed;
+    }
+    QTest::newRow("empty") << QByteArray();
+}
+
+void DecodingTest::validUtf8Builds()
+{
+    QFETCH(QByteArray, text);
+    const QString expected = QString::fromUtf8(text);
+    const std::string_view view(text.constData(), size_t(text.size()));
+    namespace detail = records::detail;
+    QCOMPARE(detail::fromValidUtf8Portable(view), expected);
+    if (detail::shuffleAvailable())
+        QCOMPARE(detail::fromValidUtf8Shuffled(view), expected);
+    QCOMPARE(records::fromValidUtf8(view), expected);
 }
 
 void DecodingTest::sharedChat_data()
