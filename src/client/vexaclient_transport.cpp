@@ -395,6 +395,10 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
                                          : QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // A compressed reply is held to our cap on what it unpacks to (the watch counts unpacked
+    // bytes as they arrive). Qt's own guard would instead end a reply of more than 10 MiB that
+    // packs better than 40:1 (repetitive JSON can) with a content error after a 200.
+    request.setDecompressedSafetyCheckThreshold(-1);
     request.setRawHeader("Accept", "application/json");
     request.setRawHeader("Origin", m_baseURL.toString(QUrl::FullyEncoded).toUtf8());
     QByteArray payload;
@@ -435,6 +439,11 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
             || error == QNetworkReply::OperationCanceledError;
         co_return ClientError(networkFailure(reply, *watch, transferTimedOut));
     }
+
+    // A failure after a 2xx status line (a compressed body that does not unpack, say): what
+    // arrived is not what was sent.
+    if (error != QNetworkReply::NoError && status >= 200 && status <= 299)
+        co_return ClientError(VexaError::invalidResponse());
 
     // What the watch has not taken yet: the last chunk may come with finished().
     if (watch->received + reply->bytesAvailable() > kMaxReplyBytes)

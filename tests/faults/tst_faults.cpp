@@ -7,11 +7,14 @@
 #include "awaittask.h"
 #include "chatfixture.h"
 #include "faultrig.h"
+#include "cookiestore.h"
+#include "localservice.h"
 #include "picturenetwork.h"
 #include "replylimits.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
 #include <QNetworkReply>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,6 +103,8 @@ private Q_SLOTS:
     void controlsReachTheOrigin();
     void picturesNeverTakeTheSessionAway_data();
     void picturesNeverTakeTheSessionAway();
+    void compressedRepliesCountWhatTheyUnpackTo_data();
+    void compressedRepliesCountWhatTheyUnpackTo();
 };
 
 void FaultsTest::requestEndsInTheUsersText()
@@ -229,6 +234,68 @@ void FaultsTest::largeRepliesUpToTheCapArriveWhole()
     QCOMPARE(body.count(opening), (size + 65535) / 65536);
     QCOMPARE(body.count('x') + body.count(opening) * opening.size(), size);
     QVERIFY(body.endsWith('x'));
+}
+
+void FaultsTest::compressedRepliesCountWhatTheyUnpackTo_data()
+{
+    QTest::addColumn<qint64>("unpacked");
+    QTest::addColumn<bool>("corrupt");
+    QTest::addColumn<QString>("failure"); // empty: the body arrives whole
+    const QString tooLarge = transporttext::tooLarge(kMaxReplyBytes);
+    QTest::newRow("1 MiB unpacked") << qint64(1024 * 1024) << false << QString();
+    QTest::newRow("a byte past the cap unpacked") << kMaxReplyBytes + 1 << false << tooLarge;
+    QTest::newRow("four times the cap unpacked") << 4 * kMaxReplyBytes << false << tooLarge;
+    // More than Qt's own guard lets through (10 MiB packed better than 40:1), within our cap.
+    QTest::newRow("32 MiB unpacked, 1000:1") << qint64(32 * 1024 * 1024) << false << QString();
+    // A 200 whose body does not unpack is not a reply (it once came back as success).
+    QTest::newRow("corrupt stream") << qint64(1024 * 1024) << true
+                                    << describe(ClientError(VexaError::invalidResponse()));
+}
+
+// A compressed "bomb": a few hundred kilobytes on the wire that unpack to far more. The cap
+// counts what the reply unpacks to, memory stays bounded, and the session stays.
+void FaultsTest::compressedRepliesCountWhatTheyUnpackTo()
+{
+    QFETCH(qint64, unpacked);
+    QFETCH(bool, corrupt);
+    QFETCH(QString, failure);
+    freshCookieFile();
+    service::LocalService service;
+    QVERIFY(service.listen());
+    service::ScriptedReply reply;
+    {
+        const QByteArray opening = "{\"ok\":true,\"answer\":\"";
+        QByteArray json = opening + QByteArray(unpacked - opening.size() - 2, 'x') + "\"}";
+        reply.body = qCompress(json, 9).mid(4); // a zlib stream, as Content-Encoding: deflate is
+        if (corrupt)
+            reply.body[reply.body.size() / 2] = char(reply.body[reply.body.size() / 2] ^ 0x5A);
+    }
+    reply.headers = {{"Content-Encoding", "deflate"}};
+    service.script("GET", "/api/state", reply);
+    VexaClient client(service.baseUrl().toString(), cookieFile());
+    client.setTimeouts(FaultRig::timeouts());
+    QNetworkCookie cookie(service::LocalService::cookieName(), service.createSession());
+    cookie.setPath(QStringLiteral("/"));
+    client.cookieJar()->setCookiesFromUrl({cookie}, service.baseUrl());
+
+    const Memory before = memory();
+    auto result = awaitTask(client.requestData(QStringLiteral("/api/state"), "GET", std::nullopt), 30'000);
+    const Memory after = memory();
+    QVERIFY2(result, "the request did not end");
+    if (failure.isEmpty()) {
+        QVERIFY2(*result, qPrintable(*result ? QString() : describe(result->error())));
+        QCOMPARE((*result)->size(), unpacked);
+        QVERIFY((*result)->endsWith("xx\"}"));
+        return;
+    }
+    QVERIFY(!*result);
+    QCOMPARE(describe(result->error()), failure);
+    qint64 allowed = kMaxReplyBytes + 96 * 1024 * 1024;
+#if defined(__SANITIZE_ADDRESS__)
+    allowed += 256 * 1024 * 1024; // ASan's quarantine keeps freed blocks for a while
+#endif
+    QVERIFY2(after.peak - before.peak < allowed, qPrintable(QString::number((after.peak - before.peak) >> 20)));
+    QVERIFY(!client.cookieJar()->cookiesForUrl(service.baseUrl()).isEmpty());
 }
 
 // The rig's servers answer a client that keeps to the rules, so the refusals above are the
