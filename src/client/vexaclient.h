@@ -25,12 +25,11 @@
 #include <QUrl>
 #include <QCoro/QCoroTask>
 
-#include <vector>
-
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QNetworkAccessManager;
 class QQmlEngine;

@@ -302,6 +302,15 @@ Arrangement FaultRig::arrange(Case id)
     return out;
 }
 
+Arrangement FaultRig::arrangeReply(const service::ScriptedReply &reply)
+{
+    // Arranged as a case the service itself answers, then with the test's reply instead.
+    const Arrangement served = arrange(Case::ServerErrorWithText);
+    m_service.clearScripts();
+    scriptService(reply);
+    return Arrangement{served.origin, QString()};
+}
+
 void FaultRig::giveSession(VexaClient &client) const
 {
     QNetworkCookie cookie(service::LocalService::cookieName(), m_secret);

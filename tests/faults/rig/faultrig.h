@@ -75,6 +75,8 @@ public:
     // Readies the servers for one case and forgets earlier requests. Every path the client
     // may use (GET /api/state, POST /api/chat, anything on the raw servers) gets the case.
     Arrangement arrange(Case id);
+    // The same for a case of the test's own: the local service answers with this reply.
+    Arrangement arrangeReply(const service::ScriptedReply &reply);
     // Puts the case's session cookie into the client's jar, as a sign-in would have.
     void giveSession(VexaClient &client) const;
     bool hasSession(const VexaClient &client) const;
