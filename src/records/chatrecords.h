@@ -148,3 +148,8 @@ inline auto VexaChatsResponse::schema()
 }
 
 } // namespace vexa
+
+// Every member is a Qt value or an optional of one, none of which points into itself: lists of
+// them grow by moving bytes (a 1,000-chat reply appends 40,000 messages).
+Q_DECLARE_TYPEINFO(vexa::VexaSharedMessage, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(vexa::VexaSharedChat, Q_RELOCATABLE_TYPE);

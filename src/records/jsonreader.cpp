@@ -40,10 +40,14 @@ struct Frame {
     od::array_iterator element, elementEnd;
 };
 
-// A parser's buffers are sized to the longest text it has read. Small replies, the common case,
-// reuse one parser per thread instead of allocating its buffers each time; one grown past this
-// size is freed with its reader, so a 20 MB chat list leaves nothing behind.
-constexpr size_t kReusedParserCapacity = 256 * 1024;
+// A parser's buffers are sized to the longest text it has read, and a fresh parser's structural
+// index is memory the kernel hands over page by page as the first pass writes it (an eighth of a
+// 13 MB chat list's decoding). Each thread keeps its parser for the next reply instead. Replies
+// over 64 KiB are decoded on the client's own pool, whose threads end after 30 s without work, so
+// the parser a large chat list grew goes with its thread at the latest then, and successive syncs
+// in between reuse it; the main thread only ever decodes small replies. A parser grown past this
+// size (a reply near the client's cap) is freed with its reader all the same.
+constexpr size_t kKeptParserCapacity = 32 * 1024 * 1024;
 thread_local std::unique_ptr<od::parser> t_spareParser;
 
 std::unique_ptr<od::parser> takeParser()
@@ -55,7 +59,7 @@ std::unique_ptr<od::parser> takeParser()
 
 void returnParser(std::unique_ptr<od::parser> parser)
 {
-    if (parser && parser->capacity() <= kReusedParserCapacity && !t_spareParser)
+    if (parser && parser->capacity() <= kKeptParserCapacity && !t_spareParser)
         t_spareParser = std::move(parser);
 }
 
