@@ -1,9 +1,12 @@
 // The built app as the desktop starts it: its command line, its first frame against a service,
-// and a second launch that hands over to the running window.
+// what it has loaded by then, and a second launch that hands over to the running window.
 
 #include "appprocess.h"
 #include "awaittask.h"
 #include "localservice.h"
+#include "vexaclient.h"
+
+#include <QCoro/QCoroTask>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,6 +23,8 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void secondLaunchBringsTheRunningWindowBack();
+    void signedInWindowLeavesForLaterWhatItDoesNotShow_data();
+    void signedInWindowLeavesForLaterWhatItDoesNotShow();
 };
 
 void DesktopAppTest::commandLine_data()
@@ -97,6 +102,53 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     QVERIFY2(thirdLog.waitFor("first frame", 30000), thirdLog.text.constData());
     third.kill();
     third.waitForFinished(5000);
+}
+
+void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow_data()
+{
+    QTest::addColumn<QStringList>("libraries");
+
+    // Each is a few milliseconds of start-up the window would wait for.
+    QTest::newRow("speech recogniser and its numeric libraries")
+        << QStringList{QStringLiteral("libpocketsphinx.so"), QStringLiteral("libsphinxbase.so"),
+                       QStringLiteral("liblapack.so")};
+    QTest::newRow("the desktop's file dialogs")
+        << QStringList{QStringLiteral("libqtquickdialogsplugin.so"),
+                       QStringLiteral("libQt6QuickDialogs2QuickImpl.so")};
+}
+
+void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow()
+{
+    QFETCH(QStringList, libraries);
+
+    LocalService service;
+    QVERIFY(service.listen());
+    service.setFixedCode(QStringLiteral("975310"));
+    QTemporaryDir home;
+    vexa::test::prepareHome(home);
+    {
+        // The session the app finds in its cookie file, as after an earlier sign-in.
+        vexa::VexaClient client(service.baseUrl().toString(),
+                                home.filePath(QStringLiteral("data/VexaAI/cookies")));
+        VEXA_AWAIT_VOID(client.signIn(QStringLiteral("975310")));
+        QVERIFY(client.isSignedIn());
+    }
+
+    QProcess app;
+    ErrorLog log(app);
+    app.setProcessEnvironment(vexa::test::appEnvironment(home, service.baseUrl()));
+    app.start(QStringLiteral(VEXA_APP_BINARY), {});
+    QVERIFY(app.waitForStarted(10000));
+    // The chat screen is the signed-in window's first section.
+    QVERIFY2(log.waitFor("signed-in frame", vexa::test::scaledMs(30000)), log.text.constData());
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(app.processId()));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(mapped.contains("libQt6Quick.so")); // the listing is the app's own
+    for (const QString &library : std::as_const(libraries))
+        QVERIFY2(!mapped.contains(library.toLatin1()), qPrintable(library));
+    app.kill();
+    app.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(DesktopAppTest)

@@ -148,13 +148,13 @@ Item {
         }
     }
 
-    // The pickers open as they are made when a picker was asked for.
+    // The pickers open as they are made when a picker was asked for. By address, so that the
+    // desktop's dialog module is loaded then rather than with the chat.
     LatchedLoader {
         id: dialogs
         wanted: view.viewModel.showingPhotoPicker || view.viewModel.showingFilePicker
-        sourceComponent: ChatDialogs {
-            viewModel: view.viewModel
-        }
+        onActiveChanged: if (active) setSource("qrc:/qt/qml/VexaAI/Chat/ChatDialogs.qml",
+                                               { viewModel: view.viewModel })
     }
     LatchedLoader {
         id: chatList

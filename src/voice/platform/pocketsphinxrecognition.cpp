@@ -3,17 +3,23 @@
 #include "pcmresampler.h"
 
 #include <QCoreApplication>
+#include <QLibrary>
+#include <QLoggingCategory>
 #include <QThreadPool>
 
 #include <pocketsphinx.h>
 
 #include <condition_variable>
+#include <optional>
+#include <type_traits>
 #include <mutex>
 #include <vector>
 
 namespace vexa::voice {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcSphinx, "vexa.voice.sphinx", QtWarningMsg)
 
 constexpr int kDecoderRate = 16000;
 // The decoder's voice detector is checked after each chunk; this is the chunk the bare
@@ -158,27 +164,80 @@ private:
     QStringList m_committed;
 };
 
-struct DecoderDeleter
-{
-    void operator()(ps_decoder_t *decoder) const { ps_free(decoder); }
+// The recogniser and what it pulls in (sphinxbase, BLAS, LAPACK, the Fortran runtime) are opened
+// when the first recognition starts rather than with the app: a window that never listens does
+// not load them, and the first frame does not wait for them. The header still declares every
+// function, so each pointer keeps the library's own signature.
+struct SphinxLibrary {
+    decltype(&cmd_ln_init) cmdLnInit = nullptr;
+    decltype(&cmd_ln_free_r) cmdLnFree = nullptr;
+    decltype(&ps_args) args = nullptr;
+    decltype(&ps_init) init = nullptr;
+    decltype(&ps_free) freeDecoder = nullptr;
+    decltype(&ps_start_utt) startUtterance = nullptr;
+    decltype(&ps_process_raw) processRaw = nullptr;
+    decltype(&ps_get_in_speech) inSpeech = nullptr;
+    decltype(&ps_end_utt) endUtterance = nullptr;
+    decltype(&ps_get_hyp) hypothesis = nullptr;
 };
-struct ConfigDeleter
+
+// Opened once for the process (the library stays loaded); null when it is missing or lacks one
+// of the functions, with the reason logged.
+const SphinxLibrary *sphinxLibrary()
 {
-    void operator()(cmd_ln_t *config) const { cmd_ln_free_r(config); }
-};
+    static const std::optional<SphinxLibrary> loaded = []() -> std::optional<SphinxLibrary> {
+        QLibrary library(QStringLiteral(VEXA_POCKETSPHINX_SONAME));
+        if (!library.load()) {
+            qCWarning(lcSphinx, "The speech recogniser could not be loaded: %s",
+                      qPrintable(library.errorString()));
+            return std::nullopt;
+        }
+        SphinxLibrary functions;
+        bool complete = true;
+        auto resolve = [&](auto &pointer, const char *name) {
+            pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(library.resolve(name));
+            if (!pointer) {
+                qCWarning(lcSphinx, "The speech recogniser lacks %s", name);
+                complete = false;
+            }
+        };
+        resolve(functions.cmdLnInit, "cmd_ln_init");
+        resolve(functions.cmdLnFree, "cmd_ln_free_r");
+        resolve(functions.args, "ps_args");
+        resolve(functions.init, "ps_init");
+        resolve(functions.freeDecoder, "ps_free");
+        resolve(functions.startUtterance, "ps_start_utt");
+        resolve(functions.processRaw, "ps_process_raw");
+        resolve(functions.inSpeech, "ps_get_in_speech");
+        resolve(functions.endUtterance, "ps_end_utt");
+        resolve(functions.hypothesis, "ps_get_hyp");
+        if (!complete)
+            return std::nullopt;
+        return functions;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
 
 void decode(const SpeechModel &model, const std::shared_ptr<SphinxRequest> &request,
             const std::shared_ptr<Reporter> &reporter)
 {
+    const SphinxLibrary *const ps = sphinxLibrary();
+    if (!ps) {
+        reporter->report(std::nullopt, VoiceError{decoderLoadError()});
+        return;
+    }
     const QByteArray acoustic = model.acousticModel.toLocal8Bit();
     const QByteArray language = model.languageModel.toLocal8Bit();
     const QByteArray dictionary = model.dictionary.toLocal8Bit();
-    std::unique_ptr<cmd_ln_t, ConfigDeleter> config(
-        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", acoustic.constData(), "-lm",
-                    language.constData(), "-dict", dictionary.constData(), "-logfn", "/dev/null",
-                    nullptr));
-    std::unique_ptr<ps_decoder_t, DecoderDeleter> decoder(config ? ps_init(config.get())
-                                                                 : nullptr);
+    const auto freeConfig = [ps](cmd_ln_t *config) { ps->cmdLnFree(config); };
+    const auto freeDecoder = [ps](ps_decoder_t *decoder) { ps->freeDecoder(decoder); };
+    std::unique_ptr<cmd_ln_t, decltype(freeConfig)> config(
+        ps->cmdLnInit(nullptr, ps->args(), TRUE, "-hmm", acoustic.constData(), "-lm",
+                      language.constData(), "-dict", dictionary.constData(), "-logfn", "/dev/null",
+                      nullptr),
+        freeConfig);
+    std::unique_ptr<ps_decoder_t, decltype(freeDecoder)> decoder(
+        config ? ps->init(config.get()) : nullptr, freeDecoder);
     if (!decoder) {
         reporter->report(std::nullopt, VoiceError{decoderLoadError()});
         return;
@@ -194,7 +253,7 @@ void decode(const SpeechModel &model, const std::shared_ptr<SphinxRequest> &requ
         reporter->report(RecognitionResult{text, isFinal}, std::nullopt);
     };
 
-    ps_start_utt(decoder.get());
+    ps->startUtterance(decoder.get());
     bool inUtterance = false;
     std::vector<int16_t> chunk;
     for (;;) {
@@ -203,23 +262,23 @@ void decode(const SpeechModel &model, const std::shared_ptr<SphinxRequest> &requ
             return;
         if (taken == SphinxRequest::Take::Ended)
             break;
-        ps_process_raw(decoder.get(), chunk.data(), chunk.size(), FALSE, FALSE);
-        const bool inSpeech = ps_get_in_speech(decoder.get());
+        ps->processRaw(decoder.get(), chunk.data(), chunk.size(), FALSE, FALSE);
+        const bool inSpeech = ps->inSpeech(decoder.get());
         if (inSpeech && !inUtterance) {
             inUtterance = true;
         } else if (!inSpeech && inUtterance) {
             // The detector heard the end of an utterance: its full decode replaces the partial.
-            ps_end_utt(decoder.get());
-            transcript.commit(ps_get_hyp(decoder.get(), nullptr));
-            ps_start_utt(decoder.get());
+            ps->endUtterance(decoder.get());
+            transcript.commit(ps->hypothesis(decoder.get(), nullptr));
+            ps->startUtterance(decoder.get());
             inUtterance = false;
             publish(transcript.text(), false);
         } else if (inUtterance && partials) {
-            publish(transcript.text(ps_get_hyp(decoder.get(), nullptr)), false);
+            publish(transcript.text(ps->hypothesis(decoder.get(), nullptr)), false);
         }
     }
-    ps_end_utt(decoder.get());
-    transcript.commit(ps_get_hyp(decoder.get(), nullptr));
+    ps->endUtterance(decoder.get());
+    transcript.commit(ps->hypothesis(decoder.get(), nullptr));
     publish(transcript.text(), true);
 }
 
