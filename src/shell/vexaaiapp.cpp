@@ -96,7 +96,6 @@ void VexaAIApp::prepareApplication()
     // The desktop entry's id: Wayland compositors match the window to it (app_id); on X11 the
     // window class is the application name, "VexaAI", as the entry's StartupWMClass says.
     QGuiApplication::setDesktopFileName(QStringLiteral("ai.vexa.VexaAI"));
-    QGuiApplication::setWindowIcon(applicationIcon());
     installQtTranslations();
     Symbols::loadFont();
 }
@@ -133,6 +132,10 @@ bool VexaAIApp::start()
     connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
         disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
         qCInfo(lcApp, "first frame");
+        // Drawn from its SVG at three sizes (milliseconds): after the window is on screen, not
+        // before. The desktop entry names the same icon for launchers meanwhile.
+        if (QGuiApplication::windowIcon().isNull())
+            QGuiApplication::setWindowIcon(applicationIcon());
         Q_EMIT firstFrame();
         // Start-up ends with the first frame that shows the signed-in sections.
         auto whenSignedIn = [this] {

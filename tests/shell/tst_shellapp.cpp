@@ -171,6 +171,10 @@ void ShellAppTest::failedRestoreShowsSignInWithoutAlert()
     QVERIFY(!m_app->client().hasNotice());
     QTest::qWait(100);
     QVERIFY(!alertOpen());
+    // The window's icon comes once it is on screen, at the sizes window managers ask for.
+    const QList<QSize> iconSizes = QGuiApplication::windowIcon().availableSizes();
+    for (const int side : {32, 64, 256})
+        QVERIFY2(iconSizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
 }
 
 void ShellAppTest::refusedCodeShowsServiceTextAndFreshField()

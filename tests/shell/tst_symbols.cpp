@@ -6,6 +6,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -20,6 +21,9 @@ class SymbolsTest : public QObject
 
 private slots:
     void fontIsBundled();
+    void glyphsDrawFromTheBundledCopy();
+    void renamingKeepsTheFontWhole_data();
+    void renamingKeepsTheFontWhole();
     void everyEntryIsAGlyphOfTheFont();
     void entriesMatchThePackagesCodepoints();
     void namesAreUnique();
@@ -31,6 +35,65 @@ void SymbolsTest::fontIsBundled()
 {
     QVERIFY(QFile::exists(vexa::symbolFontResource()));
     QVERIFY(!Symbols::loadFont().isEmpty());
+}
+
+// The system's own copies of the icon font (here Debian's TTF, WOFF and WOFF2) carry its published
+// name; the screens must draw from the bundled one all the same.
+void SymbolsTest::glyphsDrawFromTheBundledCopy()
+{
+    const QString family = Symbols::loadFont();
+    QCOMPARE(family, QString::fromLatin1(vexa::kSymbolFontFamily));
+    QFont font(family);
+    font.setPixelSize(24);
+    QCOMPARE(QFontInfo(font).family(), family);
+    const QRawFont drawn = QRawFont::fromFont(font);
+    QVERIFY(drawn.isValid());
+    QCOMPARE(drawn.familyName(), family);
+    QVERIFY(drawn.supportsCharacter(QChar(vexa::symbolCodepoint(u"sparkle").value())));
+}
+
+// The rename touches the name records only: the renamed font still draws every glyph, and a
+// damaged file is handed back at its size without a read or write outside it.
+void SymbolsTest::renamingKeepsTheFontWhole_data()
+{
+    QTest::addColumn<int>("keptPercent");
+    QTest::addColumn<bool>("renamed");
+
+    QTest::newRow("whole font") << 100 << true;
+    QTest::newRow("cut in the table directory") << 0 << false;
+    QTest::newRow("cut halfway") << 50 << false;
+    QTest::newRow("last byte missing") << 99 << false;
+}
+
+void SymbolsTest::renamingKeepsTheFontWhole()
+{
+    QFETCH(int, keptPercent);
+    QFETCH(bool, renamed);
+
+    QFile file(vexa::symbolFontResource());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    if (keptPercent == 0)
+        bytes.truncate(20);
+    else if (keptPercent == 99)
+        bytes.chop(1);
+    else if (keptPercent < 100)
+        bytes.truncate(bytes.size() * keptPercent / 100);
+    const QByteArray result = vexa::withSymbolFamilyName(bytes);
+    QCOMPARE(result.size(), bytes.size());
+    if (!renamed) {
+        // Whatever the cut left of the name records may be renamed; nothing else changes.
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (result.at(i) != bytes.at(i))
+                QVERIFY2(QByteArrayLiteral("Material Icons").contains(bytes.at(i)), qPrintable(QString::number(i)));
+        }
+        return;
+    }
+    const QRawFont font(result, 24);
+    QVERIFY(font.isValid());
+    QCOMPARE(font.familyName(), QString::fromLatin1(vexa::kSymbolFontFamily));
+    for (const vexa::SymbolGlyph &symbol : vexa::symbolTable())
+        QVERIFY2(font.glyphIndexesForString(QString(QChar(symbol.codepoint))).value(0) != 0, symbol.name);
 }
 
 void SymbolsTest::everyEntryIsAGlyphOfTheFont()

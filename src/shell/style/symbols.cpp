@@ -1,7 +1,12 @@
 #include "symbols.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QLoggingCategory>
+#include <QtEndian>
+
+#include <cstring>
+#include <string>
 
 namespace vexa {
 
@@ -114,6 +119,65 @@ std::optional<char16_t> symbolCodepoint(QStringView name)
     return std::nullopt;
 }
 
+QByteArray withSymbolFamilyName(QByteArray font)
+{
+    static_assert(std::char_traits<char>::length(kSymbolFontPublishedFamily)
+                  == std::char_traits<char>::length(kSymbolFontFamily));
+    const auto u16 = [&font](qsizetype at) { return qFromBigEndian<quint16>(font.constData() + at); };
+    const auto u32 = [&font](qsizetype at) { return qFromBigEndian<quint32>(font.constData() + at); };
+    if (font.size() < 12)
+        return font;
+    const qsizetype tableCount = u16(4);
+    qsizetype nameTable = -1;
+    qsizetype nameLength = 0;
+    for (qsizetype i = 0; i < tableCount; ++i) {
+        const qsizetype record = 12 + 16 * i;
+        if (record + 16 > font.size())
+            return font;
+        if (font.mid(record, 4) == "name") {
+            nameTable = u32(record + 8);
+            nameLength = u32(record + 12);
+        }
+    }
+    if (nameTable < 0 || nameLength < 6 || nameTable > font.size() - nameLength)
+        return font;
+    const qsizetype count = u16(nameTable + 2);
+    const qsizetype storage = nameTable + u16(nameTable + 4);
+    const QByteArray published(kSymbolFontPublishedFamily);
+    const QByteArray own(kSymbolFontFamily);
+    // Names are UTF-16BE on the Unicode and Windows platforms, single bytes on the Mac one.
+    const auto encoded = [](const QByteArray &latin, bool wide) {
+        if (!wide)
+            return latin;
+        QByteArray out;
+        for (const char c : latin)
+            out.append('\0').append(c);
+        return out;
+    };
+    char *const data = font.data();
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype record = nameTable + 6 + 12 * i;
+        if (record + 12 > nameTable + nameLength)
+            break;
+        const quint16 platform = u16(record);
+        const quint16 nameId = u16(record + 6);
+        const qsizetype length = u16(record + 8);
+        const qsizetype at = storage + u16(record + 10);
+        // Family, full name, typographic family, WWS family.
+        if (nameId != 1 && nameId != 4 && nameId != 16 && nameId != 21)
+            continue;
+        if (at < storage || at > nameTable + nameLength - length)
+            continue;
+        const bool wide = platform == 0 || platform == 3;
+        const QByteArray from = encoded(published, wide);
+        const QByteArray to = encoded(own, wide);
+        const qsizetype found = QByteArrayView(data + at, length).indexOf(from);
+        if (found >= 0)
+            std::memcpy(data + at + found, to.constData(), size_t(to.size()));
+    }
+    return font;
+}
+
 QString symbolFontResource()
 {
     return QStringLiteral(":/qt/qml/VexaAI/Style/fonts/MaterialIcons-Regular.ttf");
@@ -127,7 +191,10 @@ Symbols::Symbols(QObject *parent)
 QString Symbols::loadFont()
 {
     static const QString family = [] {
-        const int id = QFontDatabase::addApplicationFont(symbolFontResource());
+        QFile file(symbolFontResource());
+        const int id = file.open(QIODevice::ReadOnly)
+            ? QFontDatabase::addApplicationFontFromData(withSymbolFamilyName(file.readAll()))
+            : -1;
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (families.isEmpty()) {
             qCWarning(lcSymbols, "The bundled symbol font %s could not be loaded",

@@ -4,6 +4,7 @@
 // as one glyph of the Material Icons font bundled into the app's resources. This table is the
 // only place that knows the font; screens name symbols and draw them with VexaIcon.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,16 @@ inline constexpr char16_t kUnknownSymbolCodepoint = 0xe8fd; // "help_outline"
 
 // Resource path of the bundled font.
 QString symbolFontResource();
+
+// The bundled font is registered under a family name of its own. Systems often carry other builds
+// of the icon font under its published name (Debian installs TTF, WOFF and WOFF2 copies), and Qt's
+// matching preferred one of those to the bundled copy: a WOFF2 that FreeType unpacks whenever it
+// opens it (milliseconds of the first chat frame), or a build whose code points may differ from
+// this table. The name records are rewritten in place with a name of the same length, so no
+// offset in the file moves; a font without them is returned as it came.
+inline constexpr char kSymbolFontPublishedFamily[] = "Material Icons";
+inline constexpr char kSymbolFontFamily[] = "VexaAI Symbols";
+QByteArray withSymbolFamilyName(QByteArray font);
 
 // QML: Symbols.glyph("sparkle") gives the character to draw with Symbols.fontFamily.
 class Symbols : public QObject
