@@ -6,9 +6,14 @@
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +21,36 @@ namespace {
 void quitSoon(int code)
 {
     QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+}
+
+// The session's end (SIGTERM at log-out, SIGHUP, Ctrl+C in a terminal) quits through the event
+// loop like closing the window does, so the settings are written and the one-instance socket is
+// removed. The handler only writes a byte to a socket pair; the loop reads it.
+int g_quitSignal[2] = {-1, -1};
+
+void onQuitSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_quitSignal[0], &byte, 1);
+}
+
+void quitOnSessionSignals(QObject *owner)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_quitSignal) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_quitSignal[1], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [notifier] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(g_quitSignal[1], &byte, 1);
+        notifier->setEnabled(false);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -37,6 +72,7 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(application); // --help and --version print and exit here
+    quitOnSessionSignals(&application);
 
     // One client per user: a second launch brings the running window to the front instead.
     vexa::SingleInstance instance;

@@ -14,6 +14,7 @@
 #include <QSvgRenderer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
+#include <QTimer>
 #include <QTranslator>
 
 namespace vexa {
@@ -117,9 +118,15 @@ bool VexaAIApp::start()
     // Connected before the screens are: logged before they rebuild for the new state.
     connect(m_client.get(), &VexaClient::stateChanged, this, [] { qCDebug(lcApp, "state changed"); });
     // The session's round trip runs while the window's QML loads. Its reply is taken by the
-    // event loop, after the load, so the screens see it as they would any later reply; and the
-    // window starts on the waiting screen instead of making the sign-in screen first.
+    // event loop, after the load, so the screens see it as they would any later reply.
     restoreSession();
+    // The window is shown once that answer is in, with the screen it calls for already built: a
+    // returning user's window opens on the sections instead of drawing the waiting screen for a
+    // frame first. A slow answer (a locked keyring, a distant service) shows the waiting screen
+    // after kRevealDeadline.
+    QVariantMap initial = m_initialProperties;
+    initial.insert(QStringLiteral("visible"), false);
+    m_engine->setInitialProperties(initial);
     qCDebug(lcApp, "loading Main.qml");
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Shell/Main.qml")));
     qCDebug(lcApp, "Main.qml loaded");
@@ -129,30 +136,52 @@ bool VexaAIApp::start()
         return false;
     if (m_windowMemory)
         m_windowMemory->track(m_window);
-    connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
-        disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
+
+    auto firstFrame = std::make_shared<QMetaObject::Connection>();
+    *firstFrame = connect(m_window, &QQuickWindow::frameSwapped, this, [this, firstFrame] {
+        disconnect(*firstFrame);
         qCInfo(lcApp, "first frame");
         // Drawn from its SVG at three sizes (milliseconds): after the window is on screen, not
         // before. The desktop entry names the same icon for launchers meanwhile.
         if (QGuiApplication::windowIcon().isNull())
             QGuiApplication::setWindowIcon(applicationIcon());
-        Q_EMIT firstFrame();
-        // Start-up ends with the first frame that shows the signed-in sections.
-        auto whenSignedIn = [this] {
-            if (!m_client->isSignedIn() || m_signedInFrameSeen)
-                return;
-            m_signedInFrameSeen = true;
-            qCDebug(lcApp, "signed in: the sections are built");
-            connect(m_window, &QQuickWindow::frameSwapped, this, [this] {
-                disconnect(m_window, &QQuickWindow::frameSwapped, this, nullptr);
-                qCInfo(lcApp, "signed-in frame");
-            });
-            m_window->update();
-        };
-        connect(m_client.get(), &VexaClient::stateChanged, this, whenSignedIn);
-        whenSignedIn();
+        Q_EMIT this->firstFrame();
     });
+    // Start-up ends with the first frame drawn after the signed-in sections were built.
+    auto whenSignedIn = [this] {
+        if (!m_client->isSignedIn() || m_signedInFrameSeen)
+            return;
+        m_signedInFrameSeen = true;
+        qCDebug(lcApp, "signed in: the sections are built");
+        auto signedInFrame = std::make_shared<QMetaObject::Connection>();
+        *signedInFrame = connect(m_window, &QQuickWindow::frameSwapped, this, [signedInFrame] {
+            disconnect(*signedInFrame);
+            qCInfo(lcApp, "signed-in frame");
+        });
+        m_window->update();
+    };
+    connect(m_client.get(), &VexaClient::stateChanged, this, whenSignedIn);
+    whenSignedIn();
+
+    connect(m_client.get(), &VexaClient::loadingChanged, this, [this] {
+        if (!m_client->loading())
+            revealWindow();
+    });
+    QTimer::singleShot(kRevealDeadline, this, &VexaAIApp::revealWindow);
+    if (!m_client->loading())
+        revealWindow();
     return true;
+}
+
+void VexaAIApp::revealWindow()
+{
+    if (!m_window || m_revealed)
+        return;
+    m_revealed = true;
+    if (m_revealMaximized)
+        m_window->showMaximized();
+    else
+        m_window->show();
 }
 
 void VexaAIApp::placeWindow()
@@ -171,15 +200,15 @@ void VexaAIApp::placeWindow()
         initial.insert(QStringLiteral("width"), geometry->width());
         initial.insert(QStringLiteral("height"), geometry->height());
     }
-    if (m_windowMemory->restoredMaximized())
-        initial.insert(QStringLiteral("visibility"), int(QWindow::Maximized));
-    m_engine->setInitialProperties(initial);
+    m_revealMaximized = m_windowMemory->restoredMaximized();
+    m_initialProperties = initial;
 }
 
 void VexaAIApp::bringToFront()
 {
     if (!m_window)
         return;
+    revealWindow();
     if (m_window->windowStates().testFlag(Qt::WindowMinimized))
         m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowMinimized);
     m_window->show();

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QVariantMap>
 #include <QQuickWindow>
 
 #include <memory>
@@ -63,6 +64,10 @@ Q_SIGNALS:
 private:
     void restoreSession();
     void placeWindow();
+    void revealWindow();
+
+    // Longest the window stays hidden waiting for the session's answer.
+    static constexpr int kRevealDeadline = 400;
 
     std::unique_ptr<VexaClient> m_client;
     // QML's picture loads go through the client's session; the engine does not own it.
@@ -73,6 +78,9 @@ private:
     bool m_remembersWindow = false;
     bool m_restoreStarted = false;
     bool m_signedInFrameSeen = false;
+    bool m_revealed = false;
+    bool m_revealMaximized = false;
+    QVariantMap m_initialProperties; // the remembered place and size
 };
 
 } // namespace vexa

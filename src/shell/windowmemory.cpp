@@ -98,6 +98,11 @@ void WindowMemory::track(QWindow *window)
     connect(window, &QWindow::widthChanged, this, remember);
     connect(window, &QWindow::heightChanged, this, remember);
     connect(window, &QWindow::windowStateChanged, this, remember);
+    // The place the window first appears at counts too (the window system may have chosen it).
+    connect(window, &QWindow::visibleChanged, this, [window, remember] {
+        if (window->isVisible())
+            remember();
+    });
 }
 
 QRect WindowMemory::placeOnScreens(QRect saved, const QList<QRect> &screens, QSize minimum)

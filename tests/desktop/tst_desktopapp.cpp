@@ -23,6 +23,8 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void secondLaunchBringsTheRunningWindowBack();
+    void windowOpensOnTheScreenItCallsFor_data();
+    void windowOpensOnTheScreenItCallsFor();
     void signedInWindowLeavesForLaterWhatItDoesNotShow_data();
     void signedInWindowLeavesForLaterWhatItDoesNotShow();
 };
@@ -91,8 +93,12 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     QCOMPARE(service.requests(QStringLiteral("/api/state")).size(), stateRequests);
     QCOMPARE(first.state(), QProcess::Running);
 
+    // The session's end quits like closing the window: a normal exit, the socket removed.
     first.terminate();
     QVERIFY(vexa::test::waitUntil([&] { return first.state() == QProcess::NotRunning; }, 10000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+    QVERIFY(!QFile::exists(home.filePath(QStringLiteral("runtime/vexa-ai.socket"))));
 
     // With the first one gone (its socket removed), the next launch is the app again.
     QProcess third;
@@ -102,6 +108,60 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     QVERIFY2(thirdLog.waitFor("first frame", 30000), thirdLog.text.constData());
     third.kill();
     third.waitForFinished(5000);
+}
+
+void DesktopAppTest::windowOpensOnTheScreenItCallsFor_data()
+{
+    QTest::addColumn<int>("answerDelayMs");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    // A returning user's window is shown with the sections already built, never the waiting
+    // screen for a frame first.
+    QTest::newRow("session answered at once") << 0 << QByteArray("vexa.app: signed in: the sections are built")
+                                              << QByteArray("vexa.app: first frame");
+    // A slow answer does not keep the window away: it shows the waiting screen meanwhile.
+    QTest::newRow("session answered late") << 60000 << QByteArray("vexa.app: first frame")
+                                           << QByteArray("vexa.app: state changed");
+}
+
+void DesktopAppTest::windowOpensOnTheScreenItCallsFor()
+{
+    QFETCH(int, answerDelayMs);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+
+    LocalService service;
+    QVERIFY(service.listen());
+    service.setFixedCode(QStringLiteral("975310"));
+    QTemporaryDir home;
+    vexa::test::prepareHome(home);
+    {
+        vexa::VexaClient client(service.baseUrl().toString(),
+                                home.filePath(QStringLiteral("data/VexaAI/cookies")));
+        VEXA_AWAIT_VOID(client.signIn(QStringLiteral("975310")));
+        QVERIFY(client.isSignedIn());
+    }
+    if (answerDelayMs > 0) {
+        vexa::service::ScriptedReply slow;
+        slow.status = 503;
+        slow.delay = std::chrono::milliseconds(answerDelayMs);
+        service.script("GET", QStringLiteral("/api/state"), slow);
+    }
+
+    QProcess app;
+    ErrorLog log(app);
+    QProcessEnvironment env = vexa::test::appEnvironment(home, service.baseUrl());
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vexa.app=true"));
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(VEXA_APP_BINARY), {});
+    QVERIFY(app.waitForStarted(10000));
+    QVERIFY2(log.waitFor(before, vexa::test::scaledMs(10000)), log.text.constData());
+    QVERIFY2(log.waitFor(answerDelayMs > 0 ? before : after, vexa::test::scaledMs(10000)), log.text.constData());
+    const qsizetype afterAt = log.text.indexOf(after);
+    QVERIFY2(afterAt < 0 || log.text.indexOf(before) < afterAt, log.text.constData());
+    app.kill();
+    app.waitForFinished(5000);
 }
 
 void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow_data()
