@@ -1,11 +1,14 @@
 // Start-up: from process start to the first frame of the signed-in window (demo account with
 // 1,000 chats, the open chat holding 200 messages; offscreen, software renderer), against the
 // same measure for a Qt Quick window with one text item. Fresh processes, alternating, median of
-// the runs. Last line: startup_ratio.
+// the runs. Also timed: a Qt Quick Controls window with one label in the app's style, the part
+// of the ratio any Controls window pays (controls_floor_ratio). Last line: startup_ratio.
 
 #include "startuprig.h"
 
 #include <QCoro/QCoroTask>
+
+#include <array>
 
 namespace {
 const int kRuns = qEnvironmentVariableIntValue("BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("BENCH_RUNS") : 9;
@@ -51,27 +54,40 @@ int main(int argc, char *argv[])
     // BENCH_APP: another build of the app to time (a before-and-after comparison).
     const QString appBinary = qEnvironmentVariableIsEmpty("BENCH_APP")
         ? QStringLiteral(VEXA_APP_BINARY) : qEnvironmentVariable("BENCH_APP");
-    std::vector<double> appTimes, minimalTimes;
+    // Three programs in a rotating order: the app, the minimal window, and the same window made
+    // with Qt Quick Controls in the app's style (what any Controls window pays, for reference).
+    struct Program {
+        QString binary;
+        QStringList arguments;
+        std::vector<double> times;
+    };
+    std::array<Program, 3> programs{{{appBinary, {}, {}},
+                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {}, {}},
+                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--controls")}, {}}}};
     for (int run = 0; run < kRuns; ++run) {
-        for (int which = 0; which < 2; ++which) {
-            const bool appFirst = run % 2 == 0;
-            const bool isApp = (which == 0) == appFirst;
-            auto launched = bench::launch(isApp ? appBinary
-                                                : QStringLiteral(VEXA_MINIMAL_WINDOW),
-                                          home.environment());
+        for (size_t turn = 0; turn < programs.size(); ++turn) {
+            Program &program = programs[(size_t(run) + turn) % programs.size()];
+            auto launched = bench::launch(program.binary, home.environment(), 60000, false,
+                                          program.arguments);
             if (launched.millisecondsToFrame < 0)
                 return 1;
-            (isApp ? appTimes : minimalTimes).push_back(launched.millisecondsToFrame);
+            program.times.push_back(launched.millisecondsToFrame);
             bench::stop(launched);
         }
     }
-    const double appMedian = bench::median(appTimes);
-    const double minimalMedian = bench::median(minimalTimes);
-    std::printf("signed-in window %.0f ms (runs %.0f–%.0f), minimal window %.0f ms (runs %.0f–%.0f), %d runs each\n",
-                appMedian, *std::min_element(appTimes.begin(), appTimes.end()),
-                *std::max_element(appTimes.begin(), appTimes.end()), minimalMedian,
-                *std::min_element(minimalTimes.begin(), minimalTimes.end()),
-                *std::max_element(minimalTimes.begin(), minimalTimes.end()), kRuns);
+    const auto summary = [](const Program &program) {
+        return QStringLiteral("%1 ms (runs %2–%3)")
+            .arg(bench::median(program.times), 0, 'f', 0)
+            .arg(*std::min_element(program.times.begin(), program.times.end()), 0, 'f', 0)
+            .arg(*std::max_element(program.times.begin(), program.times.end()), 0, 'f', 0);
+    };
+    const double appMedian = bench::median(programs[0].times);
+    const double minimalMedian = bench::median(programs[1].times);
+    const double controlsMedian = bench::median(programs[2].times);
+    std::printf("signed-in window %s, minimal window %s, Controls window with one label %s, %d runs each\n",
+                qPrintable(summary(programs[0])), qPrintable(summary(programs[1])),
+                qPrintable(summary(programs[2])), kRuns);
+    std::printf("controls_floor_ratio=%.2f\n", controlsMedian / minimalMedian);
     std::printf("startup_ratio=%.2f\n", appMedian / minimalMedian);
     return 0;
 }
