@@ -94,10 +94,14 @@ Item {
                 visible: messages.visible && !messages.pinnedToEnd
                 onClicked: messages.scrollToEnd(true)
             }
-            WelcomePanel {
+            // Made only while the chat is empty: a chat that opens with messages does not build
+            // the greeting and its prompt buttons it would hide.
+            Loader {
                 anchors.fill: parent
-                visible: !view.viewModel.hasEntries
-                viewModel: view.viewModel
+                active: !view.viewModel.hasEntries
+                sourceComponent: WelcomePanel {
+                    viewModel: view.viewModel
+                }
             }
         }
         Composer {

@@ -1,4 +1,5 @@
 import QtQuick
+import VexaAI.Style
 import VexaAI.Shell
 
 // The signed-in layout: at regular width the sidebar on the left and the section's screen
@@ -46,11 +47,15 @@ Item {
         title: layout.model.selectionTitle
     }
 
-    Dock {
+    // Made the first time the window is narrow: a wide window never builds the dock it hides.
+    LatchedLoader {
         id: dock
         visible: !layout.model.regular
+        wanted: !layout.model.regular
         width: parent.width
         y: parent.height - height
-        model: layout.model
+        sourceComponent: Dock {
+            model: layout.model
+        }
     }
 }
