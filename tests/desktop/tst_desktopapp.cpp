@@ -15,6 +15,19 @@
 using vexa::service::LocalService;
 using vexa::test::ErrorLog;
 
+namespace {
+
+// The session the app finds in its cookie file, as after an earlier sign-in.
+bool leaveSession(LocalService &service, const QTemporaryDir &home)
+{
+    service.setFixedCode(QStringLiteral("975310"));
+    vexa::VexaClient client(service.baseUrl().toString(),
+                            home.filePath(QStringLiteral("data/VexaAI/cookies")));
+    return vexa::test::awaitVoid(client.signIn(QStringLiteral("975310"))) && client.isSignedIn();
+}
+
+} // namespace
+
 class DesktopAppTest : public QObject
 {
     Q_OBJECT
@@ -133,15 +146,9 @@ void DesktopAppTest::windowOpensOnTheScreenItCallsFor()
 
     LocalService service;
     QVERIFY(service.listen());
-    service.setFixedCode(QStringLiteral("975310"));
     QTemporaryDir home;
     vexa::test::prepareHome(home);
-    {
-        vexa::VexaClient client(service.baseUrl().toString(),
-                                home.filePath(QStringLiteral("data/VexaAI/cookies")));
-        VEXA_AWAIT_VOID(client.signIn(QStringLiteral("975310")));
-        QVERIFY(client.isSignedIn());
-    }
+    QVERIFY(leaveSession(service, home));
     if (answerDelayMs > 0) {
         vexa::service::ScriptedReply slow;
         slow.status = 503;
@@ -183,16 +190,9 @@ void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow()
 
     LocalService service;
     QVERIFY(service.listen());
-    service.setFixedCode(QStringLiteral("975310"));
     QTemporaryDir home;
     vexa::test::prepareHome(home);
-    {
-        // The session the app finds in its cookie file, as after an earlier sign-in.
-        vexa::VexaClient client(service.baseUrl().toString(),
-                                home.filePath(QStringLiteral("data/VexaAI/cookies")));
-        VEXA_AWAIT_VOID(client.signIn(QStringLiteral("975310")));
-        QVERIFY(client.isSignedIn());
-    }
+    QVERIFY(leaveSession(service, home));
 
     QProcess app;
     ErrorLog log(app);
