@@ -78,7 +78,10 @@ VexaAIApp::VexaAIApp(const QString &baseURL, const QString &cookieFilePath, QObj
 
 VexaAIApp::~VexaAIApp()
 {
-    // The window and its screens go before the client they observe.
+    // The window and its screens go before the client they observe. The client ends its
+    // requests as it goes (a session restore still running reports back): by then nothing here
+    // may answer, the window being gone.
+    disconnect(m_client.get(), nullptr, this, nullptr);
     m_engine.reset();
     if (VexaClient::shared() == m_client.get())
         VexaClient::setShared(nullptr);

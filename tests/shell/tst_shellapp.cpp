@@ -40,6 +40,7 @@ private slots:
     void platformErrorsAreRussian();
     void aboutFromTheKeyboardAndTheSectionsSheet();
     void sidebarWidthFollowsTheDragAndIsKept();
+    void closingWhileTheSessionIsAskedFor();
 
 private:
     QObject *find(const QString &name) const;
@@ -294,6 +295,24 @@ void ShellAppTest::platformErrorsAreRussian()
     QVERIFY2(client.noticeText().contains(QRegularExpression(QStringLiteral("[а-яё]{4}"))),
              qPrintable(client.noticeText()));
     QVERIFY2(!client.noticeText().contains(QStringLiteral("refused")), qPrintable(client.noticeText()));
+}
+
+// The app goes while the session's answer is still on its way (a quick quit, the screenshot
+// tool between scenes): the client ends the request as it goes, and nothing of the window,
+// already gone, may react to that.
+void ShellAppTest::closingWhileTheSessionIsAskedFor()
+{
+    vexa::service::ScriptedReply slow;
+    slow.status = 401;
+    slow.delay = std::chrono::milliseconds(5000);
+    m_service->script("GET", QStringLiteral("/api/state"), slow);
+    auto app = std::make_unique<vexa::VexaAIApp>(m_service->baseUrl().toString(),
+                                                 m_dir->filePath(QStringLiteral("other-cookies")));
+    QVERIFY(app->start());
+    QVERIFY(waitUntil([&] { return m_service->requests(QStringLiteral("/api/state")).size() == 2; }));
+    QVERIFY(app->client().loading());
+    app.reset();
+    QTest::qWait(50); // anything the going left queued runs here
 }
 
 QTEST_MAIN(ShellAppTest)
