@@ -95,9 +95,26 @@ void VexaClient::setActiveChatID(std::optional<QString> id)
 VEXA_FLAG_SETTER(setLoading, m_loading, loadingChanged)
 VEXA_FLAG_SETTER(setSending, m_sending, sendingChanged)
 VEXA_FLAG_SETTER(setGenerating, m_generating, generatingChanged)
-VEXA_FLAG_SETTER(setChatsLoading, m_chatsLoading, chatsLoadingChanged)
 VEXA_FLAG_SETTER(setSelectingModel, m_selectingModel, selectingModelChanged)
 #undef VEXA_FLAG_SETTER
+
+void VexaClient::setChatsLoading(bool value)
+{
+    if (m_chatsLoading == value)
+        return;
+    m_chatsLoading = value;
+    Q_EMIT chatsLoadingChanged();
+    if (!value)
+        resumeChatsWaiters();
+}
+
+void VexaClient::resumeChatsWaiters()
+{
+    // Taken first: a resumed caller may start the next sync, which may queue a waiter of its own.
+    const std::vector<std::coroutine_handle<>> waiting = std::exchange(m_chatsWaiters, {});
+    for (const std::coroutine_handle<> handle : waiting)
+        handle.resume();
+}
 
 void VexaClient::setNotice(std::optional<QString> notice)
 {
@@ -216,8 +233,12 @@ void VexaClient::applyChats(const VexaChatsResponse &reply)
 
 QCoro::Task<> VexaClient::syncChats()
 {
-    if (m_chatsLoading)
+    // One request at a time: a sync asked for while the list is already on its way (the chat
+    // list asks as it appears, while a restore or a sign-in is about to) ends with that one.
+    if (m_chatsLoading) {
+        co_await ChatsSettled{this};
         co_return;
+    }
     setChatsLoading(true);
     QPointer<VexaClient> self(this);
     auto reply = co_await fetch<VexaChatsResponse>(QString::fromLatin1("/api/chats"));

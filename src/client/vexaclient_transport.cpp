@@ -314,6 +314,7 @@ VexaClient::~VexaClient()
     // resumes with an error, finds the client closing, and ends; nothing new is sent.
     m_closing = true;
     resumeCookieWaiters();
+    resumeChatsWaiters();
     const QList<QNetworkReply *> replies = m_network->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
     for (QNetworkReply *reply : replies) {
         if (!reply->isFinished())

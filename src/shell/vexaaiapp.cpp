@@ -150,9 +150,10 @@ bool VexaAIApp::start()
             QGuiApplication::setWindowIcon(applicationIcon());
         Q_EMIT this->firstFrame();
     });
-    // Start-up ends with the first frame drawn after the signed-in sections were built.
+    // Start-up ends with the first frame drawn after the signed-in sections were built and the
+    // session's restore has brought the chats in.
     auto whenSignedIn = [this] {
-        if (!m_client->isSignedIn() || m_signedInFrameSeen)
+        if (!m_client->isSignedIn() || m_client->loading() || m_signedInFrameSeen)
             return;
         m_signedInFrameSeen = true;
         qCDebug(lcApp, "signed in: the sections are built");
@@ -164,6 +165,7 @@ bool VexaAIApp::start()
         m_window->update();
     };
     connect(m_client.get(), &VexaClient::stateChanged, this, whenSignedIn);
+    connect(m_client.get(), &VexaClient::loadingChanged, this, whenSignedIn);
     whenSignedIn();
 
     connect(m_client.get(), &VexaClient::loadingChanged, this, [this] {

@@ -47,7 +47,8 @@ private Q_SLOTS:
     void chatListInstall_data();
     void chatListInstall();
     void syncFailureChangesNothing();
-    void syncWhileSyncingIsSkipped();
+    void syncWhileSyncingJoinsIt();
+    void restoreEndsWithTheChatsTheListAskedFor();
 };
 
 void SessionTest::restoreWithCookieSignsInAndSyncsChats()
@@ -339,7 +340,9 @@ void SessionTest::syncFailureChangesNothing()
     QVERIFY(!f.client->chatsLoading());
 }
 
-void SessionTest::syncWhileSyncingIsSkipped()
+// A sync asked for while one is on its way sends nothing more and ends with that one: its
+// caller goes on with the chats in, not with the list still loading.
+void SessionTest::syncWhileSyncingJoinsIt()
 {
     ClientFixture f;
     f.giveSessionCookie();
@@ -347,9 +350,34 @@ void SessionTest::syncWhileSyncingIsSkipped()
     QCoro::Task<> first = f.client->syncChats();
     QVERIFY(f.client->chatsLoading());
     VEXA_AWAIT_VOID(f.client->syncChats());
+    QVERIFY(!f.client->chatsLoading());
     VEXA_AWAIT_VOID(std::move(first));
     QCOMPARE(f.service.requests(QStringLiteral("/api/chats")).size(), 1);
+}
+
+// The chat list asks for the chats as the signed-in screens appear, which they do as the
+// restore's state comes in: the restore still ends only once the chats are there, so the window
+// it reveals shows them.
+void SessionTest::restoreEndsWithTheChatsTheListAskedFor()
+{
+    ClientFixture f;
+    f.giveSessionCookie();
+    f.service.script("GET", "/api/chats",
+                     f.reply(200, R"({"ok":true,"active_chat_id":"c1","chats":[{"id":"c1","title":"Один",)"
+                                  R"("messages":[{"role":"user","text":"привет"}]}]})", 200));
+    QObject::connect(f.client.get(), &VexaClient::stateChanged, f.client.get(), [&f] {
+        if (f.client->isSignedIn())
+            f.client->startSyncChats();
+    });
+    bool chatsInWhenDone = false;
+    QObject::connect(f.client.get(), &VexaClient::loadingChanged, f.client.get(), [&] {
+        if (!f.client->loading())
+            chatsInWhenDone = !f.client->chats().isEmpty() && !f.client->entries().isEmpty();
+    });
+    VEXA_AWAIT_VOID(f.client->restoreSession());
+    QVERIFY(chatsInWhenDone);
     QVERIFY(!f.client->chatsLoading());
+    QCOMPARE(f.service.requests(QStringLiteral("/api/chats")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(SessionTest)
