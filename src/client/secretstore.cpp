@@ -1,6 +1,7 @@
 #include "secretstore.h"
 
 #include <QCoro/QCoroSignal>
+#include <QFileInfo>
 #include <qt6keychain/keychain.h>
 
 #include <memory>
@@ -44,11 +45,25 @@ JobPtr<J> makeJob(const QString &key)
     return job;
 }
 
+// Whether a session bus could answer, the way GIO finds one: its address in the environment, the
+// user bus in the runtime folder, or one an X11 session starts on demand. The secret service is
+// a bus service; without any bus, asking QtKeychain would load libsecret and GIO at start-up
+// only to hear that nothing answers.
+bool sessionBusReachable()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || !qEnvironmentVariableIsEmpty("DISPLAY"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QLatin1String("/bus"));
+}
+
 class KeychainSecretStore final : public SecretStore
 {
 public:
     QCoro::Task<Read> read(QString key) override
     {
+        if (!m_busReachable)
+            co_return Read{};
         auto job = makeJob<QKeychain::ReadPasswordJob>(key);
         job->start();
         co_await qCoro(job.get(), &QKeychain::Job::finished);
@@ -61,6 +76,8 @@ public:
 
     QCoro::Task<Status> write(QString key, QByteArray value) override
     {
+        if (!m_busReachable)
+            co_return Status::Unavailable;
         auto job = makeJob<QKeychain::WritePasswordJob>(key);
         job->setBinaryData(value);
         job->start();
@@ -70,12 +87,19 @@ public:
 
     QCoro::Task<Status> remove(QString key) override
     {
+        if (!m_busReachable)
+            co_return Status::Unavailable;
         auto job = makeJob<QKeychain::DeletePasswordJob>(key);
         job->start();
         co_await qCoro(job.get(), &QKeychain::Job::finished);
         const Status status = statusOf(job->error());
         co_return status == Status::NotFound ? Status::Ok : status;
     }
+
+private:
+    // Read once: a bus that appears later (a desktop session started after the app) is found
+    // by the next launch.
+    const bool m_busReachable = sessionBusReachable();
 };
 
 } // namespace

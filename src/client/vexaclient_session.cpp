@@ -138,17 +138,41 @@ QCoro::Task<> VexaClient::restoreSession()
         co_return;
     setLoading(true);
     QPointer<VexaClient> self(this);
+    // The chat list is asked for together with the state rather than after it: a returning
+    // user's window waits for both, and one round trip after the other added the list's whole
+    // time (the largest reply) to every start. Not asked for when there is no cookie to send.
+    std::optional<QCoro::Task<Result<VexaChatsResponse>>> chats;
+    if (!m_chatsLoading && (m_cookies->isLoading() || !m_cookies->cookiesForUrl(m_baseURL).isEmpty())) {
+        setChatsLoading(true);
+        chats.emplace(fetch<VexaChatsResponse>(QString::fromLatin1("/api/chats")));
+    }
     auto reply = co_await request(QString::fromLatin1("/api/state"));
     if (!self)
         co_return;
-    if (reply) {
-        setState(reply->state);
-        co_await syncChats();
+    std::optional<Result<VexaChatsResponse>> chatsReply;
+    if (chats) {
+        chatsReply.emplace(co_await std::move(*chats));
         if (!self)
             co_return;
+    }
+    if (reply) {
+        // The chats go in before the state that shows the screens reading them, so those are
+        // built once, with their content. A list that failed leaves the mirror as it was.
+        if (chatsReply && *chatsReply)
+            applyChats(**chatsReply);
+        setState(reply->state);
+        if (!chats) {
+            co_await syncChats(); // one already on its way when the restore began
+            if (!self)
+                co_return;
+        }
     } else {
         setState(std::nullopt); // signed out quietly: no cookie, offline or a bad reply
     }
+    // Held until the screens the state made are up: the chat list asks for the chats as it
+    // appears, and its request ends with this one instead of fetching the list a second time.
+    if (chats)
+        setChatsLoading(false);
     setLoading(false);
 }
 

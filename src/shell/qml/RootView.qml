@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Window
 import VexaAI.Style
 import VexaAI.Shell
 
@@ -19,74 +20,87 @@ Item {
         anchors.fill: parent
     }
 
+    // Each screen, sheet and alert is named by its document's address, not by type: a type named
+    // here (even inside a Component) would be compiled with the window, with every control it
+    // uses, before the first frame. By address, only what is shown is compiled, when it is.
+    readonly property string documents: "qrc:/qt/qml/VexaAI/Shell/"
+
     Loader {
         id: screenLoader
         objectName: "screenLoader"
         anchors.fill: parent
         focus: true
-        sourceComponent: rootModel.screen === RootViewModel.Waiting ? waitingScreen
-                       : rootModel.screen === RootViewModel.SignIn ? signInScreen
-                       : sectionsScreen
-    }
 
-    Component {
-        id: waitingScreen
-        WaitingView {}
-    }
-    Component {
-        id: signInScreen
-        LoginView {
-            focus: true
-        }
-    }
-    Component {
-        id: sectionsScreen
-        SectionsLayout {
-            focus: true
-            model: rootModel
-        }
-    }
+        readonly property int screen: rootModel.screen
+        // The window stays hidden until the session's answer is in (or a deadline passes): the
+        // waiting screen is made only if it is ever on screen.
+        readonly property bool shown: root.Window.window ? root.Window.window.visible : false
+        onScreenChanged: show()
+        onShownChanged: show()
+        Component.onCompleted: show()
 
-    // The sections sheet and "О приложении" are made the first time they are asked for and kept
-    // from then on: neither is on screen at launch, and making them would delay the first frame.
-    LatchedLoader {
-        id: sectionsSheet
-        wanted: rootModel.showingSections
-        sourceComponent: Item {
-            SectionsSheet {
-                model: rootModel
-                onAboutRequested: root.openAbout()
-                // Asked for before it existed: the sheet missed the change it opens on.
-                Component.onCompleted: if (rootModel.showingSections) open()
-            }
+        function show() {
+            let document = "SectionsLayout.qml"
+            if (screen === RootViewModel.Waiting)
+                document = shown ? "WaitingView.qml" : ""
+            else if (screen === RootViewModel.SignIn)
+                document = "LoginView.qml"
+            if (document === "" || source.toString() === root.documents + document)
+                return
+            setSource(root.documents + document,
+                      screen === RootViewModel.Sections ? {focus: true, model: rootModel} : {focus: true})
         }
     }
 
-    Loader {
-        id: about
-        active: false
-        sourceComponent: Item {
-            property alias dialog: dialog
-            AboutDialog {
-                id: dialog
-            }
+    // The sections sheet, "О приложении" and the notice alert are made the first time they are
+    // asked for and kept from then on.
+    Item {
+        id: popupHost
+    }
+    property QtObject sectionsSheet: null
+    property QtObject aboutDialog: null
+    property QtObject noticeAlert: null
+
+    function make(document, properties) {
+        const component = Qt.createComponent(root.documents + document)
+        const made = component.createObject(popupHost, properties)
+        if (!made)
+            console.warn(component.errorString())
+        return made
+    }
+
+    function openSections() {
+        if (!sectionsSheet) {
+            sectionsSheet = make("SectionsSheet.qml", {model: rootModel})
+            sectionsSheet.aboutRequested.connect(root.openAbout)
+            // Asked for before it existed: the sheet missed the change it opens on.
+            sectionsSheet.open()
         }
     }
 
     function openAbout() {
-        about.active = true
-        about.item.dialog.open()
+        if (!aboutDialog)
+            aboutDialog = make("AboutDialog.qml", {})
+        aboutDialog.open()
     }
 
-    // Made with the first notice and kept from then on (it opens itself when made with one).
-    LatchedLoader {
-        id: noticeAlert
-        wanted: rootModel.hasNotice
-        sourceComponent: Item {
-            NoticeAlert {
-                model: rootModel
-            }
+    Connections {
+        target: rootModel
+        function onShowingSectionsChanged() {
+            if (rootModel.showingSections)
+                root.openSections()
         }
+        // Made with the first notice (it opens itself when made with one).
+        function onHasNoticeChanged() {
+            if (rootModel.hasNotice && !root.noticeAlert)
+                root.noticeAlert = root.make("NoticeAlert.qml", {model: rootModel})
+        }
+    }
+    Component.onCompleted: {
+        if (rootModel.showingSections)
+            openSections()
+        if (rootModel.hasNotice)
+            noticeAlert = make("NoticeAlert.qml", {model: rootModel})
     }
 
     Shortcut {

@@ -47,15 +47,15 @@ Item {
         title: layout.model.selectionTitle
     }
 
-    // Made the first time the window is narrow: a wide window never builds the dock it hides.
+    // Made the first time the window is narrow: a wide window never builds (or compiles) the
+    // dock it hides.
     LatchedLoader {
         id: dock
         visible: !layout.model.regular
         wanted: !layout.model.regular
         width: parent.width
         y: parent.height - height
-        sourceComponent: Dock {
-            model: layout.model
-        }
+        document: "qrc:/qt/qml/VexaAI/Shell/Dock.qml"
+        initialProperties: ({model: layout.model})
     }
 }
