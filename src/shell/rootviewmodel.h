@@ -23,6 +23,7 @@ class RootViewModel : public QObject
     Q_PROPERTY(bool regular READ regular NOTIFY regularChanged)
     Q_PROPERTY(vexa::sections::VexaSection selection READ selection NOTIFY selectionChanged)
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectionDocument READ selectionDocument NOTIFY selectionChanged)
     Q_PROPERTY(bool showingSections READ showingSections NOTIFY showingSectionsChanged)
     Q_PROPERTY(QString quickSearch READ quickSearch WRITE setQuickSearch NOTIFY quickSearchChanged)
     Q_PROPERTY(QString planTitle READ planTitle NOTIFY accountChanged)
@@ -55,6 +56,7 @@ public:
 
     VexaSection selection() const { return m_selection; }
     QString selectionTitle() const { return sectionTitle(m_selection); }
+    QString selectionDocument() const { return sectionDocument(m_selection); }
     bool showingSections() const { return m_showingSections; }
     QString quickSearch() const { return m_quickSearch; }
     void setQuickSearch(const QString &text);

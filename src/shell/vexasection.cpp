@@ -9,17 +9,21 @@ struct SectionText {
     const char *title;
     const char *dockLabel;
     const char *symbol;
+    // The screen's QML document. By address rather than by type: a type named in the window's
+    // documents is compiled, with everything it uses, when the window loads; by address only the
+    // screen shown is compiled, when it is first shown.
+    const char *document;
 };
 
 const SectionText kSections[] = {
-    {VexaSection::Chat, "Чат", "Чат", "bubble.left.and.bubble.right.fill"},
-    {VexaSection::Code, "Vexa Code", "Vexa Code", "chevron.left.forwardslash.chevron.right"},
-    {VexaSection::Images, "Изображения", "Изображения", "sparkles.rectangle.stack.fill"},
-    {VexaSection::Tools, "Инструменты", "Инструменты", "wand.and.stars"},
-    {VexaSection::Workspace, "Пространство", "Работа", "folder.fill"},
-    {VexaSection::Community, "Сообщество", "Сообщество", "person.3.fill"},
-    {VexaSection::Plans, "Тарифы", "Тарифы", "crown.fill"},
-    {VexaSection::Profile, "Профиль", "Профиль", "person.crop.circle.fill"},
+    {VexaSection::Chat, "Чат", "Чат", "bubble.left.and.bubble.right.fill", "qrc:/qt/qml/VexaAI/Chat/ChatView.qml"},
+    {VexaSection::Code, "Vexa Code", "Vexa Code", "chevron.left.forwardslash.chevron.right", "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml"},
+    {VexaSection::Images, "Изображения", "Изображения", "sparkles.rectangle.stack.fill", "qrc:/qt/qml/VexaAI/Account/ImagesView.qml"},
+    {VexaSection::Tools, "Инструменты", "Инструменты", "wand.and.stars", "qrc:/qt/qml/VexaAI/Content/ToolsView.qml"},
+    {VexaSection::Workspace, "Пространство", "Работа", "folder.fill", "qrc:/qt/qml/VexaAI/Content/WorkspaceView.qml"},
+    {VexaSection::Community, "Сообщество", "Сообщество", "person.3.fill", "qrc:/qt/qml/VexaAI/Content/CommunityView.qml"},
+    {VexaSection::Plans, "Тарифы", "Тарифы", "crown.fill", "qrc:/qt/qml/VexaAI/Account/PlansView.qml"},
+    {VexaSection::Profile, "Профиль", "Профиль", "person.crop.circle.fill", "qrc:/qt/qml/VexaAI/Account/ProfileView.qml"},
 };
 
 const SectionText &textOf(VexaSection section)
@@ -46,6 +50,11 @@ QString sectionDockLabel(VexaSection section)
 QString sectionSymbol(VexaSection section)
 {
     return QString::fromLatin1(textOf(section).symbol);
+}
+
+QString sectionDocument(VexaSection section)
+{
+    return QString::fromLatin1(textOf(section).document);
 }
 
 QList<VexaSection> allSections()

@@ -25,6 +25,8 @@ using sections::VexaSection;
 QString sectionTitle(VexaSection section);
 QString sectionDockLabel(VexaSection section);
 QString sectionSymbol(VexaSection section);
+// The address of the section's screen (a QML document in the app's resources).
+QString sectionDocument(VexaSection section);
 
 // Every section, in order.
 QList<VexaSection> allSections();

@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using vexa::RootViewModel;
 using vexa::test::waitUntil;
@@ -41,6 +42,7 @@ private slots:
     void aboutFromTheKeyboardAndTheSectionsSheet();
     void sidebarWidthFollowsTheDragAndIsKept();
     void closingWhileTheSessionIsAskedFor();
+    void returningUserSeesTheLatestMessageFirst();
 
 private:
     QObject *find(const QString &name) const;
@@ -313,6 +315,40 @@ void ShellAppTest::closingWhileTheSessionIsAskedFor()
     QVERIFY(app->client().loading());
     app.reset();
     QTest::qWait(50); // anything the going left queued runs here
+}
+
+// A returning user's window opens on the open chat's last message: its first frame is drawn
+// there, not at the chat's first message with a jump to the end a frame later.
+void ShellAppTest::returningUserSeesTheLatestMessageFirst()
+{
+    signIn();
+    auto &state = m_service->state();
+    vexa::service::Chat &chat = state.chats.first();
+    for (int m = 0; m < 120; ++m) {
+        vexa::service::ChatMessage message;
+        message.role = m % 2 ? QStringLiteral("assistant") : QStringLiteral("user");
+        message.text = QStringLiteral("Сообщение %1: текст, который занимает пару строк.").arg(m);
+        chat.messages.append(message);
+    }
+    state.activeChatId = chat.id;
+    m_app.reset();
+
+    auto app = std::make_unique<vexa::VexaAIApp>(m_service->baseUrl().toString(),
+                                                 m_dir->filePath(QStringLiteral("cookies")));
+    QVERIFY(app->start());
+    QQuickWindow *window = app->window();
+    std::optional<bool> atEndInFirstFrame;
+    connect(window, &QQuickWindow::frameSwapped, window, [&] {
+        if (atEndInFirstFrame)
+            return;
+        auto *list = window->findChild<QQuickItem *>(QStringLiteral("messageList"));
+        if (!list)
+            list = window->contentItem()->findChild<QQuickItem *>(QStringLiteral("messageList"));
+        atEndInFirstFrame = list && list->isVisible() && list->property("atYEnd").toBool();
+    });
+    QVERIFY(waitUntil([&] { return atEndInFirstFrame.has_value(); }));
+    QVERIFY(app->client().isSignedIn());
+    QVERIFY(*atEndInFirstFrame);
 }
 
 QTEST_MAIN(ShellAppTest)

@@ -10,6 +10,8 @@
 #include "vexasection.h"
 
 #include <QDesktopServices>
+#include <QFile>
+#include <QSet>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -148,11 +150,18 @@ void ShellViewModelsTest::sidebarAndDockSets()
     QCOMPARE(onlyInSheet, (QList<VexaSection>{VexaSection::Code, VexaSection::Tools,
                                               VexaSection::Community, VexaSection::Plans}));
 
-    // Every section has a symbol and a dock label of its own.
+    // Every section has a symbol and a dock label of its own, and its screen's document is in
+    // the app (a wrong address would open a blank page only when the section is chosen).
+    QSet<QString> documents;
     for (const VexaSection section : vexa::allSections()) {
         QVERIFY(!vexa::sectionSymbol(section).isEmpty());
         QVERIFY(!vexa::sectionDockLabel(section).isEmpty());
+        const QString document = vexa::sectionDocument(section);
+        QVERIFY2(document.startsWith(QLatin1String("qrc:/"))
+                     && QFile::exists(document.mid(3)), qPrintable(document));
+        documents.insert(document);
     }
+    QCOMPARE(documents.size(), vexa::allSections().size());
 }
 
 void ShellViewModelsTest::screenFollowsClient_data()

@@ -77,21 +77,16 @@ ColumnLayout {
             symbol: "ellipsis.circle"
             label: "Действия с чатом"
             onClicked: {
-                // Made on first use, not with the screen.
-                if (!menuMade)
-                    menuMade = actionsMenu.createObject(actions)
+                // Made (and compiled, by address) on first use, not with the screen.
+                if (!menuMade) {
+                    menuMade = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ChatActionsMenu.qml")
+                        .createObject(actions, {objectName: "chatActionsMenu", viewModel: header.viewModel})
+                    menuMade.shareRequested.connect(header.shareRequested)
+                }
                 menuMade.popup(actions, actions.width - menuMade.implicitWidth, actions.height)
             }
 
-            property ChatActionsMenu menuMade: null
-            Component {
-                id: actionsMenu
-                ChatActionsMenu {
-                    objectName: "chatActionsMenu"
-                    viewModel: header.viewModel
-                    onShareRequested: header.shareRequested()
-                }
-            }
+            property QtObject menuMade: null
         }
     }
     ModelMenuButton {

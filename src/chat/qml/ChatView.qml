@@ -27,19 +27,15 @@ Item {
     // The menus, dialogs and sheets below are made the first time they are asked for and kept
     // from then on: none is on screen when the chat opens, and making them all (Qt's file
     // dialogs above all) held up the first frame of the signed-in window.
-    property ShareMenu sharedMenu: null
+    // By address, so that each is compiled (with the controls it uses) only then as well.
+    property QtObject sharedMenu: null
     function shareMenu() {
-        if (!sharedMenu)
-            sharedMenu = shareMenuComponent.createObject(view)
-        return sharedMenu
-    }
-    Component {
-        id: shareMenuComponent
-        ShareMenu {
-            objectName: "shareMenu"
-            viewModel: view.viewModel
-            onSaveRequested: text => view.saveText(text)
+        if (!sharedMenu) {
+            sharedMenu = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ShareMenu.qml")
+                .createObject(view, {objectName: "shareMenu", viewModel: view.viewModel})
+            sharedMenu.saveRequested.connect(view.saveText)
         }
+        return sharedMenu
     }
     function saveText(text) {
         dialogs.active = true
@@ -160,16 +156,20 @@ Item {
         onActiveChanged: if (active) setSource("qrc:/qt/qml/VexaAI/Chat/ChatDialogs.qml",
                                                { viewModel: view.viewModel })
     }
-    LatchedLoader {
-        id: chatList
-        wanted: view.viewModel.showingChats
-        sourceComponent: Item {
-            ChatListSheet {
-                visible: view.viewModel.showingChats
-                onClosed: view.viewModel.showingChats = false
-            }
-        }
+    // "Мои чаты": made the first time it is asked for and kept.
+    property QtObject chatList: null
+    function makeChatList() {
+        if (!viewModel.showingChats || chatList)
+            return
+        chatList = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ChatListSheet.qml").createObject(view)
+        chatList.visible = Qt.binding(() => view.viewModel.showingChats)
+        chatList.closed.connect(() => { view.viewModel.showingChats = false })
     }
+    Connections {
+        target: view.viewModel
+        function onShowingChatsChanged() { view.makeChatList() }
+    }
+    Component.onCompleted: makeChatList()
     // Made when opened and gone when closed: the conversation owns a microphone and a speaker.
     // By address, so that the voice screens are compiled only when a conversation first opens.
     Loader {

@@ -66,29 +66,16 @@ ColumnLayout {
             symbol: "plus"
             label: "Прикрепить фото или файл"
             onClicked: {
-                // Made on first use, not with the screen.
-                if (!menuMade)
-                    menuMade = attachMenu.createObject(attach)
+                // Made (and compiled, by address) on first use, not with the screen.
+                if (!menuMade) {
+                    menuMade = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/AttachMenu.qml").createObject(attach)
+                    menuMade.photoRequested.connect(composer.photoPickerRequested)
+                    menuMade.fileRequested.connect(composer.filePickerRequested)
+                }
                 menuMade.popup(attach, 0, -menuMade.implicitHeight)
             }
 
-            property Menu menuMade: null
-            Component {
-                id: attachMenu
-                Menu {
-                    objectName: "attachMenu"
-                    ChatMenuItem {
-                        text: "Фото"
-                        symbol: "photo"
-                        onTriggered: composer.photoPickerRequested()
-                    }
-                    ChatMenuItem {
-                        text: "Файл"
-                        symbol: "doc"
-                        onTriggered: composer.filePickerRequested()
-                    }
-                }
-            }
+            property QtObject menuMade: null
         }
         ComposerField {
             id: field

@@ -196,22 +196,30 @@ ListView {
             contentY = end
         keepingEnd = false
     }
-    onContentYChanged: if (!keepingEnd && !glide.running) pinnedToEnd = atYEnd
+    onContentYChanged: if (placed && !keepingEnd && !glide.running) pinnedToEnd = atYEnd
     onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
+    // The chat opens at its last message in its first frame: the list goes to the end as the
+    // layout first gives it a height (in the same pass, before anything is drawn, and before it
+    // fills itself from the top). Until then, what the layout does to contentY does not unpin it.
+    property bool placed: false
+    onHeightChanged: {
+        if (height <= 0)
+            return
+        if (pinnedToEnd && !glide.running)
+            keepEnd()
+        placed = true
+    }
     Component.onCompleted: Qt.callLater(keepEnd)
 
     // Made when a message's menu is first asked for (not with the screen) and kept.
-    property MessageContextMenu contextMenu: null
+    // By address, so it is compiled then too.
+    property QtObject contextMenu: null
     function messageMenu() {
-        if (!contextMenu)
-            contextMenu = contextMenuComponent.createObject(list)
-        return contextMenu
-    }
-    Component {
-        id: contextMenuComponent
-        MessageContextMenu {
-            viewModel: list.viewModel
-            onShareRequested: (text, returnFocus) => list.shareRequested(text, returnFocus)
+        if (!contextMenu) {
+            contextMenu = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/MessageContextMenu.qml")
+                .createObject(list, {viewModel: list.viewModel})
+            contextMenu.shareRequested.connect(list.shareRequested)
         }
+        return contextMenu
     }
 }

@@ -17,9 +17,11 @@ ToolButton {
     Accessible.name: "Модель: " + viewModel.modelTitle
     Accessible.role: Accessible.ButtonMenu
     onClicked: {
-        // Made on first use, not with the screen (the header holds two of these buttons).
+        // Made (and compiled, by address) on first use, not with the screen (the header holds
+        // two of these buttons).
         if (!menuMade)
-            menuMade = modelsMenu.createObject(control)
+            menuMade = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ModelsMenu.qml")
+                .createObject(control, {viewModel: control.viewModel, y: control.height})
         menuMade.open()
     }
 
@@ -59,23 +61,5 @@ ToolButton {
         border.color: VexaTheme.cardOutline
     }
 
-    property Menu menuMade: null
-    Component {
-        id: modelsMenu
-        Menu {
-            id: models
-            objectName: "modelsMenu"
-            y: control.height
-            Instantiator {
-                model: control.viewModel.availableModels
-                delegate: ChatMenuItem {
-                    required property var modelData
-                    text: modelData.title
-                    onTriggered: control.viewModel.selectModel(modelData.id)
-                }
-                onObjectAdded: (index, object) => models.insertItem(index, object)
-                onObjectRemoved: (index, object) => models.removeItem(object)
-            }
-        }
-    }
+    property QtObject menuMade: null
 }

@@ -96,7 +96,31 @@ Item {
                 root.noticeAlert = root.make("NoticeAlert.qml", {model: rootModel})
         }
     }
+    // While the session's answer is awaited (at launch, the network's and the decoding threads'
+    // time), the sections and the selected section's screen are compiled on the QML loader's
+    // thread: a returning user's screens are then made at once when the answer comes. Held
+    // until the sections are shown, so the compiled documents stay cached till then.
+    // (A `list<Component>` here does not build: Qt 6.4's qmlcachegen writes C++ for it that
+    // does not compile.)
+    property var precompiled: []
+    function precompileSections() {
+        precompiled = [Qt.createComponent(documents + "SectionsLayout.qml", Component.Asynchronous),
+                       Qt.createComponent(rootModel.selectionDocument, Component.Asynchronous)]
+    }
+    Connections {
+        target: rootModel
+        enabled: root.precompiled.length > 0
+        function onScreenChanged() {
+            if (rootModel.screen !== RootViewModel.Waiting)
+                root.precompiled = []
+        }
+    }
+
     Component.onCompleted: {
+        // Only for a returning user: the chats are on their way with the state when the client
+        // has a session to send. A new user's sign-in screen does not queue behind them.
+        if (rootModel.screen === RootViewModel.Waiting && rootModel.client && rootModel.client.chatsLoading)
+            precompileSections()
         if (rootModel.showingSections)
             openSections()
         if (rootModel.hasNotice)

@@ -43,7 +43,7 @@ Item {
         x: layout.model.regular ? sidebar.width : 0
         width: parent.width - x
         height: layout.model.regular ? parent.height : dock.y
-        section: layout.model.selection
+        document: layout.model.selectionDocument
         title: layout.model.selectionTitle
     }
 

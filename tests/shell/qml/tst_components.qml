@@ -63,7 +63,7 @@ TestCase {
             { tag: "WaitingView", component: cWaitingView }, { tag: "LoginView", component: cLoginView }, { tag: "SectionPlaceholder", component: cSectionPlaceholder },
             { tag: "SidebarHeader", component: cSidebarHeader }, { tag: "SidebarButton", component: cSidebarButton }, { tag: "DockButton", component: cDockButton },
             { tag: "RootView", component: cRootView },
-            { tag: "SectionPage", component: cSectionPage, props: { section: VexaSection.Code, title: "Vexa Code" } },
+            { tag: "SectionPage", component: cSectionPage, props: { document: "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml", title: "Vexa Code" } },
             { tag: "LoginCard", component: cLoginCard, props: { model: loginModel } },
             { tag: "Sidebar", component: cSidebar, props: { model: rootModel } },
             { tag: "SidebarFooter", component: cSidebarFooter, props: { model: rootModel } },

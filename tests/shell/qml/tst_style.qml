@@ -64,7 +64,7 @@ TestCase {
         // Every section has its screen; a value outside them (a section added later) shows
         // its title instead of nothing.
         var page = createTemporaryObject(pageComponent, testCase,
-                                         { section: 99, title: "Инструменты" })
+                                         { document: "", title: "Инструменты" })
         tryVerify(function() { return page.item !== null })
         compare(page.item.objectName, "sectionPlaceholder")
         compare(page.item.title, "Инструменты")
