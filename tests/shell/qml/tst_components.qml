@@ -19,7 +19,7 @@ TestCase {
     Component { id: cVexaIcon; VexaIcon {} }
     Component { id: cGlassCard; GlassCard {} }
     Component { id: cProminentButton; ProminentButton {} }
-    Component { id: cSoftShape; SoftShape {} }
+    Component { id: cBackdropPicture; BackdropPicture {} }
     Component { id: cVexaBackground; VexaBackground {} }
     Component { id: cWaitingView; WaitingView {} }
     Component { id: cLoginView; LoginView {} }
@@ -47,7 +47,7 @@ TestCase {
             { tag: "VexaIcon", component: cVexaIcon, props: { symbol: "sparkle" } },
             { tag: "GlassCard", component: cGlassCard, props: {} },
             { tag: "ProminentButton", component: cProminentButton, props: { text: "Войти", symbol: "paperplane.fill", busy: true } },
-            { tag: "SoftShape", component: cSoftShape, props: { color: "red" } },
+            { tag: "BackdropPicture", component: cBackdropPicture, props: { topColor: "red", width: 120, height: 80, phase: 0.5 } },
             { tag: "VexaBackground", component: cVexaBackground, props: {} },
         ]
     }
