@@ -16,6 +16,7 @@
 #include "offthread.h"
 #include "vexaerror.h"
 #include "vexastate.h"
+#include "waitlist.h"
 
 #include <QImage>
 #include <QJsonObject>
@@ -290,31 +291,13 @@ private:
     template <records::HasSchema T>
     static Result<T> decodeReply(const QByteArray &bytes);
 
-    // Holds a request until the keyring's read of the session has ended (or the client closes).
-    struct CookiesReady
-    {
-        VexaClient *client;
-        bool await_ready() const noexcept;
-        void await_suspend(std::coroutine_handle<> waiting) { client->m_cookieWaiters.push_back(waiting); }
-        void await_resume() const noexcept {}
-    };
-    void resumeCookieWaiters();
-
-    // Holds a chat-list sync asked for while another is on its way until that one has ended, so
-    // a caller that awaits syncChats() (a session restore) goes on with the chats in.
-    struct ChatsSettled
-    {
-        VexaClient *client;
-        bool await_ready() const noexcept { return client->m_closing || !client->m_chatsLoading; }
-        void await_suspend(std::coroutine_handle<> waiting) { client->m_chatsWaiters.push_back(waiting); }
-        void await_resume() const noexcept {}
-    };
-    void resumeChatsWaiters();
-
     QNetworkAccessManager *m_network = nullptr;
     PersistentCookieJar *m_cookies = nullptr;
-    std::vector<std::coroutine_handle<>> m_cookieWaiters;
-    std::vector<std::coroutine_handle<>> m_chatsWaiters;
+    // Requests held until the keyring's read of the session has ended (or the client closes).
+    WaitList m_cookieWaiters;
+    // Chat-list syncs asked for while another was on its way, held until that one has ended, so
+    // a caller that awaits syncChats() (a session restore) goes on with the chats in.
+    WaitList m_chatsWaiters;
     // Set once the client has begun to go away: nothing new is sent from then on.
     bool m_closing = false;
     QUrl m_baseURL;

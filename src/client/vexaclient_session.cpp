@@ -105,15 +105,7 @@ void VexaClient::setChatsLoading(bool value)
     m_chatsLoading = value;
     Q_EMIT chatsLoadingChanged();
     if (!value)
-        resumeChatsWaiters();
-}
-
-void VexaClient::resumeChatsWaiters()
-{
-    // Taken first: a resumed caller may start the next sync, which may queue a waiter of its own.
-    const std::vector<std::coroutine_handle<>> waiting = std::exchange(m_chatsWaiters, {});
-    for (const std::coroutine_handle<> handle : waiting)
-        handle.resume();
+        m_chatsWaiters.resumeAll();
 }
 
 void VexaClient::setNotice(std::optional<QString> notice)
@@ -260,7 +252,7 @@ QCoro::Task<> VexaClient::syncChats()
     // One request at a time: a sync asked for while the list is already on its way (the chat
     // list asks as it appears, while a restore or a sign-in is about to) ends with that one.
     if (m_chatsLoading) {
-        co_await ChatsSettled{this};
+        co_await m_chatsWaiters.until(m_closing || !m_chatsLoading);
         co_return;
     }
     setChatsLoading(true);

@@ -313,27 +313,13 @@ VexaClient::~VexaClient()
     // caller up its chain, view models included) would stay suspended for good. Each one now
     // resumes with an error, finds the client closing, and ends; nothing new is sent.
     m_closing = true;
-    resumeCookieWaiters();
-    resumeChatsWaiters();
+    m_cookieWaiters.resumeAll();
+    m_chatsWaiters.resumeAll();
     const QList<QNetworkReply *> replies = m_network->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
     for (QNetworkReply *reply : replies) {
         if (!reply->isFinished())
             reply->abort(); // emits finished at once
     }
-}
-
-bool VexaClient::CookiesReady::await_ready() const noexcept
-{
-    return client->m_closing || !client->m_cookies->isLoading();
-}
-
-void VexaClient::resumeCookieWaiters()
-{
-    // A resumed request may queue another waiter only when it is not closing and the jar is
-    // loading, which it no longer is here; take the list first all the same.
-    const std::vector<std::coroutine_handle<>> waiting = std::exchange(m_cookieWaiters, {});
-    for (const std::coroutine_handle<> handle : waiting)
-        handle.resume();
 }
 
 void VexaClient::init(const QString &baseURL, const QString &cookieFilePath,
@@ -349,7 +335,7 @@ void VexaClient::init(const QString &baseURL, const QString &cookieFilePath,
     m_network = new QNetworkAccessManager(this);
     m_cookies = new PersistentCookieJar(cookieFilePath, std::move(secrets), this);
     m_network->setCookieJar(m_cookies); // the manager owns the jar from here on
-    connect(m_cookies, &PersistentCookieJar::secretsLoaded, this, &VexaClient::resumeCookieWaiters);
+    connect(m_cookies, &PersistentCookieJar::secretsLoaded, this, [this] { m_cookieWaiters.resumeAll(); });
     m_network->setTransferTimeout(int(m_timeouts.sessionIdle.count()));
 }
 
@@ -378,7 +364,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     if (m_cookies->isLoading()) {
         // The session is still on its way from the keyring; without it this would go out
         // signed out.
-        co_await CookiesReady{this};
+        co_await m_cookieWaiters.until(m_closing || !m_cookies->isLoading());
         if (m_closing)
             co_return ClientError(VexaError::invalidResponse());
     }

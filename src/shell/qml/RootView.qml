@@ -95,6 +95,11 @@ Item {
             if (rootModel.hasNotice && !root.noticeAlert)
                 root.noticeAlert = root.make("NoticeAlert.qml", {model: rootModel})
         }
+        // The precompiled documents are let go once the waiting is over.
+        function onScreenChanged() {
+            if (rootModel.screen !== RootViewModel.Waiting)
+                root.precompiled = []
+        }
     }
     // While the session's answer is awaited (at launch, the network's and the decoding threads'
     // time), the sections and the selected section's screen are compiled on the QML loader's
@@ -106,14 +111,6 @@ Item {
     function precompileSections() {
         precompiled = [Qt.createComponent(documents + "SectionsLayout.qml", Component.Asynchronous),
                        Qt.createComponent(rootModel.selectionDocument, Component.Asynchronous)]
-    }
-    Connections {
-        target: rootModel
-        enabled: root.precompiled.length > 0
-        function onScreenChanged() {
-            if (rootModel.screen !== RootViewModel.Waiting)
-                root.precompiled = []
-        }
     }
 
     Component.onCompleted: {

@@ -8,6 +8,7 @@
 #include <QSGTexture>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vexa {
@@ -18,8 +19,8 @@ constexpr qreal kPictureScale = 0.25;
 
 struct Patch {
     QColor color;
-    qreal diameter; // of the backdrop's longer side
-    QPointF at;     // top-left corner, for a backdrop of size w×h and a diameter d
+    qreal diameter; // a share of the backdrop's longer side
+    QPointF at;     // its bounding square's top-left corner
 };
 
 // The three patches at `phase`: where they sit and how they drift.
@@ -54,20 +55,11 @@ void BackdropPicture::redraw()
     update();
 }
 
-void BackdropPicture::setTopColor(const QColor &color)
+void BackdropPicture::setGroundColor(QColor &member, const QColor &color)
 {
-    if (m_top == color)
+    if (member == color)
         return;
-    m_top = color;
-    redraw();
-    Q_EMIT lookChanged();
-}
-
-void BackdropPicture::setBottomColor(const QColor &color)
-{
-    if (m_bottom == color)
-        return;
-    m_bottom = color;
+    member = color;
     redraw();
     Q_EMIT lookChanged();
 }

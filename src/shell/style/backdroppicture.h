@@ -27,9 +27,9 @@ public:
     explicit BackdropPicture(QQuickItem *parent = nullptr);
 
     QColor topColor() const { return m_top; }
-    void setTopColor(const QColor &color);
+    void setTopColor(const QColor &color) { setGroundColor(m_top, color); }
     QColor bottomColor() const { return m_bottom; }
-    void setBottomColor(const QColor &color);
+    void setBottomColor(const QColor &color) { setGroundColor(m_bottom, color); }
     qreal phase() const { return m_phase; }
     void setPhase(qreal phase);
 
@@ -47,6 +47,7 @@ protected:
 
 private:
     void redraw();
+    void setGroundColor(QColor &member, const QColor &color);
 
     QColor m_top;
     QColor m_bottom;
