@@ -107,6 +107,7 @@ private Q_SLOTS:
     void selectingAndCopyingCode();
     void messagesFromTheKeyboard_data();
     void messagesFromTheKeyboard();
+    void jumpToLatest_data();
     void jumpToLatest();
     void pictureFromTheKeyboard();
     void shareFromTheKeyboard();
@@ -453,6 +454,13 @@ void ChatQmlTest::messagesFromTheKeyboard()
     QVERIFY(list->hasActiveFocus());
 }
 
+void ChatQmlTest::jumpToLatest_data()
+{
+    QTest::addColumn<bool>("near");
+    QTest::newRow("from the beginning") << false;
+    QTest::newRow("from half a screen up") << true;
+}
+
 void ChatQmlTest::jumpToLatest()
 {
     QList<ChatEntry> entries;
@@ -468,8 +476,13 @@ void ChatQmlTest::jumpToLatest()
     QTest::qWait(50);
     QVERIFY(!jump->isVisible());
 
-    // Reading earlier messages offers the way back; taking it hides the button again.
-    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    // Reading earlier messages offers the way back; taking it hides the button again. From
+    // far away the list jumps; from near it glides, and is back at the end once there.
+    QFETCH(bool, near);
+    if (near)
+        list->setProperty("contentY", list->property("contentY").toReal() - list->height() / 2);
+    else
+        QMetaObject::invokeMethod(list, "positionViewAtBeginning");
     QVERIFY(waitUntil([&] { return jump->isVisible(); }));
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
                       jump->mapToScene(jump->boundingRect().center()).toPoint());

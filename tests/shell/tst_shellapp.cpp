@@ -43,6 +43,8 @@ private slots:
     void sidebarWidthFollowsTheDragAndIsKept();
     void closingWhileTheSessionIsAskedFor();
     void returningUserSeesTheLatestMessageFirst();
+    void aLongChatStaysAtItsEndThroughResizes_data();
+    void aLongChatStaysAtItsEndThroughResizes();
 
 private:
     QObject *find(const QString &name) const;
@@ -58,6 +60,7 @@ private:
     bool popupOpen(const QString &name) const;
     bool popupClosed(const QString &name) const;
     void signIn();
+    void addLongChat();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<vexa::service::LocalService> m_service;
@@ -319,18 +322,28 @@ void ShellAppTest::closingWhileTheSessionIsAskedFor()
 
 // A returning user's window opens on the open chat's last message: its first frame is drawn
 // there, not at the chat's first message with a jump to the end a frame later.
-void ShellAppTest::returningUserSeesTheLatestMessageFirst()
+// The service's first chat gets 120 messages and is the open one.
+void ShellAppTest::addLongChat()
 {
-    signIn();
     auto &state = m_service->state();
     vexa::service::Chat &chat = state.chats.first();
     for (int m = 0; m < 120; ++m) {
         vexa::service::ChatMessage message;
         message.role = m % 2 ? QStringLiteral("assistant") : QStringLiteral("user");
-        message.text = QStringLiteral("Сообщение %1: текст, который занимает пару строк.").arg(m);
+        // Answers in several paragraphs with markup, whose height is known only once laid out.
+        message.text = m % 2
+            ? QStringLiteral("**Ответ %1**\n\n1. Первый пункт, длинный настолько, чтобы перенестись.\n"
+                             "2. Второй пункт.\n\nИ `код` в конце.").arg(m)
+            : QStringLiteral("Сообщение %1: текст, который занимает пару строк.").arg(m);
         chat.messages.append(message);
     }
     state.activeChatId = chat.id;
+}
+
+void ShellAppTest::returningUserSeesTheLatestMessageFirst()
+{
+    signIn();
+    addLongChat();
     m_app.reset();
 
     auto app = std::make_unique<vexa::VexaAIApp>(m_service->baseUrl().toString(),
@@ -349,6 +362,42 @@ void ShellAppTest::returningUserSeesTheLatestMessageFirst()
     QVERIFY(waitUntil([&] { return atEndInFirstFrame.has_value(); }));
     QVERIFY(app->client().isSignedIn());
     QVERIFY(*atEndInFirstFrame);
+}
+
+void ShellAppTest::aLongChatStaysAtItsEndThroughResizes_data()
+{
+    QTest::addColumn<QSize>("signedInAt");
+    QTest::addColumn<QSize>("resizedTo");
+    // Rewrapping changes every bubble's height; the dock, made on the first compact frame,
+    // takes the bottom of the list's height.
+    QTest::newRow("signed in compact, with the dock") << QSize(420, 860) << QSize(1280, 800);
+    QTest::newRow("to compact") << QSize(1280, 800) << QSize(420, 860);
+    QTest::newRow("narrower") << QSize(1280, 800) << QSize(900, 800);
+    QTest::newRow("shorter") << QSize(1280, 800) << QSize(1280, 420);
+}
+
+void ShellAppTest::aLongChatStaysAtItsEndThroughResizes()
+{
+    QFETCH(QSize, signedInAt);
+    QFETCH(QSize, resizedTo);
+    addLongChat();
+    m_app->window()->resize(signedInAt);
+    signIn();
+    // Settled (a few frames), the last message is at the bottom and the list follows new ones;
+    // after a resize, and on the way back, too.
+    const auto atEnd = [this] {
+        QTest::qWait(200);
+        QQuickItem *list = item(QStringLiteral("messageList"));
+        return list && list->isVisible() && list->property("count").toInt() > 120
+            && list->property("atYEnd").toBool() && list->property("pinnedToEnd").toBool();
+    };
+    QVERIFY(waitUntil(atEnd));
+    m_app->window()->resize(resizedTo);
+    QVERIFY(waitUntil([&] { return m_app->window()->size() == resizedTo; }));
+    QVERIFY(atEnd());
+    m_app->window()->resize(signedInAt);
+    QVERIFY(waitUntil([&] { return m_app->window()->size() == signedInAt; }));
+    QVERIFY(atEnd());
 }
 
 QTEST_MAIN(ShellAppTest)

@@ -23,7 +23,10 @@ ListView {
         const to = contentY
         if (!animated || Math.abs(to - from) > 2 * height || from >= to)
             return
+        // Back where the glide starts: a step of ours, which must not let go of the end.
+        keepingEnd = true
         contentY = from
+        keepingEnd = false
         glide.from = from
         glide.to = to
         glide.start()
