@@ -101,6 +101,7 @@ void ChatViewModel::setClient(VexaClient *client)
     }
     m_foldedTexts.clear();
     m_lastEntryCount = client ? client->entries().size() : 0;
+    m_entriesChatID = client ? client->activeChatID() : std::nullopt;
     refilter();
     Q_EMIT clientChanged();
     Q_EMIT chatTitleChanged();
@@ -477,10 +478,13 @@ void ChatViewModel::onEntriesChanged()
     const qsizetype count = m_client->entries().size();
     refilter();
     Q_EMIT hasEntriesChanged(); // also the export text's signal
-    if (count != m_lastEntryCount) {
+    // The client names the active chat before it installs that chat's entries.
+    const bool otherChat = m_client->activeChatID() != m_entriesChatID;
+    m_entriesChatID = m_client->activeChatID();
+    if (count != m_lastEntryCount || otherChat) {
         m_lastEntryCount = count;
         if (count > 0)
-            Q_EMIT scrollToEndRequested();
+            Q_EMIT scrollToEndRequested(!otherChat);
     }
 }
 

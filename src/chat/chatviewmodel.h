@@ -215,8 +215,10 @@ Q_SIGNALS:
     void textSizeChanged();
     void listeningChanged();
     void voiceErrorChanged();
-    // The message count changed: show the last message at the bottom.
-    void scrollToEndRequested();
+    // The message count changed, or another chat is shown: show the last message at the
+    // bottom. `animated` when the same chat goes on (the list may glide there); another chat
+    // opens at its end at once.
+    void scrollToEndRequested(bool animated);
 
 private:
     QCoro::Task<> runSend(QString text, std::optional<QImage> image, std::optional<QString> file);
@@ -263,6 +265,7 @@ private:
     QStringList m_foldedTexts; // client entries' texts folded for search; empty until needed
 
     qsizetype m_lastEntryCount = 0;
+    std::optional<QString> m_entriesChatID; // the chat the shown entries belong to
 
     // Where the live transcript sits in the composer: the user's text before and after it, and
     // the draft as dictation last wrote it (a different draft means the user changed it).

@@ -107,6 +107,8 @@ private Q_SLOTS:
     void selectingAndCopyingCode();
     void messagesFromTheKeyboard_data();
     void messagesFromTheKeyboard();
+    void anotherChatOpensAtItsEnd_data();
+    void anotherChatOpensAtItsEnd();
     void jumpToLatest_data();
     void jumpToLatest();
     void pictureFromTheKeyboard();
@@ -452,6 +454,50 @@ void ChatQmlTest::messagesFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Escape);
     QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
     QVERIFY(list->hasActiveFocus());
+}
+
+void ChatQmlTest::anotherChatOpensAtItsEnd_data()
+{
+    QTest::addColumn<int>("messages");
+    // Less than two screens away the list would glide there; further, it jumps.
+    QTest::newRow("a screen and a half") << 14;
+    QTest::newRow("many screens") << 60;
+}
+
+void ChatQmlTest::anotherChatOpensAtItsEnd()
+{
+    QFETCH(int, messages);
+    const auto chat = [](const QString &name, int count) {
+        QList<ChatEntry> entries;
+        for (int i = 0; i < count; ++i)
+            entries.append(i % 2 ? answerEntry(QStringLiteral("%1: ответ %2").arg(name).arg(i))
+                                 : userEntry(QStringLiteral("%1: вопрос %2").arg(name).arg(i)));
+        return entries;
+    };
+    m_client->setEntries(chat(QStringLiteral("Первый"), 40));
+    load();
+    auto *list = item("messageList");
+    QVERIFY(list);
+    QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool(); }));
+
+    // Every frame drawn with the other chat in shows its end: no frame of its first messages,
+    // no glide down to the last.
+    int framesWithIt = 0;
+    int framesAway = 0;
+    connect(m_view.get(), &QQuickWindow::frameSwapped, this, [&] {
+        if (list->property("count").toInt() != messages)
+            return;
+        ++framesWithIt;
+        if (!list->property("atYEnd").toBool())
+            ++framesAway;
+    });
+    m_client->setActiveChatID(QStringLiteral("second")); // named first, as the client does
+    m_client->setEntries(chat(QStringLiteral("Второй"), messages));
+    QVERIFY(waitUntil([&] { return framesWithIt > 0; }));
+    QTest::qWait(400); // a glide would have run its course
+    QCOMPARE(framesAway, 0);
+    QVERIFY(list->property("atYEnd").toBool());
+    QVERIFY(list->property("pinnedToEnd").toBool());
 }
 
 void ChatQmlTest::jumpToLatest_data()

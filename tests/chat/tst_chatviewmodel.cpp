@@ -566,9 +566,15 @@ void ChatViewModelTest::scrollsWhenTheCountChanges()
     QCOMPARE(scrolls.count(), 1);
     rig.client->setEntries({userEntry("a"), answerEntry("b"), userEntry("c")});
     QCOMPARE(scrolls.count(), 2);
+    QCOMPARE(scrolls.last().at(0).toBool(), true); // the same chat goes on: it may glide
+    // Another chat, even of the same length, opens at its end at once.
+    rig.client->setActiveChatID(QStringLiteral("other"));
+    rig.client->setEntries({userEntry("x"), answerEntry("y"), userEntry("z")});
+    QCOMPARE(scrolls.count(), 3);
+    QCOMPARE(scrolls.last().at(0).toBool(), false);
     // Emptied: nothing to scroll to.
     rig.client->setEntries({});
-    QCOMPARE(scrolls.count(), 2);
+    QCOMPARE(scrolls.count(), 3);
 }
 
 QTEST_MAIN(ChatViewModelTest)

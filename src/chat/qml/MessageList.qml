@@ -184,7 +184,7 @@ ListView {
 
     Connections {
         target: list.viewModel
-        function onScrollToEndRequested() { list.scrollToEnd(true) }
+        function onScrollToEndRequested(animated) { list.scrollToEnd(animated) }
     }
     // While the end is on screen the list stays there as bubbles settle (pictures arrive,
     // heights become known); scrolling away, by any means, lets go.
