@@ -163,7 +163,11 @@ Item {
             return
         chatList = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ChatListSheet.qml").createObject(view)
         chatList.visible = Qt.binding(() => view.viewModel.showingChats)
-        chatList.closed.connect(() => { view.viewModel.showingChats = false })
+        // The sheet may outlive the view by a moment as the window is torn down, and close then.
+        chatList.closed.connect(() => {
+            if (view && view.viewModel)
+                view.viewModel.showingChats = false
+        })
     }
     Connections {
         target: view.viewModel
