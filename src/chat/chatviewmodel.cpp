@@ -478,13 +478,15 @@ void ChatViewModel::onEntriesChanged()
     const qsizetype count = m_client->entries().size();
     refilter();
     Q_EMIT hasEntriesChanged(); // also the export text's signal
-    // The client names the active chat before it installs that chat's entries.
+    // The client names the active chat before it installs that chat's entries. Another chat, or
+    // one shown again after none was (a sign-in), opens at its end; the same one glides there.
     const bool otherChat = m_client->activeChatID() != m_entriesChatID;
     m_entriesChatID = m_client->activeChatID();
     if (count != m_lastEntryCount || otherChat) {
+        const bool goesOn = !otherChat && m_lastEntryCount > 0;
         m_lastEntryCount = count;
         if (count > 0)
-            Q_EMIT scrollToEndRequested(!otherChat);
+            Q_EMIT scrollToEndRequested(goesOn);
     }
 }
 

@@ -561,6 +561,7 @@ void ChatViewModelTest::scrollsWhenTheCountChanges()
     const QList<ChatEntry> two{userEntry("a"), answerEntry("b")};
     rig.client->setEntries(two);
     QCOMPARE(scrolls.count(), 1);
+    QCOMPARE(scrolls.last().at(0).toBool(), false); // shown after none: at its end at once
     // Same count (the server's copy with new ids): no jump.
     rig.client->setEntries({userEntry("a"), answerEntry("b")});
     QCOMPARE(scrolls.count(), 1);
