@@ -2,7 +2,10 @@
 // 1,000 chats, the open chat holding 200 messages; offscreen, software renderer), against the
 // same measure for a Qt Quick window with one text item. Fresh processes, alternating, median of
 // the runs. Also timed: a Qt Quick Controls window with one label in the app's style, the part
-// of the ratio any Controls window pays (controls_floor_ratio). Last line: startup_ratio.
+// of the ratio any Controls window pays (controls_floor_ratio), and a Qt Quick window without
+// Controls that shows the same 1,000 chat titles and 200 messages from memory (no service, no
+// decoding, no app): the least any window showing that content pays (content_floor_ratio).
+// Last line: startup_ratio.
 
 #include "startuprig.h"
 
@@ -54,16 +57,17 @@ int main(int argc, char *argv[])
     // BENCH_APP: another build of the app to time (a before-and-after comparison).
     const QString appBinary = qEnvironmentVariableIsEmpty("BENCH_APP")
         ? QStringLiteral(VEXA_APP_BINARY) : qEnvironmentVariable("BENCH_APP");
-    // Three programs in a rotating order: the app, the minimal window, and the same window made
-    // with Qt Quick Controls in the app's style (what any Controls window pays, for reference).
+    // Four programs in a rotating order: the app, the minimal window, the same window made with
+    // Qt Quick Controls in the app's style, and the content window (the last two for reference).
     struct Program {
         QString binary;
         QStringList arguments;
         std::vector<double> times;
     };
-    std::array<Program, 3> programs{{{appBinary, {}, {}},
+    std::array<Program, 4> programs{{{appBinary, {}, {}},
                                      {QStringLiteral(VEXA_MINIMAL_WINDOW), {}, {}},
-                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--controls")}, {}}}};
+                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--controls")}, {}},
+                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--content")}, {}}}};
     for (int run = 0; run < kRuns; ++run) {
         for (size_t turn = 0; turn < programs.size(); ++turn) {
             Program &program = programs[(size_t(run) + turn) % programs.size()];
@@ -84,10 +88,13 @@ int main(int argc, char *argv[])
     const double appMedian = bench::median(programs[0].times);
     const double minimalMedian = bench::median(programs[1].times);
     const double controlsMedian = bench::median(programs[2].times);
-    std::printf("signed-in window %s, minimal window %s, Controls window with one label %s, %d runs each\n",
+    const double contentMedian = bench::median(programs[3].times);
+    std::printf("signed-in window %s, minimal window %s, Controls window with one label %s, "
+                "content window %s, %d runs each\n",
                 qPrintable(summary(programs[0])), qPrintable(summary(programs[1])),
-                qPrintable(summary(programs[2])), kRuns);
+                qPrintable(summary(programs[2])), qPrintable(summary(programs[3])), kRuns);
     std::printf("controls_floor_ratio=%.2f\n", controlsMedian / minimalMedian);
+    std::printf("content_floor_ratio=%.2f\n", contentMedian / minimalMedian);
     std::printf("startup_ratio=%.2f\n", appMedian / minimalMedian);
     return 0;
 }
