@@ -4,7 +4,8 @@
 // ApplicationWindow in the app's style (Material, dark) with one Label. With --content it is the
 // least a window showing the signed-in content pays: plain Qt Quick items (no Controls) listing
 // the benchmark's 1,000 chat titles beside its 200 messages (the answers' Markdown rendered), the
-// list at its last message, all made in memory: no service, no decoding, no app logic.
+// list at its last message, all made in memory: no service, no decoding, no app logic. Its texts
+// are those bench::seed gives the service (startuprig.h); change both together.
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
