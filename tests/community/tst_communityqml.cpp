@@ -7,6 +7,8 @@
 #include "communityviewmodel.h"
 #include "topicdetailviewmodel.h"
 
+#include <QAccessible>
+#include <QJsonArray>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
@@ -35,6 +37,34 @@ QQuickItem *findItem(QQuickItem *root, const QString &name)
             return found;
     }
     return nullptr;
+}
+
+int countItems(QQuickItem *root, const QString &prefix)
+{
+    if (!root)
+        return 0;
+    int count = root->objectName().startsWith(prefix) ? 1 : 0;
+    const auto children = root->childItems();
+    for (QQuickItem *child : children)
+        count += countItems(child, prefix);
+    return count;
+}
+
+// The names a screen reader finds showing in the window.
+void collectShown(QAccessibleInterface *node, QStringList &names, int depth = 0)
+{
+    if (!node || !node->isValid() || depth > 64 || node->state().invisible)
+        return;
+    if (const QString name = node->text(QAccessible::Name); !name.isEmpty())
+        names.append(name);
+    for (int i = 0; i < node->childCount(); ++i)
+        collectShown(node->child(i), names, depth + 1);
+}
+
+bool anyContains(const QStringList &names, const QString &text)
+{
+    return std::any_of(names.cbegin(), names.cend(),
+                       [&](const QString &name) { return name.contains(text); });
 }
 
 } // namespace
@@ -221,7 +251,135 @@ private Q_SLOTS:
         QCOMPARE(group->draft(), QString());
     }
 
+    // Hundreds of topics open at once: the list creates the rows in sight, and Tab and the
+    // arrows still go row by row past the fold, the list following the focus.
+    void hundredsOfTopics()
+    {
+        constexpr int kTopics = 300;
+        QJsonArray topics;
+        for (int n = 0; n < kTopics; ++n)
+            topics.append(QJsonObject{{QStringLiteral("id"), 5000 + n},
+                                      {QStringLiteral("title"), QStringLiteral("Тема №%1").arg(n)},
+                                      {QStringLiteral("posts_count"), n}});
+        m_fixture->script("GET", QStringLiteral("/api/forum/topics"), 200,
+                          QJsonDocument(QJsonObject{{QStringLiteral("ok"), true},
+                                                    {QStringLiteral("topics"), topics}})
+                              .toJson(QJsonDocument::Compact));
+        QTest::keyClick(m_view.get(), Qt::Key_F5);
+        QVERIFY(waitUntil([this] { return list()->topicList().size() == kTopics; }));
+        QVERIFY(waitUntil([this] { return item(QStringLiteral("topicRow0")) != nullptr; }));
+        const auto created = [this] { return countItems(m_view->contentItem(), QStringLiteral("topicRow")); };
+        QVERIFY2(created() > 0 && created() < 40, qPrintable(QString::number(created())));
+
+        QVERIFY(tabTo(QStringLiteral("newTopicButton")));
+        for (int n = 0; n < 40; ++n)
+            QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("topicRow39"));
+        QVERIFY(inSight(QStringLiteral("topicRow39")));
+        for (int n = 0; n < 100; ++n)
+            QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QCOMPARE(focusName(), QStringLiteral("topicRow139"));
+        QVERIFY(inSight(QStringLiteral("topicRow139")));
+        QTest::keyClick(m_view.get(), Qt::Key_Up);
+        QTest::keyClick(m_view.get(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focusName(), QStringLiteral("topicRow137"));
+        QVERIFY(created() < 60);
+
+        // Past the last topic the groups card follows (its header takes no focus); after the
+        // last group Tab leaves the list.
+        for (int n = 137; n < kTopics; ++n)
+            QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QCOMPARE(focusName(), QStringLiteral("communityRow0"));
+        QVERIFY2(inSight(QStringLiteral("communityRow0")), qPrintable(where(QStringLiteral("communityRow0"))));
+        for (int n = 0; n < 4; ++n)
+            QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("communityRow4"));
+        QTest::keyClick(m_view.get(), Qt::Key_Down); // the arrows stop at the end
+        QCOMPARE(focusName(), QStringLiteral("communityRow4"));
+        QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QVERIFY(focusName() != QStringLiteral("communityRow4"));
+        QVERIFY2(!focusName().startsWith(QStringLiteral("topicRow")), qPrintable(focusName()));
+
+        // A row far down opens its own topic.
+        QVERIFY(tabTo(QStringLiteral("newTopicButton")));
+        for (int n = 0; n < 251; ++n)
+            QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QCOMPARE(focusName(), QStringLiteral("topicRow250"));
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([this] { return depth() == 2; }));
+        auto *topic = page()->property("viewModel").value<TopicDetailViewModel *>();
+        QCOMPARE(topic->title(), QStringLiteral("Тема №250"));
+    }
+
+    // A group row reads as sentences with no doubled period; the dates of group posts and
+    // forum replies reach screen readers.
+    void accessibleNames()
+    {
+        QVERIFY(waitUntil([this] { return item(QStringLiteral("communityRow0")) != nullptr; }));
+        QStringList names = shown();
+        QVERIFY2(names.contains(QStringLiteral(
+                     "Клуб промпт-инженеров. Делимся удачными запросами, разбираем неудачные и "
+                     "учимся ставить нейросети задачи так, чтобы с первого раза получалось то, "
+                     "что нужно. Участников: 1284")),
+                 qPrintable(names.join(QLatin1Char('\n'))));
+        QVERIFY(!anyContains(names, QStringLiteral("..")));
+
+        QVERIFY(tabTo(QStringLiteral("topicRow0")));
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([this] { return depth() == 2; }));
+        auto *topic = page()->property("viewModel").value<TopicDetailViewModel *>();
+        QVERIFY(waitUntil([topic] { return topic->postList().size() == 3; }));
+        QVERIFY(waitUntil([this] { return item(QStringLiteral("topicPosts"))->property("count").toInt() == 3; }));
+        names = shown();
+        QVERIFY2(anyContains(names, QStringLiteral("Андрей: Нашёл, спасибо! 🙏. 6 дек. 2026, 20:05")),
+                 qPrintable(names.join(QLatin1Char('\n'))));
+        QTest::keyClick(m_view.get(), Qt::Key_Escape);
+        QVERIFY(waitUntil([this] { return depth() == 1; }));
+
+        CommunityDetailViewModel *group = openGroup(0);
+        QVERIFY(waitUntil([group] { return group->postList().size() == 4; }));
+        names = shown();
+        QVERIFY2(anyContains(names, QStringLiteral("6 дек. 2026, 21:14. ♡ 42")),
+                 qPrintable(names.join(QLatin1Char('\n'))));
+        QVERIFY(!anyContains(names, QStringLiteral("..")));
+    }
+
 private:
+    QStringList shown() const
+    {
+        QStringList names;
+        collectShown(QAccessible::queryAccessibleInterface(m_view.get()), names);
+        return names;
+    }
+    QString where(const QString &name) const
+    {
+        QQuickItem *target = item(name);
+        QQuickItem *view = item(QStringLiteral("communityFront"));
+        if (!target || !view)
+            return QStringLiteral("missing");
+        const QRectF box = target->mapRectToItem(view, target->boundingRect());
+        return QStringLiteral("%1..%2 in %3").arg(box.top()).arg(box.bottom()).arg(view->height());
+    }
+    // The named item lies wholly inside the list that holds it.
+    bool inSight(const QString &name) const
+    {
+        QQuickItem *target = item(name);
+        QQuickItem *view = item(QStringLiteral("communityFront"));
+        if (!target || !view)
+            return false;
+        const QRectF box = target->mapRectToItem(view, target->boundingRect());
+        return box.top() >= 0 && box.bottom() <= view->height();
+    }
+    CommunityDetailViewModel *openGroup(int row)
+    {
+        if (!tabTo(QStringLiteral("communityRow%1").arg(row)))
+            return nullptr;
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        // The page slides in: wait until it has arrived, so clicks land where they aim.
+        if (!waitUntil([this] { return depth() == 2 && !stack()->property("busy").toBool(); }))
+            return nullptr;
+        return page()->property("viewModel").value<CommunityDetailViewModel *>();
+    }
     CommunityViewModel *list() const
     {
         return m_view->rootObject()->property("viewModel").value<CommunityViewModel *>();

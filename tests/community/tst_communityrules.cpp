@@ -93,6 +93,53 @@ private Q_SLOTS:
                  QStringLiteral("♡ 0"));
     }
 
+    // Accessible names read as sentences: one period between parts, none added after a part
+    // that brings its own punctuation, and the date of a post said with it.
+    void spokenNames_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("group: description ends with a period")
+            << QByteArray(R"({"id":1,"title":"Клуб","description":"Обо всём.","members_count":3})")
+            << "Клуб. Обо всём. Участников: 3";
+        QTest::newRow("group: description without one")
+            << QByteArray(R"({"id":1,"title":"Клуб","description":"Обо всём","members_count":3})")
+            << "Клуб. Обо всём. Участников: 3";
+        QTest::newRow("group: question, ellipsis, exclamation in quotes")
+            << QByteArray(R"({"id":1,"title":"Кто здесь?","description":"Пишите «сюда!»"})")
+            << "Кто здесь? Пишите «сюда!» Участников: 0";
+        QTest::newRow("group: ellipsis and trailing space")
+            << QByteArray(R"({"id":1,"name":"Клуб…","description":"Скоро начнём.  "})")
+            << "Клуб… Скоро начнём. Участников: 0";
+        QTest::newRow("group: emoji and a bracket take a period")
+            << QByteArray(R"j({"id":1,"title":"Книги 📚","description":"(по субботам)"})j")
+            << "Книги 📚. (по субботам). Участников: 0";
+        QTest::newRow("group: no description, blank one")
+            << QByteArray(R"({"id":1,"title":"Клуб","description":"  "})")
+            << "Клуб. Участников: 0";
+        QTest::newRow("post: text with a period, date, likes")
+            << QByteArray(R"({"id":1,"content":"Привет.","first_name":"Вера","total_likes":2,"created_at_fmt":"1 дек. 2026, 19:30"})")
+            << "Вера: Привет. 1 дек. 2026, 19:30. ♡ 2";
+        QTest::newRow("post: no date")
+            << QByteArray(R"({"id":1,"content":"Привет 🙂","is_anonymous":1})")
+            << "Анонимно: Привет 🙂. ♡ 0";
+        QTest::newRow("forum post: date")
+            << QByteArray(R"({"id":1,"body":"Нашёл!","author_name":"Андрей","created_at_fmt":"6 дек. 2026, 20:05"})")
+            << "Андрей: Нашёл! 6 дек. 2026, 20:05";
+    }
+    void spokenNames()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, expected);
+        const QString tag = QString::fromUtf8(QTest::currentDataTag());
+        if (tag.startsWith(QStringLiteral("group")))
+            QCOMPARE(community::groupRowSpoken(decoded<VexaCommunity>(json)), expected);
+        else if (tag.startsWith(QStringLiteral("post")))
+            QCOMPARE(community::postSpoken(decoded<VexaCommunityPost>(json)), expected);
+        else
+            QCOMPARE(community::forumPostSpoken(decoded<VexaForumPost>(json)), expected);
+    }
+
     // The tapped row's flag is never trusted; the loaded detail decides, and its description
     // and member count win over the row's.
     void membershipAndHeader_data()

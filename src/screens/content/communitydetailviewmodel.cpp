@@ -18,7 +18,7 @@ QJsonObject postBody(const QString &content, bool anonymous)
 
 CommunityDetailViewModel::CommunityDetailViewModel(QObject *parent)
     : QObject(parent)
-    , m_postRows(new CommunityRowModel({"author", "content", "date", "likes"}, this))
+    , m_postRows(new CommunityRowModel({"author", "content", "date", "likes", "spoken"}, this))
 {
     setClient(VexaClient::shared());
 }
@@ -213,7 +213,8 @@ void CommunityDetailViewModel::setDetail(std::optional<VexaCommunity> detail,
         rows.append({{QStringLiteral("author"), community::postAuthor(post)},
                      {QStringLiteral("content"), post.content},
                      {QStringLiteral("date"), post.createdAt.value_or(QString())},
-                     {QStringLiteral("likes"), community::likesText(post)}});
+                     {QStringLiteral("likes"), community::likesText(post)},
+                     {QStringLiteral("spoken"), community::postSpoken(post)}});
     }
     m_postRows->setRows(ids, rows);
     Q_EMIT detailChanged();

@@ -71,4 +71,10 @@ void CommunityRowModel::setRows(const QList<qint64> &ids, const QList<QVariantMa
     }
 }
 
+QHash<int, QByteArray> CommunityRowChain::roleNames() const
+{
+    const auto models = sourceModels();
+    return models.isEmpty() ? QHash<int, QByteArray>() : models.first()->roleNames();
+}
+
 } // namespace vexa

@@ -6,6 +6,7 @@
 // focus (a liked post, a topic that got a reply) keeps it.
 
 #include <QAbstractListModel>
+#include <QConcatenateTablesProxyModel>
 #include <QByteArrayList>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
@@ -38,6 +39,18 @@ private:
     QByteArrayList m_roles;
     QList<qint64> m_ids;
     QList<QVariantMap> m_rows;
+};
+
+// Row models with the same roles, one after the other, as one list for a view that creates its
+// rows as they come into sight. The roles are those of the first model (they all share them).
+class CommunityRowChain : public QConcatenateTablesProxyModel
+{
+    Q_OBJECT
+    QML_ANONYMOUS
+
+public:
+    using QConcatenateTablesProxyModel::QConcatenateTablesProxyModel;
+    QHash<int, QByteArray> roleNames() const override;
 };
 
 } // namespace vexa

@@ -16,6 +16,24 @@ QString nonEmpty(const std::optional<QString> &text)
     return text && !text->isEmpty() ? *text : QString();
 }
 
+// Sentence and clause ends; a closing quote or bracket after one of them ends the part too.
+bool endsWithPunctuation(const QString &part)
+{
+    static const QString enders = QStringLiteral(".!?…:;");
+    qsizetype end = part.size();
+    while (end > 0) {
+        const QChar c = part.at(end - 1);
+        const auto category = c.category();
+        if (category == QChar::Punctuation_Close || category == QChar::Punctuation_FinalQuote
+            || c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            --end;
+            continue;
+        }
+        return enders.contains(c);
+    }
+    return false;
+}
+
 } // namespace
 
 QString groupName(const VexaCommunity &group)
@@ -146,6 +164,43 @@ QString likePath(qint64 postId)
 {
     return QStringLiteral("/api/community/post/") + QString::number(postId)
         + QStringLiteral("/like");
+}
+
+QString spokenJoin(const QStringList &parts)
+{
+    QString joined;
+    for (const QString &raw : parts) {
+        const QString part = raw.trimmed();
+        if (part.isEmpty())
+            continue;
+        if (!joined.isEmpty())
+            joined += endsWithPunctuation(joined) ? QStringLiteral(" ") : QStringLiteral(". ");
+        joined += part;
+    }
+    return joined;
+}
+
+QString groupRowSpoken(const VexaCommunity &group)
+{
+    return spokenJoin({groupName(group), group.description.value_or(QString()),
+                       membersText(group.membersCount.value_or(0))});
+}
+
+QString topicRowSpoken(const VexaForumTopic &topic)
+{
+    return spokenJoin({topic.title, repliesText(topic)});
+}
+
+QString postSpoken(const VexaCommunityPost &post)
+{
+    return spokenJoin({postAuthor(post) + QStringLiteral(": ") + post.content,
+                       post.createdAt.value_or(QString()), likesText(post)});
+}
+
+QString forumPostSpoken(const VexaForumPost &post)
+{
+    return spokenJoin({forumAuthor(post) + QStringLiteral(": ") + post.body,
+                       post.createdAt.value_or(QString())});
 }
 
 QString noTopicsText()

@@ -8,6 +8,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -48,6 +49,16 @@ QString groupPath(qint64 groupId);
 QString membershipPath(qint64 groupId, bool leave);
 QString groupPostPath(qint64 groupId);
 QString likePath(qint64 postId);
+
+// The parts of an accessible name read as sentences: each part trimmed, empty ones left out,
+// and ". " between them unless a part already ends with its own punctuation ("…", "!", "?",
+// also inside a closing quote or bracket), which then takes only a space.
+QString spokenJoin(const QStringList &parts);
+// What a screen reader says for a group row, a topic row, a group post and a forum post.
+QString groupRowSpoken(const VexaCommunity &group);
+QString topicRowSpoken(const VexaForumTopic &topic);
+QString postSpoken(const VexaCommunityPost &post);
+QString forumPostSpoken(const VexaForumPost &post);
 
 // Texts of the screens.
 QString noTopicsText();

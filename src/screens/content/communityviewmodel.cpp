@@ -9,14 +9,26 @@ namespace vexa {
 
 namespace {
 
-QByteArrayList topicRoles()
+// The roles of every row of the front page, so that the rows of both cards chain into one list.
+QByteArrayList frontRoles()
 {
-    return {"title", "replies", "closed"};
+    return {"kind", "headline", "subtitle", "caption", "closed", "spoken"};
 }
 
-QByteArrayList communityRoles()
+QVariantMap frontRow(const QString &kind, const QString &headline = QString(),
+                     const QString &subtitle = QString(), const QString &caption = QString(),
+                     bool closed = false, const QString &spoken = QString())
 {
-    return {"name", "description", "members"};
+    return {{QStringLiteral("kind"), kind},         {QStringLiteral("headline"), headline},
+            {QStringLiteral("subtitle"), subtitle}, {QStringLiteral("caption"), caption},
+            {QStringLiteral("closed"), closed},     {QStringLiteral("spoken"), spoken}};
+}
+
+CommunityRowModel *headerRow(const QString &kind, QObject *parent)
+{
+    auto *model = new CommunityRowModel(frontRoles(), parent);
+    model->setRows({0}, {frontRow(kind)});
+    return model;
 }
 
 QJsonObject newTopicBody(const QString &title, const QString &body)
@@ -28,9 +40,14 @@ QJsonObject newTopicBody(const QString &title, const QString &body)
 
 CommunityViewModel::CommunityViewModel(QObject *parent)
     : QObject(parent)
-    , m_topicRows(new CommunityRowModel(topicRoles(), this))
-    , m_communityRows(new CommunityRowModel(communityRoles(), this))
+    , m_topicRows(new CommunityRowModel(frontRoles(), this))
+    , m_communityRows(new CommunityRowModel(frontRoles(), this))
+    , m_rows(new CommunityRowChain(this))
 {
+    m_rows->addSourceModel(headerRow(QStringLiteral("forum"), this));
+    m_rows->addSourceModel(m_topicRows);
+    m_rows->addSourceModel(headerRow(QStringLiteral("groups"), this));
+    m_rows->addSourceModel(m_communityRows);
     setClient(VexaClient::shared());
 }
 
@@ -179,9 +196,9 @@ void CommunityViewModel::setTopics(QList<VexaForumTopic> topics, bool failed)
     QList<QVariantMap> rows;
     for (const VexaForumTopic &topic : std::as_const(m_topics)) {
         ids.append(topic.id);
-        rows.append({{QStringLiteral("title"), topic.title},
-                     {QStringLiteral("replies"), community::repliesText(topic)},
-                     {QStringLiteral("closed"), !community::acceptsReplies(topic)}});
+        rows.append(frontRow(QStringLiteral("topic"), topic.title, QString(),
+                             community::repliesText(topic), !community::acceptsReplies(topic),
+                             community::topicRowSpoken(topic)));
     }
     m_topicRows->setRows(ids, rows);
     Q_EMIT listsChanged();
@@ -195,10 +212,10 @@ void CommunityViewModel::setCommunities(QList<VexaCommunity> communities, bool f
     QList<QVariantMap> rows;
     for (const VexaCommunity &group : std::as_const(m_communities)) {
         ids.append(group.id);
-        rows.append({{QStringLiteral("name"), community::groupName(group)},
-                     {QStringLiteral("description"), group.description.value_or(QString())},
-                     {QStringLiteral("members"),
-                      community::membersText(group.membersCount.value_or(0))}});
+        rows.append(frontRow(QStringLiteral("group"), community::groupName(group),
+                             group.description.value_or(QString()),
+                             community::membersText(group.membersCount.value_or(0)), false,
+                             community::groupRowSpoken(group)));
     }
     m_communityRows->setRows(ids, rows);
     Q_EMIT listsChanged();

@@ -22,6 +22,10 @@ class CommunityViewModel : public QObject
     Q_PROPERTY(vexa::VexaClient *client READ client WRITE setClient NOTIFY clientChanged)
     Q_PROPERTY(vexa::CommunityRowModel *topics READ topics CONSTANT)
     Q_PROPERTY(vexa::CommunityRowModel *communities READ communities CONSTANT)
+    // The front page as one list: the forum card's header row ("kind" "forum"), the topics
+    // ("topic"), the groups card's header row ("groups"), the groups ("group"). Every row has
+    // "headline", "subtitle", "caption", "closed" and "spoken" (its accessible name).
+    Q_PROPERTY(QAbstractItemModel *rows READ rows CONSTANT)
     // What a card shows instead of its rows ("Тем пока нет.", "Запрос не выполнен."), or empty.
     Q_PROPERTY(QString topicsMessage READ topicsMessage NOTIFY listsChanged)
     Q_PROPERTY(QString communitiesMessage READ communitiesMessage NOTIFY listsChanged)
@@ -39,6 +43,7 @@ public:
     void setClient(VexaClient *client);
     CommunityRowModel *topics() const { return m_topicRows; }
     CommunityRowModel *communities() const { return m_communityRows; }
+    QAbstractItemModel *rows() const { return m_rows; }
     const QList<VexaForumTopic> &topicList() const { return m_topics; }
     const QList<VexaCommunity> &communityList() const { return m_communities; }
     QString topicsMessage() const;
@@ -86,6 +91,7 @@ private:
     QPointer<VexaClient> m_client;
     CommunityRowModel *m_topicRows;
     CommunityRowModel *m_communityRows;
+    CommunityRowChain *m_rows;
     QList<VexaForumTopic> m_topics;
     QList<VexaCommunity> m_communities;
     bool m_topicsFailed = false;

@@ -18,7 +18,7 @@ QJsonObject replyBody(const QString &text)
 
 TopicDetailViewModel::TopicDetailViewModel(QObject *parent)
     : QObject(parent)
-    , m_postRows(new CommunityRowModel({"author", "body", "date"}, this))
+    , m_postRows(new CommunityRowModel({"author", "body", "date", "spoken"}, this))
 {
     setClient(VexaClient::shared());
 }
@@ -143,7 +143,8 @@ void TopicDetailViewModel::setPosts(QList<VexaForumPost> posts, bool failed)
         ids.append(post.id);
         rows.append({{QStringLiteral("author"), community::forumAuthor(post)},
                      {QStringLiteral("body"), post.body},
-                     {QStringLiteral("date"), post.createdAt.value_or(QString())}});
+                     {QStringLiteral("date"), post.createdAt.value_or(QString())},
+                     {QStringLiteral("spoken"), community::forumPostSpoken(post)}});
     }
     m_postRows->setRows(ids, rows);
     Q_EMIT postsChanged();

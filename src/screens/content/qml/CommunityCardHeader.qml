@@ -16,6 +16,7 @@ RowLayout {
     }
     Text {
         text: parent.text
+        textFormat: Text.PlainText
         color: VexaTheme.textPrimary
         font.pixelSize: VexaTheme.headingSize
         font.bold: true

@@ -61,6 +61,7 @@ FocusScope {
                 Layout.fillWidth: true
                 Text {
                     text: vm.membersText
+                    textFormat: Text.PlainText
                     color: VexaTheme.textPrimary
                     font.pixelSize: VexaTheme.bodySize
                     Accessible.role: Accessible.StaticText

@@ -1,9 +1,10 @@
-// The front page: the heading with the refresh button, the forum card and the groups card, and
-// the new-topic dialog.
+// The front page: the heading with the refresh button, then one list holding the forum card and
+// the groups card, whose rows are created as they come into sight (hundreds of topics open at
+// once), and the new-topic dialog. Tab, Shift+Tab and the arrows go row by row in the list's
+// order, reach rows not yet created, and the list scrolls to the row that has the focus.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import QtQuick.Window
 import VexaAI.Content
 import VexaAI.Style
 
@@ -11,91 +12,122 @@ FocusScope {
     id: page
 
     required property CommunityViewModel viewModel
+    readonly property ListView list: rows
 
     signal topicOpened(int row)
     signal communityOpened(int row)
 
     function reload() { viewModel.reload() }
 
+    // The forum header (its button), the topics and the groups take the focus; the groups
+    // card's header does not.
+    function focusable(index) {
+        return index >= 0 && index < rows.count && index !== viewModel.topics.count + 1
+    }
+
+    function focusRow(index, reason) {
+        if (index === 0)
+            rows.positionViewAtBeginning()
+        else
+            rows.positionViewAtIndex(index, ListView.Contain)
+        rows.currentIndex = index
+        const target = rows.itemAtIndex(index)
+        if (target)
+            target.forceActiveFocus(reason)
+    }
+
+    // From a row, a step forward or back; Tab and Shift+Tab leave the list at its ends, the
+    // arrows stop there.
+    function step(from, by, leave) {
+        let next = from + by
+        while (next >= 0 && next < rows.count && !focusable(next))
+            next += by
+        if (focusable(next))
+            focusRow(next, by > 0 ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+        else if (leave && by < 0)
+            refresh.forceActiveFocus(Qt.BacktabFocusReason)
+        else if (leave)
+            after.nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+    }
+
     Component.onCompleted: viewModel.reload()
 
-    ScrollView {
-        id: scroller
+    ColumnLayout {
         anchors.fill: parent
-        contentWidth: availableWidth
+        spacing: 0
 
-        ColumnLayout {
-            width: Math.min(820, scroller.availableWidth - 40)
-            x: (scroller.availableWidth - width) / 2
-            spacing: 20
-
-            Item { Layout.preferredHeight: 0 }
-
-            RowLayout {
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.maximumWidth: 820
+            Layout.alignment: Qt.AlignHCenter
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.topMargin: 4
+            Text {
                 Layout.fillWidth: true
-                Text {
-                    Layout.fillWidth: true
-                    text: "Сообщество"
-                    color: VexaTheme.textPrimary
-                    font.pixelSize: VexaTheme.titleSize
-                    font.bold: true
-                    Accessible.role: Accessible.Heading
-                    Accessible.name: text
-                }
-                BusyIndicator {
-                    running: page.viewModel.loading
-                    visible: running
-                    implicitWidth: 28
-                    implicitHeight: 28
-                }
-                CommunityIconButton {
-                    objectName: "refreshButton"
-                    symbol: "arrow.clockwise"
-                    label: "Обновить"
-                    focus: true
-                    onClicked: page.viewModel.reload()
+                text: "Сообщество"
+                textFormat: Text.PlainText
+                color: VexaTheme.textPrimary
+                font.pixelSize: VexaTheme.titleSize
+                font.bold: true
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            BusyIndicator {
+                running: page.viewModel.loading
+                visible: running
+                implicitWidth: 28
+                implicitHeight: 28
+            }
+            CommunityIconButton {
+                id: refresh
+                objectName: "refreshButton"
+                symbol: "arrow.clockwise"
+                label: "Обновить"
+                focus: true
+                onClicked: page.viewModel.reload()
+                Keys.onTabPressed: event => {
+                    if (event.modifiers & Qt.ShiftModifier)
+                        event.accepted = false
+                    else
+                        page.step(-1, 1, true)
                 }
             }
+        }
 
-            CommunityForumCard {
-                Layout.fillWidth: true
+        ListView {
+            id: rows
+            objectName: "communityFront"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            model: page.viewModel.rows
+            currentIndex: -1
+            keyNavigationEnabled: false
+            highlightFollowsCurrentItem: false
+            boundsBehavior: Flickable.StopAtBounds
+            Accessible.role: Accessible.List
+            Accessible.name: "Сообщество"
+            ScrollBar.vertical: ScrollBar {}
+            header: Item { height: 20 }
+            footer: Item { height: 4 }
+            delegate: CommunityFrontRow {
+                x: (rows.width - width) / 2
+                width: Math.min(820, rows.width - 40)
                 viewModel: page.viewModel
-                onTopicOpened: row => page.topicOpened(row)
+                // A row that takes the focus (a click, a key) is the list's current one and in sight.
+                onActiveFocusChanged: if (activeFocus && rows.currentIndex !== index) page.focusRow(index, Qt.OtherFocusReason)
+                // Its lines settle after it was brought in sight (layouts polish later).
+                onHeightChanged: if (activeFocus) rows.positionViewAtIndex(index, ListView.Contain)
+                onStepped: (from, by, leave) => page.step(from, by, leave)
+                onOpened: (kind, place) => kind === "topic" ? page.topicOpened(place)
+                                                            : page.communityOpened(place)
             }
-
-            CommunityGroupsCard {
-                Layout.fillWidth: true
-                viewModel: page.viewModel
-                onCommunityOpened: row => page.communityOpened(row)
-            }
-
-            Item { Layout.preferredHeight: 4 }
         }
     }
 
-    // Tab may land on a row below the fold: scroll it into view.
-    Connections {
-        target: page.Window.window
-        function onActiveFocusItemChanged() {
-            const flick = scroller.contentItem
-            let item = page.Window.activeFocusItem
-            let inside = false
-            for (let p = item; p; p = p.parent) {
-                if (p === flick.contentItem) {
-                    inside = true
-                    break
-                }
-            }
-            if (!inside)
-                return
-            const top = item.mapToItem(flick.contentItem, 0, 0).y
-            if (top < flick.contentY)
-                flick.contentY = Math.max(0, top - 12)
-            else if (top + item.height > flick.contentY + flick.height)
-                flick.contentY = Math.min(flick.contentHeight - flick.height,
-                                          top + item.height - flick.height + 12)
-        }
-    }
+    // Where Tab goes after the list's last row: the next control after this page.
+    Item { id: after }
 
     CommunityNewTopicDialog {
         viewModel: page.viewModel

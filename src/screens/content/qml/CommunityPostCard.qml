@@ -14,13 +14,14 @@ GlassCard {
     required property string content
     required property string date
     required property string likes
+    required property string spoken
     property bool current: false
 
     signal liked(var postId)
 
     padding: 14
     Accessible.role: Accessible.ListItem
-    Accessible.name: card.author + ": " + card.content + ". " + card.likes
+    Accessible.name: card.spoken
 
     ColumnLayout {
         spacing: 6
@@ -43,6 +44,7 @@ GlassCard {
             font.pixelSize: VexaTheme.bodySize
             Accessible.role: Accessible.StaticText
             Accessible.name: card.author + ": " + card.content
+            Accessible.description: card.date
         }
         RowLayout {
             Layout.fillWidth: true
@@ -51,6 +53,9 @@ GlassCard {
                 textFormat: Text.PlainText
                 color: VexaTheme.textSecondary
                 font.pixelSize: VexaTheme.captionSize - 1
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                Accessible.ignored: text.length === 0
             }
             Item { Layout.fillWidth: true }
             Button {

@@ -12,11 +12,13 @@ ItemDelegate {
     property string subtitle
     property string caption
     property bool locked: false
+    // What a screen reader says: the lines joined as sentences (see the view-model).
+    property string spokenName
 
     focusPolicy: Qt.StrongFocus
     padding: 10
     Accessible.role: Accessible.Button
-    Accessible.name: [headline, subtitle, caption].filter(s => s.length > 0).join(". ")
+    Accessible.name: spokenName
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
 

@@ -1,4 +1,4 @@
-// One forum post: author, selectable text, date.
+// One forum post: author, selectable text, date; its accessible name carries all three.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -10,8 +10,11 @@ GlassCard {
     required property string author
     required property string body
     required property string date
+    required property string spoken
 
     padding: 14
+    Accessible.role: Accessible.ListItem
+    Accessible.name: card.spoken
 
     ColumnLayout {
         spacing: 6
@@ -34,6 +37,7 @@ GlassCard {
             font.pixelSize: VexaTheme.bodySize
             Accessible.role: Accessible.StaticText
             Accessible.name: card.author + ": " + card.body
+            Accessible.description: card.date
         }
         Text {
             visible: card.date.length > 0
@@ -41,6 +45,8 @@ GlassCard {
             textFormat: Text.PlainText
             color: VexaTheme.textSecondary
             font.pixelSize: VexaTheme.captionSize - 1
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
     }
 }

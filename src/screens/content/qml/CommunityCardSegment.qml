@@ -1,0 +1,64 @@
+// One row's slice of a card whose rows are created as they come into sight: every row draws its
+// slice, and the slices meet into one card that looks like a GlassCard — outline, soft shadow,
+// rounded corners above the first row and below the last. Fill the row's card area with it.
+import QtQuick
+import VexaAI.Style
+
+Item {
+    id: slice
+
+    property bool first: false
+    property bool last: false
+
+    readonly property real shadow: VexaTheme.cardShadowRadius
+    // How far the whole card reaches past a slice's cut edge, so no corner shows there.
+    readonly property real overhang: VexaTheme.cardRadius + shadow + 2
+
+    clip: true
+
+    Item {
+        id: area
+        // The slice reaches out by the shadow's width, above the first and below the last row.
+        x: -slice.shadow
+        y: slice.first ? -slice.shadow : 0
+        width: slice.width + 2 * slice.shadow
+        height: slice.height + (slice.first ? slice.shadow : 0) + (slice.last ? slice.shadow : 0)
+        clip: true
+
+        // The card as if it were drawn whole.
+        Item {
+            x: slice.shadow
+            y: slice.first ? slice.shadow : -slice.overhang
+            width: slice.width
+            height: slice.height + (slice.first ? 0 : slice.overhang)
+                    + (slice.last ? 0 : slice.overhang)
+
+            Repeater {
+                model: 5
+                Rectangle {
+                    required property int index
+                    readonly property real spread: (index + 1) * slice.shadow / 5
+                    x: -spread
+                    y: -spread
+                    width: parent.width + 2 * spread
+                    height: parent.height + 2 * spread
+                    radius: VexaTheme.cardRadius + spread
+                    color: "transparent"
+                    border.width: slice.shadow / 5
+                    border.color: Qt.rgba(0, 0, 0, 0.11 - index * 0.02)
+                }
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: VexaTheme.cardRadius
+                // The card's light top edge fades out within its first row.
+                gradient: Gradient {
+                    GradientStop { position: 0; color: slice.first ? Qt.rgba(0.82, 0.84, 0.98, 0.11) : VexaTheme.cardFill }
+                    GradientStop { position: slice.first ? Math.min(1, 160 / parent.height) : 1; color: VexaTheme.cardFill }
+                }
+                border.width: 1
+                border.color: VexaTheme.cardOutline
+            }
+        }
+    }
+}
