@@ -311,6 +311,59 @@ private Q_SLOTS:
         QCOMPARE(topic->title(), QStringLiteral("Тема №250"));
     }
 
+    // Four lines of a long description, and a way to read the rest from the keyboard; a short
+    // one has no such button.
+    void descriptionToggle_data()
+    {
+        QTest::addColumn<bool>("longText");
+        QTest::newRow("long") << true;
+        QTest::newRow("short") << false;
+    }
+    void descriptionToggle()
+    {
+        QFETCH(bool, longText);
+        if (longText) {
+            QString description;
+            for (int n = 1; n <= 30; ++n)
+                description += QStringLiteral("Предложение номер %1 о жизни группы. ").arg(n);
+            m_fixture->script("GET", QStringLiteral("/api/community/1"), 200,
+                              QJsonDocument(QJsonObject{
+                                  {QStringLiteral("ok"), true},
+                                  {QStringLiteral("community"),
+                                   QJsonObject{{QStringLiteral("id"), 1},
+                                               {QStringLiteral("description"), description},
+                                               {QStringLiteral("is_member"), true}}},
+                                  {QStringLiteral("posts"), QJsonArray()}})
+                                  .toJson(QJsonDocument::Compact));
+        }
+        CommunityDetailViewModel *group = openGroup(0);
+        QVERIFY(group);
+        QVERIFY(waitUntil([group] { return group->detail().has_value(); }));
+        QQuickItem *toggle = item(QStringLiteral("descriptionToggle"));
+        QVERIFY(toggle);
+        if (!longText) {
+            QTest::qWait(50); // a layout pass after the load
+            QVERIFY(!toggle->isVisible());
+            QVERIFY(!tabTo(QStringLiteral("descriptionToggle"), 12));
+            return;
+        }
+        QVERIFY(waitUntil([toggle] { return toggle->isVisible(); }));
+        QCOMPARE(toggle->property("text").toString(), QStringLiteral("Показать полностью"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(toggle)->text(QAccessible::Name),
+                 QStringLiteral("Показать полностью"));
+        QVERIFY(tabTo(QStringLiteral("descriptionToggle")));
+        QTest::keyClick(m_view.get(), Qt::Key_Space);
+        QCOMPARE(toggle->property("text").toString(), QStringLiteral("Свернуть"));
+        QQuickItem *full = item(QStringLiteral("descriptionFull"));
+        QVERIFY(full->isVisible());
+        QVERIFY2(waitUntil([full] { return full->property("lineCount").toInt() > 4; }),
+                 qPrintable(QStringLiteral("%1 lines, %2 wide").arg(full->property("lineCount").toInt()).arg(full->width())));
+        QVERIFY(!item(QStringLiteral("descriptionFolded"))->isVisible());
+        QTest::keyClick(m_view.get(), Qt::Key_Space);
+        QCOMPARE(toggle->property("text").toString(), QStringLiteral("Показать полностью"));
+        QVERIFY(item(QStringLiteral("descriptionFolded"))->isVisible());
+    }
+
     // A group row reads as sentences with no doubled period; the dates of group posts and
     // forum replies reach screen readers.
     void accessibleNames()

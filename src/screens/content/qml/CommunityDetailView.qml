@@ -44,18 +44,11 @@ FocusScope {
             Layout.leftMargin: Math.max(20, (page.width - 820) / 2)
             Layout.rightMargin: Layout.leftMargin
             spacing: 10
-            Text {
+            CommunityDescription {
+                objectName: "groupDescription"
                 Layout.fillWidth: true
-                visible: text.length > 0
                 text: vm.description
-                textFormat: Text.PlainText
-                wrapMode: Text.Wrap
-                maximumLineCount: 4
-                elide: Text.ElideRight
-                color: VexaTheme.textSecondary
-                font.pixelSize: VexaTheme.bodySize
-                Accessible.role: Accessible.StaticText
-                Accessible.name: text
+                maximumOpenHeight: Math.max(120, page.height * 0.35)
             }
             RowLayout {
                 Layout.fillWidth: true
