@@ -67,6 +67,11 @@ bool anyContains(const QStringList &names, const QString &text)
                        [&](const QString &name) { return name.contains(text); });
 }
 
+QString likePath(qint64 post)
+{
+    return QStringLiteral("/api/community/post/%1/like").arg(post);
+}
+
 } // namespace
 
 class CommunityQmlTest : public QObject
@@ -249,6 +254,45 @@ private Q_SLOTS:
         QVERIFY(waitUntil([group] { return group->postList().size() == 2; }));
         QCOMPARE(group->posts()->value(0, "author").toString(), QStringLiteral("Анонимно"));
         QCOMPARE(group->draft(), QString());
+    }
+
+    // A click into a post's text gives that text the focus: Return there likes that post, no
+    // other, and the click made it the list's current post; the arrows move the current post
+    // and the focus together. Pressing again sends another like, as every press does.
+    void enterLikesThePostWithTheFocus()
+    {
+        CommunityDetailViewModel *group = openGroup(0);
+        QVERIFY(group);
+        QVERIFY(waitUntil([group] { return group->postList().size() == 4; }));
+        QQuickItem *text = item(QStringLiteral("postText2"));
+        QVERIFY(text);
+        const QPointF at = text->mapToScene(QPointF(24, text->height() / 2));
+        QVERIFY(at.y() > 0 && at.y() < m_view->height());
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, at.toPoint());
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] {
+            return m_fixture->count(likePath(13)) + m_fixture->count(likePath(11)) > 0;
+        }));
+        QCOMPARE(m_fixture->count(likePath(13)), 1);
+        // The count shown after the reload is the service's.
+        QVERIFY(waitUntil([group] {
+            return group->posts()->value(2, "likes").toString() == QStringLiteral("♡ 119");
+        }));
+        for (const qint64 other : {11, 12, 14})
+            QCOMPARE(m_fixture->count(likePath(other)), 0);
+        QVERIFY(text->hasActiveFocus());
+        QQuickItem *posts = item(QStringLiteral("groupPosts"));
+        QCOMPARE(posts->property("currentIndex").toInt(), 2);
+
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return m_fixture->count(likePath(13)) == 2; }));
+
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QCOMPARE(posts->property("currentIndex").toInt(), 3);
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return m_fixture->count(likePath(14)) == 1; }));
+        QCOMPARE(m_fixture->count(likePath(13)), 2);
+        QCOMPARE(m_fixture->count(likePath(11)), 0);
     }
 
     // Hundreds of topics open at once: the list creates the rows in sight, and Tab and the

@@ -1,9 +1,10 @@
 // One group, pushed over the lists: description, members, join or leave, the posts with likes
 // and, for members, the post bar. Tab reaches the post list, where the arrows move between
-// posts and Enter likes the current one.
+// posts and Enter likes the one that has the focus (a clicked post is the current one).
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import QtQuick.Window
 import VexaAI.Content
 import VexaAI.Style
 
@@ -89,7 +90,10 @@ FocusScope {
             currentIndex: -1
             Accessible.role: Accessible.List
             Accessible.name: vm.name
-            onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+            // Tab into the list starts at the first post; a click into a post's text makes that
+            // post the current one instead (the post reports it), and its text keeps the focus.
+            onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0
+                                      && Window.activeFocusItem === list) currentIndex = 0
             Keys.onReturnPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
             Keys.onEnterPressed: if (currentIndex >= 0) vm.like(vm.posts.idAt(currentIndex))
             ScrollBar.vertical: ScrollBar {}
@@ -100,6 +104,7 @@ FocusScope {
                 width: Math.min(820, list.width - 40)
                 current: list.activeFocus && ListView.isCurrentItem
                 onLiked: postId => vm.like(postId)
+                onActivated: row => list.currentIndex = row
             }
         }
 
