@@ -51,10 +51,18 @@ Item {
             Rectangle {
                 anchors.fill: parent
                 radius: VexaTheme.cardRadius
-                // The card's light top edge fades out within its first row.
+                // The card's light top edge fades out within its first row, so the slices
+                // below it meet it in the same colour.
                 gradient: Gradient {
-                    GradientStop { position: 0; color: slice.first ? Qt.rgba(0.82, 0.84, 0.98, 0.11) : VexaTheme.cardFill }
-                    GradientStop { position: slice.first ? Math.min(1, 160 / parent.height) : 1; color: VexaTheme.cardFill }
+                    GradientStop {
+                        position: 0
+                        color: slice.first ? Qt.rgba(0.82, 0.84, 0.98, 0.11) : VexaTheme.cardFill
+                    }
+                    GradientStop {
+                        position: slice.first && !slice.last && parent.height > 0
+                                  ? slice.height / parent.height : 1
+                        color: VexaTheme.cardFill
+                    }
                 }
                 border.width: 1
                 border.color: VexaTheme.cardOutline

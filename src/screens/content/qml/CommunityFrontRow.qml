@@ -59,8 +59,8 @@ FocusScope {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.top: parent.top
-        anchors.leftMargin: row.header ? 18 : 8
-        anchors.rightMargin: anchors.leftMargin
+        anchors.leftMargin: 18
+        anchors.rightMargin: 18
         anchors.topMargin: row.header ? 18 : 8
         focus: true
         sourceComponent: row.kind === "forum" ? forumHeader

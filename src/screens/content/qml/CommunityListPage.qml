@@ -62,7 +62,7 @@ FocusScope {
             Layout.alignment: Qt.AlignHCenter
             Layout.leftMargin: 20
             Layout.rightMargin: 20
-            Layout.topMargin: 4
+            Layout.topMargin: 20
             Text {
                 Layout.fillWidth: true
                 text: "Сообщество"
@@ -109,7 +109,7 @@ FocusScope {
             Accessible.role: Accessible.List
             Accessible.name: "Сообщество"
             ScrollBar.vertical: ScrollBar {}
-            header: Item { height: 20 }
+            header: Item { height: 16 }
             footer: Item { height: 4 }
             delegate: CommunityFrontRow {
                 x: (rows.width - width) / 2
