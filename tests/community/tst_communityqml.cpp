@@ -217,6 +217,13 @@ private Q_SLOTS:
         QVERIFY(waitUntil([this] { return !list()->showingCreate(); }));
         QVERIFY(waitUntil([this] { return list()->topicList().size() == 5; }));
         QCOMPARE(list()->topicList().first().title, QStringLiteral("абв 🙂"));
+        // The list shows it too (the rows above it were replaced, not left behind).
+        QVERIFY(waitUntil([this] {
+            QQuickItem *row = item(QStringLiteral("topicRow0"));
+            return row && row->property("headline").toString() == QStringLiteral("абв 🙂");
+        }));
+        QCOMPARE(item(QStringLiteral("topicRow4"))->property("headline").toString(),
+                 QStringLiteral("Голосовой режим не слышит микрофон"));
         QCOMPARE(list()->newTitle(), QString());
     }
 
