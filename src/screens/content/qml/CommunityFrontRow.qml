@@ -17,6 +17,9 @@ FocusScope {
     required property bool closed
     required property string spoken
     property CommunityViewModel viewModel
+    // Off while the page is not the one shown (another slides over it): keys then take their
+    // usual way, so no row pulls the focus back into a page going out of sight.
+    property bool stepping: true
 
     // The row's place among the topics or the groups.
     readonly property int topicCount: viewModel ? viewModel.topics.count : 0
@@ -38,13 +41,23 @@ FocusScope {
     // Tab and Shift+Tab are taken by the focused control itself (it is on the Tab chain), so the
     // row's controls hand them over; the arrows come up to the row.
     function tab(event) {
+        event.accepted = row.stepping
+        if (!row.stepping)
+            return
         const back = event.key === Qt.Key_Backtab || (event.modifiers & Qt.ShiftModifier)
         row.stepped(row.index, back ? -1 : 1, true)
-        event.accepted = true
     }
 
-    Keys.onDownPressed: row.stepped(row.index, 1, false)
-    Keys.onUpPressed: row.stepped(row.index, -1, false)
+    Keys.onDownPressed: event => {
+        event.accepted = row.stepping
+        if (row.stepping)
+            row.stepped(row.index, 1, false)
+    }
+    Keys.onUpPressed: event => {
+        event.accepted = row.stepping
+        if (row.stepping)
+            row.stepped(row.index, -1, false)
+    }
 
     CommunityCardSegment {
         id: segment

@@ -13,6 +13,8 @@ FocusScope {
 
     required property CommunityViewModel viewModel
     readonly property ListView list: rows
+    // The page is the one shown (not covered by a topic or a group, nor sliding away).
+    readonly property bool shown: StackView.view === null || StackView.status === StackView.Active
 
     signal topicOpened(int row)
     signal communityOpened(int row)
@@ -87,9 +89,8 @@ FocusScope {
                 focus: true
                 onClicked: page.viewModel.reload()
                 Keys.onTabPressed: event => {
-                    if (event.modifiers & Qt.ShiftModifier)
-                        event.accepted = false
-                    else
+                    event.accepted = page.shown && !(event.modifiers & Qt.ShiftModifier)
+                    if (event.accepted)
                         page.step(-1, 1, true)
                 }
             }
@@ -115,6 +116,7 @@ FocusScope {
                 x: (rows.width - width) / 2
                 width: Math.min(820, rows.width - 40)
                 viewModel: page.viewModel
+                stepping: page.shown
                 // A row that takes the focus (a click, a key) is the list's current one and in sight.
                 onActiveFocusChanged: if (activeFocus && rows.currentIndex !== index) page.focusRow(index, Qt.OtherFocusReason)
                 // Its lines settle after it was brought in sight (layouts polish later).
