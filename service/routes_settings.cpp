@@ -83,6 +83,8 @@ ApiResponse update(ServiceState &state, const ApiRequest &request)
     }
     for (const Change &change : changes)
         change(state);
+    if (!state.settingsReplyCarriesState)
+        return ApiResponse::ok();
     return ApiResponse::ok({{QStringLiteral("state"), state.toJson()}});
 }
 

@@ -118,6 +118,9 @@ public:
     QString activeChatId;
 
     // --- replies ---
+    // "/api/settings/update" may leave the state out of its answer: false applies the change
+    // and answers {"ok":true} only.
+    bool settingsReplyCarriesState = true;
     QJsonObject toJson() const;       // VexaState
     QJsonObject chatsJson() const;    // VexaChatsResponse, with "ok": true
     static QJsonObject chatJson(const Chat &chat);

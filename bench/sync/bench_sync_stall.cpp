@@ -1,6 +1,7 @@
 // How long the main thread stops during the client's largest transfers: a chat-list sync whose
-// reply is 20 MB, sending a message with an 8 MB file (the send ends with the same sync), and
-// editing a picture whose JPEG is about 12 MB (the edited picture comes back as a PNG data URL).
+// reply is 20 MB, sending a message with an 8 MB file (the send ends with the same sync),
+// editing a picture whose JPEG is about 12 MB (the edited picture comes back as a PNG data URL),
+// and a productivity export of 20 MB of Markdown.
 // A 1 ms timer on the main thread is the probe: a stall is the longest gap between two of its
 // ticks while the operation runs. The local service runs on its own thread, so only the client's
 // work weighs on the main thread. Each case runs several times; on a shared machine a single run
@@ -45,6 +46,7 @@ namespace {
 const int kRuns = qEnvironmentVariableIntValue("BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("BENCH_RUNS") : 5;
 constexpr qsizetype kChatListBytes = 20'000'000;
 constexpr qsizetype kFileBytes = 8'000'000;
+constexpr qsizetype kExportBytes = 20'000'000;
 
 double median(std::vector<double> values)
 {
@@ -78,6 +80,28 @@ QByteArray chatListReply(qsizetype bytes)
     }
     out += "]}";
     return out;
+}
+
+// An export reply of at least `bytes` bytes: a long dialogue as Markdown, Cyrillic and emoji.
+QByteArray exportReply(qsizetype bytes)
+{
+    QString text;
+    qsizetype utf8 = 0;
+    int messages = 0;
+    while (utf8 < bytes) {
+        const QString pair = QStringLiteral("**Вы:** Вопрос номер %1: как лучше спланировать неделю?\n\n"
+                                            "**Vexa AI:** Начните с трёх главных дел, списком:\n- первое\n"
+                                            "- второе\n\n`код` и ссылка https://vexa.ai — всё 👍\n\n")
+                                 .arg(messages);
+        text += pair;
+        utf8 += pair.toUtf8().size();
+        messages += 2;
+    }
+    QJsonObject reply;
+    reply.insert(QStringLiteral("ok"), true);
+    reply.insert(QStringLiteral("text"), text);
+    reply.insert(QStringLiteral("count"), messages);
+    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
 }
 
 // Noise does not compress: a picture whose JPEG at the edit's quality is just under 12 MiB. The
@@ -119,9 +143,10 @@ public:
     QUrl baseUrl;
     QByteArray session;
 
-    void start(QByteArray chatList)
+    void start(QByteArray chatList, QByteArray exported)
     {
         m_chatList = std::move(chatList);
+        m_export = std::move(exported);
         QThread::start();
         m_ready.acquire();
     }
@@ -141,12 +166,16 @@ protected:
         vexa::service::ScriptedReply answer;
         answer.body = R"({"ok":true,"answer":"Файл получен."})";
         service.script("POST", QStringLiteral("/api/chat"), answer);
+        vexa::service::ScriptedReply exported;
+        exported.body = m_export;
+        service.script("GET", QStringLiteral("/api/productivity/export"), exported);
         m_ready.release();
         exec();
     }
 
 private:
     QByteArray m_chatList;
+    QByteArray m_export;
     QSemaphore m_ready;
 };
 
@@ -193,6 +222,12 @@ QCoro::Task<bool> sendFile(vexa::VexaClient *client, QString path)
     co_return answer.has_value();
 }
 
+QCoro::Task<bool> exportChats(vexa::VexaClient *client)
+{
+    auto reply = co_await client->utility(QString::fromLatin1("/api/productivity/export"));
+    co_return reply && reply->value(QLatin1String("text")).toString().size() > 1'000'000;
+}
+
 QCoro::Task<bool> edit(vexa::VexaClient *client, QImage picture)
 {
     auto image = co_await client->editImage(picture, QString::fromUtf8("Сделай чёрно-белым"));
@@ -214,7 +249,8 @@ double onThisThread(const std::function<void()> &work)
 }
 
 // The main thread's share of the same work before it moved to the pool, step by step.
-void printInPlaceCosts(const QByteArray &chatList, const QString &filePath, const QImage &picture)
+void printInPlaceCosts(const QByteArray &chatList, const QString &filePath, const QImage &picture,
+                       const QByteArray &exported)
 {
     const double decode = onThisThread([&] {
         auto task = vexa::VexaClient::decodeReplyAsync<vexa::VexaChatsResponse>(
@@ -252,9 +288,10 @@ void printInPlaceCosts(const QByteArray &chatList, const QString &filePath, cons
                                                           QByteArray::AbortOnBase64DecodingErrors);
         QImage::fromData(bytes.decoded);
     });
+    const double parse = onThisThread([&] { QJsonDocument::fromJson(exported).object(); });
     std::printf("the same work on the main thread (the path before): chat-list decode %.0f ms, "
-                "file body %.0f ms, edit body %.0f ms + edited picture %.0f ms\n",
-                decode, file, edit, answer);
+                "file body %.0f ms, edit body %.0f ms + edited picture %.0f ms, export parse %.0f ms\n",
+                decode, file, edit, answer, parse);
 }
 
 struct Case {
@@ -270,6 +307,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
 
     const QByteArray chatList = chatListReply(kChatListBytes);
+    const QByteArray exported = exportReply(kExportBytes);
     const QImage picture = editPicture();
     const QString filePath = dir.filePath(QStringLiteral("report.pdf"));
     {
@@ -281,7 +319,7 @@ int main(int argc, char *argv[])
     }
 
     ServiceThread service;
-    service.start(chatList);
+    service.start(chatList, exported);
     if (service.baseUrl.isEmpty()) {
         std::fprintf(stderr, "the local service did not start\n");
         return 1;
@@ -299,17 +337,19 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "sign-in failed\n");
         return 1;
     }
-    std::printf("chat list %.1f MB, file %.1f MB, picture %dx%d (JPEG %.1f MB)\n",
-                chatList.size() / 1e6, kFileBytes / 1e6, picture.width(), picture.height(),
+    std::printf("chat list %.1f MB, file %.1f MB, export %.1f MB, picture %dx%d (JPEG %.1f MB)\n",
+                chatList.size() / 1e6, kFileBytes / 1e6, exported.size() / 1e6, picture.width(),
+                picture.height(),
                 vexa::VexaClient::encodeJpeg(picture, vexa::VexaClient::kEditJpegQuality).size() / 1e6);
 
-    printInPlaceCosts(chatList, filePath, picture);
+    printInPlaceCosts(chatList, filePath, picture, exported);
 
     const std::vector<Case> cases = {
         {"idle (the machine's floor)", [] { return idle(); }},
         {"chat-list sync, 20 MB", [&] { return sync(&client); }},
         {"send with an 8 MB file", [&] { return sendFile(&client, filePath); }},
         {"picture edit, 12 MB", [&] { return edit(&client, picture); }},
+        {"productivity export, 20 MB", [&] { return exportChats(&client); }},
     };
     double worst = 0;
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -258,6 +258,18 @@ bool isRefusedRedirect(QNetworkReply::NetworkError error, int status)
             || error == QNetworkReply::ProtocolFailure);
 }
 
+// A productivity or notices reply: any JSON object (those endpoints have no fixed record).
+Result<QJsonObject> utilityObject(const QByteArray &bytes)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return ClientError(jsonFailure(parseError));
+    if (!document.isObject())
+        return ClientError(VexaError::invalidResponse());
+    return document.object();
+}
+
 // Whether a path may go through utility(): under "/api/productivity/" or "/api/notices", judged
 // on the path the service will see. Its segments are read percent-decoded, as a server reads
 // them, and one that is "." or ".." (also "%2e%2e" or split by an encoded slash or a backslash)
@@ -472,13 +484,12 @@ QCoro::Task<Result<QJsonObject>> VexaClient::utility(QString path, std::optional
     auto bytes = co_await requestData(std::move(path), verb, std::move(body));
     if (!bytes)
         co_return bytes.error();
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        co_return ClientError(jsonFailure(parseError));
-    if (!document.isObject())
-        co_return ClientError(VexaError::invalidResponse());
-    co_return document.object();
+    // A large reply (a multi-megabyte export, a long search) is parsed on the pool; the object
+    // comes back sharing what was parsed.
+    if (bytes->size() <= offthread::kDecodeInPlaceBytes)
+        co_return utilityObject(*bytes);
+    Result<QJsonObject> decoded = co_await offthread::run(&utilityObject, std::move(*bytes));
+    co_return decoded;
 }
 
 } // namespace vexa

@@ -225,6 +225,22 @@ void ImagesViewModelTest::resultSurvivesCallsWithoutPicture()
     QCOMPARE(view.textResult(), text);
     if (text.isEmpty())
         QVERIFY(f.client->hasNotice());
+
+    // After a text answer the picture is an earlier prompt's: saving or copying "the result"
+    // does not hand it out. After a failure it is still the latest picture.
+    const bool earlier = !text.isEmpty();
+    QCOMPARE(view.resultIsEarlier(), earlier);
+    view.saveResult(QUrl::fromLocalFile(QDir::temp().filePath(QStringLiteral("result.png"))));
+    view.copyResult();
+    QVERIFY(waitUntil([&] { return !view.saving(); }));
+    QCOMPARE(platform->savedPictures.size(), earlier ? 0 : 1);
+    QCOMPARE(platform->copiedImages.size(), earlier ? 0 : 1);
+
+    // The next picture is the result again.
+    f.service.clearScripts();
+    VEXA_AWAIT_VOID(view.runGenerate());
+    QVERIFY(view.hasResult());
+    QVERIFY(!view.resultIsEarlier());
 }
 
 void ImagesViewModelTest::editSendsSourceAndResultCanBeEditedAgain()

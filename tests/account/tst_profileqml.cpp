@@ -187,12 +187,24 @@ void ProfileQmlTest::profileFromTheKeyboard()
     QVERIFY(waitUntil([&] { return popupGone(QStringLiteral("voiceLibrarySheet")); }));
     QVERIFY(waitUntil([&] { return library->hasActiveFocus(); }));
 
-    // Hiding messages asks first; "Скрыть" (Enter) hides them without a request.
+    // Hiding messages asks first, on "Отмена": Enter there hides nothing; Tab reaches "Скрыть",
+    // and Enter on it hides them without a request.
     QVERIFY(!m_app->client().entries().isEmpty());
     const auto requestsBefore = m_service->requests().size();
-    QVERIFY(tabTo(item(QStringLiteral("hideMessagesButton"))));
+    QQuickItem *hide = item(QStringLiteral("hideMessagesButton"));
+    QVERIFY(tabTo(hide));
     key(Qt::Key_Return);
     QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("confirmClearDialog")); }));
+    QVERIFY(waitUntil([&] { return focused() && focused()->objectName() == QStringLiteral("confirmationCancel"); }));
+    key(Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return popupGone(QStringLiteral("confirmClearDialog")); }));
+    QVERIFY(!m_app->client().entries().isEmpty());
+    QVERIFY(waitUntil([&] { return hide->hasActiveFocus(); }));
+    key(Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("confirmClearDialog")); }));
+    QVERIFY(waitUntil([&] { return focused() && focused()->objectName() == QStringLiteral("confirmationCancel"); }));
+    key(Qt::Key_Tab);
+    QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
     key(Qt::Key_Return);
     QVERIFY(waitUntil([&] { return popupGone(QStringLiteral("confirmClearDialog")); }));
     QVERIFY(m_app->client().entries().isEmpty());
@@ -219,9 +231,21 @@ void ProfileQmlTest::signOutFromTheProfile()
     QVERIFY(m_app->client().isSignedIn());
     QVERIFY(waitUntil([&] { return signOut->hasActiveFocus(); }));
 
-    // Enter, then Enter on "Выйти": the sign-in screen, and the cookie is gone from the disk.
+    // The question opens on "Отмена": Enter there keeps the session.
     key(Qt::Key_Return);
     QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("confirmSignOutDialog")); }));
+    QVERIFY(waitUntil([&] { return focused() && focused()->objectName() == QStringLiteral("confirmationCancel"); }));
+    key(Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return popupGone(QStringLiteral("confirmSignOutDialog")); }));
+    QVERIFY(m_app->client().isSignedIn());
+    QVERIFY(waitUntil([&] { return signOut->hasActiveFocus(); }));
+
+    // Enter, Tab to "Выйти", Enter: the sign-in screen, and the cookie is gone from the disk.
+    key(Qt::Key_Return);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("confirmSignOutDialog")); }));
+    QVERIFY(waitUntil([&] { return focused() && focused()->objectName() == QStringLiteral("confirmationCancel"); }));
+    key(Qt::Key_Tab);
+    QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
     key(Qt::Key_Return);
     QVERIFY(waitUntil([&] { return shown(QStringLiteral("loginView")); }));
     QVERIFY(!m_app->client().isSignedIn());

@@ -64,9 +64,12 @@ private Q_SLOTS:
     void onlyRealChoicesAreSent_data();
     void onlyRealChoicesAreSent();
     void choiceOutlivesTheScreen();
+    void choiceKeptUntilAStateSaysOtherwise();
     void voiceSample_data();
     void voiceSample();
     void sampleStopsWhatIsBeingSaid();
+    void captionWaitsForTheListing_data();
+    void captionWaitsForTheListing();
     void chatFollowsTextSizeAtOnce();
     void referralLinkAndAddresses();
     void hideMessagesSendsNothing();
@@ -268,6 +271,41 @@ void ProfileViewModelTest::choiceOutlivesTheScreen()
     QCOMPARE(m_ops->service.state().settings.responseLength, QStringLiteral("short"));
 }
 
+void ProfileViewModelTest::choiceKeptUntilAStateSaysOtherwise()
+{
+    // The service applies the change but answers without the state.
+    m_ops->service.state().settingsReplyCarriesState = false;
+    auto view = makeView();
+    view->appear();
+    auto *queue = account::ProfileSettingsQueue::forClient(m_ops->client.get());
+    view->chooseLength(QStringLiteral("short"));
+    QVERIFY(waitUntil([&] { return queue->isIdle(); }));
+    QCOMPARE(m_ops->service.state().settings.responseLength, QStringLiteral("short"));
+    QCOMPARE(view->selectedLength(), QStringLiteral("short"));
+    // Another choice settling does not bring the old length back either.
+    view->chooseCreativity(QStringLiteral("precise"));
+    QVERIFY(waitUntil([&] { return queue->isIdle(); }));
+    QCOMPARE(view->selectedLength(), QStringLiteral("short"));
+    QCOMPARE(view->selectedCreativity(), QStringLiteral("precise"));
+    // A screen shown anew shows the same.
+    auto again = makeView();
+    again->appear();
+    QCOMPARE(again->selectedLength(), QStringLiteral("short"));
+
+    // A refused choice goes back to what the account holds.
+    m_ops->script("POST", QStringLiteral("/api/settings/update"), 500,
+                  R"({"ok":false,"error":"Нет."})", 0, 1);
+    view->chooseLength(QStringLiteral("detailed"));
+    QVERIFY(waitUntil([&] { return queue->isIdle(); }));
+    QCOMPARE(view->selectedLength(), QStringLiteral("short"));
+
+    // The next state is the service's word: changed elsewhere, it wins.
+    m_ops->service.state().settings.responseLength = QStringLiteral("normal");
+    VEXA_AWAIT_VOID(m_ops->client->refresh());
+    QCOMPARE(view->selectedLength(), QStringLiteral("normal"));
+    QCOMPARE(view->selectedCreativity(), QStringLiteral("precise"));
+}
+
 void ProfileViewModelTest::voiceSample_data()
 {
     QTest::addColumn<QString>("locale");
@@ -326,6 +364,34 @@ void ProfileViewModelTest::voiceSample()
     QCOMPARE(spoken.language, locale);
     // The stored value itself is left as it was written.
     QCOMPARE(view->voiceRate(), storedRate);
+}
+
+void ProfileViewModelTest::captionWaitsForTheListing_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<QString>("listed");
+
+    QTest::newRow("an installed pin") << "ru.milena" << "Milena · ";
+    QTest::newRow("a pin that is gone") << "ru.gone" << "Сохранённый голос недоступен.";
+}
+
+void ProfileViewModelTest::captionWaitsForTheListing()
+{
+    QFETCH(QString, pin);
+    VoicePreferences(m_ini).setRussianVoiceID(pin);
+    m_voice->synthesizer->holdListings = true;
+    auto view = makeView();
+    const auto unavailable = [&] { return view->voiceCaption().contains(QStringLiteral("недоступен")); };
+    QVERIFY2(!unavailable(), qPrintable(view->voiceCaption())); // not even shown yet
+    view->appear();
+    QVERIFY(waitUntil([&] { return m_voice->synthesizer->listings > 0; }));
+    QVERIFY2(!unavailable(), qPrintable(view->voiceCaption()));
+    QCOMPARE(view->voiceCaption(), QStringLiteral("Загружаем список голосов…"));
+
+    m_voice->synthesizer->listingGate.release();
+    QVERIFY(waitUntil([&] { return view->voiceCatalog()->listed(); }));
+    QFETCH(QString, listed);
+    QVERIFY2(view->voiceCaption().startsWith(listed), qPrintable(view->voiceCaption()));
 }
 
 void ProfileViewModelTest::sampleStopsWhatIsBeingSaid()

@@ -2,9 +2,11 @@
 // are read in each section and which actions they offer, and the service's reminder times.
 
 #include "productivity.h"
+#include "utilityrowmodel.h"
 #include "utilityrules.h"
 
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace vexa;
@@ -38,6 +40,8 @@ private Q_SLOTS:
     void rowActions();
     void links_data();
     void links();
+    void rowsUpdatedInPlace_data();
+    void rowsUpdatedInPlace();
     void reminderTimes_data();
     void reminderTimes();
 };
@@ -224,6 +228,68 @@ void UtilityRulesTest::reminderTimes()
     const QDateTime now = QDateTime::fromString(QStringLiteral("2026-12-07T07:00:00Z"), Qt::ISODate);
     const auto parsed = service::Productivity::parseWhen(when, now);
     QCOMPARE(parsed ? parsed->toUTC().toString(Qt::ISODate) : QString(), due);
+}
+
+namespace {
+// Reminder rows "id:title" (a bare title has no id, so its title keys it).
+QList<UtilityRow> reminderRows(const QStringList &rows)
+{
+    QList<UtilityRow> out;
+    for (const QString &text : rows) {
+        QJsonObject item{{QStringLiteral("due_at"), 1900000000}};
+        const QStringList parts = text.split(QLatin1Char(':'));
+        if (parts.size() == 2) {
+            item.insert(QStringLiteral("id"), parts[0].toInt());
+            item.insert(QStringLiteral("reminder_text"), parts[1]);
+        } else {
+            item.insert(QStringLiteral("reminder_text"), text);
+        }
+        out.append(readRow(item, remindersMode()));
+    }
+    return out;
+}
+} // namespace
+
+void UtilityRulesTest::rowsUpdatedInPlace_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<int>("inserted");
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<bool>("reset");
+
+    const auto rows = [](const char *list) { return QString::fromUtf8(list).split(QLatin1Char(',')); };
+    QTest::newRow("the same reply") << rows("1:а,2:б,3:в") << rows("1:а,2:б,3:в") << 0 << 0 << 0 << false;
+    QTest::newRow("a middle row deleted") << rows("1:а,2:б,3:в") << rows("1:а,3:в") << 1 << 0 << 0 << false;
+    QTest::newRow("first and last gone") << rows("1:а,2:б,3:в") << rows("2:б") << 2 << 0 << 0 << false;
+    QTest::newRow("one added between") << rows("1:а,3:в") << rows("1:а,2:б,3:в") << 0 << 1 << 0 << false;
+    QTest::newRow("a text changed, same id") << rows("1:а,2:б") << rows("1:а,2:бб") << 0 << 0 << 1 << false;
+    QTest::newRow("one gone, one new") << rows("1:а,2:б") << rows("2:б,4:г") << 1 << 1 << 0 << false;
+    QTest::newRow("rows without ids, twins kept apart")
+        << rows("а,а,б") << rows("а,б") << 1 << 0 << 0 << false;
+    QTest::newRow("an id that reads like a title is still an id")
+        << rows("7:а,а") << rows("а") << 1 << 0 << 0 << false;
+    QTest::newRow("reordered") << rows("1:а,2:б") << rows("2:б,1:а") << 0 << 0 << 0 << true;
+}
+
+void UtilityRulesTest::rowsUpdatedInPlace()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    UtilityRowModel model;
+    model.setRows(reminderRows(before));
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.setRows(reminderRows(after));
+
+    QTEST(int(removed.size()), "removed");
+    QTEST(int(inserted.size()), "inserted");
+    QTEST(int(changed.size()), "changed");
+    QTEST(!reset.isEmpty(), "reset");
+    QVERIFY(model.rows() == reminderRows(after));
 }
 
 QTEST_MAIN(UtilityRulesTest)

@@ -95,6 +95,8 @@ private Q_SLOTS:
     void offThreadDecodeMatchesInPlace();
     void largeChatListReachesTheMirror();
     void clientGoneDuringDecode();
+    void largeUtilityReplyOnThePool_data();
+    void largeUtilityReplyOnThePool();
     void largePictureEdit_data();
     void largePictureEdit();
 };
@@ -180,6 +182,71 @@ void LargeRepliesTest::clientGoneDuringDecode()
     blocker.release();
     VEXA_AWAIT_VOID(std::move(sync));
     QVERIFY(waitUntil([] { return offthread::inFlight() == 0; }));
+}
+
+namespace {
+// An export of about `bytes` bytes of Markdown.
+QByteArray exportReply(qsizetype bytes)
+{
+    const QByteArray line = "**Вы:** Как спланировать неделю? **Vexa AI:** Начните с трёх главных дел.\\n";
+    QByteArray text;
+    while (text.size() < bytes)
+        text += line;
+    return R"({"ok":true,"count":12,"text":")" + text + R"("})";
+}
+} // namespace
+
+void LargeRepliesTest::largeUtilityReplyOnThePool_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("pooled");
+    QTest::addColumn<QString>("error"); // empty: the reply is read
+    const qsizetype large = 3 * offthread::kDecodeInPlaceBytes;
+    const QString notJson = QStringLiteral("Не удалось прочитать ответ сервера: он не в формате JSON. "
+                                           "Повторите попытку.");
+    QTest::newRow("large export") << exportReply(large) << true << QString();
+    QTest::newRow("small export, read where it arrived") << exportReply(200) << false << QString();
+    QTest::newRow("large, cut short") << exportReply(large).chopped(5) << true << notJson;
+    QTest::newRow("large array, not an object")
+        << "[" + exportReply(large) + "]" << true << kInvalidText;
+}
+
+// A fault this catches: a large productivity reply parsed on the main thread (the window stops
+// for the length of the parse), or the pooled parse bringing back another value or error.
+void LargeRepliesTest::largeUtilityReplyOnThePool()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, pooled);
+    QFETCH(QString, error);
+    OpsFixture f;
+    const QString path = QStringLiteral("/api/productivity/export");
+    f.script("GET", path, 200, body);
+    std::optional<QCoro::Task<Result<QJsonObject>>> call;
+    {
+        PoolBlocker blocker;
+        call.emplace(f.client->utility(path));
+        QVERIFY(waitUntil([&] { return f.count(path) == 1; }));
+        if (pooled) {
+            // The main thread goes on while the pool holds the parse.
+            QVERIFY(waitUntil([] { return offthread::inFlight() == 1; }));
+            QTest::qWait(20);
+            QVERIFY(!call->isReady());
+        } else {
+            QVERIFY(waitUntil([&] { return call->isReady(); }));
+            QCOMPARE(offthread::inFlight(), 0);
+        }
+    }
+    VEXA_AWAIT(reply, std::move(*call));
+    QCOMPARE(offthread::inFlight(), 0);
+    if (!error.isEmpty()) {
+        QVERIFY(!reply);
+        QCOMPARE(describe(reply.error()), error);
+        return;
+    }
+    QVERIFY(reply);
+    const auto expected = QJsonDocument::fromJson(body).object();
+    QCOMPARE(reply->value(QStringLiteral("text")).toString(), expected.value(QStringLiteral("text")).toString());
+    QCOMPARE(reply->value(QStringLiteral("count")).toInt(), 12);
 }
 
 void LargeRepliesTest::largePictureEdit_data()

@@ -56,6 +56,9 @@ ImagesViewModel::ImagesViewModel(std::shared_ptr<account::ImagesPlatform> platfo
     connect(this, &ImagesViewModel::sourceChanged, this, &ImagesViewModel::enablementChanged);
     connect(this, &ImagesViewModel::accountChanged, this, &ImagesViewModel::enablementChanged);
     connect(this, &ImagesViewModel::generatingChanged, this, &ImagesViewModel::enablementChanged);
+    connect(this, &ImagesViewModel::accountChanged, this, &ImagesViewModel::followModels);
+    connect(this, &ImagesViewModel::selectedModelChanged, this,
+            &ImagesViewModel::selectedModelIndexChanged);
     setClient(VexaClient::shared());
 }
 
@@ -133,9 +136,8 @@ void ImagesViewModel::setSelectedModel(const QString &id)
 
 int ImagesViewModel::selectedModelIndex() const
 {
-    const auto models = sortedModels(m_client ? m_client->state() : std::nullopt);
-    for (int i = 0; i < models.size(); ++i) {
-        if (models[i].id == m_selectedModel)
+    for (int i = 0; i < m_models.size(); ++i) {
+        if (m_models[i].id == m_selectedModel)
             return i;
     }
     return -1;
@@ -144,9 +146,31 @@ int ImagesViewModel::selectedModelIndex() const
 QVariantList ImagesViewModel::imageModelList() const
 {
     QVariantList list;
-    for (const auto &model : sortedModels(m_client ? m_client->state() : std::nullopt))
+    for (const auto &model : m_models)
         list.append(QVariantMap{{QStringLiteral("id"), model.id}, {QStringLiteral("title"), model.title}});
     return list;
+}
+
+void ImagesViewModel::followModels()
+{
+    const auto &state = m_client ? m_client->state() : std::nullopt;
+    QList<ImageModelChoice> models = sortedModels(state);
+    const bool same = std::equal(models.cbegin(), models.cend(), m_models.cbegin(), m_models.cend(),
+                                 [](const ImageModelChoice &a, const ImageModelChoice &b) {
+                                     return a.id == b.id && a.title == b.title;
+                                 });
+    if (!same) {
+        m_models = std::move(models);
+        Q_EMIT imageModelsChanged();
+    }
+    const bool listed = std::any_of(m_models.cbegin(), m_models.cend(), [this](const auto &model) {
+        return model.id == m_selectedModel;
+    });
+    if (!listed)
+        setSelectedModel(initialModel(state)); // what would be sent is no longer offered
+    // A new list resets the picker's index; it is given the choice again.
+    if (!same)
+        Q_EMIT selectedModelIndexChanged();
 }
 
 bool ImagesViewModel::modelLocked() const
@@ -213,11 +237,17 @@ QCoro::Task<> ImagesViewModel::runEdit()
 }
 
 // A call that yields no picture (a failure, or a text answer) leaves the shown picture in place:
-// it may be the only copy of earlier work.
+// it may be the only copy of earlier work. After a text answer it is shown as an earlier
+// prompt's picture and is no longer offered as the result.
 QCoro::Task<> ImagesViewModel::takeResult(std::optional<QImage> image)
 {
-    if (!image || image->isNull())
+    if (!image || image->isNull()) {
+        if (hasTextResult() && hasResult() && !m_resultIsEarlier) {
+            m_resultIsEarlier = true;
+            Q_EMIT resultChanged();
+        }
         co_return;
+    }
     const quint64 serial = ++m_resultSerial;
     QPointer<ImagesViewModel> self(this);
     QImage preview = co_await m_platform->preview(*image);
@@ -225,6 +255,7 @@ QCoro::Task<> ImagesViewModel::takeResult(std::optional<QImage> image)
         co_return;
     m_result = std::move(*image);
     m_resultPreview = std::move(preview);
+    m_resultIsEarlier = false;
     Q_EMIT resultChanged();
 }
 
@@ -270,7 +301,7 @@ void ImagesViewModel::saveResult(const QUrl &file)
 
 QCoro::Task<> ImagesViewModel::runSave(QString path)
 {
-    if (!hasResult() || m_saving || path.isEmpty())
+    if (!hasResult() || resultIsEarlier() || m_saving || path.isEmpty())
         co_return;
     path = withSuffix(path, QString::fromLatin1("png"));
     m_saving = true;
@@ -286,7 +317,7 @@ QCoro::Task<> ImagesViewModel::runSave(QString path)
 
 void ImagesViewModel::copyResult()
 {
-    if (!hasResult())
+    if (!hasResult() || resultIsEarlier())
         return;
     m_platform->copyImage(m_result);
     setStatus(QStringLiteral("Изображение скопировано."));

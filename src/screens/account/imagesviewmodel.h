@@ -32,8 +32,10 @@ class ImagesViewModel : public QObject
     Q_PROPERTY(QString prompt READ prompt WRITE setPrompt NOTIFY promptChanged)
     Q_PROPERTY(QString editPrompt READ editPrompt WRITE setEditPrompt NOTIFY editPromptChanged)
     Q_PROPERTY(QString selectedModel READ selectedModel WRITE setSelectedModel NOTIFY selectedModelChanged)
-    Q_PROPERTY(int selectedModelIndex READ selectedModelIndex NOTIFY selectedModelChanged)
-    Q_PROPERTY(QVariantList imageModels READ imageModelList NOTIFY accountChanged)
+    // The picker shows exactly what is sent: its list and its index are bound to these two,
+    // which follow both the choice and the state's models.
+    Q_PROPERTY(int selectedModelIndex READ selectedModelIndex NOTIFY selectedModelIndexChanged)
+    Q_PROPERTY(QVariantList imageModels READ imageModelList NOTIFY imageModelsChanged)
     Q_PROPERTY(bool modelLocked READ modelLocked NOTIFY accountChanged)
     Q_PROPERTY(bool showUnavailable READ showUnavailable NOTIFY accountChanged)
     Q_PROPERTY(bool generating READ generating NOTIFY generatingChanged)
@@ -44,6 +46,8 @@ class ImagesViewModel : public QObject
     Q_PROPERTY(bool loadingPicture READ loadingPicture NOTIFY loadingPictureChanged)
     Q_PROPERTY(bool hasResult READ hasResult NOTIFY resultChanged)
     Q_PROPERTY(QImage resultPreview READ resultPreview NOTIFY resultChanged)
+    // The latest answer was text: the picture shown is an earlier prompt's, not the result.
+    Q_PROPERTY(bool resultIsEarlier READ resultIsEarlier NOTIFY resultChanged)
     Q_PROPERTY(QString textResult READ textResult NOTIFY textResultChanged)
     Q_PROPERTY(bool hasTextResult READ hasTextResult NOTIFY textResultChanged)
     Q_PROPERTY(bool saving READ saving NOTIFY savingChanged)
@@ -85,6 +89,7 @@ public:
     bool hasResult() const { return !m_result.isNull(); }
     const QImage &result() const { return m_result; }
     QImage resultPreview() const { return m_resultPreview; }
+    bool resultIsEarlier() const { return hasResult() && m_resultIsEarlier; }
     QString textResult() const { return m_client ? m_client->imageTextResultText() : QString(); }
     bool hasTextResult() const { return m_client && m_client->imageTextResult().has_value(); }
     bool saving() const { return m_saving; }
@@ -97,6 +102,7 @@ public:
     Q_INVOKABLE void pickPicture(const QUrl &file);
     // The result becomes the picture to edit.
     Q_INVOKABLE void editResult();
+    // Saving and copying take only a picture that is the latest answer.
     Q_INVOKABLE void saveResult(const QUrl &file);
     Q_INVOKABLE void copyResult();
     Q_INVOKABLE void copyTextResult();
@@ -114,6 +120,8 @@ Q_SIGNALS:
     void promptChanged();
     void editPromptChanged();
     void selectedModelChanged();
+    void selectedModelIndexChanged();
+    void imageModelsChanged();
     void accountChanged();
     void generatingChanged();
     void enablementChanged();
@@ -126,6 +134,9 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> takeResult(std::optional<QImage> image);
+    // The state changed: the list is published only when it differs, and a chosen model the
+    // state no longer lists gives way to the choice made on appearance.
+    void followModels();
     void setStatus(const QString &status);
     void setLoadingPicture(bool value);
 
@@ -135,12 +146,14 @@ private:
     QString m_prompt;
     QString m_editPrompt;
     QString m_selectedModel;
+    QList<ImageModelChoice> m_models; // as last published
     QImage m_source;
     QImage m_sourcePreview;
     QImage m_result;
     QImage m_resultPreview;
     quint64 m_pickSerial = 0;
     quint64 m_resultSerial = 0;
+    bool m_resultIsEarlier = false;
     bool m_loadingPicture = false;
     bool m_saving = false;
     QString m_status;

@@ -175,6 +175,11 @@ QString pinnedVoiceFor(const QString &locale, const QString &russianVoiceID,
     return isEnglish(locale) ? englishVoiceID : russianVoiceID;
 }
 
+QString voicesListingText()
+{
+    return QStringLiteral("Загружаем список голосов…");
+}
+
 QUrl downloadsAddress(const QUrl &origin)
 {
     if (!origin.isValid() || origin.host().isEmpty())

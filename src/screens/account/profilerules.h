@@ -66,6 +66,8 @@ bool isEnglish(const QString &locale); // exactly "en-US"
 QString voiceSample(const QString &locale);
 QString pinnedVoiceFor(const QString &locale, const QString &russianVoiceID,
                        const QString &englishVoiceID);
+// The voice caption while the system's voices are being listed.
+QString voicesListingText();
 
 // The service's page of other apps: the origin followed by "/downloads.html"; empty when the
 // origin is unusable.

@@ -15,6 +15,11 @@ ProfileSettingsQueue::ProfileSettingsQueue(VexaClient *client)
     : QObject(client), m_client(client)
 {
     setObjectName(queueObjectName());
+    // Any state the client takes is the service's word on every setting, held ones included.
+    connect(client, &VexaClient::stateChanged, this, [this] {
+        ++m_states;
+        m_accepted.clear();
+    });
 }
 
 ProfileSettingsQueue *ProfileSettingsQueue::forClient(VexaClient *client)
@@ -43,6 +48,14 @@ bool ProfileSettingsQueue::isPending(const QString &name) const
     return false;
 }
 
+std::optional<QString> ProfileSettingsQueue::acceptedValue(const QString &name) const
+{
+    const auto found = m_accepted.constFind(name);
+    if (found == m_accepted.cend())
+        return std::nullopt;
+    return *found;
+}
+
 QCoro::Task<> ProfileSettingsQueue::drain()
 {
     // The queue is a child of the client: while it lives, so does the client.
@@ -50,10 +63,15 @@ QCoro::Task<> ProfileSettingsQueue::drain()
     m_draining = true;
     while (!m_queue.isEmpty()) {
         const Setting next = m_queue.head();
+        const quint64 statesBefore = m_states;
         co_await m_client->updateSetting(next.name, next.value);
         if (!self)
             co_return;
         m_queue.dequeue();
+        // updateSetting clears the notice when the service took the value and shows the
+        // failure otherwise; an answer without a state still means the value was applied.
+        if (m_states == statesBefore && !m_client->hasNotice())
+            m_accepted.insert(next.name, next.value);
         Q_EMIT settled(next.name);
         if (!self)
             co_return;

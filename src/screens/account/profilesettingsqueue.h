@@ -4,7 +4,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QHash>
 #include <QQueue>
+
+#include <optional>
 
 namespace vexa::account {
 
@@ -22,6 +25,9 @@ public:
     void enqueue(const QString &name, const QString &value);
     // Waiting or on its way to the service.
     bool isPending(const QString &name) const;
+    // A value the service took with an answer that left the state out: it is the setting's
+    // value until the next account state says otherwise.
+    std::optional<QString> acceptedValue(const QString &name) const;
     bool isIdle() const { return m_queue.isEmpty(); }
 
 Q_SIGNALS:
@@ -38,6 +44,8 @@ private:
     };
     QPointer<VexaClient> m_client;
     QQueue<Setting> m_queue; // the head is the one being sent
+    QHash<QString, QString> m_accepted;
+    quint64 m_states = 0; // account states the client has taken so far
     bool m_draining = false;
 };
 

@@ -216,10 +216,15 @@ void ProfileViewModel::appear()
 void ProfileViewModel::followStateSettings()
 {
     const auto &state = currentState();
+    const auto accepted = [this](const QString &name) {
+        return m_settingsQueue ? m_settingsQueue->acceptedValue(name) : std::nullopt;
+    };
     if (!m_settingsQueue || !m_settingsQueue->isPending(account::responseLengthSetting()))
-        setSelectedLength(account::selectedLength(state));
+        setSelectedLength(accepted(account::responseLengthSetting())
+                              .value_or(account::selectedLength(state)));
     if (!m_settingsQueue || !m_settingsQueue->isPending(account::creativitySetting()))
-        setSelectedCreativity(account::selectedCreativity(state));
+        setSelectedCreativity(accepted(account::creativitySetting())
+                                  .value_or(account::selectedCreativity(state)));
 }
 
 void ProfileViewModel::chooseLength(const QString &value)
@@ -265,6 +270,10 @@ QString ProfileViewModel::voiceCaption() const
     const QString locale = voiceLocale();
     const QString pinned = account::pinnedVoiceFor(locale, m_voicePreferences->russianVoiceID(),
                                                    m_voicePreferences->englishVoiceID());
+    // A pinned voice is judged only against a listing: before one has come in it would read
+    // as unavailable.
+    if (!pinned.isEmpty() && (!m_voiceCatalog || !m_voiceCatalog->listed()))
+        return account::voicesListingText();
     const VexaVoiceCatalog::VoiceInventory none;
     return VexaVoiceCatalog::selectionTitle(m_voiceCatalog ? m_voiceCatalog->inventory() : none,
                                             pinned, locale);

@@ -185,7 +185,8 @@ private:
     void setClaiming(bool claiming);
     void setSelectedLength(const QString &value);
     void setSelectedCreativity(const QString &value);
-    // Mirrors the state's answer settings, except one whose user choice is still being sent.
+    // Mirrors the state's answer settings, except one whose user choice is still being sent
+    // or was taken by an answer that left the state out.
     void followStateSettings();
     static QCoro::Task<> runClaim(QPointer<ProfileViewModel> self, QPointer<VexaClient> client);
 

@@ -1,6 +1,7 @@
 #include "utilityrules.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cmath>
 
@@ -115,6 +116,22 @@ UtilityRow readRow(const QJsonObject &object, const QString &mode)
         }
     }
     return row;
+}
+
+QString rowKey(const UtilityRow &row)
+{
+    if (row.documentID)
+        return QStringLiteral("document:") + QString::number(*row.documentID);
+    if (row.noticeID)
+        return QStringLiteral("notice:") + *row.noticeID;
+    if (!row.reminderID.isUndefined() && !row.reminderID.isNull()) {
+        // Sent back as received, so any JSON value may name a reminder.
+        const QJsonArray wrapped{row.reminderID};
+        return QStringLiteral("reminder:")
+            + QString::fromUtf8(QJsonDocument(wrapped).toJson(QJsonDocument::Compact));
+    }
+    return QStringLiteral("row:") + row.chatID.value_or(QString()) + QLatin1Char('\n') + row.title
+        + QLatin1Char('\n') + row.detail;
 }
 
 QList<QJsonObject> replyItems(const QJsonObject &reply)

@@ -23,6 +23,8 @@ inline QString exportMode() { return QStringLiteral("Экспорт"); }
 inline QString documentsMode() { return QStringLiteral("Документы"); }
 inline QString remindersMode() { return QStringLiteral("Напоминания"); }
 inline QString noticesMode() { return QStringLiteral("Уведомления"); }
+// The reminder's time a fresh sheet offers.
+inline QString defaultWhen() { return QStringLiteral("через 30 минут"); }
 
 // A search needs at least this many characters (code points, white space around not counted).
 inline constexpr int kMinimumQuery = 2;
@@ -56,7 +58,12 @@ struct UtilityRow {
     // Only a reminder the service identified can be deleted; one without an id would be
     // deleted as "id" 0.
     bool canDelete() const { return due.has_value() && !reminderID.isUndefined() && !reminderID.isNull(); }
+    bool operator==(const UtilityRow &) const = default;
 };
+
+// What names a row across reloads: the identifier the service gave it where the section has
+// one, else what it shows. Rows of one reply that share a key are told apart by their order.
+QString rowKey(const UtilityRow &row);
 
 UtilityRow readRow(const QJsonObject &object, const QString &mode);
 // The reply's "items" objects (an absent or mistyped member gives none; non-objects are skipped).

@@ -2,6 +2,7 @@
 
 #include "detachedtask.h"
 #include "platformtexts.h"
+#include "utilitydrafts.h"
 
 #include <QFileInfo>
 
@@ -10,11 +11,6 @@ namespace vexa {
 using namespace utility;
 
 namespace {
-
-QString defaultWhen()
-{
-    return QStringLiteral("через 30 минут");
-}
 
 // Texts and bodies for the coroutines below, which cannot hold QStringLiteral or braced lists
 // (GCC 12).
@@ -65,68 +61,6 @@ QString localPath(const QUrl &file)
 
 } // namespace
 
-// --- rows ------------------------------------------------------------------------------------
-
-void UtilityRowModel::setRows(QList<UtilityRow> rows)
-{
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-}
-
-int UtilityRowModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-QVariant UtilityRowModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_rows.size())
-        return {};
-    const UtilityRow &row = m_rows[index.row()];
-    switch (role) {
-    case TitleRole:
-        return row.title;
-    case DetailRole:
-        return row.detail;
-    case CanOpenChatRole:
-        return row.chatID.has_value();
-    case CanUseDocumentRole:
-        return row.documentID.has_value();
-    case HasDueRole:
-        return row.due.has_value();
-    case DueDateRole:
-        return row.due ? m_locale.toString(row.due->toLocalTime().date(), QLocale::ShortFormat) : QString();
-    case DueTimeRole:
-        return row.due ? m_locale.toString(row.due->toLocalTime().time(), QLocale::ShortFormat) : QString();
-    case CanDeleteRole:
-        return row.canDelete();
-    case CanMarkReadRole:
-        return row.noticeID.has_value();
-    case PromoRole:
-        return row.promo;
-    case LinkRole:
-        return row.link ? row.link->toString() : QString();
-    default:
-        return {};
-    }
-}
-
-QHash<int, QByteArray> UtilityRowModel::roleNames() const
-{
-    return {{TitleRole, "title"},
-            {DetailRole, "detail"},
-            {CanOpenChatRole, "canOpenChat"},
-            {CanUseDocumentRole, "canUseDocument"},
-            {HasDueRole, "hasDue"},
-            {DueDateRole, "dueDate"},
-            {DueTimeRole, "dueTime"},
-            {CanDeleteRole, "canDelete"},
-            {CanMarkReadRole, "canMarkRead"},
-            {PromoRole, "promo"},
-            {LinkRole, "link"}};
-}
-
 // --- the sheet -------------------------------------------------------------------------------
 
 UtilityViewModel::UtilityViewModel(QObject *parent)
@@ -151,6 +85,7 @@ void UtilityViewModel::setMode(const QString &mode)
         return;
     m_mode = mode;
     Q_EMIT modeChanged();
+    keepDrafts();
     // Nothing of the previous section stays under this section's controls.
     m_rows->setRows({});
     setInfo(QString());
@@ -163,6 +98,7 @@ void UtilityViewModel::setQuery(const QString &query)
         return;
     m_query = query;
     Q_EMIT queryChanged();
+    keepDrafts();
 }
 
 void UtilityViewModel::setWhen(const QString &when)
@@ -171,6 +107,7 @@ void UtilityViewModel::setWhen(const QString &when)
         return;
     m_when = when;
     Q_EMIT whenChanged();
+    keepDrafts();
 }
 
 void UtilityViewModel::setNews(bool value)
@@ -194,18 +131,33 @@ void UtilityViewModel::present()
     ++m_presentation;
     ++m_loadSerial;
     setBusy(false);
-    const bool modeChanged = m_mode != searchMode();
-    m_mode = searchMode();
-    if (modeChanged)
-        Q_EMIT this->modeChanged();
-    setQuery(QString());
-    setWhen(defaultWhen());
+    // The section and the texts are the user's: they come back as they were left.
+    if (const auto *drafts = utility::UtilityDrafts::forClient(client())) {
+        const QString mode = modes().contains(drafts->mode) ? drafts->mode : searchMode();
+        const QString query = drafts->query;
+        const QString when = drafts->when;
+        if (m_mode != mode) {
+            m_mode = mode;
+            Q_EMIT modeChanged();
+        }
+        setQuery(query);
+        setWhen(when);
+    }
     setNews(true);
     setPromos(false);
     setExported(QString());
     setInfo(QString());
     m_rows->setRows({});
     load();
+}
+
+void UtilityViewModel::keepDrafts()
+{
+    if (auto *drafts = utility::UtilityDrafts::forClient(client())) {
+        drafts->mode = m_mode;
+        drafts->query = m_query;
+        drafts->when = m_when;
+    }
 }
 
 void UtilityViewModel::load()
@@ -275,19 +227,27 @@ void UtilityViewModel::createReminder()
 
 QCoro::Task<> UtilityViewModel::runCreateReminder()
 {
+    if (m_creatingReminder)
+        co_return; // a second press while the first is on its way would make a second reminder
+    setCreatingReminder(true);
     const quint64 presentation = m_presentation;
     const QString text = m_query;
     QPointer<UtilityViewModel> self(this);
     auto reply = co_await client()->utility(remindersPath(), reminderBody(text, m_when));
-    if (!self || presentation != m_presentation)
+    if (!self)
+        co_return;
+    setCreatingReminder(false);
+    if (reply && m_mode == remindersMode() && m_query == text) {
+        // The field also holds the search text: only the reminder that was sent is cleared, also
+        // when the sheet was closed meanwhile (its texts are kept for the next opening).
+        setQuery(QString());
+    }
+    if (presentation != m_presentation)
         co_return;
     if (!reply) {
         setInfo(describe(reply.error()));
         co_return;
     }
-    // The field also holds the search text: only the reminder that was sent is cleared.
-    if (m_mode == remindersMode() && m_query == text)
-        setQuery(QString());
     co_await runLoad(false);
 }
 
@@ -415,6 +375,14 @@ void UtilityViewModel::setExported(const QString &text)
         return;
     m_exported = text;
     Q_EMIT exportedChanged();
+}
+
+void UtilityViewModel::setCreatingReminder(bool creating)
+{
+    if (m_creatingReminder == creating)
+        return;
+    m_creatingReminder = creating;
+    Q_EMIT creatingReminderChanged();
 }
 
 void UtilityViewModel::setBusy(bool busy)

@@ -6,14 +6,15 @@
 //
 // A reply belongs to the section that asked for it: rows are cleared on a section change, a
 // section change loads at once even while an earlier load runs, and a late reply of another
-// section (or of an earlier presentation of the sheet) is dropped.
+// section (or of an earlier presentation of the sheet) is dropped. The section and the typed
+// texts outlive the sheet (utilitydrafts.h): each presentation goes on where the last one ended.
 
 #include "imagesplatform.h"
+#include "utilityrowmodel.h"
 #include "utilityrules.h"
 
 #include "vexaclient.h"
 
-#include <QAbstractListModel>
 #include <QLocale>
 #include <QObject>
 #include <QPointer>
@@ -22,40 +23,6 @@
 #include <memory>
 
 namespace vexa {
-
-class UtilityRowModel : public QAbstractListModel
-{
-    Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("Rows belong to a UtilityViewModel")
-public:
-    enum Role {
-        TitleRole = Qt::UserRole + 1,
-        DetailRole,
-        CanOpenChatRole,
-        CanUseDocumentRole,
-        HasDueRole,
-        DueDateRole,
-        DueTimeRole,
-        CanDeleteRole,
-        CanMarkReadRole,
-        PromoRole,
-        LinkRole,
-    };
-    using QAbstractListModel::QAbstractListModel;
-
-    void setRows(QList<utility::UtilityRow> rows);
-    const QList<utility::UtilityRow> &rows() const { return m_rows; }
-    void setLocale(const QLocale &locale) { m_locale = locale; }
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
-private:
-    QList<utility::UtilityRow> m_rows;
-    QLocale m_locale;
-};
 
 class UtilityViewModel : public QObject
 {
@@ -68,6 +35,7 @@ class UtilityViewModel : public QObject
     Q_PROPERTY(QString info READ info NOTIFY infoChanged)
     Q_PROPERTY(QString exported READ exported NOTIFY exportedChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(bool creatingReminder READ creatingReminder NOTIFY creatingReminderChanged)
     Q_PROPERTY(bool news READ news WRITE setNews NOTIFY newsChanged)
     Q_PROPERTY(bool promos READ promos WRITE setPromos NOTIFY promosChanged)
     Q_PROPERTY(UtilityRowModel *rows READ rows CONSTANT)
@@ -90,6 +58,8 @@ public:
     QString info() const { return m_info; }
     QString exported() const { return m_exported; }
     bool busy() const { return m_busy; }
+    // A reminder is on its way: "Напомнить в Telegram" waits for it, so one press is one reminder.
+    bool creatingReminder() const { return m_creatingReminder; }
     bool news() const { return m_news; }
     void setNews(bool value);
     bool promos() const { return m_promos; }
@@ -97,7 +67,7 @@ public:
     UtilityRowModel *rows() const { return m_rows; }
     QString noticesCaption() const;
 
-    // Starts afresh, as each presentation of the sheet does, and loads the first section.
+    // A presentation of the sheet: the section and texts the user left, lists loaded anew.
     Q_INVOKABLE void present();
     Q_INVOKABLE void load();
     Q_INVOKABLE void createReminder();
@@ -126,6 +96,7 @@ Q_SIGNALS:
     void infoChanged();
     void exportedChanged();
     void busyChanged();
+    void creatingReminderChanged();
     void newsChanged();
     void promosChanged();
     // "Открыть диалог" chose a chat: the host closes the sheet.
@@ -137,6 +108,9 @@ private:
     void setInfo(const QString &info);
     void setExported(const QString &text);
     void setBusy(bool busy);
+    void setCreatingReminder(bool creating);
+    // Keeps the user's section and texts for the next presentation.
+    void keepDrafts();
 
     std::shared_ptr<account::ImagesPlatform> m_platform;
     QPointer<VexaClient> m_client;
@@ -147,6 +121,7 @@ private:
     QString m_info;
     QString m_exported;
     bool m_busy = false;
+    bool m_creatingReminder = false;
     bool m_news = true;
     bool m_promos = false;
     quint64 m_loadSerial = 0;   // the load whose reply is wanted

@@ -48,15 +48,12 @@ GlassCard {
                 model: card.viewModel.imageModels
                 textRole: "title"
                 valueRole: "id"
+                // Bound, never assigned: the box shows the model that would be sent, also when
+                // the state's models change after the page appeared.
                 currentIndex: card.viewModel.selectedModelIndex
                 enabled: !card.viewModel.modelLocked && count > 0
                 onActivated: index => card.viewModel.selectedModel = model[index].id
                 Accessible.name: "Модель"
-                // The choice is made again on each appearance; the box follows it.
-                Connections {
-                    target: card.viewModel
-                    function onSelectedModelChanged() { modelBox.currentIndex = card.viewModel.selectedModelIndex }
-                }
             }
         }
         RowLayout {

@@ -5,7 +5,8 @@ import VexaAI.Style
 import VexaAI.Account
 
 // The last picture: saved as PNG or copied ("Сохранить или поделиться"), or taken as the
-// picture to edit next.
+// picture to edit next. After a text answer it is an earlier prompt's picture: captioned so,
+// and not offered for saving as the result.
 GlassCard {
     id: card
 
@@ -15,12 +16,23 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
+        Label {
+            objectName: "earlierPictureCaption"
+            Layout.fillWidth: true
+            visible: card.viewModel.resultIsEarlier
+            text: "Изображение по предыдущему запросу"
+            wrapMode: Text.Wrap
+            color: VexaTheme.textSecondary
+            font.pixelSize: VexaTheme.captionSize
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
         ImagesPictureFrame {
             objectName: "resultPicture"
             Layout.fillWidth: true
             image: card.viewModel.resultPreview
             maximumHeight: 520
-            accessibleName: "Результат"
+            accessibleName: card.viewModel.resultIsEarlier ? "Изображение по предыдущему запросу" : "Результат"
         }
         Flow {
             Layout.fillWidth: true
@@ -28,6 +40,7 @@ GlassCard {
             ProminentButton {
                 id: shareButton
                 objectName: "shareImageButton"
+                visible: !card.viewModel.resultIsEarlier
                 text: "Сохранить или поделиться"
                 symbol: "square.and.arrow.up"
                 busy: card.viewModel.saving

@@ -16,12 +16,19 @@ Item {
     Component.onCompleted: viewModel.appear()
     onVisibleChanged: if (visible) viewModel.appear()
 
+    // Scrolls the focused control into view (the edit card's button sits below the fold).
+    FocusFollower {
+        flickable: scroll.contentItem
+        content: column
+    }
+
     ScrollView {
         id: scroll
         anchors.fill: parent
         contentWidth: availableWidth
 
         ColumnLayout {
+            id: column
             width: Math.min(scroll.availableWidth - 2 * VexaTheme.margin, 760)
             x: (scroll.availableWidth - width) / 2
             spacing: 16

@@ -4,7 +4,8 @@ import QtQuick.Layouts
 import VexaAI.Style
 
 // A confirmation of a destructive action: the question, the red button and "Отмена". Esc, a
-// click outside and "Отмена" only close it; the keyboard goes back to where it was.
+// click outside and "Отмена" only close it; the keyboard goes back to where it was. It opens on
+// "Отмена", so a stray Enter does nothing; Tab reaches the red button.
 Dialog {
     id: dialog
 
@@ -27,7 +28,7 @@ Dialog {
 
     property Item returnFocusTo: null
     onAboutToShow: returnFocusTo = Window.activeFocusItem
-    onOpened: confirmButton.forceActiveFocus()
+    onOpened: cancelButton.forceActiveFocus()
     onClosed: {
         dismissed()
         if (returnFocusTo)
@@ -60,6 +61,7 @@ Dialog {
         spacing: 12
         Item { Layout.fillWidth: true }
         Button {
+            id: cancelButton
             objectName: "confirmationCancel"
             text: "Отмена"
             flat: true

@@ -21,25 +21,9 @@ FocusScope {
     }
 
     // Scrolls the focused control into view.
-    Connections {
-        target: view.Window.window
-        function onActiveFocusItemChanged() {
-            const item = view.Window.activeFocusItem
-            if (!item || !page.contentItem || !isInside(item, column))
-                return
-            const top = item.mapToItem(column, 0, 0).y
-            const bottom = top + item.height
-            if (top < page.contentY + 12)
-                page.contentY = Math.max(0, top - 12)
-            else if (bottom > page.contentY + page.height - 12)
-                page.contentY = Math.min(page.contentHeight - page.height, bottom - page.height + 12)
-        }
-        function isInside(item, ancestor) {
-            for (let it = item; it; it = it.parent)
-                if (it === ancestor)
-                    return true
-            return false
-        }
+    FocusFollower {
+        flickable: page
+        content: column
     }
 
     Flickable {

@@ -8,6 +8,7 @@ import VexaAI.Account
 // and its members allow.
 GlassCard {
     id: card
+    objectName: "utilityRow"
 
     required property UtilityViewModel viewModel
     required property int index
@@ -24,6 +25,32 @@ GlassCard {
     required property string link
 
     padding: 14
+
+    // Which of the card's buttons has the keyboard ("" for none), and the same one (or the
+    // first one shown) on this card.
+    function focusedAction() {
+        for (let n = 0; n < actions.children.length; ++n) {
+            if (actions.children[n].activeFocus)
+                return actions.children[n].objectName
+        }
+        return ""
+    }
+    function focusAction(name) {
+        let target = null
+        for (let n = 0; n < actions.children.length; ++n) {
+            const button = actions.children[n]
+            if (!button.visible)
+                continue
+            if (button.objectName === name) {
+                target = button
+                break
+            }
+            if (!target)
+                target = button
+        }
+        if (target)
+            target.forceActiveFocus(Qt.TabFocusReason)
+    }
 
     ColumnLayout {
         spacing: 6
@@ -63,32 +90,38 @@ GlassCard {
             font.pixelSize: VexaTheme.captionSize
         }
         Flow {
+            id: actions
             Layout.fillWidth: true
             spacing: 4
             visible: card.canOpenChat || card.canUseDocument || card.canDelete || card.canMarkRead
             UtilityTextButton {
                 visible: card.canOpenChat
+                objectName: "openChatButton"
                 text: "Открыть диалог"
                 onClicked: card.viewModel.openChat(card.index)
             }
             UtilityTextButton {
                 visible: card.canUseDocument
+                objectName: "useDocumentButton"
                 text: "Выбрать документ"
                 onClicked: card.viewModel.useDocument(card.index)
             }
             UtilityTextButton {
                 visible: card.canDelete
                 destructive: true
+                objectName: "deleteReminderButton"
                 text: "Удалить"
                 onClicked: card.viewModel.deleteReminder(card.index)
             }
             UtilityTextButton {
                 visible: card.canMarkRead && card.link.length > 0
+                objectName: "openLinkButton"
                 text: "Открыть"
                 onClicked: card.viewModel.openLink(card.index)
             }
             UtilityTextButton {
                 visible: card.canMarkRead
+                objectName: "markReadButton"
                 text: "Прочитано"
                 onClicked: card.viewModel.markRead(card.index)
             }

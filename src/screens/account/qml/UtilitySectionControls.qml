@@ -127,13 +127,14 @@ ColumnLayout {
             placeholderText: "Когда"
             text: controls.viewModel.when
             onTextEdited: controls.viewModel.when = text
-            onAccepted: if (!controls.viewModel.busy) controls.viewModel.createReminder()
+            onAccepted: if (remindButton.enabled) controls.viewModel.createReminder()
             Accessible.name: placeholderText
         }
         UtilityTextButton {
+            id: remindButton
             objectName: "remindButton"
             text: "Напомнить в Telegram"
-            enabled: !controls.viewModel.busy
+            enabled: !controls.viewModel.busy && !controls.viewModel.creatingReminder
             onClicked: controls.viewModel.createReminder()
         }
         Caption { text: "Время учитывает часовой пояс аккаунта." }

@@ -5,8 +5,9 @@ import VexaAI.Style
 import VexaAI.Account
 
 // "Инструменты Vexa" as a sheet over any screen: history search, export, documents, reminders
-// and notices. Host it with `visible` bound to the host's flag and `onClosed` clearing it;
-// every opening starts afresh in "Поиск". Esc or "Готово" closes it, F5 refreshes.
+// and notices. Host it with `visible` bound to the host's flag and `onClosed` clearing it.
+// Only Esc, "Готово" (or the window going) close it, never a click beside it, and an opening
+// goes on with the section and texts the user left. F5 refreshes.
 Popup {
     id: sheet
 
@@ -19,7 +20,7 @@ Popup {
     modal: true
     focus: true
     padding: 0
-    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    closePolicy: Popup.CloseOnEscape
 
     onAboutToShow: viewModel.present()
     onOpened: controls.focusFirst()
@@ -100,13 +101,27 @@ Popup {
                     Accessible.name: text
                 }
                 Repeater {
+                    id: rowCards
                     model: sheet.viewModel.rows
                     UtilityRowCard {
                         Layout.fillWidth: true
                         viewModel: sheet.viewModel
                     }
+                    // A card that goes (a deleted reminder, a notice marked read) hands the
+                    // keyboard to the card that takes its place, else to the one before it.
+                    onItemRemoved: (index, item) => {
+                        const action = item.focusedAction()
+                        if (action.length === 0)
+                            return
+                        const next = rowCards.itemAt(index) || rowCards.itemAt(index - 1)
+                        if (next)
+                            next.focusAction(action)
+                        else
+                            refreshButton.forceActiveFocus(Qt.OtherFocusReason)
+                    }
                 }
                 Button {
+                    id: refreshButton
                     objectName: "refreshButton"
                     text: "Обновить"
                     enabled: !sheet.viewModel.busy
