@@ -187,29 +187,38 @@ void TransportTest::statusMapping_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("retryAfter");
     QTest::addColumn<QString>("message");
-    QTest::newRow("403 with error") << 403 << QByteArray(R"({"error":"Лимит исчерпан"})") << "Лимит исчерпан";
-    QTest::newRow("500 html") << 500 << QByteArray("<html>oops</html>") << "Ошибка сервера (HTTP 500).";
-    QTest::newRow("404 empty object") << 404 << QByteArray("{}") << "Ошибка сервера (HTTP 404).";
-    QTest::newRow("400 error not a string") << 400 << QByteArray(R"({"error":5})") << "Ошибка сервера (HTTP 400).";
-    QTest::newRow("502 array") << 502 << QByteArray(R"(["error"])") << "Ошибка сервера (HTTP 502).";
-    QTest::newRow("429 empty body") << 429 << QByteArray()
-                                    << "Слишком много запросов. Подождите немного и повторите попытку.";
-    QTest::newRow("200 ok false no error") << 200 << QByteArray(R"({"ok":false})") << "Запрос не выполнен.";
-    QTest::newRow("200 ok false with error") << 200 << QByteArray(R"({"ok":false,"error":"Нет"})") << "Нет";
-    QTest::newRow("200 ok as string") << 200 << QByteArray(R"({"ok":"true"})")
+    QTest::newRow("403 with error") << 403 << QByteArray(R"({"error":"Лимит исчерпан"})") << QByteArray() << "Лимит исчерпан";
+    QTest::newRow("500 html") << 500 << QByteArray("<html>oops</html>") << QByteArray() << "Ошибка сервера (HTTP 500).";
+    QTest::newRow("404 empty object") << 404 << QByteArray("{}") << QByteArray() << "Ошибка сервера (HTTP 404).";
+    QTest::newRow("400 error not a string") << 400 << QByteArray(R"({"error":5})") << QByteArray() << "Ошибка сервера (HTTP 400).";
+    QTest::newRow("502 array") << 502 << QByteArray(R"(["error"])") << QByteArray() << "Ошибка сервера (HTTP 502).";
+    // A 429 is one more status: the service's text, else the status; a Retry-After changes nothing.
+    QTest::newRow("429 empty body") << 429 << QByteArray() << QByteArray() << "Ошибка сервера (HTTP 429).";
+    QTest::newRow("429 with Retry-After") << 429 << QByteArray(R"({"ok":false})") << QByteArray("30")
+                                          << "Ошибка сервера (HTTP 429).";
+    QTest::newRow("429 with text and Retry-After") << 429 << QByteArray(R"({"error":"Лимит на сегодня"})")
+                                                   << QByteArray("120") << "Лимит на сегодня";
+    QTest::newRow("200 ok false no error") << 200 << QByteArray(R"({"ok":false})") << QByteArray() << "Запрос не выполнен.";
+    QTest::newRow("200 ok false with error") << 200 << QByteArray(R"({"ok":false,"error":"Нет"})") << QByteArray() << "Нет";
+    QTest::newRow("200 ok as string") << 200 << QByteArray(R"({"ok":"true"})") << QByteArray()
                                       << "Не удалось прочитать ответ сервера. Повторите попытку.";
-    QTest::newRow("302 is not success") << 302 << QByteArray(R"({"ok":true})") << "Ошибка сервера (HTTP 302).";
+    QTest::newRow("302 is not success") << 302 << QByteArray(R"({"ok":true})") << QByteArray() << "Ошибка сервера (HTTP 302).";
 }
 
 void TransportTest::statusMapping()
 {
     QFETCH(int, status);
     QFETCH(QByteArray, body);
+    QFETCH(QByteArray, retryAfter);
     QFETCH(QString, message);
     ClientFixture f;
     f.giveSessionCookie();
-    f.service.script("POST", "/api/x", f.reply(status, body));
+    service::ScriptedReply reply = f.reply(status, body);
+    if (!retryAfter.isEmpty())
+        reply.headers.append({QByteArray("Retry-After"), retryAfter});
+    f.service.script("POST", "/api/x", reply);
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/x"), QJsonObject()));
     QVERIFY(!result);
     QCOMPARE(describe(result.error()), message);

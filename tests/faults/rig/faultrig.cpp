@@ -185,12 +185,12 @@ Arrangement FaultRig::arrange(Case id)
     case Case::RateLimited:
         useService();
         scriptService(scripted(429, QByteArray()));
-        out.message = transporttext::tooManyRequests(std::nullopt);
+        out.message = QStringLiteral("Ошибка сервера (HTTP 429).");
         break;
     case Case::RateLimitedWithWait:
         useService();
         scriptService(scripted(429, R"({"ok":false})", {{"Retry-After", "30"}}));
-        out.message = transporttext::tooManyRequests(30);
+        out.message = QStringLiteral("Ошибка сервера (HTTP 429)."); // the wait is not shown
         break;
     case Case::RateLimitedWithText:
         useService();
