@@ -12,6 +12,7 @@
 using namespace vexa;
 using namespace std::chrono_literals;
 using vexa::test::ClientFixture;
+using vexa::test::scaledMs;
 
 namespace {
 
@@ -99,10 +100,11 @@ void TransportTest::idleTimeoutByPath()
 void TransportTest::idleTimeoutAbortsSlowReply()
 {
     ClientFixture f;
-    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", 1500));
+    // Every limit and delay stretched alike: a slow build may take 150 ms to answer at all.
+    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", scaledMs(1500)));
     TransportTimeouts t;
-    t.idle = 150ms;
-    t.chatIdle = 5s; // only the path's own timeout may apply
+    t.idle = std::chrono::milliseconds(scaledMs(150));
+    t.chatIdle = std::chrono::milliseconds(scaledMs(5000)); // only the path's own timeout may apply
     f.client->setTimeouts(t);
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/state")));
     QVERIFY(!result);
@@ -112,7 +114,7 @@ void TransportTest::idleTimeoutAbortsSlowReply()
              qPrintable(QString::number(platform->code) + u' ' + platform->description));
 
     // The same delay is fine where the path's timeout is longer.
-    f.service.script("POST", "/api/chat", f.reply(200, R"({"ok":true,"answer":"a"})", 400));
+    f.service.script("POST", "/api/chat", f.reply(200, R"({"ok":true,"answer":"a"})", scaledMs(400)));
     VEXA_AWAIT(chat, f.client->request(QStringLiteral("/api/chat"), QJsonObject()));
     QVERIFY(chat);
 }
@@ -120,15 +122,15 @@ void TransportTest::idleTimeoutAbortsSlowReply()
 void TransportTest::resourceLimitAbortsSlowReply()
 {
     ClientFixture f;
-    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", 1500));
+    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", scaledMs(1500)));
     TransportTimeouts t;
-    t.resourceLimit = 200ms;
+    t.resourceLimit = std::chrono::milliseconds(scaledMs(200));
     f.client->setTimeouts(t);
     QElapsedTimer timer;
     timer.start();
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/state")));
     QVERIFY(!result);
-    QVERIFY(timer.elapsed() < 1400);
+    QVERIFY(timer.elapsed() < scaledMs(1400));
     const auto *platform = std::get_if<PlatformError>(&result.error());
     QVERIFY(platform);
     QCOMPARE(platform->source, PlatformError::Source::Timeout);
@@ -440,7 +442,7 @@ void TransportTest::closingClientEndsWaitingRequests()
     auto outcome = std::make_shared<std::optional<Result<VexaResponse>>>();
     fetchState(client.get(), outcome);
     if (sessionInKeyring)
-        QTest::qWait(50);
+        QTest::qWait(vexa::test::scaledMs(50));
     else
         QVERIFY(vexa::test::waitUntil([&] { return !f.service.requests(QStringLiteral("/api/state")).isEmpty(); }));
     QVERIFY(!outcome->has_value());
@@ -451,7 +453,7 @@ void TransportTest::closingClientEndsWaitingRequests()
 
     // The keyring answers after all: nothing goes out for the closed client.
     Q_EMIT keyring->released();
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QCOMPARE(f.service.requests(QStringLiteral("/api/state")).size(), sessionInKeyring ? 0 : 1);
 }
 

@@ -90,7 +90,7 @@ void ShellAppTest::init()
                                               m_dir->filePath(QStringLiteral("cookies")));
     QVERIFY(m_app->start());
     m_app->window()->resize(1280, 800);
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window(), vexa::test::scaledMs(5000)));
     m_app->window()->requestActivate();
 }
 
@@ -601,7 +601,7 @@ void ShellAppTest::sidebarWidthFollowsTheDragAndIsKept()
                                               m_dir->filePath(QStringLiteral("cookies")));
     QVERIFY(m_app->start());
     m_app->window()->resize(1280, 800);
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window(), vexa::test::scaledMs(5000)));
     QVERIFY(waitUntil([&] { return isShown(QStringLiteral("sidebar")); }));
     QCOMPARE(item(QStringLiteral("sidebar"))->width(), widened);
     vexa::WindowMemory(nullptr).setSidebarWidth(vexa::WindowMemory::kDefaultSidebarWidth);

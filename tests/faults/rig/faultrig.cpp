@@ -1,5 +1,6 @@
 #include "faultrig.h"
 
+#include "awaittask.h"
 #include "cookiestore.h"
 #include "replylimits.h"
 
@@ -115,11 +116,12 @@ FaultRig::~FaultRig() = default;
 
 TransportTimeouts FaultRig::timeouts()
 {
+    const std::chrono::milliseconds idle(vexa::test::scaledMs(400));
     TransportTimeouts t;
-    t.sessionIdle = std::chrono::milliseconds(400);
-    t.idle = std::chrono::milliseconds(400);
-    t.chatIdle = std::chrono::milliseconds(400);
-    t.imageIdle = std::chrono::milliseconds(400);
+    t.sessionIdle = idle;
+    t.idle = idle;
+    t.chatIdle = idle;
+    t.imageIdle = idle;
     return t;
 }
 
