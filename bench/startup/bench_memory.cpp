@@ -1,6 +1,9 @@
 // Memory: resident memory of the app once idle after start-up (demo account with 1,000 chats)
 // and after opening a 1,000-message chat, minus the same for a Qt Quick window with one text
-// item. Last line: idle_rss_extra_mib (the larger of the two states, minus the yardstick).
+// item: idle_rss_extra_mib (the larger of the two states, minus the yardstick). Then what the
+// sections the user has visited keep alive: the same app, idle after start-up and again idle
+// after showing every section and coming back to the chat, in one process:
+// sections_all_visited_rss_extra_mib (the second minus the first).
 
 #include "startuprig.h"
 
@@ -53,5 +56,28 @@ int main(int argc, char *argv[])
     std::printf("resident: minimal window %.1f MiB, app idle after start %.1f MiB, with a 1,000-message chat open %.1f MiB\n",
                 minimal, started, openChat);
     std::printf("idle_rss_extra_mib=%.1f\n", std::max(started, openChat) - minimal);
+
+    bench::seed(service, 1000, 200);
+    auto visitor = bench::launch(QStringLiteral(VEXA_SECTIONS_VISITOR), home.environment());
+    if (visitor.millisecondsToFrame < 0)
+        return 1;
+    const double beforeVisits = idleResident(visitor);
+    QByteArray log;
+    visitor.process->write("visit\n");
+    const bool visited = bench::spinUntil([&] {
+        log += visitor.process->readAllStandardError();
+        return log.contains("all sections visited") || visitor.process->state() != QProcess::Running;
+    }, 60000) && log.contains("all sections visited");
+    const double afterVisits = visited ? idleResident(visitor) : -1;
+    if (qEnvironmentVariableIsSet("BENCH_TRACE"))
+        std::fprintf(stderr, "%s", log.constData());
+    bench::stop(visitor);
+    if (!visited || beforeVisits < 0 || afterVisits < 0) {
+        std::fprintf(stderr, "the sections were not visited:\n%s\n", log.constData());
+        return 1;
+    }
+    std::printf("resident: app idle after start %.1f MiB, after showing every section %.1f MiB\n",
+                beforeVisits, afterVisits);
+    std::printf("sections_all_visited_rss_extra_mib=%.1f\n", afterVisits - beforeVisits);
     return 0;
 }

@@ -132,9 +132,17 @@ QCoro::Task<> VexaClient::restoreSession()
     QPointer<VexaClient> self(this);
     // The chat list is asked for together with the state rather than after it: a returning
     // user's window waits for both, and one round trip after the other added the list's whole
-    // time (the largest reply) to every start. Not asked for when there is no cookie to send.
+    // time (the largest reply) to every start. Only when a session goes with the request: without
+    // one the list is refused (401) as surely as the state. Whether there is one is known once the
+    // keyring has answered, which the state's request waits for anyway.
+    if (m_cookies->isLoading()) {
+        co_await m_cookieWaiters.until(m_closing || !m_cookies->isLoading());
+        if (!self)
+            co_return;
+    }
+    const QUrl chatsURL = m_baseURL.resolved(QUrl(QString::fromLatin1("/api/chats")));
     std::optional<QCoro::Task<Result<VexaChatsResponse>>> chats;
-    if (!m_chatsLoading && (m_cookies->isLoading() || !m_cookies->cookiesForUrl(m_baseURL).isEmpty())) {
+    if (!m_chatsLoading && !m_closing && !m_cookies->cookiesForUrl(chatsURL).isEmpty()) {
         setChatsLoading(true);
         chats.emplace(fetch<VexaChatsResponse>(QString::fromLatin1("/api/chats")));
     }

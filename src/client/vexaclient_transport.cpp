@@ -34,17 +34,9 @@ bool isHttpLevelError(QNetworkReply::NetworkError error)
         || (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownServerError);
 }
 
-// Retry-After in seconds (the HTTP-date form is not worth a sentence); within an hour, else none.
-std::optional<int> retryAfterSeconds(const QByteArray &header)
-{
-    bool ok = false;
-    const int seconds = header.trimmed().toInt(&ok);
-    if (!ok || seconds < 1 || seconds > 3600)
-        return std::nullopt;
-    return seconds;
-}
-
-QString serverMessage(int status, const QByteArray &body, const QByteArray &retryAfter)
+// The service's own "error" text, else the status; a 429 is no exception (a Retry-After says
+// nothing the user is shown).
+QString serverMessage(int status, const QByteArray &body)
 {
     const QJsonDocument document = QJsonDocument::fromJson(body);
     if (document.isObject()) {
@@ -54,8 +46,6 @@ QString serverMessage(int status, const QByteArray &body, const QByteArray &retr
         if (error.isString() && !error.toString().trimmed().isEmpty())
             return error.toString();
     }
-    if (status == 429)
-        return transporttext::tooManyRequests(retryAfterSeconds(retryAfter));
     return QStringLiteral("Ошибка сервера (HTTP %1).").arg(status);
 }
 
@@ -456,7 +446,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     }
     if (status >= 200 && status <= 299)
         co_return bytes;
-    co_return ClientError(VexaError::server(serverMessage(status, bytes, reply->rawHeader("Retry-After"))));
+    co_return ClientError(VexaError::server(serverMessage(status, bytes)));
 }
 
 QCoro::Task<Result<VexaResponse>> VexaClient::request(QString path, std::optional<RequestBody> body,

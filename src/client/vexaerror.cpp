@@ -107,14 +107,6 @@ QString tooManyRedirects()
     return QStringLiteral("Сервер слишком много раз перенаправил запрос. Повторите попытку позже.");
 }
 
-QString tooManyRequests(std::optional<int> retryAfterSeconds)
-{
-    if (retryAfterSeconds)
-        return QStringLiteral("Слишком много запросов. Повторите попытку через %1 с.")
-            .arg(*retryAfterSeconds);
-    return QStringLiteral("Слишком много запросов. Подождите немного и повторите попытку.");
-}
-
 } // namespace transporttext
 
 } // namespace vexa

@@ -42,8 +42,8 @@ struct PlatformError {
 using ClientError = std::variant<VexaError, PlatformError>;
 
 // What the user is told when a request fails below the service's own answers: the connection,
-// the certificate, a redirect, the reply's size or the rate limit. Every text says what
-// happened and what to do; none is Qt's own wording.
+// the certificate, a redirect or the reply's size. Every text says what happened and what to
+// do; none is Qt's own wording.
 namespace transporttext {
 QString timedOut();
 QString connectionRefused();
@@ -62,8 +62,6 @@ QString tooLarge(qint64 limitBytes);
 // A redirect off the service's origin, or one that a request which must not be repeated got.
 QString redirectRefused();
 QString tooManyRedirects();
-// 429 without a text of the service's own; retryAfterSeconds when it said how long to wait.
-QString tooManyRequests(std::optional<int> retryAfterSeconds);
 } // namespace transporttext
 
 QString describe(const ClientError &error);

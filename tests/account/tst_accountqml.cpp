@@ -2,6 +2,7 @@
 // keyboard: they load without a warning, a prompt typed and sent with Ctrl+Enter brings a
 // picture, and the sheet is searched, switched between sections and closed with keys alone.
 
+#include "awaittask.h"
 #include "accountfixture.h"
 #include "awaittask.h"
 #include "imagesviewmodel.h"
@@ -154,7 +155,7 @@ void AccountQmlTest::load(const QUrl &source)
     QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
     m_view->resize(900, 760);
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
 }
 
 void AccountQmlTest::imagesFromTheKeyboard()

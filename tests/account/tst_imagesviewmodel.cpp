@@ -2,6 +2,7 @@
 // against the local service: generating, editing, text answers, keeping the shown picture when
 // a call yields none, the newest picked file winning, and saving exact PNG bytes atomically.
 
+#include "awaittask.h"
 #include "accountfixture.h"
 #include "decode.h"
 #include "imagesviewmodel.h"
@@ -307,7 +308,7 @@ void ImagesViewModelTest::newestPickWins()
         platform->finishLoad(1, testPicture(4, 4, Qt::red));
         platform->finishLoad(2, newer);
     }
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QVERIFY(waitUntil([&] { return !view.loadingPicture(); }));
     QCOMPARE(view.source().pixelColor(0, 0), expected);
 }

@@ -3,6 +3,7 @@
 // (the confirmation outlives the refresh), what happens to the typed code, and one redemption
 // at a time.
 
+#include "awaittask.h"
 #include "profilefixture.h"
 #include "plansviewmodel.h"
 #include "servicestate.h"
@@ -220,7 +221,7 @@ void PlansViewModelTest::redeemOnceAtATime()
     view->setPromoCode(QStringLiteral("   "));
     QVERIFY(!view->canRedeem());
     view->redeem();
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QCOMPARE(m_ops->count(QStringLiteral("/api/promo/redeem")), 1);
 }
 

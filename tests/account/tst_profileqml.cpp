@@ -112,7 +112,7 @@ void ProfileQmlTest::init()
                                               m_dir->filePath(QStringLiteral("cookies")));
     QVERIFY(m_app->start());
     m_app->window()->resize(1280, 800);
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window(), vexa::test::scaledMs(5000)));
     m_app->window()->requestActivate();
 }
 

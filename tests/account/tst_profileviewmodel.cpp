@@ -3,6 +3,7 @@
 // chooses and in the order chosen, the voice sample, the shared preferences the chat follows,
 // and the account actions (hide messages, sign out).
 
+#include "awaittask.h"
 #include "profilefixture.h"
 #include "chatviewmodel.h"
 #include "effectspreferences.h"
@@ -187,7 +188,7 @@ void ProfileViewModelTest::appearingSendsNothing()
 
     auto again = makeView();
     again->appear();
-    QTest::qWait(150);
+    QTest::qWait(vexa::test::scaledMs(150));
     QCOMPARE(m_ops->count(QStringLiteral("/api/settings/update")), 0);
 }
 
@@ -195,9 +196,11 @@ void ProfileViewModelTest::choicesReachTheServiceInOrder()
 {
     // Slow replies, each with the state as of its own request.
     const QString path = QStringLiteral("/api/settings/update");
-    m_ops->script("POST", path, 200, settingsReply("short", "balanced"), 150, 1);
-    m_ops->script("POST", path, 200, settingsReply("short", "creative"), 150, 1);
-    m_ops->script("POST", path, 200, settingsReply("detailed", "creative"), 150, 1);
+    // The replies' delay stretches with the wait below that must stay shorter than it.
+    const int delay = vexa::test::scaledMs(150);
+    m_ops->script("POST", path, 200, settingsReply("short", "balanced"), delay, 1);
+    m_ops->script("POST", path, 200, settingsReply("short", "creative"), delay, 1);
+    m_ops->script("POST", path, 200, settingsReply("detailed", "creative"), delay, 1);
     auto view = makeView();
     view->appear();
 
@@ -208,7 +211,7 @@ void ProfileViewModelTest::choicesReachTheServiceInOrder()
 
     // One at a time: the next leaves only when the previous is answered.
     QVERIFY(waitUntil([&] { return m_ops->count(path) == 1; }));
-    QTest::qWait(60);
+    QTest::qWait(vexa::test::scaledMs(60));
     QCOMPARE(m_ops->count(path), 1);
     QVERIFY(waitUntil([&] { return m_ops->count(path) == 2; }));
     // The first reply's state (length "short") does not undo the later choice on screen.
@@ -249,7 +252,7 @@ void ProfileViewModelTest::onlyRealChoicesAreSent()
     view->chooseCreativity(creativity);
     auto *queue = account::ProfileSettingsQueue::forClient(m_ops->client.get());
     QVERIFY(waitUntil([&] { return queue->isIdle(); }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QTEST(int(m_ops->count(QStringLiteral("/api/settings/update"))), "sent");
     if (view->selectedLength() == length)
         QCOMPARE(m_ops->service.state().settings.responseLength, length);
@@ -461,7 +464,7 @@ void ProfileViewModelTest::hideMessagesSendsNothing()
     QVERIFY(!view->confirmClear());
     QVERIFY(m_ops->client->entries().isEmpty());
     QVERIFY(m_ops->client->isSignedIn());
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QCOMPARE(m_ops->service.requests().size(), before);
 }
 

@@ -2,6 +2,7 @@
 // never showing under another section, the two-character search minimum, and what a failure
 // leaves on screen.
 
+#include "awaittask.h"
 #include "accountfixture.h"
 #include "utilityviewmodel.h"
 
@@ -243,7 +244,7 @@ void UtilityViewModelTest::lateReplyOfAnotherSection()
     s.view.setMode(second);
     QCOMPARE(s.view.rows()->rowCount(), 0); // nothing of the first section stays
     QVERIFY(s.settled());
-    QTest::qWait(600); // the slow reply has arrived by now
+    QTest::qWait(vexa::test::scaledMs(600)); // the slow reply has arrived by now
     QVERIFY(!s.view.busy());
     QVERIFY(s.find(QStringLiteral("Чужая строка")) < 0);
     QCOMPARE(s.view.rows()->rowCount(), rows);

@@ -2,6 +2,7 @@
 // panel or the bubbles, the keyboard sends and breaks lines as expected (and leaves an input
 // method's composition alone), and a message's menu offers what its speaker allows.
 
+#include "awaittask.h"
 #include "chatfixture.h"
 #include "localservice.h"
 
@@ -180,7 +181,7 @@ void ChatQmlTest::load()
     QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
     m_view->resize(900, 700);
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
 }
 
 void ChatQmlTest::welcomeThenBubbles()
@@ -304,7 +305,7 @@ void ChatQmlTest::messageMenu()
     auto *list = item("messageList");
     QVERIFY(list);
     QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     // Right click in the middle of the bubble row, on the bubble's side.
     const QPointF inList = isUser ? QPointF(list->width() - 60, 30) : QPointF(60, 30);
     const QPoint point = list->mapToScene(inList).toPoint();
@@ -404,7 +405,7 @@ void ChatQmlTest::messagesFromTheKeyboard()
     auto *list = item("messageList");
     QVERIFY(list);
     QVERIFY(waitUntil([&] { return list->property("count").toInt() == 4; }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QCOMPARE(list->property("currentIndex").toInt(), -1);
 
     // Going back from the composer's field, past its attach button, reaches the list.
@@ -440,7 +441,7 @@ void ChatQmlTest::messagesFromTheKeyboard()
     const QString text = shownEntry.text;
     QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == text; }));
     QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::qWait(20);
+    QTest::qWait(vexa::test::scaledMs(20));
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 
     // The menu key opens that message's menu (made then); closing it gives the focus back to
@@ -494,7 +495,7 @@ void ChatQmlTest::anotherChatOpensAtItsEnd()
     m_client->setActiveChatID(QStringLiteral("second")); // named first, as the client does
     m_client->setEntries(chat(QStringLiteral("Второй"), messages));
     QVERIFY(waitUntil([&] { return framesWithIt > 0; }));
-    QTest::qWait(400); // a glide would have run its course
+    QTest::qWait(vexa::test::scaledMs(400)); // a glide would have run its course
     QCOMPARE(framesAway, 0);
     QVERIFY(list->property("atYEnd").toBool());
     QVERIFY(list->property("pinnedToEnd").toBool());
@@ -519,7 +520,7 @@ void ChatQmlTest::jumpToLatest()
     auto *jump = item("jumpToEndButton");
     QVERIFY(list && jump);
     QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool(); }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QVERIFY(!jump->isVisible());
 
     // Reading earlier messages offers the way back; taking it hides the button again. From
@@ -582,7 +583,7 @@ void ChatQmlTest::shareFromTheKeyboard()
     QObject *share = findObject(*m_view, QStringLiteral("shareMenu"));
     QVERIFY(share);
     QVERIFY(waitUntil([&] { return share->property("opened").toBool(); }));
-    QTest::qWait(300);
+    QTest::qWait(vexa::test::scaledMs(300));
     QVERIFY(share->property("opened").toBool());
     QVERIFY(!list->hasActiveFocus());
     // Closing it gives the keyboard back to the messages.
@@ -691,7 +692,7 @@ void ChatQmlTest::hiddenMenuItemsUnreachable()
         QVERIFY(!share()->property("sharedText").toString().isEmpty());
     } else {
         QVERIFY(viewModel()->searchVisible());
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QVERIFY(!share() || !share()->property("visible").toBool());
     }
     // Nothing an answer-only item does happened.
@@ -717,7 +718,7 @@ void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree()
     load();
     auto *list = item("messageList");
     QVERIFY(waitUntil([&] { return list->property("count").toInt() == 2; }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QVERIFY(anyContains(shownToScreenReaders(*m_view), gone));
 
     if (change == QLatin1String("removed")) {
@@ -729,7 +730,7 @@ void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree()
         m_client->setEntries({answerEntry(kept), userEntry(QStringLiteral("Другой чат"))});
     }
     QVERIFY(waitUntil([&] { return list->property("count").toInt() == (change == "switch" ? 2 : 1); }));
-    QTest::qWait(100);
+    QTest::qWait(vexa::test::scaledMs(100));
     const QStringList shown = shownToScreenReaders(*m_view);
     QVERIFY2(!anyContains(shown, gone), qPrintable(shown.join(QLatin1String(" | "))));
     QVERIFY2(anyContains(shown, kept), qPrintable(shown.join(QLatin1String(" | "))));

@@ -2,6 +2,7 @@
 // and the screen ends on the service's copy; answers are read aloud only when one arrived; the
 // list switches and creates chats, and stays still while a message is on its way.
 
+#include "awaittask.h"
 #include "chatfixture.h"
 #include "chatlistviewmodel.h"
 #include "cookiestore.h"
@@ -198,7 +199,7 @@ void ChatSendTest::autoSpeak()
     rig.view->setDraft(QStringLiteral("Как выбрать велосипед?"));
     rig.view->send();
     QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     ChatRig::settle();
     if (spoken) {
         QVERIFY(waitUntil([&] {
@@ -258,19 +259,19 @@ void ChatSendTest::chatListSwitchesAndCreates()
     });
     QSignalSpy selected(&list, &ChatListViewModel::selected);
     list.selectChat(other);
-    QVERIFY(selected.wait(5000));
+    QVERIFY(selected.wait(vexa::test::scaledMs(5000)));
     QCOMPARE(activeAtSignal, other);
     QCOMPARE(entriesAtSignal, svc.serverCopy());
 
     // Selecting the active chat asks the service again, and still closes the sheet.
     svc.service.clearRequests();
     list.selectChat(other);
-    QVERIFY(selected.wait(5000));
+    QVERIFY(selected.wait(vexa::test::scaledMs(5000)));
     QCOMPARE(svc.service.requests(QStringLiteral("/api/chats/select")).size(), 1);
 
     // A new chat comes first in the list and is the active one.
     list.createChat();
-    QVERIFY(selected.wait(5000));
+    QVERIFY(selected.wait(vexa::test::scaledMs(5000)));
     QCOMPARE(model->rowCount(), chats + 1);
     QVERIFY(model->data(model->index(0), ChatListModel::IsActiveRole).toBool());
     QCOMPARE(model->data(model->index(0), ChatListModel::TitleRole).toString(),
@@ -296,7 +297,7 @@ void ChatSendTest::chatListStillWhileSending()
     svc.service.clearRequests();
     list.selectChat(svc.client->chats().last().id);
     list.createChat();
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QVERIFY(svc.service.requests(QStringLiteral("/api/chats/select")).isEmpty());
     QVERIFY(selected.isEmpty());
 

@@ -1,6 +1,7 @@
 // The chat screen's rules on a client whose state the test sets: the composer, search,
 // quoting, dictation, the header's menus, message actions and attachments.
 
+#include "awaittask.h"
 #include "chatfixture.h"
 
 #include <QSignalSpy>
@@ -471,7 +472,7 @@ void ChatViewModelTest::photoLoads()
             const int n = words[1].toInt();
             QVERIFY(n < rig.platform->pendingPhotos.size());
             rig.platform->finishPhoto(n, words[2] == QLatin1String("ok") ? picture() : QImage());
-            QTest::qWait(30);
+            QTest::qWait(vexa::test::scaledMs(30));
         } else if (words[0] == QLatin1String("remove")) {
             rig.view->removePhoto();
         } else if (words[0] == QLatin1String("send")) {

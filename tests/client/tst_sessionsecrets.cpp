@@ -9,6 +9,7 @@
 #include "vexaclient.h"
 
 #include <QFile>
+#include <QNetworkCookie>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void sessionMovesBetweenFileAndKeyring();
     void signOutEmptiesTheKeyring();
     void keyringThatGoesAwayKeepsTheSession();
+    void launchAsksForTheChatsOnlyWithASession_data();
+    void launchAsksForTheChatsOnlyWithASession();
     void realKeyring();
 
 private:
@@ -195,6 +198,50 @@ void SessionSecretsTest::keyringThatGoesAwayKeepsTheSession()
     PersistentCookieJar jar(m_cookies, keyring);
     QVERIFY(vexa::test::awaitVoid(jar.loaded()));
     QVERIFY(fileText(m_cookies).contains("renewed-but-unknown-to-the-service"));
+}
+
+void SessionSecretsTest::launchAsksForTheChatsOnlyWithASession_data()
+{
+    QTest::addColumn<bool>("keyring");
+    QTest::addColumn<QString>("jarHolds");
+    QTest::addColumn<bool>("signedIn");
+    // No session: the state alone is asked for (and refused); the list would only be refused too.
+    QTest::newRow("nothing, in the file") << false << "nothing" << false;
+    QTest::newRow("nothing, the keyring answering late") << true << "nothing" << false;
+    QTest::newRow("another host's cookie only") << true << "other host" << false;
+    // A session: the list goes out beside the state.
+    QTest::newRow("a session in the file") << false << "session" << true;
+    QTest::newRow("a session in the keyring") << true << "session" << true;
+}
+
+void SessionSecretsTest::launchAsksForTheChatsOnlyWithASession()
+{
+    QFETCH(bool, keyring);
+    QFETCH(QString, jarHolds);
+    QFETCH(bool, signedIn);
+    auto secrets = std::make_shared<FakeKeyring>();
+    secrets->available = keyring;
+    if (jarHolds == QLatin1String("session")) {
+        QVERIFY(!signIn(secrets).isEmpty());
+    } else if (jarHolds == QLatin1String("other host")) {
+        PersistentCookieJar jar(m_cookies, secrets);
+        QVERIFY(vexa::test::awaitVoid(jar.loaded()));
+        QNetworkCookie cookie(LocalService::cookieName(), m_service->createSession());
+        cookie.setPath(QStringLiteral("/"));
+        jar.setCookiesFromUrl({cookie}, QUrl(QStringLiteral("https://example.org/")));
+        QVERIFY(vexa::test::waitUntil([&] { return jar.isSettled(); }));
+    }
+    const qsizetype chatsBefore = m_service->requests(QStringLiteral("/api/chats")).size();
+    const qsizetype statesBefore = m_service->requests(QStringLiteral("/api/state")).size();
+
+    VexaClient client(m_service->baseUrl().toString(), m_cookies, secrets);
+    QVERIFY(vexa::test::awaitVoid(client.restoreSession()));
+    QCOMPARE(client.isSignedIn(), signedIn);
+    QCOMPARE(m_service->requests(QStringLiteral("/api/state")).size() - statesBefore, 1);
+    QCOMPARE(m_service->requests(QStringLiteral("/api/chats")).size() - chatsBefore, signedIn ? 1 : 0);
+    QCOMPARE(client.chats().isEmpty(), !signedIn);
+    QVERIFY(!client.chatsLoading());
+    QVERIFY(vexa::test::waitUntil([&] { return client.cookieJar()->isSettled(); }));
 }
 
 void SessionSecretsTest::realKeyring()

@@ -12,6 +12,7 @@
 using namespace vexa;
 using namespace std::chrono_literals;
 using vexa::test::ClientFixture;
+using vexa::test::scaledMs;
 
 namespace {
 
@@ -99,10 +100,11 @@ void TransportTest::idleTimeoutByPath()
 void TransportTest::idleTimeoutAbortsSlowReply()
 {
     ClientFixture f;
-    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", 1500));
+    // Every limit and delay stretched alike: a slow build may take 150 ms to answer at all.
+    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", scaledMs(1500)));
     TransportTimeouts t;
-    t.idle = 150ms;
-    t.chatIdle = 5s; // only the path's own timeout may apply
+    t.idle = std::chrono::milliseconds(scaledMs(150));
+    t.chatIdle = std::chrono::milliseconds(scaledMs(5000)); // only the path's own timeout may apply
     f.client->setTimeouts(t);
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/state")));
     QVERIFY(!result);
@@ -112,7 +114,7 @@ void TransportTest::idleTimeoutAbortsSlowReply()
              qPrintable(QString::number(platform->code) + u' ' + platform->description));
 
     // The same delay is fine where the path's timeout is longer.
-    f.service.script("POST", "/api/chat", f.reply(200, R"({"ok":true,"answer":"a"})", 400));
+    f.service.script("POST", "/api/chat", f.reply(200, R"({"ok":true,"answer":"a"})", scaledMs(400)));
     VEXA_AWAIT(chat, f.client->request(QStringLiteral("/api/chat"), QJsonObject()));
     QVERIFY(chat);
 }
@@ -120,15 +122,15 @@ void TransportTest::idleTimeoutAbortsSlowReply()
 void TransportTest::resourceLimitAbortsSlowReply()
 {
     ClientFixture f;
-    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", 1500));
+    f.service.script("GET", "/api/state", f.reply(200, R"({"ok":true})", scaledMs(1500)));
     TransportTimeouts t;
-    t.resourceLimit = 200ms;
+    t.resourceLimit = std::chrono::milliseconds(scaledMs(200));
     f.client->setTimeouts(t);
     QElapsedTimer timer;
     timer.start();
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/state")));
     QVERIFY(!result);
-    QVERIFY(timer.elapsed() < 1400);
+    QVERIFY(timer.elapsed() < scaledMs(1400));
     const auto *platform = std::get_if<PlatformError>(&result.error());
     QVERIFY(platform);
     QCOMPARE(platform->source, PlatformError::Source::Timeout);
@@ -187,29 +189,38 @@ void TransportTest::statusMapping_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("retryAfter");
     QTest::addColumn<QString>("message");
-    QTest::newRow("403 with error") << 403 << QByteArray(R"({"error":"Лимит исчерпан"})") << "Лимит исчерпан";
-    QTest::newRow("500 html") << 500 << QByteArray("<html>oops</html>") << "Ошибка сервера (HTTP 500).";
-    QTest::newRow("404 empty object") << 404 << QByteArray("{}") << "Ошибка сервера (HTTP 404).";
-    QTest::newRow("400 error not a string") << 400 << QByteArray(R"({"error":5})") << "Ошибка сервера (HTTP 400).";
-    QTest::newRow("502 array") << 502 << QByteArray(R"(["error"])") << "Ошибка сервера (HTTP 502).";
-    QTest::newRow("429 empty body") << 429 << QByteArray()
-                                    << "Слишком много запросов. Подождите немного и повторите попытку.";
-    QTest::newRow("200 ok false no error") << 200 << QByteArray(R"({"ok":false})") << "Запрос не выполнен.";
-    QTest::newRow("200 ok false with error") << 200 << QByteArray(R"({"ok":false,"error":"Нет"})") << "Нет";
-    QTest::newRow("200 ok as string") << 200 << QByteArray(R"({"ok":"true"})")
+    QTest::newRow("403 with error") << 403 << QByteArray(R"({"error":"Лимит исчерпан"})") << QByteArray() << "Лимит исчерпан";
+    QTest::newRow("500 html") << 500 << QByteArray("<html>oops</html>") << QByteArray() << "Ошибка сервера (HTTP 500).";
+    QTest::newRow("404 empty object") << 404 << QByteArray("{}") << QByteArray() << "Ошибка сервера (HTTP 404).";
+    QTest::newRow("400 error not a string") << 400 << QByteArray(R"({"error":5})") << QByteArray() << "Ошибка сервера (HTTP 400).";
+    QTest::newRow("502 array") << 502 << QByteArray(R"(["error"])") << QByteArray() << "Ошибка сервера (HTTP 502).";
+    // A 429 is one more status: the service's text, else the status; a Retry-After changes nothing.
+    QTest::newRow("429 empty body") << 429 << QByteArray() << QByteArray() << "Ошибка сервера (HTTP 429).";
+    QTest::newRow("429 with Retry-After") << 429 << QByteArray(R"({"ok":false})") << QByteArray("30")
+                                          << "Ошибка сервера (HTTP 429).";
+    QTest::newRow("429 with text and Retry-After") << 429 << QByteArray(R"({"error":"Лимит на сегодня"})")
+                                                   << QByteArray("120") << "Лимит на сегодня";
+    QTest::newRow("200 ok false no error") << 200 << QByteArray(R"({"ok":false})") << QByteArray() << "Запрос не выполнен.";
+    QTest::newRow("200 ok false with error") << 200 << QByteArray(R"({"ok":false,"error":"Нет"})") << QByteArray() << "Нет";
+    QTest::newRow("200 ok as string") << 200 << QByteArray(R"({"ok":"true"})") << QByteArray()
                                       << "Не удалось прочитать ответ сервера. Повторите попытку.";
-    QTest::newRow("302 is not success") << 302 << QByteArray(R"({"ok":true})") << "Ошибка сервера (HTTP 302).";
+    QTest::newRow("302 is not success") << 302 << QByteArray(R"({"ok":true})") << QByteArray() << "Ошибка сервера (HTTP 302).";
 }
 
 void TransportTest::statusMapping()
 {
     QFETCH(int, status);
     QFETCH(QByteArray, body);
+    QFETCH(QByteArray, retryAfter);
     QFETCH(QString, message);
     ClientFixture f;
     f.giveSessionCookie();
-    f.service.script("POST", "/api/x", f.reply(status, body));
+    service::ScriptedReply reply = f.reply(status, body);
+    if (!retryAfter.isEmpty())
+        reply.headers.append({QByteArray("Retry-After"), retryAfter});
+    f.service.script("POST", "/api/x", reply);
     VEXA_AWAIT(result, f.client->request(QStringLiteral("/api/x"), QJsonObject()));
     QVERIFY(!result);
     QCOMPARE(describe(result.error()), message);
@@ -431,7 +442,7 @@ void TransportTest::closingClientEndsWaitingRequests()
     auto outcome = std::make_shared<std::optional<Result<VexaResponse>>>();
     fetchState(client.get(), outcome);
     if (sessionInKeyring)
-        QTest::qWait(50);
+        QTest::qWait(vexa::test::scaledMs(50));
     else
         QVERIFY(vexa::test::waitUntil([&] { return !f.service.requests(QStringLiteral("/api/state")).isEmpty(); }));
     QVERIFY(!outcome->has_value());
@@ -442,7 +453,7 @@ void TransportTest::closingClientEndsWaitingRequests()
 
     // The keyring answers after all: nothing goes out for the closed client.
     Q_EMIT keyring->released();
-    QTest::qWait(50);
+    QTest::qWait(vexa::test::scaledMs(50));
     QCOMPARE(f.service.requests(QStringLiteral("/api/state")).size(), sessionInKeyring ? 0 : 1);
 }
 

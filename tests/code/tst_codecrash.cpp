@@ -1,6 +1,7 @@
 // Killing a process in the middle of saving a project never leaves an unreadable project
 // file: a child rewrites project.json in a loop and is killed (SIGKILL) again and again.
 
+#include "awaittask.h"
 #include "codefixtures.h"
 
 #include <QDeadlineTimer>
@@ -27,20 +28,20 @@ private Q_SLOTS:
         const QString folder = projectFolder(dir.path(), 1, project.id);
 
         constexpr int kRounds = 25;
-        QDeadlineTimer deadline(40'000);
+        QDeadlineTimer deadline(vexa::test::scaledMs(40'000));
         int killed = 0;
         for (int round = 0; round < kRounds && !deadline.hasExpired(); ++round) {
             QProcess child;
             child.start(QStringLiteral(CODE_SAVE_LOOP_PATH),
                         {account, canonicalUuidText(project.id), QStringLiteral("100000")});
-            QVERIFY2(child.waitForStarted(5000), qPrintable(child.errorString()));
-            QVERIFY2(child.waitForReadyRead(10000), "the saving process did not start writing");
+            QVERIFY2(child.waitForStarted(vexa::test::scaledMs(5000)), qPrintable(child.errorString()));
+            QVERIFY2(child.waitForReadyRead(vexa::test::scaledMs(10000)), "the saving process did not start writing");
             QThread::msleep(QRandomGenerator::global()->bounded(1, 40));
             if (child.state() == QProcess::Running) {
                 child.kill(); // SIGKILL
                 ++killed;
             }
-            QVERIFY(child.waitForFinished(5000));
+            QVERIFY(child.waitForFinished(vexa::test::scaledMs(5000)));
 
             const auto bytes = readBytes(folder + "/project.json");
             QVERIFY2(bytes, "project.json is missing");

@@ -260,7 +260,7 @@ private Q_SLOTS:
         QVERIFY(model->shown());
         model->setDataRoot(dataRoot());
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, vexa::test::scaledMs(5000)));
 
         auto find = [&](const char *name) { return root->findChild<QQuickItem *>(QLatin1String(name)); };
         QVERIFY(find("noProjectState")->isVisible());

@@ -2,6 +2,7 @@
 // service: Tab reaches every row and control, Enter opens a topic or a group and sends a
 // reply, Esc goes back, F5 reloads, the new-topic dialog works without the mouse.
 
+#include "awaittask.h"
 #include "communityfixture.h"
 #include "communitydetailviewmodel.h"
 #include "communityviewmodel.h"
@@ -98,7 +99,7 @@ private Q_SLOTS:
                  qPrintable(QDebug::toString(m_view->errors())));
         m_view->resize(900, 700);
         m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
         m_view->requestActivate();
         QVERIFY(waitUntil([this] { return list()->topicList().size() == 4; }));
         QVERIFY(waitUntil([this] { return list()->communityList().size() == 5; }));

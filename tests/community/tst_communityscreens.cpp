@@ -2,6 +2,7 @@
 // them failing, join and leave, likes, posts, replies, new topics, and a stale reload that
 // arrives after a newer one.
 
+#include "awaittask.h"
 #include "communityfixture.h"
 #include "communitydetailviewmodel.h"
 #include "communityviewmodel.h"
@@ -142,14 +143,15 @@ private Q_SLOTS:
     void listsLoadTogether()
     {
         CommunityFixture f;
-        f.script("GET", kTopics, 200, R"({"ok":true,"topics":[]})", 300);
-        f.script("GET", kGroups, 200, R"({"ok":true,"communities":[]})", 300);
+        // The delays and the bound stretch alike (VEXA_TIMEOUT_SCALE).
+        f.script("GET", kTopics, 200, R"({"ok":true,"topics":[]})", vexa::test::scaledMs(300));
+        f.script("GET", kGroups, 200, R"({"ok":true,"communities":[]})", vexa::test::scaledMs(300));
         CommunityViewModel view;
         view.setClient(f.client.get());
         QElapsedTimer timer;
         timer.start();
         VEXA_AWAIT_VOID(view.load());
-        QVERIFY2(timer.elapsed() < 550, "the second list waited for the first");
+        QVERIFY2(timer.elapsed() < vexa::test::scaledMs(550), "the second list waited for the first");
         QCOMPARE(view.topicsMessage(), QStringLiteral("Тем пока нет."));
     }
 
@@ -193,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(view->canCreate(), enabled);
         view->create();
         if (!enabled) {
-            QTest::qWait(100);
+            QTest::qWait(vexa::test::scaledMs(100));
             QCOMPARE(f.count(QStringLiteral("/api/forum/topic")), 0);
             return;
         }

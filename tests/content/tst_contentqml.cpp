@@ -3,6 +3,7 @@
 // asks first (Esc keeps the fact, "Удалить" deletes it), Enter searches the collection, and in
 // the tools Enter asks the web while Shift+Enter breaks the line.
 
+#include "awaittask.h"
 #include "contentfixture.h"
 #include "savedanswersviewmodel.h"
 #include "toolsviewmodel.h"
@@ -60,7 +61,7 @@ private:
         QCOMPARE(view->status(), QQuickView::Ready);
         view->show();
         view->requestActivate();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(view.get(), vexa::test::scaledMs(5000)));
     }
 
     QQuickItem *named(const QString &name) const
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_Return);
         QTest::keyClick(view.get(), Qt::Key_Space);
         QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QVERIFY(f->sent("POST", QStringLiteral("/api/memory")).isEmpty());
         QCOMPARE(workspace->memoryText(), QStringLiteral("\n "));
 
@@ -160,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
         QTest::keyClick(view.get(), Qt::Key_Escape);
         QVERIFY(waitUntil([&] { return !workspace->hasDeletingMemory(); }));
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 0);
 
         trash->forceActiveFocus(Qt::TabFocusReason);

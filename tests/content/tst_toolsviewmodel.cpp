@@ -3,6 +3,7 @@
 // selected one or the first; characters load, activate and reload; purchase links open only
 // as https; a search and an action run side by side.
 
+#include "awaittask.h"
 #include "contentfixture.h"
 #include "servicestate.h"
 #include "toolsviewmodel.h"
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(!vm->canRunAction());
         vm->search();
         vm->runAction();
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QVERIFY(f->service->requests().isEmpty());
     }
 

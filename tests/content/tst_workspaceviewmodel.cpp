@@ -3,6 +3,7 @@
 // answers page with the search that was submitted, keep their page number when a page fails,
 // and go back to page 0 after a delete; recipes filter, copy and toggle favourites one at a time.
 
+#include "awaittask.h"
 #include "contentfixture.h"
 #include "savedanswersviewmodel.h"
 #include "servicestate.h"
@@ -102,7 +103,7 @@ private Q_SLOTS:
         vm.askDeleteProject(0);
         vm.cancelDelete();
         vm.confirmDeleteProject();
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QVERIFY(f->service->requests().isEmpty());
     }
 
@@ -124,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(!vm.canSaveProject());
         vm.remember();
         vm.saveProject();
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QVERIFY(f->service->requests().isEmpty());
         QCOMPARE(vm.memoryText(), text);
     }
@@ -323,7 +324,7 @@ private Q_SLOTS:
         card->askDelete(0);
         card->confirmDelete();
         QVERIFY(waitUntil([&] { return f->client->noticeText() == QStringLiteral("Не вышло."); }));
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
         QCOMPARE(card->page(), 1);
         QVERIFY(!card->hasDeleting());
         QVERIFY(f->sent("GET", kAnswers).isEmpty());

@@ -68,7 +68,7 @@ void DesktopAppTest::commandLine()
     QProcess app;
     app.setProcessEnvironment(vexa::test::appEnvironment(home, QUrl(QStringLiteral("http://127.0.0.1:9"))));
     app.start(QStringLiteral(VEXA_APP_BINARY), arguments);
-    QVERIFY(app.waitForFinished(20000));
+    QVERIFY(app.waitForFinished(vexa::test::scaledMs(20000)));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), exitCode);
     const QString output = QString::fromUtf8(app.readAllStandardOutput() + app.readAllStandardError());
@@ -88,7 +88,7 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     ErrorLog firstLog(first);
     first.setProcessEnvironment(env);
     first.start(QStringLiteral(VEXA_APP_BINARY), {});
-    QVERIFY(first.waitForStarted(10000));
+    QVERIFY(first.waitForStarted(vexa::test::scaledMs(10000)));
     QVERIFY2(firstLog.waitFor("first frame", 30000), firstLog.text.constData());
     // The window asks the service who is signed in as soon as it is shown.
     QVERIFY(vexa::test::waitUntil([&] { return !service.requests(QStringLiteral("/api/state")).isEmpty(); }, 10000));
@@ -120,7 +120,7 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     third.start(QStringLiteral(VEXA_APP_BINARY), {});
     QVERIFY2(thirdLog.waitFor("first frame", 30000), thirdLog.text.constData());
     third.kill();
-    third.waitForFinished(5000);
+    third.waitForFinished(vexa::test::scaledMs(5000));
 }
 
 void DesktopAppTest::windowOpensOnTheScreenItCallsFor_data()
@@ -162,13 +162,13 @@ void DesktopAppTest::windowOpensOnTheScreenItCallsFor()
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vexa.app=true"));
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(VEXA_APP_BINARY), {});
-    QVERIFY(app.waitForStarted(10000));
-    QVERIFY2(log.waitFor(before, vexa::test::scaledMs(10000)), log.text.constData());
-    QVERIFY2(log.waitFor(answerDelayMs > 0 ? before : after, vexa::test::scaledMs(10000)), log.text.constData());
+    QVERIFY(app.waitForStarted(vexa::test::scaledMs(10000)));
+    QVERIFY2(log.waitFor(before, 10000), log.text.constData());
+    QVERIFY2(log.waitFor(answerDelayMs > 0 ? before : after, 10000), log.text.constData());
     const qsizetype afterAt = log.text.indexOf(after);
     QVERIFY2(afterAt < 0 || log.text.indexOf(before) < afterAt, log.text.constData());
     app.kill();
-    app.waitForFinished(5000);
+    app.waitForFinished(vexa::test::scaledMs(5000));
 }
 
 void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow_data()
@@ -204,9 +204,9 @@ void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow()
     env.remove(QStringLiteral("DISPLAY"));
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(VEXA_APP_BINARY), {});
-    QVERIFY(app.waitForStarted(10000));
+    QVERIFY(app.waitForStarted(vexa::test::scaledMs(10000)));
     // The chat screen is the signed-in window's first section.
-    QVERIFY2(log.waitFor("signed-in frame", vexa::test::scaledMs(30000)), log.text.constData());
+    QVERIFY2(log.waitFor("signed-in frame", 30000), log.text.constData());
     QFile maps(QStringLiteral("/proc/%1/maps").arg(app.processId()));
     QVERIFY(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
@@ -214,7 +214,7 @@ void DesktopAppTest::signedInWindowLeavesForLaterWhatItDoesNotShow()
     for (const QString &library : std::as_const(libraries))
         QVERIFY2(!mapped.contains(library.toLatin1()), qPrintable(library));
     app.kill();
-    app.waitForFinished(5000);
+    app.waitForFinished(vexa::test::scaledMs(5000));
 }
 
 QTEST_GUILESS_MAIN(DesktopAppTest)

@@ -29,9 +29,9 @@ Run run(const QString &program, const QStringList &arguments, int timeoutMs = 60
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
+    if (!process.waitForFinished(vexa::test::scaledMs(timeoutMs))) {
         process.kill();
-        process.waitForFinished(5000);
+        process.waitForFinished(vexa::test::scaledMs(5000));
         return {-1, QStringLiteral("%1 did not finish").arg(program)};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -177,7 +177,7 @@ void PackageTest::unpackedAppStarts()
     ErrorLog log(app);
     app.setProcessEnvironment(vexa::test::appEnvironment(home, service.baseUrl()));
     app.start(binary, {});
-    QVERIFY(app.waitForStarted(10000));
+    QVERIFY(app.waitForStarted(vexa::test::scaledMs(10000)));
     QVERIFY2(log.waitFor("first frame", 60000), log.text.constData());
     QVERIFY(vexa::test::waitUntil([&] { return !service.requests(QStringLiteral("/api/state")).isEmpty(); }, 10000));
     app.terminate();

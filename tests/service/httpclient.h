@@ -113,7 +113,7 @@ public:
         QNetworkRequest request(url(pathAndQuery));
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                              QNetworkRequest::AlwaysNetwork);
-        request.setTransferTimeout(15000);
+        request.setTransferTimeout(scaledMs(15000));
         if (!body.isEmpty())
             request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         for (const auto &h : headers)

@@ -1,5 +1,6 @@
 // The local Vexa service in-process, over real loopback HTTP.
 
+#include "awaittask.h"
 #include "httpclient.h"
 
 #include "localservice.h"
@@ -16,6 +17,7 @@ using namespace vexa::service;
 using vexa::test::HttpClient;
 using vexa::test::HttpResult;
 using vexa::test::PendingHttp;
+using vexa::test::scaledMs;
 using vexa::test::waitUntil;
 
 namespace {
@@ -894,7 +896,7 @@ private Q_SLOTS:
     {
         ScriptedReply slow;
         slow.body = R"({"ok":true,"slow":true})";
-        slow.delay = std::chrono::milliseconds(1500);
+        slow.delay = std::chrono::milliseconds(scaledMs(1500)); // stretched with the bound below
         service->script("GET", "/api/state", slow);
         service->setFixedCode("123456");
 
@@ -914,7 +916,7 @@ private Q_SLOTS:
         const HttpResult rSignIn = signIn.finish(3000);
         const HttpResult rUnknown = unknown.finish(3000);
         QVERIFY(!pendingSlow.isFinished());
-        QVERIFY2(clock.elapsed() < 1400, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < scaledMs(1400), qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(rChats.status, 200);
         QCOMPARE(rRefused.status, 403);
         QCOMPARE(rSignIn.status, 200);
@@ -923,7 +925,7 @@ private Q_SLOTS:
         const HttpResult rSlow = pendingSlow.finish(5000);
         QCOMPARE(rSlow.status, 200);
         QCOMPARE(rSlow.json().value("slow"), QJsonValue(true));
-        QVERIFY(rSlow.elapsedMs >= 1480);
+        QVERIFY(rSlow.elapsedMs >= scaledMs(1500) - 20);
     }
 
     void delayedRepliesRunSideBySide()
@@ -931,7 +933,7 @@ private Q_SLOTS:
         // Delays are timers, not sleeps: several delayed replies overlap.
         ScriptedReply slow;
         slow.body = R"({"ok":true})";
-        slow.delay = std::chrono::milliseconds(600);
+        slow.delay = std::chrono::milliseconds(scaledMs(600)); // stretched with the bound below
         service->script("GET", "/api/state", slow);
         service->script("GET", "/api/chats", slow);
         auto c = client();
@@ -943,7 +945,7 @@ private Q_SLOTS:
         QCOMPARE(a.finish().status, 200);
         QCOMPARE(b.finish().status, 200);
         QCOMPARE(d.finish().status, 200);
-        QVERIFY2(clock.elapsed() < 1150, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < scaledMs(1150), qPrintable(QString::number(clock.elapsed())));
     }
 
     void delayedEndpointResponse()
@@ -976,7 +978,7 @@ private Q_SLOTS:
         QVERIFY(waitUntil([&] { return !service->requests("/").isEmpty(); }, 3000));
         pending.abort();
         QVERIFY(pending.finish(2000).finished);
-        QTest::qWait(500); // the reply falls due with the socket gone
+        QTest::qWait(vexa::test::scaledMs(500)); // the reply falls due with the socket gone
         const HttpResult r = client()->get("/");
         QCOMPARE(r.status, 200);
         QVERIFY(r.body.startsWith("Vexa AI"));
@@ -996,7 +998,7 @@ private Q_SLOTS:
         const HttpResult r = pending.finish(5000);
         QVERIFY(r.finished);
         QVERIFY(r.error != QNetworkReply::NoError);
-        QTest::qWait(100);
+        QTest::qWait(vexa::test::scaledMs(100));
     }
 
     // ---- request log ----
@@ -1091,7 +1093,7 @@ private Q_SLOTS:
     {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, service->port());
-        QVERIFY(socket.waitForConnected(3000));
+        QVERIFY(socket.waitForConnected(vexa::test::scaledMs(3000)));
         QByteArray buffer;
 
         socket.write("POST /api/anything?q=%20x HTTP/1.1\r\n"
@@ -1118,7 +1120,7 @@ private Q_SLOTS:
         // A second request on the same connection, sent in pieces.
         socket.write("GET /api/state HTTP/1.1\r\nHo");
         socket.flush();
-        QTest::qWait(50);
+        QTest::qWait(vexa::test::scaledMs(50));
         socket.write("st: 127.0.0.1\r\nX-Z: 9\r\n\r\n");
         const RawResponse second = readRawResponse(socket, buffer);
         QVERIFY(second.complete);
@@ -1153,7 +1155,7 @@ private Q_SLOTS:
         request.replace("SESSION", "vexa_session=" + service->createSession());
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, service->port());
-        QVERIFY(socket.waitForConnected(3000));
+        QVERIFY(socket.waitForConnected(vexa::test::scaledMs(3000)));
         QByteArray buffer;
         for (int round = 0; round < 2; ++round) { // and the connection stays usable
             socket.write(request);

@@ -1,5 +1,6 @@
 // The vexa-service executable: start-up lines, sign-in codes from stdin and SIGUSR1, exit.
 
+#include "awaittask.h"
 #include "httpclient.h"
 
 #include <QJsonArray>
@@ -42,7 +43,7 @@ public:
     {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
-            process.waitForFinished(3000);
+            process.waitForFinished(vexa::test::scaledMs(3000));
         }
     }
 
@@ -168,7 +169,7 @@ private Q_SLOTS:
         const QUrl url(service.waitForLine(kListening));
         QVERIFY(url.isValid());
         service.process.closeWriteChannel();
-        QTest::qWait(300);
+        QTest::qWait(vexa::test::scaledMs(300));
         QVERIFY(service.process.state() == QProcess::Running);
         HttpClient client(url);
         QCOMPARE(client.get("/").status, 200);

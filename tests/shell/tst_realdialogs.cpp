@@ -102,7 +102,7 @@ QQuickView *RealDialogsTest::load(const QString &file)
     }
     m_view->resize(1000, 720);
     m_view->show();
-    if (!QTest::qWaitForWindowExposed(m_view.get()))
+    if (!QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)))
         return nullptr;
     return m_view.get();
 }

@@ -9,6 +9,8 @@
 #include "vexaaiapp.h"
 #include "windowmemory.h"
 
+#include <QAccessible>
+#include <QPointer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -45,6 +47,9 @@ private slots:
     void returningUserSeesTheLatestMessageFirst();
     void aLongChatStaysAtItsEndThroughResizes_data();
     void aLongChatStaysAtItsEndThroughResizes();
+    void aVisitedSectionKeepsItsState_data();
+    void aVisitedSectionKeepsItsState();
+    void signingOutReleasesTheSections();
 
 private:
     QObject *find(const QString &name) const;
@@ -61,6 +66,9 @@ private:
     bool popupClosed(const QString &name) const;
     void signIn();
     void addLongChat();
+    // Clicks the sidebar's button of the section.
+    void visit(vexa::VexaSection section);
+    bool shownToScreenReaders(QObject *target) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<vexa::service::LocalService> m_service;
@@ -82,7 +90,7 @@ void ShellAppTest::init()
                                               m_dir->filePath(QStringLiteral("cookies")));
     QVERIFY(m_app->start());
     m_app->window()->resize(1280, 800);
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window(), vexa::test::scaledMs(5000)));
     m_app->window()->requestActivate();
 }
 
@@ -175,7 +183,7 @@ void ShellAppTest::failedRestoreShowsSignInWithoutAlert()
     QCOMPARE(m_service->requests(QStringLiteral("/api/state")).size(), 1);
     QVERIFY(!m_app->client().loading());
     QVERIFY(!m_app->client().hasNotice());
-    QTest::qWait(100);
+    QTest::qWait(vexa::test::scaledMs(100));
     QVERIFY(!alertOpen());
     // The window's icon comes once it is on screen, at the sizes window managers ask for.
     const QList<QSize> iconSizes = QGuiApplication::windowIcon().availableSizes();
@@ -317,7 +325,7 @@ void ShellAppTest::closingWhileTheSessionIsAskedFor()
     QVERIFY(waitUntil([&] { return m_service->requests(QStringLiteral("/api/state")).size() == 2; }));
     QVERIFY(app->client().loading());
     app.reset();
-    QTest::qWait(50); // anything the going left queued runs here
+    QTest::qWait(vexa::test::scaledMs(50)); // anything the going left queued runs here
 }
 
 // A returning user's window opens on the open chat's last message: its first frame is drawn
@@ -386,7 +394,7 @@ void ShellAppTest::aLongChatStaysAtItsEndThroughResizes()
     // Settled (a few frames), the last message is at the bottom and the list follows new ones;
     // after a resize, and on the way back, too.
     const auto atEnd = [this] {
-        QTest::qWait(200);
+        QTest::qWait(vexa::test::scaledMs(200));
         QQuickItem *list = item(QStringLiteral("messageList"));
         return list && list->isVisible() && list->property("count").toInt() > 120
             && list->property("atYEnd").toBool() && list->property("pinnedToEnd").toBool();
@@ -398,6 +406,146 @@ void ShellAppTest::aLongChatStaysAtItsEndThroughResizes()
     m_app->window()->resize(signedInAt);
     QVERIFY(waitUntil([&] { return m_app->window()->size() == signedInAt; }));
     QVERIFY(atEnd());
+}
+
+void ShellAppTest::visit(vexa::VexaSection section)
+{
+    QQuickItem *sidebar = item(QStringLiteral("sidebar"));
+    QVERIFY(sidebar);
+    // The buttons come from a Repeater: items of the sidebar, not its QObject children.
+    std::function<QQuickItem *(QQuickItem *)> buttonIn = [&](QQuickItem *under) -> QQuickItem * {
+        for (QQuickItem *candidate : under->childItems()) {
+            if (candidate->inherits("QQuickItemDelegate")
+                && candidate->property("text").toString() == vexa::sectionTitle(section))
+                return candidate;
+            if (QQuickItem *found = buttonIn(candidate))
+                return found;
+        }
+        return nullptr;
+    };
+    QQuickItem *button = buttonIn(sidebar);
+    QVERIFY2(button, qPrintable(vexa::sectionTitle(section)));
+    click(button);
+    QCOMPARE(root()->selection(), section);
+}
+
+// Whether a node of the accessibility tree that is not marked invisible stands for `target`.
+bool ShellAppTest::shownToScreenReaders(QObject *target) const
+{
+    std::function<bool(QAccessibleInterface *, int)> walk = [&](QAccessibleInterface *node, int depth) {
+        if (!node || !node->isValid() || depth > 64 || node->state().invisible)
+            return false;
+        if (node->object() == target)
+            return true;
+        for (int i = 0; i < node->childCount(); ++i)
+            if (walk(node->child(i), depth + 1))
+                return true;
+        return false;
+    };
+    return walk(QAccessible::queryAccessibleInterface(m_app->window()), 0);
+}
+
+enum class Kept { Draft, ScrollPosition };
+Q_DECLARE_METATYPE(Kept)
+
+void ShellAppTest::aVisitedSectionKeepsItsState_data()
+{
+    QTest::addColumn<Kept>("kept");
+    QTest::newRow("the composer's draft") << Kept::Draft;
+    QTest::newRow("the messages' scroll position") << Kept::ScrollPosition;
+}
+
+// A glance at another section and back: the chat is as it was left. The other sections'
+// screens are made only as they are first shown, and the hidden one has neither the keyboard
+// nor a place in the accessibility tree.
+void ShellAppTest::aVisitedSectionKeepsItsState()
+{
+    QFETCH(Kept, kept);
+    if (kept == Kept::ScrollPosition)
+        addLongChat();
+    signIn();
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("composerField")); }));
+    for (const char *other : {"workspaceView", "profileView", "plansView", "toolsView", "imagesView"})
+        QVERIFY2(!find(QString::fromLatin1(other)), other);
+
+    // Guarded: a screen destroyed on the way must fail the test, not crash it.
+    QPointer<QQuickItem> field = item(QStringLiteral("composerField"));
+    QPointer<QQuickItem> list = item(QStringLiteral("messageList"));
+    QVERIFY(field && list);
+    qreal scrolledTo = 0;
+    if (kept == Kept::Draft) {
+        click(field);
+        QVERIFY(waitUntil([&] { return field->hasActiveFocus(); }));
+        type(QStringLiteral("Черновик письма"));
+        QCOMPARE(field->property("text").toString(), QStringLiteral("Черновик письма"));
+    } else {
+        QVERIFY(waitUntil([&] {
+            return list->property("count").toInt() > 120 && list->property("atYEnd").toBool();
+        }));
+        // Up to the middle of the chat, away from its end.
+        scrolledTo = list->property("originY").toReal()
+                     + list->property("contentHeight").toReal() / 2;
+        list->setProperty("contentY", scrolledTo);
+        QVERIFY(waitUntil([&] { return !list->property("pinnedToEnd").toBool(); }));
+        scrolledTo = list->property("contentY").toReal();
+    }
+
+    visit(vexa::VexaSection::Workspace);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("workspaceView")); }));
+    if (field) { // kept: hidden, without the keyboard, out of the accessibility tree
+        QVERIFY(!field->isVisible());
+        QVERIFY(!field->hasActiveFocus());
+        QVERIFY(!shownToScreenReaders(field));
+    }
+    type(QStringLiteral("ж")); // keys go to the shown section, not to the hidden chat
+    visit(vexa::VexaSection::Images);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("imagesView")); }));
+    QVERIFY(!isShown(QStringLiteral("workspaceView")));
+
+    QPointer<QQuickItem> workspace = item(QStringLiteral("workspaceView"));
+    visit(vexa::VexaSection::Chat);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("composerField")); }));
+    QQuickItem *shownField = item(QStringLiteral("composerField"));
+    QQuickItem *shownList = item(QStringLiteral("messageList"));
+    QVERIFY(shownField && shownList);
+    if (kept == Kept::Draft) {
+        QCOMPARE(shownField->property("text").toString(), QStringLiteral("Черновик письма"));
+    } else {
+        QTest::qWait(vexa::test::scaledMs(100)); // a few frames: nothing pulls the list to its end
+        QCOMPARE(shownList->property("contentY").toReal(), scrolledTo);
+        QVERIFY(!shownList->property("atYEnd").toBool());
+    }
+    // The same screens, kept while hidden, not new ones.
+    QCOMPARE(shownField, field.data());
+    QVERIFY(workspace);
+    QVERIFY(shownToScreenReaders(shownField));
+}
+
+// The sections live while signed in: signing out lets them go, and the next sign-in (another
+// account, perhaps) starts with fresh screens, nothing of the last one's.
+void ShellAppTest::signingOutReleasesTheSections()
+{
+    signIn();
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("composerField")); }));
+    QPointer<QQuickItem> field = item(QStringLiteral("composerField"));
+    click(field);
+    type(QStringLiteral("Не для следующего"));
+    visit(vexa::VexaSection::Workspace);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("workspaceView")); }));
+    QPointer<QQuickItem> workspace = item(QStringLiteral("workspaceView"));
+
+    m_app->client().signOut();
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("loginView")); }));
+    QVERIFY(waitUntil([&] { return !field && !workspace; }));
+
+    signIn();
+    // The section chosen last is the one shown again (within the run), made anew.
+    QCOMPARE(root()->selection(), vexa::VexaSection::Workspace);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("workspaceView")); }));
+    QVERIFY(!find(QStringLiteral("chatView")));
+    visit(vexa::VexaSection::Chat);
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("composerField")); }));
+    QCOMPARE(item(QStringLiteral("composerField"))->property("text").toString(), QString());
 }
 
 QTEST_MAIN(ShellAppTest)
@@ -453,7 +601,7 @@ void ShellAppTest::sidebarWidthFollowsTheDragAndIsKept()
                                               m_dir->filePath(QStringLiteral("cookies")));
     QVERIFY(m_app->start());
     m_app->window()->resize(1280, 800);
-    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window(), vexa::test::scaledMs(5000)));
     QVERIFY(waitUntil([&] { return isShown(QStringLiteral("sidebar")); }));
     QCOMPARE(item(QStringLiteral("sidebar"))->width(), widened);
     vexa::WindowMemory(nullptr).setSidebarWidth(vexa::WindowMemory::kDefaultSidebarWidth);

@@ -1,9 +1,11 @@
 // Qt Quick Test over the shell's QML: every component instantiates without a warning.
 
+#include "awaittask.h"
 #include "vexaaiapp.h"
 #include "vexaclient.h"
 
 #include <QDir>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -26,7 +28,13 @@ public slots:
         vexa::VexaClient::setShared(m_client.get());
     }
 
-    void qmlEngineAvailable(QQmlEngine *engine) { vexa::VexaAIApp::configureEngine(*engine); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        vexa::VexaAIApp::configureEngine(*engine);
+        // The tests' waits stretch with VEXA_TIMEOUT_SCALE, as the C++ tests' do.
+        engine->rootContext()->setContextProperty(QStringLiteral("timeoutScale"),
+                                                  vexa::test::scaledMs(1));
+    }
 
     void cleanupTestCase() { vexa::VexaClient::setShared(nullptr); }
 

@@ -2,6 +2,7 @@
 // choice and what it enables, the status line, a phrase going out with the model override and
 // the answer spoken, listening again after the answer (also when another speaker cut it off),
 // phrases dropped during a turn, and nothing sent, spoken or heard after the sheet closes.
+#include "awaittask.h"
 #include "conversationrig.h"
 #include "voicefakes.h"
 #include "voicesamples.h"
@@ -295,7 +296,7 @@ void VoiceConversationTest::closingMidRequestSendsAndSpeaksNothing()
     QVERIFY(!rig.vm.processing());
     // The request finishes in the client; the closed conversation does nothing with it.
     QVERIFY(waitUntil([&] { return !rig.conversation.client->sending(); }));
-    QTest::qWait(100);
+    QTest::qWait(vexa::test::scaledMs(100));
     Rig::settle();
     QCOMPARE(rig.conversation.chatBodies().size(), 1);
     QVERIFY(rig.fakes.synthesizer->spoken.empty());

@@ -2,6 +2,7 @@
 // pace of speech through the WAV capture, PocketSphinx, the silence detector, the local service
 // and a fake speaker. The phrase goes out once with the recommended model, the answer is spoken,
 // and the microphone opens again for the next phrase.
+#include "awaittask.h"
 #include "conversationrig.h"
 #include "platform/pocketsphinxrecognition.h"
 #include "replay/wavfilecapture.h"
@@ -75,7 +76,7 @@ void VoiceConversationRealTest::recordedPhraseMakesATurn()
     // Closing ends the microphone at once; no second phrase goes out.
     vm.disappear();
     QVERIFY(!capture->isRunning());
-    QTest::qWait(1500);
+    QTest::qWait(vexa::test::scaledMs(1500));
     QCOMPARE(rig.chatBodies().size(), 1);
     QCOMPARE(speaker->spoken.size(), size_t(1));
 }

@@ -2,6 +2,7 @@
 // searched, a voice chosen and the sheet closed from the keyboard, and a star clicked with the
 // mouse; the conversation starts with Enter, answers through the local service, pauses behind
 // the voice library and ends everything when Esc closes it.
+#include "awaittask.h"
 #include "conversationrig.h"
 #include "voicefakes.h"
 #include "voicelibraryviewmodel.h"
@@ -143,7 +144,7 @@ void VoiceScreensTest::init()
     QVERIFY2(m_view->status() == QQuickView::Ready,
              qPrintable(QDebug::toString(m_view->errors())));
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
     m_view->requestActivate();
 }
 

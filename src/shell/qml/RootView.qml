@@ -113,6 +113,17 @@ Item {
                        Qt.createComponent(rootModel.selectionDocument, Component.Asynchronous)]
     }
 
+    // A session kept in the keyring is known a moment after the window started loading: the
+    // chats are asked for (and the sections worth compiling) only once it is.
+    Connections {
+        target: rootModel.client
+        function onChatsLoadingChanged() {
+            if (rootModel.screen === RootViewModel.Waiting && rootModel.client.chatsLoading
+                    && root.precompiled.length === 0)
+                root.precompileSections()
+        }
+    }
+
     Component.onCompleted: {
         // Only for a returning user: the chats are on their way with the state when the client
         // has a session to send. A new user's sign-in screen does not queue behind them.

@@ -1,22 +1,47 @@
 import QtQuick
 import VexaAI.Shell
 
-// The screen shown for a section, from its document's address (RootViewModel's
-// selectionDocument): only the screen shown is compiled, when it is first shown. A section
-// without a screen (no address) shows its title.
-Loader {
+// The sections' screens. A section's screen is made (and its document compiled) the first time
+// the section is shown, from the address RootViewModel gives for it (selectionDocument), so the
+// first frame builds only the shown one; it then lives as long as the signed-in layout, which
+// goes at sign-out with everything in it. A focus scope: when the keyboard is in the page, it
+// is in the shown screen.
+FocusScope {
     id: page
 
     required property string document
     required property string title
+    required property int selection
 
-    readonly property string placeholder: "qrc:/qt/qml/VexaAI/Shell/SectionPlaceholder.qml"
+    // The slot of every section shown so far, by section; the shown one.
+    property var slots: ({})
+    property SectionSlot current: null
 
-    source: document !== "" ? document : placeholder
+    Component {
+        id: slotComponent
+        SectionSlot {
+            width: page.width
+            height: page.height
+        }
+    }
 
+    function show() {
+        let slot = slots[selection]
+        if (!slot) {
+            slot = slotComponent.createObject(page, {section: selection, address: document,
+                                                     title: title})
+            slot.shown = Qt.binding(() => slot.section === page.selection)
+            slots[selection] = slot
+        }
+        current = slot
+    }
+    onSelectionChanged: show()
+    Component.onCompleted: show()
+
+    // A section without a screen shows the section's title as the page's title says it.
     Binding {
-        target: page.item
-        when: page.source.toString() === page.placeholder && page.item !== null
+        target: page.current
+        when: page.current !== null
         property: "title"
         value: page.title
     }

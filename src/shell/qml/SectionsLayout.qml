@@ -45,6 +45,7 @@ Item {
         height: layout.model.regular ? parent.height : dock.y
         document: layout.model.selectionDocument
         title: layout.model.selectionTitle
+        selection: layout.model.selection
     }
 
     // Made the first time the window is narrow: a wide window never builds (or compiles) the

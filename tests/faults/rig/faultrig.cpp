@@ -1,5 +1,6 @@
 #include "faultrig.h"
 
+#include "awaittask.h"
 #include "cookiestore.h"
 #include "replylimits.h"
 
@@ -115,11 +116,12 @@ FaultRig::~FaultRig() = default;
 
 TransportTimeouts FaultRig::timeouts()
 {
+    const std::chrono::milliseconds idle(vexa::test::scaledMs(400));
     TransportTimeouts t;
-    t.sessionIdle = std::chrono::milliseconds(400);
-    t.idle = std::chrono::milliseconds(400);
-    t.chatIdle = std::chrono::milliseconds(400);
-    t.imageIdle = std::chrono::milliseconds(400);
+    t.sessionIdle = idle;
+    t.idle = idle;
+    t.chatIdle = idle;
+    t.imageIdle = idle;
     return t;
 }
 
@@ -185,12 +187,12 @@ Arrangement FaultRig::arrange(Case id)
     case Case::RateLimited:
         useService();
         scriptService(scripted(429, QByteArray()));
-        out.message = transporttext::tooManyRequests(std::nullopt);
+        out.message = QStringLiteral("Ошибка сервера (HTTP 429).");
         break;
     case Case::RateLimitedWithWait:
         useService();
         scriptService(scripted(429, R"({"ok":false})", {{"Retry-After", "30"}}));
-        out.message = transporttext::tooManyRequests(30);
+        out.message = QStringLiteral("Ошибка сервера (HTTP 429)."); // the wait is not shown
         break;
     case Case::RateLimitedWithText:
         useService();

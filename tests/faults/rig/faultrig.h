@@ -80,7 +80,8 @@ public:
     // Puts the case's session cookie into the client's jar, as a sign-in would have.
     void giveSession(VexaClient &client) const;
     bool hasSession(const VexaClient &client) const;
-    // Short idle timeouts, so the stall cases end in well under a second.
+    // Short idle timeouts, so the stall cases end in well under a second (stretched by
+    // VEXA_TIMEOUT_SCALE, as a slow build's TLS handshakes alone take longer).
     static TransportTimeouts timeouts();
 
     // Requests that reached a server they must not have since arrange(): another origin, or the

@@ -1,5 +1,7 @@
 #include "testcertificates.h"
 
+#include "awaittask.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QSslConfiguration>
@@ -16,7 +18,7 @@ bool run(const QString &openssl, const QStringList &arguments, const QString &di
     process.setWorkingDirectory(dir);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(openssl, arguments);
-    if (!process.waitForFinished(30'000) || process.exitStatus() != QProcess::NormalExit
+    if (!process.waitForFinished(vexa::test::scaledMs(30'000)) || process.exitStatus() != QProcess::NormalExit
         || process.exitCode() != 0) {
         *error = QStringLiteral("openssl %1: %2")
                      .arg(arguments.join(u' '), QString::fromLocal8Bit(process.readAll()));

@@ -55,7 +55,7 @@ TestCase {
     function test_create(data) {
         var object = createTemporaryObject(data.component, testCase, data.props)
         verify(object !== null)
-        wait(50) // polish and the first frame, where layout warnings appear
+        wait(50 * timeoutScale) // polish and the first frame, where layout warnings appear
     }
 
     function test_shell_data() {
@@ -63,7 +63,7 @@ TestCase {
             { tag: "WaitingView", component: cWaitingView }, { tag: "LoginView", component: cLoginView }, { tag: "SectionPlaceholder", component: cSectionPlaceholder },
             { tag: "SidebarHeader", component: cSidebarHeader }, { tag: "SidebarButton", component: cSidebarButton }, { tag: "DockButton", component: cDockButton },
             { tag: "RootView", component: cRootView },
-            { tag: "SectionPage", component: cSectionPage, props: { document: "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml", title: "Vexa Code" } },
+            { tag: "SectionPage", component: cSectionPage, props: { document: "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml", title: "Vexa Code", selection: 1 } },
             { tag: "LoginCard", component: cLoginCard, props: { model: loginModel } },
             { tag: "Sidebar", component: cSidebar, props: { model: rootModel } },
             { tag: "SidebarFooter", component: cSidebarFooter, props: { model: rootModel } },
@@ -78,6 +78,6 @@ TestCase {
     function test_shell(data) {
         var object = createTemporaryObject(data.component, testCase, data.props || {})
         verify(object !== null)
-        wait(50) // polish and the first frame, where layout warnings appear
+        wait(50 * timeoutScale) // polish and the first frame, where layout warnings appear
     }
 }

@@ -39,17 +39,17 @@ TestCase {
         verify(!backdrop.animated)
         verify(!backdrop.running)
         var phase = backdrop.phase
-        wait(100)
+        wait(100 * timeoutScale)
         compare(backdrop.phase, phase)
 
         // The profile's switch writes the same key through another instance: it moves at once.
         preferences.reduceEffects = false
         verify(backdrop.animated)
-        tryVerify(function() { return backdrop.running }, 1000)
-        tryVerify(function() { return backdrop.phase !== phase }, 2000)
+        tryVerify(function() { return backdrop.running }, 1000 * timeoutScale)
+        tryVerify(function() { return backdrop.phase !== phase }, 2000 * timeoutScale)
 
         backdrop.reduceMotion = true
-        tryVerify(function() { return !backdrop.running }, 1000)
+        tryVerify(function() { return !backdrop.running }, 1000 * timeoutScale)
     }
 
     function test_card_content_spans_card() {
@@ -64,11 +64,14 @@ TestCase {
         // Every section has its screen; a value outside them (a section added later) shows
         // its title instead of nothing.
         var page = createTemporaryObject(pageComponent, testCase,
-                                         { document: "", title: "Инструменты" })
-        tryVerify(function() { return page.item !== null })
-        compare(page.item.objectName, "sectionPlaceholder")
-        compare(page.item.title, "Инструменты")
+                                         { document: "", title: "Инструменты", selection: 3 })
+        var placeholder = null
+        tryVerify(function() {
+            placeholder = findChild(page, "sectionPlaceholder")
+            return placeholder !== null
+        }, 5000 * timeoutScale)
+        compare(placeholder.title, "Инструменты")
         page.title = "Тарифы"
-        compare(page.item.title, "Тарифы")
+        compare(placeholder.title, "Тарифы")
     }
 }

@@ -13,9 +13,11 @@ FocusScope {
     property PlansViewModel viewModel: PlansViewModel {}
 
     Component.onCompleted: viewModel.load()
+    onVisibleChanged: if (visible) viewModel.load()
 
     Shortcut {
         sequence: "F5"
+        enabled: view.visible
         onActivated: view.viewModel.load()
     }
 

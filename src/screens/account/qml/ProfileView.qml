@@ -14,9 +14,11 @@ FocusScope {
     property ProfileViewModel viewModel: ProfileViewModel {}
 
     Component.onCompleted: viewModel.appear()
+    onVisibleChanged: if (visible) viewModel.appear()
 
     Shortcut {
         sequence: "F5"
+        enabled: view.visible
         onActivated: view.viewModel.refreshProfile()
     }
 

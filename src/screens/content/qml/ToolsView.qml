@@ -10,6 +10,7 @@ Item {
     readonly property ToolsViewModel viewModel: ToolsViewModel {}
 
     Component.onCompleted: viewModel.appear()
+    onVisibleChanged: if (visible) viewModel.appear()
 
     WorkspacePage {
         anchors.fill: parent
