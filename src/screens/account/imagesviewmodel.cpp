@@ -1,6 +1,7 @@
 #include "imagesviewmodel.h"
 
 #include "detachedtask.h"
+#include "sharing.h"
 
 #include <QFileInfo>
 
@@ -298,6 +299,12 @@ void ImagesViewModel::copyTextResult()
         return;
     m_platform->copyText(textResult());
     setStatus(QStringLiteral("Текст скопирован."));
+}
+
+void ImagesViewModel::shareTextResultByMail()
+{
+    if (hasTextResult())
+        m_platform->openExternally(style::mailUrl(textResult()));
 }
 
 void ImagesViewModel::saveTextResult(const QUrl &file)
