@@ -1,5 +1,6 @@
 // Vexa AI: the desktop client of the Vexa AI service.
 
+#include "desktopdialogs.h"
 #include "singleinstance.h"
 #include "vexaaiapp.h"
 
@@ -60,6 +61,8 @@ int main(int argc, char *argv[])
     // Start-up milestones for BENCH_TRACE (vexa.app.debug); the first one shows what the loader
     // and the libraries' initialisers cost.
     qCDebug(vexa::lcApp, "main");
+    // Before the application is made: it picks its platform theme (and so its dialogs) then.
+    vexa::preferDesktopFileDialogs();
     QGuiApplication application(argc, argv);
     qCDebug(vexa::lcApp, "application made");
     vexa::VexaAIApp::prepareApplication();

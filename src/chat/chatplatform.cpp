@@ -1,5 +1,7 @@
 #include "chatplatform.h"
 
+#include "sharing.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QCoro/QCoroSignal>
@@ -151,11 +153,7 @@ std::shared_ptr<ChatPlatform> ChatPlatform::system()
 
 QUrl mailUrl(const QString &body)
 {
-    // Line breaks travel as %0D%0A, as mail clients expect in a mailto body.
-    QString text = body;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return QUrl::fromEncoded("mailto:?body=" + QUrl::toPercentEncoding(text), QUrl::StrictMode);
+    return style::mailUrl(body);
 }
 
 bool isPhotoFile(const QString &path)

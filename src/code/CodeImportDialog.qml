@@ -2,10 +2,12 @@
 // decides what is text by reading it.
 import QtQuick
 import QtQuick.Dialogs
+import VexaAI.Style
 
-FileDialog {
+VexaFileDialog {
     id: dialog
     objectName: "importDialog"
+    kind: "documents"
 
     property bool showing: false
 

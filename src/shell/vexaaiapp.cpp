@@ -1,13 +1,13 @@
 #include "vexaaiapp.h"
 
 #include "aboutinfo.h"
+#include "qtrussian.h"
 #include "symbols.h"
 #include "windowmemory.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QScreen>
@@ -15,7 +15,6 @@
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QTimer>
-#include <QTranslator>
 
 namespace vexa {
 
@@ -27,19 +26,6 @@ const QLoggingCategory &lcApp()
 }
 
 namespace {
-
-void installQtTranslations()
-{
-    // "qt_ru" pulls in qtbase_ru, qtdeclarative_ru and the rest; fall back to qtbase alone.
-    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QStringLiteral("qt_ru"), directory)
-        || translator->load(QStringLiteral("qtbase_ru"), directory)) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        delete translator;
-    }
-}
 
 // The window icon, drawn from the app's scalable icon at the sizes window managers ask for.
 QIcon applicationIcon()
@@ -100,7 +86,7 @@ void VexaAIApp::prepareApplication()
     // The desktop entry's id: Wayland compositors match the window to it (app_id); on X11 the
     // window class is the application name, "VexaAI", as the entry's StartupWMClass says.
     QGuiApplication::setDesktopFileName(QStringLiteral("ai.vexa.VexaAI"));
-    installQtTranslations();
+    installRussianQtTexts();
     Symbols::loadFont();
 }
 

@@ -38,8 +38,8 @@ public:
     const QList<VoiceInfo> &voices() const { return m_inventory.voices(); }
     int count() const { return int(m_inventory.voices().size()); }
     bool loading() const { return m_loading; }
-    // A listing has come in (it may be empty): until then nothing is known to be missing.
-    bool listed() const { return m_filled; }
+    // A listing has come in (until then nothing is known about which voices exist).
+    bool filled() const { return m_filled; }
 
     // Replaces the list with the platform's current one. A fill asked for while one runs is
     // queued: it starts again once the running one has published, so a voice installed during a

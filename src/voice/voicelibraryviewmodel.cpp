@@ -213,6 +213,9 @@ bool VoiceLibraryViewModel::selectionMissing() const
 
 QString VoiceLibraryViewModel::automaticTitle() const
 {
+    // Before the first listing every pin would read as unusable: say nothing until it is in.
+    if (!m_catalog->filled())
+        return QString();
     return VexaVoiceCatalog::selectionTitle(m_catalog->inventory(), selection(), m_shownLocale);
 }
 

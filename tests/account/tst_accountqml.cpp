@@ -6,8 +6,11 @@
 #include "accountfixture.h"
 #include "awaittask.h"
 #include "imagesviewmodel.h"
+#include "sharing.h"
 #include "utilityviewmodel.h"
 
+#include <QDesktopServices>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QPointer>
 #include <QQuickItem>
@@ -90,6 +93,18 @@ QQuickItem *rowOf(QQuickItem *item)
 
 } // namespace
 
+// Takes the mail addresses the app hands the desktop, instead of a mail client.
+class MailCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    MailCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "take"); }
+    ~MailCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void take(const QUrl &url) { urls.append(url); }
+};
+
 class AccountQmlTest : public QObject
 {
     Q_OBJECT
@@ -107,8 +122,40 @@ private Q_SLOTS:
     void sheetKeepsWhatWasTyped();
     void oneReminderPerPress();
     void focusStaysWithItsRow();
+    void imagesShareFromTheKeyboard();
 
 private:
+    // Opens the share menu from its button with Return: its enabled entries, in order.
+    QStringList openShare(const QString &button, const QString &menuName)
+    {
+        QQuickItem *opener = item(button);
+        if (!opener || !opener->isVisible())
+            return {QStringLiteral("no button")};
+        opener->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QObject *menu = m_view->rootObject()->findChild<QObject *>(menuName);
+        m_menu = menu;
+        if (!menu || !waitUntil([&] { return menu->property("opened").toBool(); }))
+            return {QStringLiteral("no menu")};
+        QStringList entries;
+        for (int i = 0; i < menu->property("count").toInt(); ++i) {
+            QQuickItem *entry = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
+            if (entry && entry->isVisible() && entry->isEnabled())
+                entries << entry->property("text").toString();
+        }
+        return entries;
+    }
+    // Down `downs` times and Return in the open menu, which then closes.
+    void choose(int downs)
+    {
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(m_menu && waitUntil([&] { return !m_menu->property("visible").toBool(); }));
+    }
+    QPointer<QObject> m_menu;
+
     void load(const QUrl &source);
     void loadSheetHost();
     void openSheet(QObject *sheet);
@@ -194,6 +241,26 @@ void AccountQmlTest::imagesFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QVERIFY(view->hasSource());
     QCOMPARE(item("pickButton")->property("text").toString(), QStringLiteral("Заменить изображение"));
+}
+
+// The images page shares through the app's share menu: a text answer can be copied, saved or
+// mailed, a picture copied or saved (no mail for pictures).
+void AccountQmlTest::imagesShareFromTheKeyboard()
+{
+    MailCatcher mail;
+    load(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Account/ImagesView.qml")));
+    auto *view = m_view->rootObject()->property("viewModel").value<ImagesViewModel *>();
+    QVERIFY(view);
+    view->setSelectedModel(QStringLiteral("vexa-describe"));
+    view->setPrompt(QStringLiteral("Что на картинке?"));
+    view->generate();
+    QVERIFY(waitUntil([&] { return view->hasTextResult() && !view->generating(); }));
+    QCOMPARE(openShare(QStringLiteral("shareTextButton"), QStringLiteral("shareTextMenu")),
+             (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+                          QStringLiteral("Отправить по почте")}));
+    choose(3);
+    QVERIFY(waitUntil([&] { return !mail.urls.isEmpty(); }));
+    QCOMPARE(mail.urls, QList<QUrl>{style::mailUrl(view->textResult())});
 }
 
 void AccountQmlTest::loadSheetHost()
@@ -333,6 +400,18 @@ void AccountQmlTest::sheetFromTheKeyboard()
     QCOMPARE(model->rows()->rowCount(), 0);
     QVERIFY(waitUntil([&] { return model->info() == QStringLiteral("Сообщений: 4"); }));
     QVERIFY(item("exportShareButton")->isVisible());
+
+    // "Сохранить или поделиться" is the app's share menu; the Markdown goes by mail too.
+    {
+        MailCatcher mail;
+        QCOMPARE(openShare(QStringLiteral("exportShareButton"), QStringLiteral("exportMenu")),
+                 (QStringList{QStringLiteral("Скопировать Markdown"), QStringLiteral("Сохранить как .md…"),
+                              QStringLiteral("Отправить по почте")}));
+        choose(3);
+        QVERIFY(waitUntil([&] { return !mail.urls.isEmpty(); }));
+        QCOMPARE(mail.urls, QList<QUrl>{style::mailUrl(model->exported())});
+    }
+    picker->forceActiveFocus();
 
     // F5 lists the section again; Esc closes the sheet.
     const qsizetype exports = m_fixture->count(QStringLiteral("/api/productivity/export"));

@@ -392,7 +392,7 @@ void ProfileViewModelTest::captionWaitsForTheListing()
     QCOMPARE(view->voiceCaption(), QStringLiteral("Загружаем список голосов…"));
 
     m_voice->synthesizer->listingGate.release();
-    QVERIFY(waitUntil([&] { return view->voiceCatalog()->listed(); }));
+    QVERIFY(waitUntil([&] { return view->voiceCatalog()->filled(); }));
     QFETCH(QString, listed);
     QVERIFY2(view->voiceCaption().startsWith(listed), qPrintable(view->voiceCaption()));
 }

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void jumpToLatest_data();
     void jumpToLatest();
     void pictureFromTheKeyboard();
+    void shareEntriesFromTheKeyboard();
     void shareFromTheKeyboard();
     void hiddenMenuItemsUnreachable_data();
     void hiddenMenuItemsUnreachable();
@@ -534,6 +535,59 @@ void ChatQmlTest::jumpToLatest()
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
                       jump->mapToScene(jump->boundingRect().center()).toPoint());
     QVERIFY(waitUntil([&] { return list->property("atYEnd").toBool() && !jump->isVisible(); }));
+}
+
+// The message's share menu is the app's one: its three entries, each reached with the arrows
+// and taken with Return, do what they say (the save asks for a file first).
+void ChatQmlTest::shareEntriesFromTheKeyboard()
+{
+    auto platform = std::make_shared<FakeChatPlatform>();
+    FakeVoice voice;
+    ChatViewModel host(platform, voice.factory(), m_dir.filePath(QStringLiteral("prefs.ini")));
+    host.setClient(m_client.get());
+    const auto closeFirst = qScopeGuard([this] { m_view.reset(); });
+    m_client->setEntries({answerEntry(QStringLiteral("Ответ\nв две строки"))});
+    load();
+    m_view->rootObject()->setProperty("viewModel", QVariant::fromValue(&host));
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+
+    // Menu key on the message, "Поделиться" (the second entry), then `downs` in the share menu.
+    auto share = [&](int downs) {
+        list->forceActiveFocus();
+        QTest::keyClick(m_view.get(), Qt::Key_Menu);
+        QObject *menu = findObject(*m_view, QStringLiteral("messageMenu"));
+        QVERIFY(menu);
+        QVERIFY(waitUntil([&] { return menu->property("opened").toBool(); }));
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QObject *shareMenu = findObject(*m_view, QStringLiteral("shareMenu"));
+        QVERIFY(shareMenu);
+        QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
+        QStringList entries;
+        for (int i = 0; i < shareMenu->property("count").toInt(); ++i) {
+            QQuickItem *entry = nullptr;
+            QMetaObject::invokeMethod(shareMenu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
+            if (entry && entry->isVisible() && entry->isEnabled())
+                entries << entry->property("text").toString();
+        }
+        QCOMPARE(entries, (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+                                       QStringLiteral("Отправить по почте")}));
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return !shareMenu->property("visible").toBool(); }));
+    };
+    share(1);
+    QCOMPARE(platform->copied, QStringList{QStringLiteral("Ответ\nв две строки")});
+    share(3);
+    QCOMPARE(platform->opened, QList<QUrl>{chat::mailUrl(QStringLiteral("Ответ\nв две строки"))});
+    share(2);
+    QVERIFY(waitUntil([&] {
+        QObject *dialog = findObject(*m_view, QStringLiteral("saveDialog"));
+        return dialog && dialog->property("visible").toBool();
+    }));
 }
 
 void ChatQmlTest::pictureFromTheKeyboard()

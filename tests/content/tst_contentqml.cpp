@@ -9,6 +9,9 @@
 #include "toolsviewmodel.h"
 #include "workspaceviewmodel.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
@@ -39,6 +42,18 @@ QQuickItem *findItem(QQuickItem *root, const std::function<bool(QQuickItem *)> &
     }
     return nullptr;
 }
+
+// Takes the mail addresses the app hands the desktop, instead of a mail client.
+class MailCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    MailCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "take"); }
+    ~MailCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void take(const QUrl &url) { urls.append(url); }
+};
 
 } // namespace
 
@@ -82,6 +97,16 @@ private:
         return field ? field->property("textArea").value<QQuickItem *>() : nullptr;
     }
     QQuickItem *focused() const { return view->activeFocusItem(); }
+    // A non-visual object (a menu, a dialog) by name, wherever in the item tree it is declared.
+    QObject *objectNamed(const QString &name) const
+    {
+        QObject *found = nullptr;
+        findItem(view->contentItem(), [&](QQuickItem *i) {
+            found = i->findChild<QObject *>(name, Qt::FindDirectChildrenOnly);
+            return found != nullptr;
+        });
+        return found;
+    }
 
     // One character at a time, as an input method would deliver Cyrillic.
     void typeText(const QString &text)
@@ -146,6 +171,60 @@ private Q_SLOTS:
         QCOMPARE(ContentFixture::body(posted.first()).value(QStringLiteral("content")).toString(),
                  QStringLiteral("Сын ходит на плавание"));
         QVERIFY(waitUntil([&] { return memory->property("text").toString().isEmpty(); }));
+    }
+
+    // A saved answer's "Поделиться" is the app's share menu: copy, save to a file, mail — each
+    // from the keyboard.
+    void savedAnswerShareFromTheKeyboard()
+    {
+        MailCatcher mail;
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
+        QVERIFY(waitUntil([&] { return answers && answers->loaded() && !answers->busy(); }));
+        QVERIFY(!answers->answers().isEmpty());
+        const QVariantMap first = answers->answers().first().toMap();
+        const QString content = first.value(QStringLiteral("content")).toString();
+        QQuickItem *disclosure = labelled(first.value(QStringLiteral("title")).toString());
+        QVERIFY(disclosure);
+        disclosure->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(view.get(), Qt::Key_Return);
+
+        auto share = [&](int downs) {
+            QQuickItem *button = named(QStringLiteral("shareAnswerButton"));
+            QVERIFY(button && button->isVisible());
+            button->forceActiveFocus(Qt::TabFocusReason);
+            QTest::keyClick(view.get(), Qt::Key_Return);
+            QObject *menu = nullptr;
+            QVERIFY(waitUntil([&] {
+                menu = objectNamed(QStringLiteral("shareMenu"));
+                return menu && menu->property("opened").toBool();
+            }));
+            QStringList entries;
+            for (int i = 0; i < menu->property("count").toInt(); ++i) {
+                QQuickItem *entry = nullptr;
+                QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
+                if (entry && entry->isVisible() && entry->isEnabled())
+                    entries << entry->property("text").toString();
+            }
+            QCOMPARE(entries, (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+                                           QStringLiteral("Отправить по почте")}));
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(view.get(), Qt::Key_Down);
+            QTest::keyClick(view.get(), Qt::Key_Return);
+            QVERIFY(waitUntil([&] { return !menu->property("visible").toBool(); }));
+        };
+        share(1);
+        QCOMPARE(QGuiApplication::clipboard()->text(), content);
+        share(3);
+        QVERIFY(waitUntil([&] { return !mail.urls.isEmpty(); }));
+        QCOMPARE(mail.urls, QList<QUrl>{chat::mailUrl(content)});
+        // A QQuickView takes its screen only once complete: the dialog is told its window.
+        QObject *dialog = objectNamed(QStringLiteral("answerSaveDialog"));
+        QVERIFY(dialog);
+        QVERIFY(dialog->setProperty("parentWindow", QVariant::fromValue<QWindow *>(view.get())));
+        share(2);
+        QVERIFY(waitUntil([&] { return dialog->property("visible").toBool(); }));
+        QMetaObject::invokeMethod(dialog, "close");
     }
 
     void deleteAsksFirst()

@@ -136,6 +136,10 @@ void PackageTest::dependenciesAreComputed()
     QVERIFY2(fields.output.contains(QStringLiteral("qml6-module-qt-labs-folderlistmodel")), qPrintable(fields.output));
     const QString recommends = fields.output.section(QStringLiteral("Recommends:"), 1);
     QVERIFY2(recommends.contains(QStringLiteral("speech-dispatcher")), qPrintable(fields.output));
+    // The desktop's own file dialogs and Qt's texts in Russian.
+    for (const char *package : {"qt6-gtk-platformtheme", "qt6-xdgdesktopportal-platformtheme",
+                                "qt6-translations-l10n"})
+        QVERIFY2(recommends.contains(QLatin1String(package)), qPrintable(fields.output));
 }
 
 void PackageTest::desktopEntryIsValid()

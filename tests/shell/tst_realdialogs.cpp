@@ -4,11 +4,14 @@
 // shows here as an error or a warning instead of a crash when the user first picks a file.
 
 #include "chatviewmodel.h"
+#include "desktopdialogs.h"
+#include "filedialogsupport.h"
 #include "codeworkspaceviewmodel.h"
 #include "testclient.h"
 #include "vexaaiapp.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QImage>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -59,6 +62,10 @@ private Q_SLOTS:
     void everyQmlFileCompiles();
     void fileDialogsOpen_data();
     void fileDialogsOpen();
+    void saveDialogInRussianSavesInOneClick();
+    void filePickerStartsOnEveryFile();
+    void desktopDialogChoice_data();
+    void desktopDialogChoice();
 
 private:
     QQuickView *load(const QString &file);
@@ -238,6 +245,199 @@ void RealDialogsTest::fileDialogsOpen()
         QCOMPARE(workspace->store()->files(), QStringList{QStringLiteral("заметки.txt")});
         QVERIFY(!workspace->showingImport());
     }
+}
+
+namespace {
+
+// Every item under `root` (Qt's dialog is a popup: its header, list and footer hang below it).
+void collect(QQuickItem *root, QList<QQuickItem *> &items)
+{
+    items.append(root);
+    const auto children = root->childItems();
+    for (QQuickItem *child : children)
+        collect(child, items);
+}
+
+QList<QQuickItem *> itemsOf(QObject *popup)
+{
+    QList<QQuickItem *> items;
+    auto *content = popup->property("contentItem").value<QQuickItem *>();
+    if (content && content->parentItem())
+        collect(content->parentItem(), items); // the popup's own item: header, content, footer
+    return items;
+}
+
+QStringList textsOf(const QList<QQuickItem *> &items, const char *type)
+{
+    QStringList texts;
+    for (QQuickItem *item : items) {
+        if (item->inherits(type) && item->isVisible())
+            texts << item->property("text").toString();
+    }
+    return texts;
+}
+
+QQuickItem *buttonTitled(const QList<QQuickItem *> &items, const QString &title)
+{
+    for (QQuickItem *item : items) {
+        if (item->inherits("QQuickAbstractButton") && item->isVisible()
+            && item->property("text").toString() == title)
+            return item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The share menu's "Сохранить в файл…" as a new user meets it: Qt's dialog speaks Russian (its
+// labels, buttons, sizes and dates), opens in the Documents folder, names its accept button
+// "Сохранить", and one click on it after typing a name saves the file; the next save opens where
+// the last one went.
+void RealDialogsTest::saveDialogInRussianSavesInOneClick()
+{
+    QQuickView *view = load(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml"));
+    QVERIFY(view);
+    QQuickItem *root = view->rootObject();
+    QTemporaryDir folder;
+    {
+        QFile file(folder.filePath(QStringLiteral("старое.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(3000, 'a'));
+    }
+    auto openSave = [&] {
+        QMetaObject::invokeMethod(root, "share", Q_ARG(QVariant, QStringLiteral("Вы: привет")),
+                                  Q_ARG(QVariant, QVariant::fromValue<QQuickItem *>(nullptr)));
+        QObject *shareMenu = root->findChild<QObject *>(QStringLiteral("shareMenu"));
+        QVERIFY(shareMenu);
+        QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Return); // "Сохранить в файл…"
+        QVERIFY2(waitUntil([&] { return qtFileDialogShown(*view) != nullptr; }),
+                 "Qt's file dialog did not appear");
+    };
+
+    openSave();
+    QObject *shown = qtFileDialogShown(*view);
+    QVERIFY(shown);
+    // Documents (or home without one) at first, the folder of the last choice after one; never
+    // the folder the app was started in.
+    const QString opened = shown->property("currentFolder").toUrl().toLocalFile();
+    QCOMPARE(opened, FileDialogSupport::startFolder(QStringLiteral("documents")));
+    QVERIFY(opened != QDir::currentPath());
+    QList<QQuickItem *> items = itemsOf(shown);
+    const QStringList labels = textsOf(items, "QQuickLabel");
+    QVERIFY2(labels.contains(QStringLiteral("Имя файла")) && labels.contains(QStringLiteral("Фильтр")),
+             qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY(buttonTitled(items, QStringLiteral("Сохранить")));
+    QVERIFY(buttonTitled(items, QStringLiteral("Отмена")));
+    QVERIFY(!buttonTitled(items, QStringLiteral("Открыть")));
+
+    // The user goes to a folder of their own: its file is listed with a Russian size and date.
+    QVERIFY(shown->setProperty("currentFolder", QUrl::fromLocalFile(folder.path())));
+    QVERIFY(waitUntil([&] {
+        return textsOf(itemsOf(shown), "QQuickLabel").contains(QStringLiteral("старое.txt"));
+    }));
+    const QString details = textsOf(itemsOf(shown), "QQuickLabel").join(QLatin1Char('|'));
+    // Russian figures (Qt 6.4 has no Russian name for the binary units: "KiB" stays).
+    QVERIFY2(details.contains(QStringLiteral("2,93")), qPrintable(details));
+    QVERIFY2(QRegularExpression(QStringLiteral("\\d\\d\\.\\d\\d\\.\\d{4}")).match(details).hasMatch(),
+             qPrintable(details));
+
+    // A name typed into the field, one click on "Сохранить".
+    items = itemsOf(shown);
+    QQuickItem *field = nullptr;
+    for (QQuickItem *item : std::as_const(items)) {
+        if (item->objectName() == QLatin1String("fileNameTextField"))
+            field = item;
+    }
+    QVERIFY(field && field->isVisible());
+    QTest::mouseClick(view, Qt::LeftButton, {}, field->mapToScene(field->boundingRect().center()).toPoint());
+    QVERIFY(field->hasActiveFocus());
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    for (const QChar c : QStringLiteral("ответ.txt"))
+        QTest::sendKeyEvent(QTest::Click, view, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(field->property("text").toString(), QStringLiteral("ответ.txt"));
+    QQuickItem *save = buttonTitled(itemsOf(shown), QStringLiteral("Сохранить"));
+    QVERIFY(save && save->isEnabled());
+    QTest::mouseClick(view, Qt::LeftButton, {}, save->mapToScene(save->boundingRect().center()).toPoint());
+    QFile saved(folder.filePath(QStringLiteral("ответ.txt")));
+    QVERIFY(waitUntil([&] { return saved.exists(); }));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), QStringLiteral("Вы: привет"));
+    QVERIFY(waitUntil([&] { return !qtFileDialogShown(*view); }));
+
+    // The next save starts where this one went.
+    openSave();
+    QVERIFY(qtFileDialogShown(*view));
+    QCOMPARE(qtFileDialogShown(*view)->property("currentFolder").toUrl().toLocalFile(), folder.path());
+}
+
+// The composer's "Файл": any file can be sent, so the picker starts on all of them.
+void RealDialogsTest::filePickerStartsOnEveryFile()
+{
+    QQuickView *view = load(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml"));
+    QVERIFY(view);
+    auto *chat = view->rootObject()->property("viewModel").value<ChatViewModel *>();
+    chat->setShowingFilePicker(true);
+    QVERIFY2(waitUntil([&] { return qtFileDialogShown(*view) != nullptr; }),
+             "Qt's file dialog did not appear");
+    QObject *shown = qtFileDialogShown(*view);
+    QStringList filters;
+    for (QQuickItem *item : itemsOf(shown)) {
+        if (item->inherits("QQuickComboBox") && item->isVisible())
+            filters << item->property("displayText").toString();
+    }
+    QCOMPARE(filters, QStringList{QStringLiteral("Все файлы (*)")});
+    const QString opened = shown->property("currentFolder").toUrl().toLocalFile();
+    QCOMPARE(opened, FileDialogSupport::startFolder(QStringLiteral("documents")));
+    QVERIFY(opened != QDir::currentPath());
+    QVERIFY(buttonTitled(itemsOf(shown), QStringLiteral("Открыть")));
+}
+
+void RealDialogsTest::desktopDialogChoice_data()
+{
+    QTest::addColumn<QByteArray>("desktop");
+    QTest::addColumn<bool>("themeChosen");
+    QTest::addColumn<bool>("pluginInstalled");
+    QTest::addColumn<QString>("portal"); // the portal back-end's description, "" for none
+    QTest::addColumn<bool>("portalTheme");
+
+    const QString kde = QStringLiteral("[portal]\nDBusName=org.freedesktop.impl.portal.desktop.kde\n"
+                                       "Interfaces=org.freedesktop.impl.portal.FileChooser;"
+                                       "org.freedesktop.impl.portal.Print;\nUseIn=KDE\n");
+    const QString keyring = QStringLiteral("[portal]\nDBusName=org.freedesktop.secrets\n"
+                                           "Interfaces=org.freedesktop.impl.portal.Secret\nUseIn=gnome\n");
+    QTest::newRow("KDE with its portal") << QByteArray("KDE") << false << true << kde << true;
+    QTest::newRow("KDE, theme plugin missing") << QByteArray("KDE") << false << false << kde << false;
+    QTest::newRow("KDE, no file chooser portal") << QByteArray("KDE") << false << true << keyring << false;
+    QTest::newRow("KDE, theme chosen by the user") << QByteArray("KDE") << true << true << kde << false;
+    QTest::newRow("GNOME: Qt takes GTK's dialogs") << QByteArray("ubuntu:GNOME") << false << true << kde << false;
+    QTest::newRow("no desktop") << QByteArray() << false << true << kde << false;
+}
+
+void RealDialogsTest::desktopDialogChoice()
+{
+    QFETCH(QByteArray, desktop);
+    QFETCH(bool, themeChosen);
+    QFETCH(bool, pluginInstalled);
+    QFETCH(QString, portal);
+    QFETCH(bool, portalTheme);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("themes"));
+    QDir(dir.path()).mkpath(QStringLiteral("portals"));
+    if (pluginInstalled) {
+        QFile plugin(dir.filePath(QStringLiteral("themes/libqxdgdesktopportal.so")));
+        QVERIFY(plugin.open(QIODevice::WriteOnly));
+    }
+    if (!portal.isEmpty()) {
+        QFile file(dir.filePath(QStringLiteral("portals/desktop.portal")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(portal.toUtf8());
+    }
+    QCOMPARE(wantsPortalTheme(desktop, themeChosen, dir.filePath(QStringLiteral("themes")),
+                              {dir.filePath(QStringLiteral("portals"))}),
+             portalTheme);
 }
 
 QTEST_MAIN(RealDialogsTest)

@@ -97,6 +97,8 @@ private slots:
     void samplesAndSelection();
     void refreshWorksFromAnEmptyList();
     void refreshDuringAFillIsQueued();
+    void availabilityWaitsForTheListing_data();
+    void availabilityWaitsForTheListing();
 };
 
 void VoiceLibraryTest::filtering_data()
@@ -300,6 +302,36 @@ void VoiceLibraryTest::refreshDuringAFillIsQueued()
     QVERIFY(vexa::test::waitUntil([&] { return !rig.library->loading(); }));
     QCOMPARE(rig.voices->listings, listings + 1);
     QCOMPARE(rig.library->availableCount(), 4);
+}
+
+void VoiceLibraryTest::availabilityWaitsForTheListing_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<bool>("missing");
+    QTest::newRow("installed pin") << QStringLiteral("v.ru-RU.Yuri") << false;
+    QTest::newRow("uninstalled pin") << QStringLiteral("v.ru-RU.Gone") << true;
+    QTest::newRow("automatic") << QString() << false;
+}
+
+// Until the first listing is in, neither the warning nor the automatic row's caption says a
+// voice is unusable; once it is, both tell the truth.
+void VoiceLibraryTest::availabilityWaitsForTheListing()
+{
+    QFETCH(QString, pin);
+    QFETCH(bool, missing);
+    LibraryRig rig(inventory(), /*hold*/ true);
+    rig.library->selectVoice(pin);
+    QVERIFY(rig.library->loading());
+    QVERIFY(!rig.library->selectionMissing());
+    QCOMPARE(rig.library->automaticTitle(), QString());
+
+    rig.voices->holdListings = false;
+    rig.voices->listingGate.release();
+    QVERIFY(vexa::test::waitUntil([&] { return !rig.library->loading(); }));
+    QCOMPARE(rig.library->selectionMissing(), missing);
+    const QString title = rig.library->automaticTitle();
+    QCOMPARE(title, VexaVoiceCatalog::selectionTitle(inventory(), pin, QStringLiteral("ru-RU")));
+    QCOMPARE(title.startsWith(QStringLiteral("Сохранённый голос недоступен")), missing);
 }
 
 QTEST_MAIN(VoiceLibraryTest)

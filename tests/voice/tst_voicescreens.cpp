@@ -14,6 +14,8 @@
 #include <QQuickView>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <functional>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(VexaAI_VoicePlugin)
@@ -76,8 +78,33 @@ private slots:
     void cleanup();
     void libraryFromTheKeyboard();
     void conversationFromTheKeyboard();
+    void libraryKeyboardThroughManyVoices();
+    void voiceNamesFitTheirRows();
 
 private:
+    // A catalogue of `count` voices the way speech-dispatcher names them, listed in the library.
+    void listVoices(int count);
+    QQuickItem *focusedItem() const { return m_view->activeFocusItem(); }
+    // The voice row holding the keyboard, and its index (-1 outside the rows).
+    int focusedRow() const
+    {
+        for (QQuickItem *item = focusedItem(); item; item = item->parentItem()) {
+            if (item->property("identifier").isValid() && item->property("index").isValid())
+                return item->property("index").toInt();
+        }
+        return -1;
+    }
+    // Whether the focused control lies wholly inside the list's viewport.
+    bool focusedInSight() const
+    {
+        QQuickItem *item = focusedItem();
+        QQuickItem *list = findItem(m_view->contentItem(), QStringLiteral("voiceList"));
+        if (!item || !list)
+            return false;
+        const QRectF box = item->mapRectToItem(list, QRectF(0, 0, item->width(), item->height()));
+        return box.top() >= 0 && box.bottom() <= list->height();
+    }
+
     QObject *sheet(const char *name) { return m_view->rootObject()->findChild<QObject *>(name); }
     QString focused() const
     {
@@ -235,6 +262,89 @@ void VoiceScreensTest::conversationFromTheKeyboard()
     QVERIFY(!vm.active());
     QVERIFY(!vm.voice()->isListening());
     QVERIFY(!vm.voice()->isSpeaking());
+}
+
+void VoiceScreensTest::listVoices(int count)
+{
+    QList<VoiceInfo> voices;
+    for (int i = 0; i < count; ++i) {
+        voices.append(fakes::voice(QStringLiteral("speechd.ru-RU.Russian+Voice%1").arg(i),
+                                   QStringLiteral("Russian (Latvia)+Adam %1").arg(i),
+                                   QStringLiteral("ru-RU"), VoiceInfo::QualityDefault,
+                                   VoiceInfo::GenderMale));
+    }
+    m_voices->inventory = VoiceInventory(voices, {});
+    m_library->refreshVoices();
+    QVERIFY(waitUntil([&] { return m_library->shownCount() == count && !m_library->loading(); }));
+}
+
+// 300 voices from the keyboard: Tab enters the rows at the first voice, the arrows walk the
+// voices (made as they come into sight) with the list following, and Tab leaves the list for
+// the footer; Shift+Tab comes back to the same voice.
+void VoiceScreensTest::libraryKeyboardThroughManyVoices()
+{
+    listVoices(300);
+    QObject *library = sheet("library");
+    QMetaObject::invokeMethod(library, "open");
+    QVERIFY(waitUntil([&] { return focused() == QStringLiteral("voiceSearch"); }));
+
+    QVERIFY(tabTo(QStringLiteral("onlyFavorites")));
+    QTest::keyClick(m_view.get(), Qt::Key_Tab);
+    QCOMPARE(focused(), QStringLiteral("favorite"));
+    QCOMPARE(focusedRow(), 0);
+    QVERIFY(focusedInSight());
+    QTest::keyClick(m_view.get(), Qt::Key_Tab);
+    QCOMPARE(focused(), QStringLiteral("choose"));
+
+    for (int i = 0; i < 150; ++i)
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+    QVERIFY(waitUntil([&] { return focusedRow() == 150; }));
+    QCOMPARE(focused(), QStringLiteral("choose"));
+    QVERIFY(waitUntil([&] { return focusedInSight(); }));
+    QTest::keyClick(m_view.get(), Qt::Key_Return);
+    QCOMPARE(m_library->selection(), m_library->voices()->rows().at(150).identifier);
+
+    QTest::keyClick(m_view.get(), Qt::Key_Tab);
+    QCOMPARE(focused(), QStringLiteral("listen"));
+    QTest::keyClick(m_view.get(), Qt::Key_Tab);
+    QCOMPARE(focused(), QStringLiteral("downloadHelp"));
+    QVERIFY(waitUntil([&] { return focusedInSight(); }));
+
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focused(), QStringLiteral("listen"));
+    QCOMPARE(focusedRow(), 150);
+    QVERIFY(waitUntil([&] { return focusedInSight(); }));
+    QTest::keyClick(m_view.get(), Qt::Key_Up);
+    QVERIFY(waitUntil([&] { return focusedRow() == 149; }));
+    QCOMPARE(focused(), QStringLiteral("listen"));
+    QVERIFY(waitUntil([&] { return focusedInSight(); }));
+}
+
+// At the sheet's default width a voice's name is shown whole (on two lines if it must), not cut
+// off with "…".
+void VoiceScreensTest::voiceNamesFitTheirRows()
+{
+    listVoices(12);
+    QObject *library = sheet("library");
+    QMetaObject::invokeMethod(library, "open");
+    QVERIFY(waitUntil([&] { return library->property("opened").toBool(); }));
+    QQuickItem *list = findItem(m_view->contentItem(), QStringLiteral("voiceList"));
+    QVERIFY(list);
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 12; }));
+    QList<QQuickItem *> names;
+    std::function<void(QQuickItem *)> collect = [&](QQuickItem *item) {
+        if (item->objectName() == QLatin1String("voiceName") && item->isVisible())
+            names << item;
+        for (QQuickItem *child : item->childItems())
+            collect(child);
+    };
+    collect(list);
+    QVERIFY(!names.isEmpty());
+    for (QQuickItem *name : names) {
+        QVERIFY2(name->property("text").toString().startsWith(QStringLiteral("Russian (Latvia)+Adam")),
+                 qPrintable(name->property("text").toString()));
+        QVERIFY2(!name->property("truncated").toBool(), qPrintable(name->property("text").toString()));
+    }
 }
 
 QTEST_MAIN(VoiceScreensTest)

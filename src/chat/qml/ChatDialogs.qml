@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Dialogs
+import VexaAI.Style
 import VexaAI.Chat
 
 // The desktop's pickers: a photo (pictures only), a file to send, and where to save a shared
@@ -15,9 +16,10 @@ Item {
         saveDialog.open()
     }
 
-    FileDialog {
+    VexaFileDialog {
         id: photoDialog
         objectName: "photoDialog"
+        kind: "pictures"
         title: "Фото для анализа"
         visible: dialogs.viewModel.showingPhotoPicker
         fileMode: FileDialog.OpenFile
@@ -25,9 +27,10 @@ Item {
         onAccepted: dialogs.viewModel.pickPhoto(selectedFile)
         onVisibleChanged: if (!visible) dialogs.viewModel.showingPhotoPicker = false
     }
-    FileDialog {
+    VexaFileDialog {
         id: fileDialog
         objectName: "fileDialog"
+        kind: "documents"
         title: "Файл для отправки"
         visible: dialogs.viewModel.showingFilePicker
         fileMode: FileDialog.OpenFile
@@ -35,12 +38,15 @@ Item {
                       "CSV (*.csv)", "XML (*.xml)",
                       "Исходный код (*.c *.cc *.cpp *.h *.hpp *.py *.js *.ts *.java *.kt *.swift *.go *.rs *.rb *.php *.cs *.sh *.qml *.html *.css *.sql)",
                       "Все файлы (*)"]
+        // Any file can be sent: the dialog starts on all of them, the kinds above narrow it.
+        selectedNameFilter.index: nameFilters.length - 1
         onAccepted: dialogs.viewModel.attachFile(selectedFile)
         onVisibleChanged: if (!visible) dialogs.viewModel.showingFilePicker = false
     }
-    FileDialog {
+    VexaFileDialog {
         id: saveDialog
         objectName: "saveDialog"
+        kind: "documents"
         title: "Сохранить текст"
         fileMode: FileDialog.SaveFile
         defaultSuffix: "txt"

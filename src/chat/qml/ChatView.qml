@@ -20,7 +20,7 @@ Item {
     function share(text, returnFocus) {
         const menu = view.shareMenu()
         menu.sharedText = text
-        menu.focusReturn.target = returnFocus
+        menu.returnFocus = returnFocus
         menu.popup()
     }
 
@@ -31,9 +31,12 @@ Item {
     property QtObject sharedMenu: null
     function shareMenu() {
         if (!sharedMenu) {
-            sharedMenu = Qt.createComponent("qrc:/qt/qml/VexaAI/Chat/ShareMenu.qml")
-                .createObject(view, {objectName: "shareMenu", viewModel: view.viewModel})
-            sharedMenu.saveRequested.connect(view.saveText)
+            const menu = Qt.createComponent("qrc:/qt/qml/VexaAI/Style/ShareMenu.qml")
+                .createObject(view, {objectName: "shareMenu"})
+            menu.copyRequested.connect(() => view.viewModel.copyText(menu.sharedText))
+            menu.saveRequested.connect(() => view.saveText(menu.sharedText))
+            menu.mailRequested.connect(() => view.viewModel.shareByMail(menu.sharedText))
+            sharedMenu = menu
         }
         return sharedMenu
     }

@@ -1,6 +1,7 @@
 #include "imagesviewmodel.h"
 
 #include "detachedtask.h"
+#include "sharing.h"
 
 #include <QFileInfo>
 
@@ -329,6 +330,12 @@ void ImagesViewModel::copyTextResult()
         return;
     m_platform->copyText(textResult());
     setStatus(QStringLiteral("Текст скопирован."));
+}
+
+void ImagesViewModel::shareTextResultByMail()
+{
+    if (hasTextResult())
+        m_platform->openExternally(style::mailUrl(textResult()));
 }
 
 void ImagesViewModel::saveTextResult(const QUrl &file)

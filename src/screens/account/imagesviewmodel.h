@@ -107,6 +107,7 @@ public:
     Q_INVOKABLE void copyResult();
     Q_INVOKABLE void copyTextResult();
     Q_INVOKABLE void saveTextResult(const QUrl &file);
+    Q_INVOKABLE void shareTextResultByMail();
     Q_INVOKABLE void openTariffs();
 
     // Coroutines behind the commands, for tests to await.

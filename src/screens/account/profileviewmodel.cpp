@@ -272,7 +272,7 @@ QString ProfileViewModel::voiceCaption() const
                                                    m_voicePreferences->englishVoiceID());
     // A pinned voice is judged only against a listing: before one has come in it would read
     // as unavailable.
-    if (!pinned.isEmpty() && (!m_voiceCatalog || !m_voiceCatalog->listed()))
+    if (!pinned.isEmpty() && (!m_voiceCatalog || !m_voiceCatalog->filled()))
         return account::voicesListingText();
     const VexaVoiceCatalog::VoiceInventory none;
     return VexaVoiceCatalog::selectionTitle(m_voiceCatalog ? m_voiceCatalog->inventory() : none,

@@ -2,6 +2,7 @@
 
 #include "detachedtask.h"
 #include "platformtexts.h"
+#include "sharing.h"
 #include "utilitydrafts.h"
 
 #include <QFileInfo>
@@ -348,6 +349,12 @@ void UtilityViewModel::copyExport()
         return;
     m_platform->copyText(m_exported);
     setInfo(QStringLiteral("Markdown скопирован."));
+}
+
+void UtilityViewModel::shareExportByMail()
+{
+    if (!m_exported.isEmpty())
+        m_platform->openExternally(style::mailUrl(m_exported));
 }
 
 void UtilityViewModel::saveExport(const QUrl &file)

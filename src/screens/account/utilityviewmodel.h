@@ -79,6 +79,8 @@ public:
     Q_INVOKABLE void openLink(int row);
     Q_INVOKABLE void copyExport();
     Q_INVOKABLE void saveExport(const QUrl &file);
+    // A new mail in the desktop's mail client with the Markdown as its body.
+    Q_INVOKABLE void shareExportByMail();
 
     // Coroutines behind the commands, for tests to await. `force` starts a load even while
     // another runs (a section change); otherwise a running load wins.

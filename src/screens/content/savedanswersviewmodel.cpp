@@ -223,6 +223,15 @@ void SavedAnswersViewModel::shareAnswerByMail(int row)
         m_platform->openExternally(chat::mailUrl(answer->content));
 }
 
+void SavedAnswersViewModel::saveAnswerAs(int row, const QUrl &file)
+{
+    const auto answer = answerAt(row);
+    if (!answer || !file.isLocalFile())
+        return;
+    if (const auto error = m_platform->saveText(file.toLocalFile(), answer->content); error && m_client)
+        m_client->showNotice(*error);
+}
+
 void SavedAnswersViewModel::askDelete(int row)
 {
     m_deleting = answerAt(row);

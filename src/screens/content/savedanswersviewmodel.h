@@ -82,6 +82,8 @@ public:
 
     Q_INVOKABLE void copyAnswer(int row);
     Q_INVOKABLE void shareAnswerByMail(int row);
+    // Writes the answer's text to the chosen file (UTF-8); a failure goes to the notice.
+    Q_INVOKABLE void saveAnswerAs(int row, const QUrl &file);
     Q_INVOKABLE void askDelete(int row);
     Q_INVOKABLE void cancelDelete();
     Q_INVOKABLE void confirmDelete();

@@ -37,31 +37,11 @@ VoiceSheet {
             onTextEdited: sheet.viewModel.query = text
             Accessible.name: "Поиск голоса"
         }
-        ListView {
-            id: list
+        VoiceList {
             objectName: "voiceList"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            clip: true
-            spacing: 6
-            model: sheet.viewModel.voices
-            boundsBehavior: Flickable.StopAtBounds
-            keyNavigationEnabled: false
-            currentIndex: -1 // opens at the top, the language and the automatic choice in view
-            ScrollBar.vertical: ScrollBar {}
-
-            header: VoiceLibraryHeader {
-                width: list.width
-                viewModel: sheet.viewModel
-            }
-            delegate: VoiceRow {
-                width: list.width
-                viewModel: sheet.viewModel
-            }
-            footer: VoiceLibraryFooter {
-                width: list.width
-                viewModel: sheet.viewModel
-            }
+            viewModel: sheet.viewModel
         }
     }
 

@@ -10,6 +10,9 @@ ColumnLayout {
     id: footer
 
     required property VoiceLibraryViewModel viewModel
+    // Shift+Tab from the first control: back into the rows above.
+    signal backtabbedOut()
+    function focusFirst() { downloadHelp.forceActiveFocus(Qt.TabFocusReason) }
 
     spacing: 10
 
@@ -42,10 +45,12 @@ ColumnLayout {
                 Layout.fillWidth: true
                 spacing: 8
                 VoiceButton {
+                    id: downloadHelp
                     objectName: "downloadHelp"
                     symbol: "arrow.down.circle"
                     text: footer.viewModel.downloadHelpButton
                     onClicked: footer.viewModel.showingDownloadHelp = true
+                    Keys.onBacktabPressed: footer.backtabbedOut()
                 }
                 VoiceButton {
                     objectName: "refreshVoices"

@@ -10,6 +10,9 @@ ColumnLayout {
     id: header
 
     required property VoiceLibraryViewModel viewModel
+    // Tab from the last control: the list goes on with its rows.
+    signal tabbedOut()
+    function focusLast() { favorites.forceActiveFocus(Qt.BacktabFocusReason) }
 
     spacing: 10
 
@@ -90,7 +93,9 @@ ColumnLayout {
                         }
                         Label {
                             textFormat: Text.PlainText
+                            objectName: "automaticTitle"
                             Layout.fillWidth: true
+                            visible: text.length > 0
                             text: header.viewModel.automaticTitle
                             wrapMode: Text.Wrap
                             color: VexaTheme.textSecondary
@@ -105,11 +110,13 @@ ColumnLayout {
     RowLayout {
         Layout.fillWidth: true
         Switch {
+            id: favorites
             objectName: "onlyFavorites"
             text: "Только избранные"
             checked: header.viewModel.onlyFavorites
             onToggled: header.viewModel.onlyFavorites = checked
             Keys.onReturnPressed: toggle(), toggled()
+            Keys.onTabPressed: header.tabbedOut()
             Accessible.name: text
         }
         Item { Layout.fillWidth: true }

@@ -44,7 +44,10 @@ GlassCard {
                 text: "Сохранить или поделиться"
                 symbol: "square.and.arrow.up"
                 busy: card.viewModel.saving
-                onClicked: shareMenu.popup(shareButton, 0, shareButton.height)
+                onClicked: {
+                    shareMenu.returnFocus = shareButton
+                    shareMenu.popup(shareButton, 0, shareButton.height)
+                }
                 Keys.onReturnPressed: clicked()
                 Keys.onEnterPressed: clicked()
             }
@@ -59,18 +62,13 @@ GlassCard {
             }
         }
     }
-    Menu {
+    ShareMenu {
         id: shareMenu
         objectName: "shareImageMenu"
-        MenuItem {
-            objectName: "savePngItem"
-            text: "Сохранить как PNG…"
-            onTriggered: card.saveRequested()
-        }
-        MenuItem {
-            objectName: "copyImageItem"
-            text: "Скопировать изображение"
-            onTriggered: card.viewModel.copyResult()
-        }
+        copyTitle: "Скопировать изображение"
+        saveTitle: "Сохранить как PNG…"
+        offersMail: false
+        onCopyRequested: card.viewModel.copyResult()
+        onSaveRequested: card.saveRequested()
     }
 }

@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Account
 
-// A text answer of an image model: selectable, with "Поделиться" (copy or save as a file).
+// A text answer of an image model: selectable, with "Поделиться" (copy, save as a file or mail).
 GlassCard {
     id: card
 
@@ -41,21 +41,19 @@ GlassCard {
             text: "Поделиться"
             flat: true
             font.capitalization: Font.MixedCase
-            onClicked: shareMenu.popup(shareButton, 0, shareButton.height)
+            onClicked: {
+                shareMenu.returnFocus = shareButton
+                shareMenu.popup(shareButton, 0, shareButton.height)
+            }
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
         }
     }
-    Menu {
+    ShareMenu {
         id: shareMenu
         objectName: "shareTextMenu"
-        MenuItem {
-            text: "Скопировать текст"
-            onTriggered: card.viewModel.copyTextResult()
-        }
-        MenuItem {
-            text: "Сохранить в файл…"
-            onTriggered: card.saveRequested()
-        }
+        onCopyRequested: card.viewModel.copyTextResult()
+        onSaveRequested: card.saveRequested()
+        onMailRequested: card.viewModel.shareTextResultByMail()
     }
 }

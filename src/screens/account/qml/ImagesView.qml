@@ -90,23 +90,29 @@ Item {
         }
     }
 
-    FileDialog {
+    VexaFileDialog {
         id: pictureDialog
+        objectName: "pictureDialog"
+        kind: "pictures"
         title: "Изображение для редактирования"
         fileMode: FileDialog.OpenFile
         nameFilters: ["Изображения (*.png *.jpg *.jpeg *.webp *.gif *.bmp *.tif *.tiff *.heic)"]
         onAccepted: view.viewModel.pickPicture(selectedFile)
     }
-    FileDialog {
+    VexaFileDialog {
         id: pngDialog
+        objectName: "pngDialog"
+        kind: "pictures"
         title: "Сохранить изображение"
         fileMode: FileDialog.SaveFile
         defaultSuffix: "png"
         nameFilters: ["PNG (*.png)"]
         onAccepted: view.viewModel.saveResult(selectedFile)
     }
-    FileDialog {
+    VexaFileDialog {
         id: textDialog
+        objectName: "textDialog"
+        kind: "documents"
         title: "Сохранить текст"
         fileMode: FileDialog.SaveFile
         defaultSuffix: "txt"

@@ -78,24 +78,26 @@ ColumnLayout {
                 objectName: "exportShareButton"
                 visible: controls.viewModel.exported.length > 0
                 text: "Сохранить или поделиться"
-                onClicked: exportMenu.popup(exportShare, 0, exportShare.height)
+                onClicked: {
+                    exportMenu.returnFocus = exportShare
+                    exportMenu.popup(exportShare, 0, exportShare.height)
+                }
             }
         }
-        Menu {
+        ShareMenu {
             id: exportMenu
             objectName: "exportMenu"
-            MenuItem {
-                text: "Сохранить как .md…"
-                onTriggered: exportDialog.open()
-            }
-            MenuItem {
-                text: "Скопировать Markdown"
-                onTriggered: controls.viewModel.copyExport()
-            }
+            copyTitle: "Скопировать Markdown"
+            saveTitle: "Сохранить как .md…"
+            onCopyRequested: controls.viewModel.copyExport()
+            onSaveRequested: exportDialog.open()
+            onMailRequested: controls.viewModel.shareExportByMail()
         }
-        FileDialog {
+        VexaFileDialog {
             id: exportDialog
+            objectName: "exportDialog"
             title: "Сохранить диалог"
+            kind: "documents"
             fileMode: FileDialog.SaveFile
             defaultSuffix: "md"
             nameFilters: ["Markdown (*.md)"]

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import VexaAI.Chat
 import VexaAI.Content
@@ -75,10 +76,11 @@ GlassCard {
                 RowLayout {
                     ChatIconButton {
                         id: shareButton
+                        objectName: "shareAnswerButton"
                         symbol: "square.and.arrow.up"
                         title: "Поделиться"
                         onClicked: {
-                            shareMenu.focusReturn.target = shareButton
+                            shareMenu.returnFocus = shareButton
                             shareMenu.popup(shareButton, 0, shareButton.height)
                         }
                         Keys.onReturnPressed: clicked()
@@ -91,9 +93,10 @@ GlassCard {
                         Keys.onReturnPressed: clicked()
                     }
                 }
-                WorkspaceShareMenu {
+                ShareMenu {
                     id: shareMenu
                     onCopyRequested: card.viewModel.copyAnswer(answer.index)
+                    onSaveRequested: saveDialog.saveAnswer(answer.index)
                     onMailRequested: card.viewModel.shareAnswerByMail(answer.index)
                 }
             }
@@ -135,6 +138,21 @@ GlassCard {
         WorkspaceRecipeLibrary {
             Layout.fillWidth: true
             viewModel: card.viewModel
+        }
+        VexaFileDialog {
+            id: saveDialog
+            objectName: "answerSaveDialog"
+            property int row: -1
+            function saveAnswer(row) {
+                saveDialog.row = row
+                saveDialog.open()
+            }
+            title: "Сохранить ответ"
+            kind: "documents"
+            fileMode: FileDialog.SaveFile
+            defaultSuffix: "txt"
+            nameFilters: ["Текст (*.txt)", "Markdown (*.md)"]
+            onAccepted: card.viewModel.saveAnswerAs(saveDialog.row, selectedFile)
         }
         WorkspaceConfirmDialog {
             id: confirm
