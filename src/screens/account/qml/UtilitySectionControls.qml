@@ -25,6 +25,7 @@ ColumnLayout {
         }
         ComboBox {
             id: sectionBox
+            delegate: ComboBoxEntry { box: sectionBox }
             objectName: "sectionPicker"
             Layout.fillWidth: true
             model: controls.viewModel.modes
@@ -164,6 +165,7 @@ ColumnLayout {
     }
 
     component Caption: Label {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         color: VexaTheme.textSecondary

@@ -15,6 +15,7 @@ RowLayout {
         color: VexaTheme.accentSecondary
     }
     Text {
+        textFormat: Text.PlainText
         text: parent.text
         color: VexaTheme.textPrimary
         font.pixelSize: VexaTheme.headingSize

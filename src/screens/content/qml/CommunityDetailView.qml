@@ -60,6 +60,7 @@ FocusScope {
             RowLayout {
                 Layout.fillWidth: true
                 Text {
+                    textFormat: Text.PlainText
                     text: vm.membersText
                     color: VexaTheme.textPrimary
                     font.pixelSize: VexaTheme.bodySize

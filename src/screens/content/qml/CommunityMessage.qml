@@ -3,6 +3,7 @@ import QtQuick
 import VexaAI.Style
 
 Text {
+    textFormat: Text.PlainText
     color: VexaTheme.textSecondary
     font.pixelSize: VexaTheme.bodySize
     wrapMode: Text.Wrap

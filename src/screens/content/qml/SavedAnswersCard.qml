@@ -112,6 +112,7 @@ GlassCard {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 visible: card.viewModel.loaded
+                textFormat: Text.PlainText
                 text: "Страница " + (card.viewModel.page + 1)
                 color: VexaTheme.textSecondary
                 Accessible.role: Accessible.StaticText

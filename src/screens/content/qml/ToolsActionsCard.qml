@@ -34,6 +34,8 @@ GlassCard {
                 color: VexaTheme.textSecondary
             }
             ComboBox {
+                id: actionPicker
+                delegate: ComboBoxEntry { box: actionPicker }
                 objectName: "actionPicker"
                 Layout.fillWidth: true
                 Layout.maximumWidth: 360

@@ -34,6 +34,7 @@ WorkspaceDisclosure {
         }
         ComboBox {
             id: categoryPicker
+            delegate: ComboBoxEntry { box: categoryPicker }
             objectName: "categoryPicker"
             model: library.viewModel.categories
             textRole: "label"
