@@ -60,17 +60,20 @@ GlassCard {
             Accessible.name: text
         }
         Repeater {
+            id: answerRows
             model: card.viewModel.answers
+            onItemRemoved: (index, item) => rowFocus.rowRemoved(index, item)
             delegate: WorkspaceDisclosure {
                 id: answer
-                required property var modelData
                 required property int index
+                required title
+                required property string content
+                readonly property Item focusTarget: answer.header
                 Layout.fillWidth: true
-                title: modelData.title
 
                 WorkspaceSelectableText {
                     Layout.fillWidth: true
-                    text: answer.modelData.content
+                    text: answer.content
                 }
                 RowLayout {
                     ChatIconButton {
@@ -136,6 +139,10 @@ GlassCard {
         WorkspaceRecipeLibrary {
             Layout.fillWidth: true
             viewModel: card.viewModel
+        }
+        WorkspaceRowFocus {
+            id: rowFocus
+            repeater: answerRows
         }
         WorkspaceConfirmDialog {
             id: confirm
