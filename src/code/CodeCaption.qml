@@ -3,6 +3,7 @@ import QtQuick.Controls
 import VexaAI.Style
 
 Label {
+    textFormat: Text.PlainText
     font.pixelSize: VexaTheme.captionSize
     font.weight: Font.DemiBold
     color: VexaTheme.textSecondary

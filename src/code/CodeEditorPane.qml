@@ -16,6 +16,7 @@ ColumnLayout {
     spacing: 6
 
     Label {
+        textFormat: Text.PlainText
         text: pane.store.selectedFile
         font.family: "monospace"
         font.pixelSize: VexaTheme.captionSize

@@ -23,6 +23,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
         }
         Label {
+            textFormat: Text.PlainText
             text: emptyState.title
             font.weight: Font.DemiBold
             font.pixelSize: VexaTheme.headingSize
@@ -34,6 +35,7 @@ Item {
             Accessible.name: text
         }
         Label {
+            textFormat: Text.PlainText
             text: emptyState.message
             color: VexaTheme.textSecondary
             font.pixelSize: VexaTheme.bodySize

@@ -15,6 +15,7 @@ ColumnLayout {
     spacing: 4
 
     Label {
+        textFormat: Text.PlainText
         text: message.caption
         font.bold: true
         font.pixelSize: VexaTheme.captionSize + 1

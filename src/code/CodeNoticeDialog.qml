@@ -26,6 +26,7 @@ Dialog {
 
     contentItem: Label {
         objectName: "noticeText"
+        textFormat: Text.PlainText
         text: dialog.store.notice
         wrapMode: Text.Wrap
         Accessible.role: Accessible.AlertMessage

@@ -24,6 +24,7 @@ ColumnLayout {
             spacing: 2
             Label {
                 objectName: "projectTitle"
+                textFormat: Text.PlainText
                 text: pane.viewModel.store.projectName
                 font.weight: Font.Bold
                 font.pixelSize: VexaTheme.titleSize

@@ -27,6 +27,7 @@ ItemDelegate {
             color: row.highlighted ? VexaTheme.accent : VexaTheme.textSecondary
         }
         Label {
+            textFormat: Text.PlainText
             text: row.label
             elide: Text.ElideRight
             maximumLineCount: 1

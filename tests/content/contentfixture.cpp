@@ -45,4 +45,17 @@ void ContentFixture::failNext(const QByteArray &method, const QString &path, con
     service->script(method, path, reply);
 }
 
+QVariantList rowsOf(const KeyedRowModel *model)
+{
+    QVariantList rows;
+    const QHash<int, QByteArray> roles = model->roleNames();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QVariantMap values;
+        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
+            values.insert(QString::fromLatin1(it.value()), model->data(model->index(row), it.key()));
+        rows.append(values);
+    }
+    return rows;
+}
+
 } // namespace vexa::test

@@ -5,6 +5,7 @@
 
 #include "awaittask.h"
 #include "chatfixture.h"
+#include "keyedrowmodel.h"
 #include "localservice.h"
 
 #include <QTemporaryDir>
@@ -28,5 +29,8 @@ struct ContentFixture {
     // A scripted failure (HTTP 500 with the service's text) for the next `times` requests.
     void failNext(const QByteArray &method, const QString &path, const QString &text, int times = 1);
 };
+
+// A list's rows as maps of their roles, the key under "rowId".
+QVariantList rowsOf(const KeyedRowModel *model);
 
 } // namespace vexa::test

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
@@ -107,6 +108,38 @@ private:
         });
         return found;
     }
+    // Every visible button with this text, in the order they are laid out.
+    QList<QQuickItem *> allLabelled(const QString &text) const
+    {
+        QList<QQuickItem *> found;
+        findItem(view->contentItem(), [&](QQuickItem *i) {
+            if (i->isVisible() && i->inherits("QQuickAbstractButton") && i->property("text").toString() == text)
+                found.append(i);
+            return false;
+        });
+        std::sort(found.begin(), found.end(), [&](QQuickItem *a, QQuickItem *b) {
+            return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+        });
+        return found;
+    }
+    static bool contains(QQuickItem *outer, QQuickItem *inner)
+    {
+        for (QQuickItem *i = inner; i; i = i->parentItem()) {
+            if (i == outer)
+                return true;
+        }
+        return false;
+    }
+    // Deletes the row whose trash button has the keyboard, from the keyboard: the dialog opens
+    // on "Отмена", Tab reaches "Удалить".
+    void deleteFocusedRow()
+    {
+        QTest::keyClick(view.get(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
+        QTest::keyClick(view.get(), Qt::Key_Tab);
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QTest::keyClick(view.get(), Qt::Key_Return);
+    }
 
     // One character at a time, as an input method would deliver Cyrillic.
     void typeText(const QString &text)
@@ -147,7 +180,7 @@ private Q_SLOTS:
         auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
         QVERIFY(workspace && answers);
         QVERIFY(waitUntil([&] { return answers->loaded(); }));
-        const qsizetype before = workspace->memories().size();
+        const qsizetype before = rowsOf(workspace->memories()).size();
 
         QQuickItem *search = named(QStringLiteral("answersSearchField"));
         search->forceActiveFocus(Qt::TabFocusReason);
@@ -165,7 +198,7 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
         typeText(QStringLiteral("Сын ходит на плавание"));
         QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
-        QVERIFY(waitUntil([&] { return workspace->memories().size() == before + 1; }));
+        QVERIFY(waitUntil([&] { return rowsOf(workspace->memories()).size() == before + 1; }));
         const auto posted = f->sent("POST", QStringLiteral("/api/memory"));
         QCOMPARE(posted.size(), 1);
         QCOMPARE(ContentFixture::body(posted.first()).value(QStringLiteral("content")).toString(),
@@ -231,7 +264,7 @@ private Q_SLOTS:
     {
         load(QStringLiteral("WorkspaceView.qml"));
         auto *workspace = view->rootObject()->property("viewModel").value<WorkspaceViewModel *>();
-        const qsizetype before = workspace->memories().size();
+        const qsizetype before = rowsOf(workspace->memories()).size();
         QQuickItem *trash = labelled(QStringLiteral("Удалить воспоминание"));
         QVERIFY(trash);
         trash->forceActiveFocus(Qt::TabFocusReason);
@@ -249,7 +282,7 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_Tab);
         QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
         QTest::keyClick(view.get(), Qt::Key_Return);
-        QVERIFY(waitUntil([&] { return workspace->memories().size() == before - 1; }));
+        QVERIFY(waitUntil([&] { return rowsOf(workspace->memories()).size() == before - 1; }));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 1);
     }
 
@@ -267,7 +300,7 @@ private Q_SLOTS:
         QCOMPARE(QUrlQuery(request.query).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
                  QStringLiteral("Казан"));
         QVERIFY(waitUntil([&] { return !answers->busy(); }));
-        QCOMPARE(answers->answers().size(), 1); // the weekend plan in Kazan
+        QCOMPARE(rowsOf(answers->answers()).size(), 1); // the weekend plan in Kazan
         // F5 loads the shown page again.
         f->service->clearRequests();
         QTest::keyClick(view.get(), Qt::Key_F5);
@@ -314,6 +347,114 @@ private Q_SLOTS:
             return button && button->property("text").toString() == QStringLiteral("Активен")
                 && !button->isEnabled();
         }));
+    }
+
+    // The activated character's button turns into the disabled "Активен" and the list is
+    // fetched again: the keyboard stays on that character's row, and Tab goes on to the next.
+    void activatedCharacterKeepsTheKeyboard()
+    {
+        load(QStringLiteral("ToolsView.qml"));
+        auto *tools = view->rootObject()->property("viewModel").value<ToolsViewModel *>();
+        QVERIFY(waitUntil([&] { return tools->characterList().size() == 4; }));
+        named(QStringLiteral("characterButton_luna"))->forceActiveFocus(Qt::TabFocusReason);
+        f->service->clearRequests();
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QVERIFY(waitUntil([&] {
+            return f->sent("GET", QStringLiteral("/api/characters")).size() == 1 && !tools->activating();
+        }));
+        QQuickItem *button = named(QStringLiteral("characterButton_luna"));
+        QCOMPARE(button->property("text").toString(), QStringLiteral("Активен"));
+        QQuickItem *other = named(QStringLiteral("characterButton_arkady"));
+        QVERIFY2(focused() && contains(focused(), button) && !contains(focused(), other),
+                 qPrintable(QStringLiteral("the keyboard is on %1").arg(focused() ? focused()->metaObject()->className() : "nothing")));
+        QTest::keyClick(view.get(), Qt::Key_Tab);
+        QCOMPARE(focused(), named(QStringLiteral("characterLink_shelest")));
+    }
+
+    // Deleting a fact or a project from the keyboard leaves the keyboard on the next row's
+    // trash button (on the new last one when the last row went).
+    void deletedRowPassesTheKeyboardOn_data()
+    {
+        QTest::addColumn<QString>("trash");
+        QTest::addColumn<int>("row");
+        QTest::newRow("first fact") << QStringLiteral("Удалить воспоминание") << 0;
+        QTest::newRow("last fact") << QStringLiteral("Удалить воспоминание") << 2;
+        QTest::newRow("first project") << QStringLiteral("Удалить проект") << 0;
+    }
+    void deletedRowPassesTheKeyboardOn()
+    {
+        QFETCH(QString, trash);
+        QFETCH(int, row);
+        load(QStringLiteral("WorkspaceView.qml"));
+        const QList<QQuickItem *> before = allLabelled(trash);
+        QVERIFY(before.size() > row);
+        before.at(row)->forceActiveFocus(Qt::TabFocusReason);
+        deleteFocusedRow();
+        QVERIFY(waitUntil([&] { return allLabelled(trash).size() == before.size() - 1; }));
+        const QList<QQuickItem *> after = allLabelled(trash);
+        QVERIFY(waitUntil([&] { return focused() == after.at(std::min<qsizetype>(row, after.size() - 1)); }));
+        // The next row's own button, not a new one in its place.
+        QCOMPARE(focused(), before.at(row + 1 < before.size() ? row + 1 : row - 1));
+    }
+
+    // A new state (a fact added, a project put first) keeps the keyboard on the same button.
+    void reloadKeepsTheKeyboard()
+    {
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *workspace = view->rootObject()->property("viewModel").value<WorkspaceViewModel *>();
+        const QList<QQuickItem *> facts = allLabelled(QStringLiteral("Удалить воспоминание"));
+        const QList<QQuickItem *> projects = allLabelled(QStringLiteral("Удалить проект"));
+        QVERIFY(facts.size() >= 2 && projects.size() >= 2);
+        const QPointer<QQuickItem> fact = facts.at(1);
+        fact->forceActiveFocus(Qt::TabFocusReason);
+        workspace->setMemoryText(QStringLiteral("Люблю горы"));
+        workspace->remember();
+        QVERIFY(waitUntil([&] { return allLabelled(QStringLiteral("Удалить воспоминание")).size() == facts.size() + 1; }));
+        QVERIFY(fact);
+        QCOMPARE(focused(), fact.data());
+
+        const QPointer<QQuickItem> project = projects.at(0);
+        project->forceActiveFocus(Qt::TabFocusReason);
+        workspace->setProjectName(QStringLiteral("Ремонт"));
+        workspace->saveProject();
+        QVERIFY(waitUntil([&] { return allLabelled(QStringLiteral("Удалить проект")).size() == projects.size() + 1; }));
+        QVERIFY(project);
+        QCOMPARE(focused(), project.data());
+        QCOMPARE(allLabelled(QStringLiteral("Удалить проект")).at(1), project.data()); // the new one went first
+    }
+
+    // "☆ В избранное" from the keyboard: the recipe list comes back from the service, the
+    // keyboard stays on that button, which now reads "Убрать из избранного".
+    void favouriteKeepsTheKeyboard()
+    {
+        load(QStringLiteral("WorkspaceView.qml"));
+        auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
+        QVERIFY(waitUntil([&] { return answers->loaded() && !answers->allRecipes().isEmpty(); }));
+        const auto headers = [&] {
+            QList<QQuickItem *> found;
+            findItem(view->contentItem(), [&](QQuickItem *i) {
+                if (i->inherits("QQuickItemDelegate") && i->property("text").toString().startsWith(QStringLiteral("📚")))
+                    found.append(i);
+                return false;
+            });
+            return found;
+        };
+        QCOMPARE(headers().size(), 1);
+        headers().first()->parentItem()->setProperty("expanded", true);
+        // Open every recipe, so their buttons show.
+        findItem(view->contentItem(), [&](QQuickItem *i) {
+            if (i->inherits("QQuickItemDelegate") && i->isVisible() && i->parentItem()
+                && i->parentItem()->property("expanded").isValid())
+                i->parentItem()->setProperty("expanded", true);
+            return false;
+        });
+        QVERIFY(waitUntil([&] { return !allLabelled(QStringLiteral("☆ В избранное")).isEmpty(); }));
+        const QPointer<QQuickItem> star = allLabelled(QStringLiteral("☆ В избранное")).first();
+        star->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QVERIFY(waitUntil([&] { return !answers->pinning() && star
+                                       && star->property("text").toString() == QStringLiteral("Убрать из избранного"); }));
+        QVERIFY(waitUntil([&] { return focused() == star.data(); }));
     }
 };
 

@@ -29,8 +29,8 @@ private:
 
     QVariantMap characterRow(ToolsViewModel &vm, const QString &id)
     {
-        for (const QVariant &row : vm.characters()) {
-            if (row.toMap().value(QStringLiteral("characterID")).toString() == id)
+        for (const QVariant &row : rowsOf(vm.characters())) {
+            if (row.toMap().value(QStringLiteral("rowId")).toString() == id)
                 return row.toMap();
         }
         return {};

@@ -72,11 +72,11 @@ private Q_SLOTS:
     void memoryIsCreatedAndDeleted()
     {
         WorkspaceViewModel vm(f->client.get());
-        const qsizetype before = vm.memories().size();
+        const qsizetype before = rowsOf(vm.memories()).size();
         vm.setMemoryText(QStringLiteral("Люблю чай с чабрецом\n"));
         QVERIFY(vm.canRemember());
         vm.remember();
-        QVERIFY(waitUntil([&] { return vm.memories().size() == before + 1; }));
+        QVERIFY(waitUntil([&] { return rowsOf(vm.memories()).size() == before + 1; }));
         const auto posted = f->sent("POST", QStringLiteral("/api/memory"));
         QCOMPARE(posted.size(), 1);
         QCOMPARE(ContentFixture::body(posted.first()).value(QStringLiteral("content")).toString(),
@@ -85,12 +85,12 @@ private Q_SLOTS:
         QVERIFY(waitUntil([&] { return vm.canRemember() == false && !vm.remembering(); }));
 
         const int row = int(before);
-        const qint64 id = vm.memories().at(row).toMap().value(QStringLiteral("memoryID")).toLongLong();
+        const qint64 id = rowsOf(vm.memories()).at(row).toMap().value(QStringLiteral("rowId")).toLongLong();
         vm.askDeleteMemory(row);
         QVERIFY(vm.hasDeletingMemory());
         vm.confirmDeleteMemory();
         QVERIFY(!vm.hasDeletingMemory());
-        QVERIFY(waitUntil([&] { return vm.memories().size() == before; }));
+        QVERIFY(waitUntil([&] { return rowsOf(vm.memories()).size() == before; }));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/%1").arg(id)).size(), 1);
     }
 
@@ -186,13 +186,13 @@ private Q_SLOTS:
     void projectIsCreatedAndDeleted()
     {
         WorkspaceViewModel vm(f->client.get());
-        const qsizetype before = vm.projects().size();
+        const qsizetype before = rowsOf(vm.projects()).size();
         vm.toggleProjectForm();
         QVERIFY(vm.showProjectForm());
         vm.setProjectName(QStringLiteral("Свадьба сестры"));
         vm.setProjectDescription(QString());
         vm.saveProject();
-        QVERIFY(waitUntil([&] { return vm.projects().size() == before + 1; }));
+        QVERIFY(waitUntil([&] { return rowsOf(vm.projects()).size() == before + 1; }));
         const auto posted = f->sent("POST", QStringLiteral("/api/projects"));
         QCOMPARE(posted.size(), 1);
         QCOMPARE(ContentFixture::body(posted.first()),
@@ -201,26 +201,26 @@ private Q_SLOTS:
         QVERIFY(!vm.showProjectForm());
         QVERIFY(vm.projectName().isEmpty());
 
-        const QVariantMap created = vm.projects().first().toMap();
+        const QVariantMap created = rowsOf(vm.projects()).first().toMap();
         QCOMPARE(created.value(QStringLiteral("name")).toString(), QStringLiteral("Свадьба сестры"));
         vm.askDeleteProject(0);
         vm.confirmDeleteProject();
-        QVERIFY(waitUntil([&] { return vm.projects().size() == before; }));
+        QVERIFY(waitUntil([&] { return rowsOf(vm.projects()).size() == before; }));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/projects/%1")
-                                      .arg(created.value(QStringLiteral("projectID")).toLongLong())).size(), 1);
+                                      .arg(created.value(QStringLiteral("rowId")).toLongLong())).size(), 1);
     }
 
     void failedDeleteShowsTheError()
     {
         WorkspaceViewModel vm(f->client.get());
-        const qsizetype before = vm.memories().size();
+        const qsizetype before = rowsOf(vm.memories()).size();
         f->service->state().memories.removeFirst(); // deleted elsewhere meanwhile: the service answers 404
         vm.askDeleteMemory(0);
         vm.confirmDeleteMemory();
         QVERIFY(waitUntil([&] { return f->client->hasNotice(); }));
         QCOMPARE(f->client->noticeText(), QStringLiteral("Факт не найден: возможно, он уже удалён."));
         QVERIFY(!vm.hasDeletingMemory());
-        QCOMPARE(vm.memories().size(), before);
+        QCOMPARE(rowsOf(vm.memories()).size(), before);
     }
 
     // ---- saved answers ----
@@ -270,13 +270,13 @@ private Q_SLOTS:
         saveAnswers(12); // with the demo answers: four pages of five
         auto card = answersCard();
         QCOMPARE(card->page(), 0);
-        const QVariantList firstPage = card->answers();
+        const QVariantList firstPage = rowsOf(card->answers());
         f->failNext("GET", kAnswers, QStringLiteral("Сервис занят."));
         card->nextPage();
         QVERIFY(waitUntil([&] { return !card->busy(); }));
         QCOMPARE(f->client->noticeText(), QStringLiteral("Сервис занят."));
         QCOMPARE(card->page(), 0);
-        QCOMPARE(card->answers(), firstPage);
+        QCOMPARE(rowsOf(card->answers()), firstPage);
         QVERIFY(!card->canPageBack());
         card->nextPage();
         QVERIFY(waitUntil([&] { return !card->busy() && card->page() == 1; }));
@@ -284,7 +284,7 @@ private Q_SLOTS:
         QCOMPARE(gets.size(), 2);
         QCOMPARE(sentPage(gets.at(0)), QStringLiteral("1"));
         QCOMPARE(sentPage(gets.at(1)), QStringLiteral("1")); // not page 2
-        QVERIFY(card->answers() != firstPage);
+        QVERIFY(rowsOf(card->answers()) != firstPage);
     }
 
     void deleteGoesBackToTheFirstPage()
@@ -295,7 +295,7 @@ private Q_SLOTS:
             card->nextPage();
             QVERIFY(waitUntil([&] { return !card->busy() && card->page() == i + 1; }));
         }
-        const QVariantMap doomed = card->answers().first().toMap();
+        const QVariantMap doomed = rowsOf(card->answers()).first().toMap();
         const QString usedBefore = card->usage();
         f->service->clearRequests();
         card->askDelete(0);
@@ -303,13 +303,13 @@ private Q_SLOTS:
         card->confirmDelete();
         QVERIFY(waitUntil([&] { return !card->busy() && card->page() == 0 && card->usage() != usedBefore; }));
         QCOMPARE(f->sent("DELETE", kAnswers + QStringLiteral("/%1").arg(
-                                                doomed.value(QStringLiteral("answerID")).toLongLong())).size(), 1);
+                                                doomed.value(QStringLiteral("rowId")).toLongLong())).size(), 1);
         const auto gets = f->sent("GET", kAnswers);
         QCOMPARE(gets.size(), 1);
         QCOMPARE(sentPage(gets.first()), QStringLiteral("0"));
         QVERIFY(!card->hasDeleting());
-        for (const QVariant &row : card->answers())
-            QVERIFY(row.toMap().value(QStringLiteral("answerID")) != doomed.value(QStringLiteral("answerID")));
+        for (const QVariant &row : rowsOf(card->answers()))
+            QVERIFY(row.toMap().value(QStringLiteral("rowId")) != doomed.value(QStringLiteral("rowId")));
     }
 
     void failedDeleteStaysOnThePage()
@@ -318,7 +318,7 @@ private Q_SLOTS:
         auto card = answersCard();
         card->nextPage();
         QVERIFY(waitUntil([&] { return !card->busy() && card->page() == 1; }));
-        const qint64 id = card->answers().first().toMap().value(QStringLiteral("answerID")).toLongLong();
+        const qint64 id = rowsOf(card->answers()).first().toMap().value(QStringLiteral("rowId")).toLongLong();
         f->failNext("DELETE", kAnswers + QStringLiteral("/%1").arg(id), QStringLiteral("Не вышло."));
         f->service->clearRequests();
         card->askDelete(0);
@@ -333,7 +333,7 @@ private Q_SLOTS:
     void answerIsCopiedAndShared()
     {
         auto card = answersCard();
-        const QString content = card->answers().first().toMap().value(QStringLiteral("content")).toString();
+        const QString content = rowsOf(card->answers()).first().toMap().value(QStringLiteral("content")).toString();
         card->copyAnswer(0);
         card->shareAnswerByMail(0);
         card->copyAnswer(99);
@@ -348,7 +348,7 @@ private Q_SLOTS:
     {
         auto card = answersCard();
         card->setCategory(QStringLiteral("code"));
-        const QVariantList visible = card->visibleRecipes();
+        const QVariantList visible = rowsOf(card->recipes());
         QVERIFY(!visible.isEmpty());
         const QString prompt = visible.first().toMap().value(QStringLiteral("prompt")).toString();
         card->copyRecipe(0);
@@ -361,7 +361,7 @@ private Q_SLOTS:
     {
         auto card = answersCard();
         card->setCategory(QStringLiteral("all"));
-        const QVariantMap first = card->visibleRecipes().first().toMap();
+        const QVariantMap first = rowsOf(card->recipes()).first().toMap();
         const bool wasFavorite = first.value(QStringLiteral("isFavorite")).toBool();
         card->toggleFavorite(0);
         QVERIFY(card->pinning());
@@ -370,12 +370,12 @@ private Q_SLOTS:
         QCOMPARE(f->service->requests().size(), 1);
         const service::RecordedRequest sent = f->service->requests().first();
         QCOMPARE(sent.path, QStringLiteral("/api/workspace/recipes/%1/favorite")
-                                .arg(first.value(QStringLiteral("recipeID")).toString()));
+                                .arg(first.value(QStringLiteral("rowId")).toString()));
         QCOMPARE(ContentFixture::body(sent).value(QStringLiteral("enabled")).toBool(), !wasFavorite);
-        QCOMPARE(card->visibleRecipes().first().toMap().value(QStringLiteral("isFavorite")).toBool(), !wasFavorite);
+        QCOMPARE(rowsOf(card->recipes()).first().toMap().value(QStringLiteral("isFavorite")).toBool(), !wasFavorite);
 
         card->setCategory(QStringLiteral("favorites"));
-        for (const QVariant &row : card->visibleRecipes())
+        for (const QVariant &row : rowsOf(card->recipes()))
             QVERIFY(row.toMap().value(QStringLiteral("title")).toString().startsWith(QStringLiteral("⭐ ")));
     }
 };

@@ -41,6 +41,7 @@ Rectangle {
             color: VexaTheme.textSecondary
         }
         Label {
+            textFormat: Text.PlainText
             text: chip.caption
             elide: Text.ElideMiddle
             Layout.maximumWidth: 260

@@ -27,6 +27,7 @@ ColumnLayout {
             Label {
                 objectName: "chatTitle"
                 Layout.fillWidth: true
+                textFormat: Text.PlainText
                 text: header.viewModel.chatTitle
                 elide: Text.ElideRight
                 font.pixelSize: VexaTheme.headingSize

@@ -38,6 +38,7 @@ ToolButton {
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: control.title.length > 0
+                textFormat: Text.PlainText
                 text: control.title
                 color: control.tint
                 font.pixelSize: VexaTheme.bodySize

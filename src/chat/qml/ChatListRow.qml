@@ -29,6 +29,7 @@ ItemDelegate {
         }
         Text {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: row.title
             elide: Text.ElideRight
             color: VexaTheme.textPrimary

@@ -24,6 +24,7 @@ MenuItem {
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
+            textFormat: Text.PlainText
             text: item.text
             color: VexaTheme.textPrimary
             font.pixelSize: VexaTheme.bodySize

@@ -40,6 +40,7 @@ Popup {
 
             Label {
                 Layout.fillWidth: true
+                textFormat: Text.PlainText
                 text: sheet.title
                 elide: Text.ElideRight
                 font.pixelSize: VexaTheme.headingSize

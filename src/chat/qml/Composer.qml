@@ -26,6 +26,7 @@ ColumnLayout {
         objectName: "voiceError"
         Layout.fillWidth: true
         visible: text.length > 0
+        textFormat: Text.PlainText
         text: composer.viewModel.voiceError
         wrapMode: Text.Wrap
         color: "#ff8a80"

@@ -84,6 +84,7 @@ ListView {
             id: counter
             objectName: "searchCounter"
             visible: list.viewModel.searchCounterVisible
+            textFormat: Text.PlainText
             text: "Найдено сообщений: " + list.viewModel.foundCount
             color: VexaTheme.textSecondary
             font.pixelSize: VexaTheme.captionSize + 1

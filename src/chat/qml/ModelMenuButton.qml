@@ -40,6 +40,7 @@ ToolButton {
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
+                textFormat: Text.PlainText
                 text: control.viewModel.modelTitle
                 color: VexaTheme.textPrimary
                 font.pixelSize: VexaTheme.bodySize - 1

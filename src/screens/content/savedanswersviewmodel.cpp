@@ -26,7 +26,11 @@ SavedAnswersViewModel::SavedAnswersViewModel(QObject *parent)
 SavedAnswersViewModel::SavedAnswersViewModel(VexaClient *client,
                                              std::shared_ptr<chat::ChatPlatform> platform,
                                              QObject *parent)
-    : QObject(parent), m_client(client), m_platform(std::move(platform))
+    : QObject(parent)
+    , m_client(client)
+    , m_platform(std::move(platform))
+    , m_answerRows(new KeyedRowModel({"title", "content"}, this))
+    , m_recipeRows(new KeyedRowModel({"title", "prompt", "hint", "isFavorite"}, this))
 {
 }
 
@@ -38,16 +42,19 @@ void SavedAnswersViewModel::setQuery(const QString &query)
     Q_EMIT queryChanged();
 }
 
-QVariantList SavedAnswersViewModel::answers() const
+void SavedAnswersViewModel::showPage()
 {
-    QVariantList rows;
-    if (!m_result)
-        return rows;
-    for (const VexaSavedAnswer &answer : m_result->answers)
-        rows.append(QVariantMap{{QStringLiteral("answerID"), answer.id},
-                                {QStringLiteral("title"), answer.title},
-                                {QStringLiteral("content"), answer.content}});
-    return rows;
+    QVariantList keys;
+    QList<QVariantMap> rows;
+    if (m_result) {
+        for (const VexaSavedAnswer &answer : std::as_const(m_result->answers)) {
+            keys.append(answer.id);
+            rows.append({{QStringLiteral("title"), answer.title},
+                         {QStringLiteral("content"), answer.content}});
+        }
+    }
+    m_answerRows->setRows(keys, rows);
+    Q_EMIT pageChanged();
 }
 
 QString SavedAnswersViewModel::usage() const
@@ -72,7 +79,7 @@ void SavedAnswersViewModel::setRecipeQuery(const QString &query)
     if (m_recipeQuery == query)
         return;
     m_recipeQuery = query;
-    Q_EMIT recipesChanged();
+    showRecipes();
 }
 
 void SavedAnswersViewModel::setCategory(const QString &category)
@@ -80,7 +87,7 @@ void SavedAnswersViewModel::setCategory(const QString &category)
     if (m_category == category)
         return;
     m_category = category;
-    Q_EMIT recipesChanged();
+    showRecipes();
 }
 
 QVariantList SavedAnswersViewModel::categories() const
@@ -92,16 +99,21 @@ QVariantList SavedAnswersViewModel::categories() const
     return list;
 }
 
-QVariantList SavedAnswersViewModel::visibleRecipes() const
+// The filtered recipes, in place: typing a search or toggling a favourite keeps the groups
+// that stay visible (open or closed, with the keyboard where it was).
+void SavedAnswersViewModel::showRecipes()
 {
-    QVariantList rows;
-    for (const VexaPromptRecipe &recipe : filterRecipes(m_recipes, m_category, m_recipeQuery))
-        rows.append(QVariantMap{{QStringLiteral("recipeID"), recipe.id},
-                                {QStringLiteral("title"), recipeTitle(recipe)},
-                                {QStringLiteral("prompt"), recipe.prompt},
-                                {QStringLiteral("hint"), recipe.hint},
-                                {QStringLiteral("isFavorite"), recipe.isFavorite.value_or(false)}});
-    return rows;
+    QVariantList keys;
+    QList<QVariantMap> rows;
+    for (const VexaPromptRecipe &recipe : filterRecipes(m_recipes, m_category, m_recipeQuery)) {
+        keys.append(recipe.id);
+        rows.append({{QStringLiteral("title"), recipeTitle(recipe)},
+                     {QStringLiteral("prompt"), recipe.prompt},
+                     {QStringLiteral("hint"), recipe.hint},
+                     {QStringLiteral("isFavorite"), recipe.isFavorite.value_or(false)}});
+    }
+    m_recipeRows->setRows(keys, rows);
+    Q_EMIT recipesChanged();
 }
 
 void SavedAnswersViewModel::setBusy(bool busy)
@@ -141,7 +153,7 @@ QCoro::Task<> SavedAnswersViewModel::runAppear()
         co_return;
     }
     m_recipes = reply->recipes;
-    Q_EMIT recipesChanged();
+    showRecipes();
 }
 
 void SavedAnswersViewModel::search()
@@ -185,7 +197,7 @@ QCoro::Task<> SavedAnswersViewModel::loadPage(qint64 page, QString query)
         m_result = std::move(reply).value();
         m_page = page;
         m_submittedQuery = query;
-        Q_EMIT pageChanged();
+        showPage();
     } else {
         report(reply.error());
     }
@@ -298,7 +310,7 @@ QCoro::Task<> SavedAnswersViewModel::runFavorite(VexaPromptRecipe recipe)
         co_return;
     if (reply) {
         m_recipes = std::move(reply).value();
-        Q_EMIT recipesChanged();
+        showRecipes();
     } else {
         report(reply.error());
     }

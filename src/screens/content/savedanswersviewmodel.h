@@ -8,6 +8,7 @@
 
 #include "catalogrecords.h"
 #include "chatplatform.h"
+#include "keyedrowmodel.h"
 #include "vexaclient.h"
 
 #include <QObject>
@@ -28,7 +29,8 @@ class SavedAnswersViewModel : public QObject
     Q_PROPERTY(qint64 page READ page NOTIFY pageChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(bool loaded READ loaded NOTIFY pageChanged)
-    Q_PROPERTY(QVariantList answers READ answers NOTIFY pageChanged)
+    // Rows of the loaded page keyed by the answer's id: "title", "content".
+    Q_PROPERTY(vexa::KeyedRowModel *answers READ answers CONSTANT)
     Q_PROPERTY(QString usage READ usage NOTIFY pageChanged)
     Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY pageChanged)
     Q_PROPERTY(bool canPageBack READ canPageBack NOTIFY pagerChanged)
@@ -38,7 +40,8 @@ class SavedAnswersViewModel : public QObject
     Q_PROPERTY(QString recipeQuery READ recipeQuery WRITE setRecipeQuery NOTIFY recipesChanged)
     Q_PROPERTY(QString category READ category WRITE setCategory NOTIFY recipesChanged)
     Q_PROPERTY(QVariantList categories READ categories CONSTANT)
-    Q_PROPERTY(QVariantList recipes READ visibleRecipes NOTIFY recipesChanged)
+    // The visible recipes keyed by the recipe's id: "title", "prompt", "hint", "isFavorite".
+    Q_PROPERTY(vexa::KeyedRowModel *recipes READ recipes CONSTANT)
     Q_PROPERTY(bool pinning READ pinning NOTIFY pinningChanged)
 
 public:
@@ -53,7 +56,7 @@ public:
     qint64 page() const { return m_page; }
     bool busy() const { return m_busy; }
     bool loaded() const { return m_result.has_value(); }
-    QVariantList answers() const;
+    KeyedRowModel *answers() const { return m_answerRows; }
     QString usage() const;
     bool isEmpty() const { return m_result && m_result->answers.isEmpty(); }
     bool canPageBack() const;
@@ -65,7 +68,7 @@ public:
     QString category() const { return m_category; }
     void setCategory(const QString &category);
     QVariantList categories() const;
-    QVariantList visibleRecipes() const;
+    KeyedRowModel *recipes() const { return m_recipeRows; }
     bool pinning() const { return m_pinning; }
 
     const std::optional<VexaSavedResponse> &result() const { return m_result; }
@@ -111,6 +114,8 @@ private:
     std::optional<VexaSavedAnswer> answerAt(int row) const;
     std::optional<VexaPromptRecipe> recipeAt(int row) const;
     void report(const ClientError &error);
+    void showPage();
+    void showRecipes();
 
     QPointer<VexaClient> m_client;
     std::shared_ptr<chat::ChatPlatform> m_platform;
@@ -126,6 +131,8 @@ private:
     QString m_recipeQuery;
     QString m_category = QStringLiteral("all");
     bool m_pinning = false;
+    KeyedRowModel *m_answerRows;
+    KeyedRowModel *m_recipeRows;
 };
 
 } // namespace vexa

@@ -35,7 +35,11 @@ ToolsViewModel::ToolsViewModel(QObject *parent)
 
 ToolsViewModel::ToolsViewModel(VexaClient *client, std::shared_ptr<chat::ChatPlatform> platform,
                                QObject *parent)
-    : QObject(parent), m_client(client), m_platform(std::move(platform))
+    : QObject(parent)
+    , m_client(client)
+    , m_platform(std::move(platform))
+    , m_actionRows(new KeyedRowModel({"title"}, this))
+    , m_characterRows(new KeyedRowModel({"name", "story", "emoji", "portrait", "button"}, this))
 {
     if (client) {
         connect(client, &VexaClient::stateChanged, this, &ToolsViewModel::followState);
@@ -60,6 +64,13 @@ void ToolsViewModel::followState()
                                     [this](const VexaAction &a) { return a.id == m_selectedAction; });
     if (!list.isEmpty() && !listed)
         m_selectedAction = list.constFirst().id;
+    QVariantList keys;
+    QList<QVariantMap> rows;
+    for (const VexaAction &action : list) {
+        keys.append(action.id);
+        rows.append({{QStringLiteral("title"), action.title}});
+    }
+    m_actionRows->setRows(keys, rows);
     Q_EMIT actionsChanged();
     Q_EMIT actionChanged();
 }
@@ -93,15 +104,6 @@ bool ToolsViewModel::canRunAction() const
     return m_client && !m_actionBusy && hasVisibleText(m_actionInput) && !stateActions().isEmpty();
 }
 
-QVariantList ToolsViewModel::actions() const
-{
-    QVariantList rows;
-    for (const VexaAction &action : stateActions())
-        rows.append(QVariantMap{{QStringLiteral("actionID"), action.id},
-                                {QStringLiteral("title"), action.title}});
-    return rows;
-}
-
 void ToolsViewModel::setSelectedAction(qint64 id)
 {
     if (m_selectedAction == id)
@@ -127,18 +129,30 @@ void ToolsViewModel::selectActionAt(int row)
         setSelectedAction(list.at(row).id);
 }
 
-QVariantList ToolsViewModel::characters() const
+void ToolsViewModel::setCharacters(QList<VexaCharacter> characters)
 {
+    m_characters = std::move(characters);
     const QUrl origin = m_client ? m_client->baseURL() : QUrl();
-    QVariantList rows;
-    for (const VexaCharacter &character : m_characters)
-        rows.append(QVariantMap{{QStringLiteral("characterID"), character.id},
-                                {QStringLiteral("name"), character.name},
-                                {QStringLiteral("story"), character.story.value_or(QString())},
-                                {QStringLiteral("emoji"), characterEmoji(character)},
-                                {QStringLiteral("portrait"), portraitSource(character.portraitURL, origin)},
-                                {QStringLiteral("button"), buttonName(characterButton(character))}});
-    return rows;
+    QVariantList keys;
+    QList<QVariantMap> rows;
+    for (const VexaCharacter &character : std::as_const(m_characters)) {
+        keys.append(character.id);
+        rows.append({{QStringLiteral("name"), character.name},
+                     {QStringLiteral("story"), character.story.value_or(QString())},
+                     {QStringLiteral("emoji"), characterEmoji(character)},
+                     {QStringLiteral("portrait"), portraitSource(character.portraitURL, origin)},
+                     {QStringLiteral("button"), buttonName(characterButton(character))}});
+    }
+    m_characterRows->setRows(keys, rows);
+    Q_EMIT charactersChanged();
+}
+
+void ToolsViewModel::setActivating(bool activating)
+{
+    if (m_activating == activating)
+        return;
+    m_activating = activating;
+    Q_EMIT activatingChanged();
 }
 
 void ToolsViewModel::appear()
@@ -158,16 +172,16 @@ QCoro::Task<> ToolsViewModel::loadCharacters()
         co_return;
     QPointer<ToolsViewModel> self(this);
     m_charactersLoading = true;
-    Q_EMIT charactersChanged();
+    Q_EMIT charactersLoadingChanged();
     auto reply = co_await m_client->fetch<CharactersResponse>(QString::fromUtf8("/api/characters"));
     if (!self)
         co_return;
     m_charactersLoading = false;
     if (reply)
-        m_characters = reply->characters.value_or(QList<VexaCharacter>());
+        setCharacters(reply->characters.value_or(QList<VexaCharacter>()));
     else if (m_client)
         m_client->showNotice(describe(reply.error()));
-    Q_EMIT charactersChanged();
+    Q_EMIT charactersLoadingChanged();
 }
 
 void ToolsViewModel::search()
@@ -232,8 +246,7 @@ void ToolsViewModel::activateCharacter(const QString &id)
 {
     if (!m_client || m_activating || id.isEmpty())
         return;
-    m_activating = true;
-    Q_EMIT charactersChanged();
+    setActivating(true);
     detach(runActivate(id));
 }
 
@@ -253,8 +266,7 @@ QCoro::Task<> ToolsViewModel::runActivate(QString id)
     } else {
         m_client->showNotice(describe(reply.error()));
     }
-    m_activating = false;
-    Q_EMIT charactersChanged();
+    setActivating(false);
 }
 
 void ToolsViewModel::openPurchaseLink(int row)

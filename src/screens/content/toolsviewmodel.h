@@ -6,11 +6,11 @@
 
 #include "catalogrecords.h"
 #include "chatplatform.h"
+#include "keyedrowmodel.h"
 #include "vexaclient.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
@@ -29,12 +29,15 @@ class ToolsViewModel : public QObject
     Q_PROPERTY(QString actionResult READ actionResult NOTIFY actionChanged)
     Q_PROPERTY(bool actionBusy READ actionBusy NOTIFY actionChanged)
     Q_PROPERTY(bool canRunAction READ canRunAction NOTIFY actionChanged)
-    Q_PROPERTY(QVariantList actions READ actions NOTIFY actionsChanged)
+    // Rows keyed by the action's id: "title".
+    Q_PROPERTY(vexa::KeyedRowModel *actions READ actions CONSTANT)
     Q_PROPERTY(qint64 selectedAction READ selectedAction WRITE setSelectedAction NOTIFY actionsChanged)
     Q_PROPERTY(int selectedActionIndex READ selectedActionIndex NOTIFY actionsChanged)
-    Q_PROPERTY(QVariantList characters READ characters NOTIFY charactersChanged)
-    Q_PROPERTY(bool charactersLoading READ charactersLoading NOTIFY charactersChanged)
-    Q_PROPERTY(bool activating READ activating NOTIFY charactersChanged)
+    // Rows keyed by the character's id: "name", "story", "emoji", "portrait" (an address or
+    // empty) and "button" ("active", "enable", "open" or "none").
+    Q_PROPERTY(vexa::KeyedRowModel *characters READ characters CONSTANT)
+    Q_PROPERTY(bool charactersLoading READ charactersLoading NOTIFY charactersLoadingChanged)
+    Q_PROPERTY(bool activating READ activating NOTIFY activatingChanged)
 
 public:
     explicit ToolsViewModel(QObject *parent = nullptr);
@@ -53,12 +56,12 @@ public:
     QString actionResult() const { return m_actionResult; }
     bool actionBusy() const { return m_actionBusy; }
     bool canRunAction() const;
-    QVariantList actions() const;
+    KeyedRowModel *actions() const { return m_actionRows; }
     qint64 selectedAction() const { return m_selectedAction; }
     void setSelectedAction(qint64 id);
     // The row of the selected action in `actions` (the first when it is not among them).
     int selectedActionIndex() const;
-    QVariantList characters() const;
+    KeyedRowModel *characters() const { return m_characterRows; }
     bool charactersLoading() const { return m_charactersLoading; }
     bool activating() const { return m_activating; }
 
@@ -83,6 +86,8 @@ Q_SIGNALS:
     void actionChanged();
     void actionsChanged();
     void charactersChanged();
+    void charactersLoadingChanged();
+    void activatingChanged();
 
 private:
     QCoro::Task<> runSearch(QString query);
@@ -91,6 +96,8 @@ private:
     QCoro::Task<> runActivate(QString id);
     QList<VexaAction> stateActions() const;
     void followState();
+    void setCharacters(QList<VexaCharacter> characters);
+    void setActivating(bool activating);
 
     QPointer<VexaClient> m_client;
     std::shared_ptr<chat::ChatPlatform> m_platform;
@@ -102,6 +109,8 @@ private:
     bool m_actionBusy = false;
     qint64 m_selectedAction = 0;
     QList<VexaCharacter> m_characters;
+    KeyedRowModel *m_actionRows;
+    KeyedRowModel *m_characterRows;
     bool m_charactersLoading = false;
     bool m_activating = false;
 };

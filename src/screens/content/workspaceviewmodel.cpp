@@ -16,12 +16,16 @@ WorkspaceViewModel::WorkspaceViewModel(QObject *parent)
 }
 
 WorkspaceViewModel::WorkspaceViewModel(VexaClient *client, QObject *parent)
-    : QObject(parent), m_client(client)
+    : QObject(parent)
+    , m_client(client)
+    , m_memoryRows(new KeyedRowModel({"content"}, this))
+    , m_projectRows(new KeyedRowModel({"name", "description"}, this))
 {
     if (client) {
-        connect(client, &VexaClient::stateChanged, this, &WorkspaceViewModel::stateChanged);
+        connect(client, &VexaClient::stateChanged, this, &WorkspaceViewModel::followState);
         connect(client, &VexaClient::stateChanged, this, &WorkspaceViewModel::enablementChanged);
     }
+    followState();
 }
 
 void WorkspaceViewModel::setMemoryText(const QString &text)
@@ -72,23 +76,25 @@ QList<VexaProject> WorkspaceViewModel::stateProjects() const
     return m_client->state()->projects.value_or(QList<VexaProject>());
 }
 
-QVariantList WorkspaceViewModel::memories() const
+// The lists follow every new state in place: a fact or project that stays keeps its row.
+void WorkspaceViewModel::followState()
 {
-    QVariantList rows;
-    for (const VexaMemory &memory : stateMemories())
-        rows.append(QVariantMap{{QStringLiteral("memoryID"), memory.id},
-                                {QStringLiteral("content"), memory.content}});
-    return rows;
-}
-
-QVariantList WorkspaceViewModel::projects() const
-{
-    QVariantList rows;
-    for (const VexaProject &project : stateProjects())
-        rows.append(QVariantMap{{QStringLiteral("projectID"), project.id},
-                                {QStringLiteral("name"), project.name},
-                                {QStringLiteral("description"), project.description.value_or(QString())}});
-    return rows;
+    QVariantList keys;
+    QList<QVariantMap> rows;
+    for (const VexaMemory &memory : stateMemories()) {
+        keys.append(memory.id);
+        rows.append({{QStringLiteral("content"), memory.content}});
+    }
+    m_memoryRows->setRows(keys, rows);
+    keys.clear();
+    rows.clear();
+    for (const VexaProject &project : stateProjects()) {
+        keys.append(project.id);
+        rows.append({{QStringLiteral("name"), project.name},
+                     {QStringLiteral("description"), project.description.value_or(QString())}});
+    }
+    m_projectRows->setRows(keys, rows);
+    Q_EMIT stateChanged();
 }
 
 bool WorkspaceViewModel::canRemember() const

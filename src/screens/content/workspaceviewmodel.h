@@ -4,11 +4,11 @@
 // account state (add, delete after confirmation). The lists follow the client's state; the
 // screen never fetches it. Saved answers and recipes are SavedAnswersViewModel's.
 
+#include "keyedrowmodel.h"
 #include "vexaclient.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -24,8 +24,10 @@ class WorkspaceViewModel : public QObject
     Q_PROPERTY(QString projectDescription READ projectDescription WRITE setProjectDescription
                    NOTIFY projectFormChanged)
     Q_PROPERTY(bool showProjectForm READ showProjectForm WRITE setShowProjectForm NOTIFY projectFormChanged)
-    Q_PROPERTY(QVariantList memories READ memories NOTIFY stateChanged)
-    Q_PROPERTY(QVariantList projects READ projects NOTIFY stateChanged)
+    // Rows keyed by the fact's id: "content".
+    Q_PROPERTY(vexa::KeyedRowModel *memories READ memories CONSTANT)
+    // Rows keyed by the project's id: "name", "description" (empty when it has none).
+    Q_PROPERTY(vexa::KeyedRowModel *projects READ projects CONSTANT)
     Q_PROPERTY(bool canRemember READ canRemember NOTIFY enablementChanged)
     Q_PROPERTY(bool canSaveProject READ canSaveProject NOTIFY enablementChanged)
     Q_PROPERTY(bool remembering READ remembering NOTIFY enablementChanged)
@@ -46,8 +48,8 @@ public:
     bool showProjectForm() const { return m_showProjectForm; }
     void setShowProjectForm(bool show);
 
-    QVariantList memories() const;
-    QVariantList projects() const;
+    KeyedRowModel *memories() const { return m_memoryRows; }
+    KeyedRowModel *projects() const { return m_projectRows; }
     bool canRemember() const;
     bool canSaveProject() const;
     bool remembering() const { return m_remembering; }
@@ -78,6 +80,7 @@ private:
     QCoro::Task<> runDelete(QString path);
     QList<VexaMemory> stateMemories() const;
     QList<VexaProject> stateProjects() const;
+    void followState();
 
     QPointer<VexaClient> m_client;
     QString m_memoryText;
@@ -88,6 +91,8 @@ private:
     bool m_savingProject = false;
     std::optional<VexaMemory> m_deletingMemory;
     std::optional<VexaProject> m_deletingProject;
+    KeyedRowModel *m_memoryRows;
+    KeyedRowModel *m_projectRows;
 };
 
 } // namespace vexa

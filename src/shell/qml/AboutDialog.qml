@@ -34,6 +34,7 @@ Dialog {
         border.color: VexaTheme.cardOutline
     }
     header: Label {
+        textFormat: Text.PlainText
         text: dialog.title
         padding: 22
         bottomPadding: 0

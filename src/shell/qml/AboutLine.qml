@@ -15,6 +15,7 @@ ColumnLayout {
 
     Label {
         Layout.fillWidth: true
+        textFormat: Text.PlainText
         text: line.label
         font.pixelSize: VexaTheme.captionSize
         color: VexaTheme.textSecondary

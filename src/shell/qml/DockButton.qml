@@ -29,6 +29,7 @@ AbstractButton {
         Text {
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
+            textFormat: Text.PlainText
             text: control.text
             elide: Text.ElideRight
             font.pixelSize: 11

@@ -58,6 +58,7 @@ FocusScope {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
+                textFormat: Text.PlainText
                 text: login.subtitle
                 font.pixelSize: VexaTheme.bodySize + 1
                 color: VexaTheme.textSecondary

@@ -31,6 +31,7 @@ Dialog {
         border.color: VexaTheme.cardOutline
     }
     header: Label {
+        textFormat: Text.PlainText
         text: alert.title
         padding: 22
         bottomPadding: 0
@@ -64,6 +65,7 @@ Dialog {
     Label {
         objectName: "noticeText"
         width: alert.availableWidth
+        textFormat: Text.PlainText
         text: alert.shownText
         wrapMode: Text.WordWrap
         font.pixelSize: VexaTheme.bodySize

@@ -12,6 +12,7 @@ Item {
         x: VexaTheme.margin
         y: VexaTheme.margin
         width: parent.width - 2 * VexaTheme.margin
+        textFormat: Text.PlainText
         text: parent.title
         elide: Text.ElideRight
         font.pixelSize: VexaTheme.titleSize + 4

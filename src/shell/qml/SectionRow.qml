@@ -35,6 +35,7 @@ ItemDelegate {
         }
         Text {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: row.title
             elide: Text.ElideRight
             font.pixelSize: VexaTheme.bodySize + 1

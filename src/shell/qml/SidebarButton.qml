@@ -29,6 +29,7 @@ ItemDelegate {
         }
         Text {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: control.text
             elide: Text.ElideRight
             font.pixelSize: VexaTheme.bodySize
@@ -37,6 +38,7 @@ ItemDelegate {
         }
         Text {
             visible: control.shortcutHint.length > 0
+            textFormat: Text.PlainText
             text: control.shortcutHint
             font.pixelSize: VexaTheme.captionSize
             color: VexaTheme.textTertiary

@@ -39,6 +39,7 @@ RowLayout {
         Label {
             objectName: "planTitle"
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: header.planTitle
             elide: Text.ElideRight
             font.pixelSize: VexaTheme.captionSize + 1

@@ -44,6 +44,7 @@ Button {
                 id: title
                 width: Math.min(implicitWidth, control.availableWidth - content.symbolWidth)
                 anchors.verticalCenter: parent.verticalCenter
+                textFormat: Text.PlainText
                 text: control.text
                 font: control.font
                 color: "white"

@@ -7,6 +7,7 @@ Text {
     property string symbol
     property real size: 20
 
+    textFormat: Text.PlainText
     text: Symbols.glyph(symbol)
     font.family: Symbols.fontFamily
     font.pixelSize: size

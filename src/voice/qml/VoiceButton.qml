@@ -28,6 +28,7 @@ Button {
         }
         Text {
             visible: control.text.length > 0
+            textFormat: Text.PlainText
             text: control.text
             font: control.font
             color: control.enabled ? VexaTheme.textPrimary : VexaTheme.textTertiary

@@ -26,7 +26,7 @@ VoiceSheet {
         symbol: "person.wave.2"
         accessibleName: "Выбрать голос"
         ToolTip.visible: hovered
-        ToolTip.text: accessibleName
+        ToolTip.text: "Выбрать голос"
         onClicked: sheet.viewModel.showingVoices = true
     }
 

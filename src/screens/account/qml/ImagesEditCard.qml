@@ -49,6 +49,7 @@ GlassCard {
                     spacing: 8
                     VexaIcon { symbol: "photo.on.rectangle"; size: 18; anchors.verticalCenter: parent.verticalCenter }
                     Text {
+                        textFormat: Text.PlainText
                         text: pickButton.text
                         color: VexaTheme.textPrimary
                         font.pixelSize: VexaTheme.bodySize

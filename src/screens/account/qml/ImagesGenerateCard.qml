@@ -43,6 +43,7 @@ GlassCard {
             }
             ComboBox {
                 id: modelBox
+                delegate: ComboBoxEntry { box: modelBox }
                 objectName: "modelPicker"
                 Layout.fillWidth: true
                 model: card.viewModel.imageModels

@@ -78,6 +78,7 @@ Item {
             Label {
                 objectName: "imagesStatus"
                 visible: text.length > 0
+                textFormat: Text.PlainText
                 text: view.viewModel.status
                 color: VexaTheme.textSecondary
                 font.pixelSize: VexaTheme.captionSize

@@ -29,6 +29,7 @@ ItemDelegate {
         }
         Label {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: control.text
             wrapMode: Text.Wrap
             font.pixelSize: VexaTheme.bodySize

@@ -20,6 +20,7 @@ RowLayout {
     }
     Label {
         Layout.fillWidth: true
+        textFormat: Text.PlainText
         text: heading.text
         wrapMode: Text.Wrap
         font.pixelSize: VexaTheme.headingSize

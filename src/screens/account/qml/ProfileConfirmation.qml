@@ -46,6 +46,7 @@ Dialog {
         border.color: VexaTheme.cardOutline
     }
     header: Label {
+        textFormat: Text.PlainText
         text: dialog.title
         padding: 22
         bottomPadding: 0

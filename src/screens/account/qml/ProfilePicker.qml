@@ -19,6 +19,7 @@ RowLayout {
 
     Label {
         Layout.fillWidth: true
+        textFormat: Text.PlainText
         text: picker.label
         wrapMode: Text.Wrap
         font.pixelSize: VexaTheme.bodySize
@@ -27,6 +28,7 @@ RowLayout {
     }
     ComboBox {
         id: box
+        delegate: ComboBoxEntry { box: box }
         Layout.preferredWidth: 210
         model: picker.choices
         textRole: "label"

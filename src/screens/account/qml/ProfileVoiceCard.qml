@@ -89,6 +89,7 @@ GlassCard {
         }
         Label {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: card.viewModel.voiceSettingsCaption
             wrapMode: Text.Wrap
             font.pixelSize: VexaTheme.captionSize

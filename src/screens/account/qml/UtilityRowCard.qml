@@ -80,8 +80,8 @@ GlassCard {
         RowLayout {
             visible: card.hasDue
             spacing: 12
-            Label { text: card.dueDate; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
-            Label { text: card.dueTime; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
+            Label { text: card.dueDate; textFormat: Text.PlainText; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
+            Label { text: card.dueTime; textFormat: Text.PlainText; color: VexaTheme.textSecondary; font.pixelSize: VexaTheme.captionSize + 1 }
         }
         Label {
             visible: card.canMarkRead && card.promo

@@ -25,6 +25,7 @@ ColumnLayout {
         }
         ComboBox {
             id: sectionBox
+            delegate: ComboBoxEntry { box: sectionBox }
             objectName: "sectionPicker"
             Layout.fillWidth: true
             model: controls.viewModel.modes
@@ -108,7 +109,7 @@ ColumnLayout {
     // Документы
     Caption {
         visible: controls.mode === "Документы"
-        text: "Прикрепите PDF/DOCX через ＋ в чате. Выберите документ для вопросов и краткой выжимки."
+        text: "Прикрепите PDF/DOCX через + в чате. Выберите документ для вопросов и краткой выжимки."
     }
 
     // Напоминания
@@ -167,6 +168,7 @@ ColumnLayout {
     }
 
     component Caption: Label {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         color: VexaTheme.textSecondary

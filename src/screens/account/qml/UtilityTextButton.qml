@@ -14,6 +14,7 @@ Button {
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     contentItem: Text {
+        textFormat: Text.PlainText
         text: control.text
         font: control.font
         color: !control.enabled ? VexaTheme.textTertiary

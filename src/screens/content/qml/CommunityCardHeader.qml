@@ -15,6 +15,7 @@ RowLayout {
         color: VexaTheme.accentSecondary
     }
     Text {
+        textFormat: Text.PlainText
         text: parent.text
         textFormat: Text.PlainText
         color: VexaTheme.textPrimary

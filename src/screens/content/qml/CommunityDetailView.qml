@@ -54,6 +54,7 @@ FocusScope {
             RowLayout {
                 Layout.fillWidth: true
                 Text {
+                    textFormat: Text.PlainText
                     text: vm.membersText
                     textFormat: Text.PlainText
                     color: VexaTheme.textPrimary

@@ -61,17 +61,20 @@ GlassCard {
             Accessible.name: text
         }
         Repeater {
+            id: answerRows
             model: card.viewModel.answers
+            onItemRemoved: (index, item) => rowFocus.rowRemoved(index, item)
             delegate: WorkspaceDisclosure {
                 id: answer
-                required property var modelData
                 required property int index
+                required title
+                required property string content
+                readonly property Item focusTarget: answer.header
                 Layout.fillWidth: true
-                title: modelData.title
 
                 WorkspaceSelectableText {
                     Layout.fillWidth: true
-                    text: answer.modelData.content
+                    text: answer.content
                 }
                 RowLayout {
                     ChatIconButton {
@@ -115,6 +118,7 @@ GlassCard {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 visible: card.viewModel.loaded
+                textFormat: Text.PlainText
                 text: "Страница " + (card.viewModel.page + 1)
                 color: VexaTheme.textSecondary
                 Accessible.role: Accessible.StaticText
@@ -153,6 +157,10 @@ GlassCard {
             defaultSuffix: "txt"
             nameFilters: ["Текст (*.txt)", "Markdown (*.md)"]
             onAccepted: card.viewModel.saveAnswerAs(saveDialog.row, selectedFile)
+        }
+        WorkspaceRowFocus {
+            id: rowFocus
+            repeater: answerRows
         }
         WorkspaceConfirmDialog {
             id: confirm

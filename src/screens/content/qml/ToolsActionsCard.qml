@@ -9,7 +9,7 @@ GlassCard {
     id: card
 
     required property ToolsViewModel viewModel
-    readonly property bool hasActions: viewModel.actions.length > 0
+    readonly property bool hasActions: viewModel.actions.count > 0
 
     ColumnLayout {
         spacing: 12
@@ -34,6 +34,8 @@ GlassCard {
                 color: VexaTheme.textSecondary
             }
             ComboBox {
+                id: actionPicker
+                delegate: ComboBoxEntry { box: actionPicker }
                 objectName: "actionPicker"
                 Layout.fillWidth: true
                 Layout.maximumWidth: 360

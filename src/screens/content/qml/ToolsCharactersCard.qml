@@ -29,7 +29,7 @@ GlassCard {
         }
         BusyIndicator {
             Layout.alignment: Qt.AlignHCenter
-            visible: card.viewModel.charactersLoading && card.viewModel.characters.length === 0
+            visible: card.viewModel.charactersLoading && card.viewModel.characters.count === 0
             running: visible
             Accessible.name: "Загрузка"
         }

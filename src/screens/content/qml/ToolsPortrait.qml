@@ -45,6 +45,7 @@ Item {
     Text {
         anchors.centerIn: parent
         visible: !portrait.hasPicture || picture.status === Image.Error || picture.status === Image.Null
+        textFormat: Text.PlainText
         text: portrait.emoji
         font.pixelSize: 40
         Accessible.role: Accessible.Graphic

@@ -2,23 +2,28 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
+import VexaAI.Chat
 import VexaAI.Style
 
 // Asks before something is deleted. "Отмена" has the keyboard first; "Удалить" confirms. Any
-// other way of closing (Esc, a click outside) is "dismissed".
+// other way of closing (Esc, a click outside) is "dismissed". The keyboard goes back to where
+// it was (the row's trash button), so it can follow the row when the deletion lands.
 Dialog {
     id: dialog
 
     signal confirmed()
     signal dismissed()
     property bool accepting: false
+    readonly property PopupFocusReturn focusReturn: PopupFocusReturn {}
 
     modal: true
     anchors.centerIn: Overlay.overlay
     width: Math.min(420, (parent ? parent.width : 420) - 40)
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    onAboutToShow: focusReturn.target = parent ? parent.Window.activeFocusItem : null
     onOpened: cancelButton.forceActiveFocus()
     onClosed: {
+        focusReturn.restore()
         if (accepting)
             dialog.confirmed()
         else

@@ -10,7 +10,9 @@ ColumnLayout {
 
     property string title
     property bool expanded: false
-    default property alias content: body.data
+    default property alias groupContent: body.data
+    // The header that opens and closes the group (where the keyboard lands on the group).
+    readonly property alias header: toggle
 
     spacing: 6
 

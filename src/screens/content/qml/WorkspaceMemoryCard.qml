@@ -21,6 +21,7 @@ GlassCard {
             caption: "Сохранённые факты учитываются в будущих разговорах."
         }
         WorkspaceTextArea {
+            id: memoryField
             objectName: "memoryField"
             Layout.fillWidth: true
             placeholder: "Что важно запомнить?"
@@ -39,11 +40,14 @@ GlassCard {
             Keys.onReturnPressed: card.viewModel.remember()
         }
         Repeater {
+            id: memoryRows
             model: card.viewModel.memories
+            onItemRemoved: (index, item) => rowFocus.rowRemoved(index, item)
             delegate: ColumnLayout {
                 id: row
-                required property var modelData
                 required property int index
+                required property string content
+                readonly property Item focusTarget: trash
                 Layout.fillWidth: true
                 spacing: 6
 
@@ -51,9 +55,10 @@ GlassCard {
                     Layout.fillWidth: true
                     WorkspaceSelectableText {
                         Layout.fillWidth: true
-                        text: row.modelData.content
+                        text: row.content
                     }
                     ChatIconButton {
+                        id: trash
                         symbol: "trash"
                         label: "Удалить воспоминание"
                         tint: "#ff6b6b"
@@ -67,6 +72,11 @@ GlassCard {
                     color: VexaTheme.separator
                 }
             }
+        }
+        WorkspaceRowFocus {
+            id: rowFocus
+            repeater: memoryRows
+            fallback: memoryField.textArea
         }
         WorkspaceConfirmDialog {
             id: confirm

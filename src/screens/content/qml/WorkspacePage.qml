@@ -24,6 +24,7 @@ ScrollView {
 
         Label {
             Layout.fillWidth: true
+            textFormat: Text.PlainText
             text: page.title
             elide: Text.ElideRight
             font.pixelSize: VexaTheme.titleSize + 4

@@ -21,6 +21,7 @@ GlassCard {
             caption: "Проекты связаны с вашим аккаунтом Vexa AI."
         }
         Button {
+            id: formToggle
             font.capitalization: Font.MixedCase
             objectName: "projectFormToggle"
             text: card.viewModel.showProjectForm ? "Скрыть форму" : "Создать проект"
@@ -62,11 +63,15 @@ GlassCard {
             }
         }
         Repeater {
+            id: projectRows
             model: card.viewModel.projects
+            onItemRemoved: (index, item) => rowFocus.rowRemoved(index, item)
             delegate: ColumnLayout {
                 id: row
-                required property var modelData
                 required property int index
+                required property string name
+                required property string description
+                readonly property Item focusTarget: trash
                 Layout.fillWidth: true
                 spacing: 6
 
@@ -82,7 +87,7 @@ GlassCard {
                         spacing: 2
                         Label {
                             Layout.fillWidth: true
-                            text: row.modelData.name
+                            text: row.name
                             textFormat: Text.PlainText
                             wrapMode: Text.Wrap
                             font.pixelSize: VexaTheme.bodySize + 1
@@ -94,7 +99,7 @@ GlassCard {
                         Label {
                             Layout.fillWidth: true
                             visible: text.length > 0
-                            text: row.modelData.description
+                            text: row.description
                             textFormat: Text.PlainText
                             wrapMode: Text.Wrap
                             font.pixelSize: VexaTheme.captionSize + 1
@@ -104,6 +109,7 @@ GlassCard {
                         }
                     }
                     ChatIconButton {
+                        id: trash
                         symbol: "trash"
                         label: "Удалить проект"
                         tint: "#ff6b6b"
@@ -117,6 +123,11 @@ GlassCard {
                     color: VexaTheme.separator
                 }
             }
+        }
+        WorkspaceRowFocus {
+            id: rowFocus
+            repeater: projectRows
+            fallback: formToggle
         }
         WorkspaceConfirmDialog {
             id: confirm

@@ -13,7 +13,7 @@ WorkspaceDisclosure {
 
     title: "📚 Библиотека запросов · 16 сценариев"
 
-    // Recipes the user opened stay open when the list is rebuilt (a favourite toggled, a search).
+    // Recipes the user opened stay open when a search or a category hid them for a while.
     property var openRecipes: ({})
 
     RowLayout {
@@ -34,6 +34,7 @@ WorkspaceDisclosure {
         }
         ComboBox {
             id: categoryPicker
+            delegate: ComboBoxEntry { box: categoryPicker }
             objectName: "categoryPicker"
             model: library.viewModel.categories
             textRole: "label"
@@ -46,7 +47,7 @@ WorkspaceDisclosure {
     }
     Label {
         Layout.fillWidth: true
-        visible: library.viewModel.recipes.length === 0
+        visible: library.viewModel.recipes.count === 0
         text: "Нет сценариев. Измените поиск или добавьте сценарий в избранное."
         wrapMode: Text.Wrap
         color: VexaTheme.textSecondary
@@ -55,23 +56,29 @@ WorkspaceDisclosure {
         Accessible.name: text
     }
     Repeater {
+        id: recipeRows
         model: library.viewModel.recipes
+        onItemRemoved: (index, item) => rowFocus.rowRemoved(index, item)
         delegate: WorkspaceDisclosure {
             id: recipe
-            required property var modelData
             required property int index
+            required title
+            required property string rowId
+            required property string prompt
+            required property string hint
+            required property bool isFavorite
+            readonly property Item focusTarget: recipe.header
             Layout.fillWidth: true
-            title: modelData.title
-            expanded: library.openRecipes[modelData.recipeID] === true
-            onExpandedChanged: library.openRecipes[modelData.recipeID] = expanded
+            expanded: library.openRecipes[rowId] === true
+            onExpandedChanged: library.openRecipes[rowId] = expanded
 
             WorkspaceSelectableText {
                 Layout.fillWidth: true
-                text: recipe.modelData.prompt
+                text: recipe.prompt
             }
             Label {
                 Layout.fillWidth: true
-                text: recipe.modelData.hint
+                text: recipe.hint
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 color: VexaTheme.textSecondary
@@ -90,12 +97,17 @@ WorkspaceDisclosure {
                 }
                 Button {
                     font.capitalization: Font.MixedCase
-                    text: recipe.modelData.isFavorite ? "Убрать из избранного" : "☆ В избранное"
+                    text: recipe.isFavorite ? "Убрать из избранного" : "☆ В избранное"
                     enabled: !library.viewModel.pinning
                     onClicked: library.viewModel.toggleFavorite(recipe.index)
                     Keys.onReturnPressed: clicked()
                 }
             }
         }
+    }
+    WorkspaceRowFocus {
+        id: rowFocus
+        repeater: recipeRows
+        fallback: library.header
     }
 }
