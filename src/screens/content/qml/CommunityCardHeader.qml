@@ -17,7 +17,6 @@ RowLayout {
     Text {
         textFormat: Text.PlainText
         text: parent.text
-        textFormat: Text.PlainText
         color: VexaTheme.textPrimary
         font.pixelSize: VexaTheme.headingSize
         font.bold: true

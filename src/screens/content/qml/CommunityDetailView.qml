@@ -56,7 +56,6 @@ FocusScope {
                 Text {
                     textFormat: Text.PlainText
                     text: vm.membersText
-                    textFormat: Text.PlainText
                     color: VexaTheme.textPrimary
                     font.pixelSize: VexaTheme.bodySize
                     Accessible.role: Accessible.StaticText
