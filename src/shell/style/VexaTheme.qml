@@ -19,6 +19,17 @@ QtObject {
     readonly property color dim: Qt.rgba(0, 0, 0, 0.55)                  // behind modal sheets
     readonly property color chromeFill: Qt.rgba(0.05, 0.06, 0.11, 0.72) // sidebar, dock
 
+    // Answers' blocks (VexaAI.Answer)
+    readonly property color codeFill: "#070911"                       // code panels, darker than any bubble
+    readonly property color codeHeaderText: Qt.rgba(0.96, 0.96, 0.98, 0.55)
+    readonly property color codeText: "#d6deeb"
+    readonly property color quoteBar: Qt.rgba(0.545, 0.424, 1, 0.7)
+    readonly property color quoteText: "#c9cbe0"
+    readonly property color tableHeaderFill: Qt.rgba(1, 1, 1, 0.1)
+    readonly property color tableZebraFill: Qt.rgba(1, 1, 1, 0.045)
+    readonly property color tableGrid: Qt.rgba(1, 1, 1, 0.12)
+    readonly property color ruleLine: Qt.rgba(1, 1, 1, 0.18)
+
     readonly property real cardRadius: 18
     readonly property real cardShadowRadius: 10
     readonly property real spacing: 12
