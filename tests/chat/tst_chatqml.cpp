@@ -751,7 +751,7 @@ void ChatQmlTest::tableAndCodeForKeyboardAndScreenReaders()
                                QStringLiteral("Город"), QStringLiteral("Жители"), QStringLiteral("Доля"),
                                QStringLiteral("Москва"), QStringLiteral("13"), QStringLiteral("Тула"),
                                QStringLiteral("Скопировать таблицу"), QStringLiteral("Так:"),
-                               QStringLiteral("Код, python: print(1)"), QStringLiteral("Копировать код")};
+                               QStringLiteral("Код на Python: print(1)"), QStringLiteral("Копировать код")};
     qsizetype at = 0;
     for (const QString &name : expected) {
         const qsizetype found = shown.indexOf(name, at);

@@ -98,7 +98,8 @@ QString plainText(const Answer &answer);
 using LanguageName = std::function<QString(const QString &fenceInfo)>;
 QString spokenText(const Answer &answer, const LanguageName &languageName = {});
 
-// The spoken text of an answer given as Markdown, code named by its language.
+// The spoken text of an answer given as Markdown, code named by its language (the highlighter's
+// names: "Фрагмент кода на Python.").
 QString spokenAnswer(const QString &markdown);
 
 // A table as tab-separated lines (pastes into a spreadsheet); every row, hidden ones included.

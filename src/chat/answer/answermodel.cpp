@@ -1,5 +1,6 @@
 #include "answermodel.h"
 
+#include "highlight.h"
 #include "offthread.h"
 
 #include <QClipboard>
@@ -243,10 +244,14 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
     case HtmlRole: return block.text.html;
     case PlainRole:
         switch (block.kind) {
-        case BlockKind::Code:
+        case BlockKind::Code: {
+            const QString name = highlight::displayName(block.language);
+            if (!name.isEmpty())
+                return QStringLiteral("Код на ") + name + QStringLiteral(": ") + block.code;
             return block.language.isEmpty() ? QStringLiteral("Код: ") + block.code
                                             : QStringLiteral("Код, ") + block.language
                     + QStringLiteral(": ") + block.code;
+        }
         case BlockKind::Table: return tableSummary(block);
         case BlockKind::Rule: return QStringLiteral("Разделитель");
         case BlockKind::Picture:

@@ -2,6 +2,8 @@
 
 #include "answerblocks.h"
 
+#include "highlight.h"
+
 namespace vexa::answer {
 
 namespace {
@@ -123,7 +125,7 @@ QString spokenText(const Answer &answer, const LanguageName &languageName)
 
 QString spokenAnswer(const QString &markdown)
 {
-    return spokenText(parseAnswer(markdown));
+    return spokenText(parseAnswer(markdown), &highlight::displayName);
 }
 
 QString tableAsTsv(const AnswerBlock &table)

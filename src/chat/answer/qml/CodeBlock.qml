@@ -1,17 +1,19 @@
 import QtQuick
 import QtQuick.Controls
 import VexaAI.Style
+import VexaAI.Highlight
 
 // Code in its own darker, rounded panel: the language's name and a copy button above it, the
-// code as written (never re-flowed: long lines scroll sideways).
+// code as written (never re-flowed: long lines scroll sideways), coloured off the main thread
+// by the highlighter (an unknown language, or code over its budget, stays plain).
 AnswerBlock {
     id: block
 
     required property string code
     required property string language
     required property string hidden
-    // The language's name as people write it ("Python"); the fence's word until one is known.
-    property string languageName: language
+    // The language's name as people write it ("Python"); the fence's word when it is not known.
+    readonly property string languageName: highlighter.languageName.length > 0 ? highlighter.languageName : language
     // The code's text, for colouring.
     readonly property TextEdit codeEdit: edit
 
@@ -24,7 +26,7 @@ AnswerBlock {
         width: Math.min(Math.max(edit.contentWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
         height: header.height + scroller.height + (more.visible ? more.height : 0) + 10
         radius: 10
-        color: VexaTheme.codeFill
+        color: VexaTheme.codeBackground
         Accessible.role: Accessible.Grouping
         Accessible.name: block.plain
 
@@ -79,6 +81,11 @@ AnswerBlock {
                 font.pointSize: block.textSize * 0.82
                 Accessible.ignored: true
             }
+        }
+        CodeHighlighter {
+            id: highlighter
+            document: edit.textDocument
+            language: block.language
         }
         Text {
             id: more
