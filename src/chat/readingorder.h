@@ -8,7 +8,7 @@
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
-class QQuickItem;
+#include <QQuickItem>
 
 namespace vexa::chat {
 

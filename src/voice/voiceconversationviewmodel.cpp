@@ -320,7 +320,7 @@ QCoro::Task<> VoiceConversationViewModel::takeTurn(QString phrase, quint64 visit
             const QString locale = m_preferences->locale();
             m_turnTimes.speakAskedNs = nowNs();
             // Said as plain text: no Markdown marks, code and tables in words.
-            m_voice->speak(answer::spokenAnswer(*answer), locale, pinnedVoice(locale),
+            m_voice->speak(vexa::answer::spokenAnswer(*answer), locale, pinnedVoice(locale),
                            m_preferences->rate());
         }
     } else if (m_active && !m_paused) {

@@ -160,7 +160,7 @@ void VoiceConversationTest::turnSpeaksTheAnswerAndListensAgain()
     QCOMPARE(rig.fakes.synthesizer->spoken.size(), size_t(1));
     const auto &spoken = rig.fakes.synthesizer->spoken.back();
     QVERIFY(!rig.vm.lastAnswer().isEmpty());
-    QCOMPARE(spoken.text, answer::spokenAnswer(rig.vm.lastAnswer()));
+    QCOMPARE(spoken.text, vexa::answer::spokenAnswer(rig.vm.lastAnswer()));
     QCOMPARE(spoken.language, QStringLiteral("ru-RU"));
     QCOMPARE(rig.vm.statusText(), texts::statusSpeaking());
     QVERIFY(!rig.vm.voice()->isListening()); // the microphone is off while Vexa speaks

@@ -66,7 +66,7 @@ void VoiceConversationRealTest::recordedPhraseMakesATurn()
         known += reference.contains(word);
     QVERIFY2(known * 2 >= words.size(), qPrintable(sent));
     QCOMPARE(bodies.first().value(QStringLiteral("model")).toString(), vm.selectedModelText());
-    QCOMPARE(speaker->spoken.back().text, answer::spokenAnswer(vm.lastAnswer()));
+    QCOMPARE(speaker->spoken.back().text, vexa::answer::spokenAnswer(vm.lastAnswer()));
     QCOMPARE(speaker->spoken.back().language, QStringLiteral("en-US"));
     QVERIFY(!capture->isRunning()); // nobody listens while Vexa speaks
 

@@ -7,7 +7,7 @@ import VexaAI.Answer
 // screen reader hears them in that order too). Prose stays a light Text; only code panels and
 // tables make more. Its width is that of its widest block, up to maxWidth.
 Column {
-    id: view
+    id: answerView
 
     property AnswerModel answer: null
     property real maxWidth: 600
@@ -31,44 +31,44 @@ Column {
 
     Repeater {
         id: blocks
-        model: view.answer
+        model: answerView.answer
         delegate: DelegateChooser {
             role: "kind"
             DelegateChoice {
                 roleValue: "prose"
-                ProseBlock { view: view }
+                ProseBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "quote"
-                ProseBlock { view: view; quoted: true }
+                ProseBlock { view: answerView; quoted: true }
             }
             DelegateChoice {
                 roleValue: "heading"
-                HeadingBlock { view: view }
+                HeadingBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "list"
-                ListBlock { view: view }
+                ListBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "code"
-                CodeBlock { view: view }
+                CodeBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "table"
-                TableBlock { view: view }
+                TableBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "rule"
-                RuleBlock { view: view }
+                RuleBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "picture"
-                PictureBlock { view: view }
+                PictureBlock { view: answerView }
             }
             DelegateChoice {
                 roleValue: "more"
-                MoreBlock { view: view }
+                MoreBlock { view: answerView }
             }
         }
     }
