@@ -26,9 +26,16 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
-    QuoteBars {
-        depth: block.quoteDepth
-        x: block.indent * 22
-        height: block.height
+    // One bar per level of quoting (none for most blocks: no items made).
+    Repeater {
+        model: block.quoteDepth
+        Rectangle {
+            required property int index
+            x: block.indent * 22 + index * 14
+            width: 3
+            height: block.height
+            radius: 1.5
+            color: VexaTheme.quoteBar
+        }
     }
 }
