@@ -405,6 +405,7 @@ void AnswerBlocksTest::hostile()
     timer.start();
     const Answer answer = parseAnswer(markdown);
     const qint64 parseMs = timer.elapsed();
+    qInfo("parsed %lld characters in %lld ms", qint64(markdown.size()), parseMs);
     QVERIFY2(parseMs < vexa::test::scaledMs(10000), qPrintable(QString::number(parseMs)));
 
     qsizetype items = 0;

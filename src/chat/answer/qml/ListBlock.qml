@@ -21,7 +21,9 @@ AnswerBlock {
                 id: item
                 required property var modelData
                 readonly property real indent: Math.min(modelData.depth, 8) * 22
-                readonly property real markerWidth: marker.text.length > 2 ? marker.implicitWidth + 6 : 22
+                // Bullets in a column of their own; numbers as wide as they need, a space after.
+                readonly property real markerWidth: Math.max(marker.implicitWidth + block.textSize * 0.5,
+                                                             block.textSize * 1.4)
                 width: indent + markerWidth + text.width
                 height: Math.max(marker.height, text.height)
                 Text {

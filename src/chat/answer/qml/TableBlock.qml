@@ -67,13 +67,13 @@ AnswerBlock {
         id: frame
         objectName: "answerTable"
         x: block.inset
-        width: Math.min(Math.max(block.gridWidth + 2, 220), block.innerMaxWidth)
+        width: Math.min(Math.max(block.gridWidth + 2, copyRow.implicitWidth), block.innerMaxWidth)
         spacing: 4
         Accessible.role: Accessible.Table
         Accessible.name: block.summary
 
         Rectangle {
-            width: parent.width
+            width: Math.min(block.gridWidth + 2, block.innerMaxWidth)
             height: block.gridHeight + 2 + (scroller.interactive ? 10 : 0)
             radius: 8
             color: "transparent"
@@ -138,9 +138,12 @@ AnswerBlock {
             }
         }
         Item {
+            id: copyRow
             width: parent.width
             height: copy.implicitHeight
+            implicitWidth: hiddenText.implicitWidth + copy.implicitWidth + 12
             Text {
+                id: hiddenText
                 anchors.verticalCenter: parent.verticalCenter
                 text: [block.hidden, block.hiddenColumns].filter(s => s.length > 0).join(", ")
                 color: VexaTheme.textSecondary
