@@ -198,6 +198,26 @@ void AnswerModel::prepare(const Row &row) const
         }
         row.items = items;
         row.hidden = int(block.items.size() - shown);
+        // The whole list as one styled text, each item on its own line, nested ones indented:
+        // a list costs one text item to lay out, like prose.
+        QString html;
+        QStringList plain;
+        for (qsizetype i = 0; i < shown; ++i) {
+            const ListItem &item = block.items.at(i);
+            if (i > 0)
+                html += QStringLiteral("<br>");
+            for (int level = 0; level < item.depth * 4 + (item.marker.isEmpty() ? 3 : 0); ++level)
+                html += QStringLiteral("&nbsp;");
+            if (!item.marker.isEmpty())
+                html += item.marker + QStringLiteral("&nbsp; ");
+            html += item.text.html;
+            const QString done = item.marker == QStringLiteral("☑") ? QStringLiteral("Выполнено: ")
+                : item.marker == QStringLiteral("☐")                ? QStringLiteral("Не выполнено: ")
+                                                                    : QString();
+            plain.append(done + item.text.plain);
+        }
+        row.code = html;
+        row.listPlain = plain.join(QLatin1Char('\n'));
         break;
     }
     case BlockKind::Table: {
@@ -257,12 +277,18 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
         case BlockKind::Picture:
             return block.text.plain.isEmpty() ? QStringLiteral("Картинка")
                                               : QStringLiteral("Картинка: ") + block.text.plain;
+        case BlockKind::List: prepare(row); return row.listPlain;
         default: return block.text.plain;
         }
     case LevelRole: return block.level;
     case IndentRole: return block.indent;
     case QuoteDepthRole: return block.quoteDepth;
-    case CodeRole: prepare(row); return row.code;
+    case CodeRole:
+        prepare(row);
+        return block.kind == BlockKind::Code ? row.code : QString();
+    case ListHtmlRole:
+        prepare(row);
+        return block.kind == BlockKind::List ? row.code : QString();
     case LanguageRole: return block.language;
     case ItemsRole: prepare(row); return row.items;
     case CellsRole: prepare(row); return row.cells;
@@ -297,7 +323,7 @@ QHash<int, QByteArray> AnswerModel::roleNames() const
             {ItemsRole, "items"},         {CellsRole, "cells"},
             {AlignmentsRole, "alignments"}, {HiddenRole, "hidden"},
             {HiddenColumnsRole, "hiddenColumns"}, {SummaryRole, "summary"},
-            {SourceRole, "source"}};
+            {SourceRole, "source"},       {ListHtmlRole, "listHtml"}};
 }
 
 } // namespace vexa::answer

@@ -46,6 +46,7 @@ public:
         HiddenColumnsRole,
         SummaryRole,     // table: "таблица, 3 столбца, 5 строк"
         SourceRole,      // picture: https address
+        ListHtmlRole,    // list: the shown items as one styled text, a line each
     };
     Q_ENUM(Role)
 
@@ -87,7 +88,8 @@ private:
         int block = -1; // -1: the "more" row
         mutable QVariant items;
         mutable QVariant cells;
-        mutable QString code;
+        mutable QString code; // code as laid out; for a list, its styled text
+        mutable QString listPlain;
         mutable int hidden = -1;
     };
     void prepare(const Row &row) const;

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import VexaAI.Style
 import VexaAI.Highlight
 
@@ -66,7 +65,6 @@ AnswerBlock {
             interactive: contentWidth > width
             boundsBehavior: Flickable.StopAtBounds
             clip: true
-            ScrollBar.horizontal: ScrollBar { policy: scroller.interactive ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff }
             TextEdit {
                 id: edit
                 objectName: "codeText"
@@ -81,6 +79,16 @@ AnswerBlock {
                 font.pointSize: block.textSize * 0.82
                 Accessible.ignored: true
             }
+        }
+        // Where the sideways scroll is (a Controls ScrollBar costs too much per bubble).
+        Rectangle {
+            visible: scroller.interactive
+            x: scroller.x + scroller.visibleArea.xPosition * scroller.width
+            y: scroller.y + scroller.height - 5
+            width: scroller.visibleArea.widthRatio * scroller.width
+            height: 3
+            radius: 1.5
+            color: VexaTheme.codeHeaderText
         }
         CodeHighlighter {
             id: highlighter

@@ -1,57 +1,35 @@
 import QtQuick
 import VexaAI.Style
 
-// A list, nested ones indented under their item: bullets by level, numbers from the list's
-// own start, ☐/☑ for tasks. An item's later paragraphs hang under its text without a marker.
+// A list: bullets by level, numbers from the list's own start, ☐/☑ for tasks, nested items
+// indented under theirs, an item's later paragraphs under its text without a marker. One
+// styled text for the whole list (a line per item), so a list costs what prose costs to lay
+// out while scrolling; a wrapped item goes on at the line's start.
 AnswerBlock {
     id: block
 
-    required property var items
+    required property string listHtml
     required property string hidden
 
     body: column
+    textItem: text
 
     Column {
         id: column
         x: block.inset
         spacing: 4
-        Repeater {
-            model: block.items
-            Item {
-                id: item
-                required property var modelData
-                readonly property real indent: Math.min(modelData.depth, 8) * 22
-                // Bullets in a column of their own; numbers as wide as they need, a space after.
-                readonly property real markerWidth: Math.max(marker.implicitWidth + block.textSize * 0.5,
-                                                             block.textSize * 1.4)
-                width: indent + markerWidth + text.width
-                height: Math.max(marker.height, text.height)
-                Text {
-                    id: marker
-                    x: item.indent
-                    text: item.modelData.marker
-                    textFormat: Text.PlainText
-                    color: item.modelData.marker.length > 0 && item.modelData.marker[0] >= "0"
-                           && item.modelData.marker[0] <= "9" ? block.textColor : VexaTheme.textSecondary
-                    font.pointSize: block.textSize
-                    Accessible.ignored: true
-                }
-                Text {
-                    id: text
-                    x: item.indent + item.markerWidth
-                    width: Math.min(implicitWidth, Math.max(80, block.innerMaxWidth - x))
-                    text: item.modelData.html
-                    textFormat: Text.StyledText
-                    wrapMode: Text.Wrap
-                    color: block.textColor
-                    font.pointSize: block.textSize
-                    onLinkActivated: link => block.view.linkActivated(link)
-                    Accessible.role: Accessible.ListItem
-                    Accessible.name: (item.modelData.marker === "☑" ? "Выполнено: "
-                                      : item.modelData.marker === "☐" ? "Не выполнено: " : "")
-                                     + item.modelData.plain
-                }
-            }
+        Text {
+            id: text
+            width: Math.min(implicitWidth, block.innerMaxWidth)
+            text: block.listHtml
+            textFormat: Text.StyledText
+            wrapMode: Text.Wrap
+            color: block.textColor
+            font.pointSize: block.textSize
+            lineHeight: 1.12
+            onLinkActivated: link => block.view.linkActivated(link)
+            Accessible.role: Accessible.List
+            Accessible.name: block.plain
         }
         Text {
             visible: block.hidden.length > 0

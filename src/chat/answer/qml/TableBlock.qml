@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import VexaAI.Style
 
 // A table as a grid: the header row bold, each column aligned as the `:---:` row says, cell
@@ -91,7 +90,6 @@ AnswerBlock {
                 interactive: contentWidth > width + 0.5
                 boundsBehavior: Flickable.StopAtBounds
                 clip: true
-                ScrollBar.horizontal: ScrollBar { policy: scroller.interactive ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff }
 
                 Repeater {
                     model: block.rows
@@ -135,6 +133,16 @@ AnswerBlock {
                         }
                     }
                 }
+            }
+            // Where the sideways scroll is (a Controls ScrollBar costs too much per bubble).
+            Rectangle {
+                visible: scroller.interactive
+                x: scroller.x + scroller.visibleArea.xPosition * scroller.width
+                y: scroller.y + scroller.height - 5
+                width: scroller.visibleArea.widthRatio * scroller.width
+                height: 3
+                radius: 1.5
+                color: VexaTheme.codeHeaderText
             }
         }
         Item {
