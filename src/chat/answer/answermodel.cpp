@@ -71,6 +71,82 @@ QString hiddenLine(qsizetype count, const char *what)
         + QString::fromUtf8(what);
 }
 
+// A list as one styled text, each item on its own line, nested ones indented: a list costs one
+// text item to lay out, like prose. `plain` gets what a screen reader says for it.
+QString listHtml(const AnswerBlock &block, qsizetype shown, QString *plain)
+{
+    QString html;
+    QStringList said;
+    for (qsizetype i = 0; i < shown; ++i) {
+        const ListItem &item = block.items.at(i);
+        if (i > 0)
+            html += QStringLiteral("<br>");
+        for (int level = 0; level < item.depth * 4 + (item.marker.isEmpty() ? 3 : 0); ++level)
+            html += QStringLiteral("&nbsp;");
+        if (!item.marker.isEmpty())
+            html += item.marker + QStringLiteral("&nbsp; ");
+        html += item.text.html;
+        const QString done = item.marker == QStringLiteral("☑") ? QStringLiteral("Выполнено: ")
+            : item.marker == QStringLiteral("☐")                ? QStringLiteral("Не выполнено: ")
+                                                                : QString();
+        said.append(done + item.text.plain);
+    }
+    if (plain)
+        *plain = said.join(QLatin1Char('\n'));
+    return html;
+}
+
+// The answer as one styled text when it holds only text-like blocks and is short; else "".
+QString simpleAnswerHtml(const Answer &answer)
+{
+    constexpr auto kQuoteColor = "#c9cbe0";
+    constexpr auto kRuleColor = "#6b6f85";
+    QStringList parts;
+    qsizetype size = 0;
+    for (const AnswerBlock &block : answer.blocks) {
+        size += block.size;
+        if (size > kMaxProseChars || block.indent > 0)
+            return {};
+        switch (block.kind) {
+        case BlockKind::Prose:
+            if (block.quoteDepth > 0)
+                return {};
+            parts.append(block.text.html);
+            break;
+        case BlockKind::Heading:
+            if (block.quoteDepth > 0)
+                return {};
+            parts.append(block.level == 1 ? QStringLiteral("<b><font size=\"+2\">") + block.text.html + QStringLiteral("</font></b>")
+                         : block.level == 2 ? QStringLiteral("<b><font size=\"+1\">") + block.text.html + QStringLiteral("</font></b>")
+                                            : QStringLiteral("<b>") + block.text.html + QStringLiteral("</b>"));
+            break;
+        case BlockKind::List:
+            if (block.quoteDepth > 0 || block.items.size() > AnswerModel::kMaxShownListItems)
+                return {};
+            parts.append(listHtml(block, block.items.size(), nullptr));
+            break;
+        case BlockKind::Quote: {
+            // A bar per level before every line.
+            const QString bar = QString(block.quoteDepth, QChar(0x258D)) + QStringLiteral("&nbsp;");
+            QString lines = block.text.html;
+            lines.replace(QStringLiteral("<br>"), QStringLiteral("<br>") + bar);
+            parts.append(QStringLiteral("<font color=\"") + QLatin1String(kQuoteColor) + QStringLiteral("\"><i>")
+                         + bar + lines + QStringLiteral("</i></font>"));
+            break;
+        }
+        case BlockKind::Rule:
+            if (block.quoteDepth > 0)
+                return {};
+            parts.append(QStringLiteral("<font color=\"") + QLatin1String(kRuleColor)
+                         + QStringLiteral("\">──────────</font>"));
+            break;
+        default:
+            return {};
+        }
+    }
+    return parts.join(QStringLiteral("<br><br>"));
+}
+
 } // namespace
 
 AnswerModel::AnswerModel(QObject *parent)
@@ -114,6 +190,7 @@ void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
     m_answer = std::move(answer);
     m_rows.clear();
     m_hiddenChars = 0;
+    m_simpleHtml = m_answer ? simpleAnswerHtml(*m_answer) : QString();
     if (m_answer) {
         qsizetype shown = 0;
         const auto &blocks = m_answer->blocks;
@@ -198,26 +275,7 @@ void AnswerModel::prepare(const Row &row) const
         }
         row.items = items;
         row.hidden = int(block.items.size() - shown);
-        // The whole list as one styled text, each item on its own line, nested ones indented:
-        // a list costs one text item to lay out, like prose.
-        QString html;
-        QStringList plain;
-        for (qsizetype i = 0; i < shown; ++i) {
-            const ListItem &item = block.items.at(i);
-            if (i > 0)
-                html += QStringLiteral("<br>");
-            for (int level = 0; level < item.depth * 4 + (item.marker.isEmpty() ? 3 : 0); ++level)
-                html += QStringLiteral("&nbsp;");
-            if (!item.marker.isEmpty())
-                html += item.marker + QStringLiteral("&nbsp; ");
-            html += item.text.html;
-            const QString done = item.marker == QStringLiteral("☑") ? QStringLiteral("Выполнено: ")
-                : item.marker == QStringLiteral("☐")                ? QStringLiteral("Не выполнено: ")
-                                                                    : QString();
-            plain.append(done + item.text.plain);
-        }
-        row.code = html;
-        row.listPlain = plain.join(QLatin1Char('\n'));
+        row.code = listHtml(block, shown, &row.listPlain);
         break;
     }
     case BlockKind::Table: {

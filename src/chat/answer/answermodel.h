@@ -28,6 +28,10 @@ class AnswerModel : public QAbstractListModel
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
     // Everything the answer says, block after block, for a screen reader.
     Q_PROPERTY(QString plainText READ plainText NOTIFY readyChanged)
+    // An answer of prose, headings, lists, quotes and rules only (most of them) as one styled
+    // text, which a bubble lays out as a single Text: the fast path for scrolling. Empty when
+    // the answer has code, tables or pictures, or is long; those are drawn block by block.
+    Q_PROPERTY(QString simpleHtml READ simpleHtml NOTIFY readyChanged)
 public:
     enum Role {
         KindRole = Qt::UserRole + 1, // "prose", "heading", "list", "quote", "code", "table",
@@ -57,6 +61,7 @@ public:
     void setMarkdown(const QString &markdown);
     bool ready() const { return m_answer != nullptr; }
     QString plainText() const;
+    QString simpleHtml() const { return m_simpleHtml; }
     const Answer *answer() const { return m_answer.get(); }
 
     // Puts a code block's code or a table's tab-separated text on the clipboard, whole.
@@ -98,6 +103,7 @@ private:
     std::shared_ptr<const Answer> m_answer;
     QList<Row> m_rows;
     qsizetype m_hiddenChars = 0;
+    QString m_simpleHtml;
     QFutureWatcher<Answer> *m_watcher = nullptr;
 };
 

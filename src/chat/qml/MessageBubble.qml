@@ -29,11 +29,15 @@ Item {
 
     readonly property real padding: 14
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
+    // Most answers are prose, lists and quotes only: one Text, as the user's words are (the
+    // fast path for scrolling); the others are drawn block by block.
+    readonly property bool plainAnswer: !isUser && blocks !== null && blocks.simpleHtml.length > 0
+    readonly property bool oneText: isUser || plainAnswer
     // What a screen reader says for the whole message, with its speaker.
     readonly property string spoken: isUser ? "Вы: " + (model ? model.text : "")
                                             : "Vexa: " + (blocks ? blocks.plainText : "")
     // The message's first text (the user's words, or an answer's first prose block).
-    readonly property Item textItem: isUser ? userText : answerView.firstText
+    readonly property Item textItem: oneText ? userText : answerView.firstText
     readonly property Item cardItem: card
     property MessageImage picture: null
 
@@ -47,7 +51,7 @@ Item {
     // The text item under a point of the scene, or null (code panels and tables select on
     // their own).
     function textAt(scenePosition) {
-        if (isUser)
+        if (oneText)
             return userText
         const local = answerView.mapFromItem(null, scenePosition.x, scenePosition.y)
         return answerView.textAt(local.x, local.y)
@@ -78,23 +82,23 @@ Item {
         readonly property real contentTop: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
         x: bubble.isUser ? bubble.width - width : 0
         width: Math.min(bubble.maxBubbleWidth,
-                        Math.max(bubble.isUser ? userText.contentWidth : answerView.width,
+                        Math.max(bubble.oneText ? userText.contentWidth : answerView.width,
                                  bubble.picture ? bubble.picture.contentWidth : 0)
                         + 2 * bubble.padding)
-        height: contentTop + (bubble.isUser ? userText.height : answerView.height) + 10
+        height: contentTop + (bubble.oneText ? userText.height : answerView.height) + 10
         radius: 18
         color: bubble.isUser ? bubble.userColor : bubble.answerColor
-        Accessible.role: bubble.isUser ? Accessible.NoRole : Accessible.Grouping
-        Accessible.name: bubble.isUser ? "" : "Vexa"
+        Accessible.role: bubble.oneText ? Accessible.NoRole : Accessible.Grouping
+        Accessible.name: bubble.oneText ? "" : "Vexa"
 
         SelectableText {
             id: userText
             x: bubble.padding
             y: card.contentTop
             width: bubble.innerMaxWidth
-            visible: bubble.isUser
-            text: bubble.isUser ? bubble.html : ""
-            spoken: bubble.isUser ? bubble.spoken : ""
+            visible: bubble.oneText
+            text: bubble.isUser ? bubble.html : bubble.plainAnswer ? bubble.blocks.simpleHtml : ""
+            spoken: bubble.oneText ? bubble.spoken : ""
             font.pointSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)
         }
@@ -102,8 +106,8 @@ Item {
             id: answerView
             x: bubble.padding
             y: card.contentTop
-            visible: !bubble.isUser
-            answer: bubble.isUser ? null : bubble.blocks
+            visible: !bubble.oneText
+            answer: bubble.oneText ? null : bubble.blocks
             maxWidth: bubble.innerMaxWidth
             textSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)

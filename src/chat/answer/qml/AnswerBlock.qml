@@ -26,16 +26,22 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
-    // One bar per level of quoting (none for most blocks: no items made).
-    Repeater {
-        model: block.quoteDepth
-        Rectangle {
-            required property int index
-            x: block.indent * 22 + index * 14
-            width: 3
-            height: block.height
-            radius: 1.5
-            color: VexaTheme.quoteBar
-        }
+    // A bar at the left of a quote, a second one for a quote inside it (deeper ones are
+    // set in further). Plain rectangles: a Repeater per block costs too much while scrolling.
+    Rectangle {
+        visible: block.quoteDepth > 0
+        x: block.indent * 22 + Math.max(0, block.quoteDepth - 2) * 14
+        width: 3
+        height: block.height
+        radius: 1.5
+        color: VexaTheme.quoteBar
+    }
+    Rectangle {
+        visible: block.quoteDepth > 1
+        x: block.indent * 22 + (block.quoteDepth - 1) * 14
+        width: 3
+        height: block.height
+        radius: 1.5
+        color: VexaTheme.quoteBar
     }
 }
