@@ -129,6 +129,8 @@ private Q_SLOTS:
     void hostile_data();
     void hostile();
     void displayCaps();
+    void simpleAnswers_data();
+    void simpleAnswers();
 };
 
 void AnswerBlocksTest::blocks_data()
@@ -502,6 +504,33 @@ void AnswerBlocksTest::displayCaps()
     QCOMPARE(model.rowCount(), 0);
     QVERIFY(vexa::test::waitUntil([&] { return model.ready(); }));
     QVERIFY(model.rowCount() > 0);
+}
+
+void AnswerBlocksTest::simpleAnswers_data()
+{
+    QTest::addColumn<QString>("markdown");
+    QTest::addColumn<QString>("html"); // "" = drawn block by block
+
+    QTest::newRow("prose and a list in one text")
+        << "**Да**:\n\n- один\n  - два\n3. три"
+        << "<b>Да</b>:<br><br>•&nbsp; один<br>&nbsp;&nbsp;&nbsp;&nbsp;◦&nbsp; два<br>3.&nbsp; три";
+    QTest::newRow("heading and quote")
+        << "# Итог\n> раз\n> два"
+        << "<b><font size=\"+2\">Итог</font></b><br><br><font color=\"#c9cbe0\"><i>▍&nbsp;раз<br>▍&nbsp;два</i></font>";
+    QTest::newRow("markup stays text") << "<b>x</b>" << "&lt;b&gt;x&lt;/b&gt;";
+    QTest::newRow("code: blocks") << "Так:\n\n```\nx\n```" << "";
+    QTest::newRow("table: blocks") << "| a |\n|---|\n| b |" << "";
+    QTest::newRow("picture: blocks") << "![кот](https://x.ru/c.png)" << "";
+    QTest::newRow("code inside a list: blocks") << "- a\n\n  ```\n  x\n  ```" << "";
+}
+
+void AnswerBlocksTest::simpleAnswers()
+{
+    QFETCH(QString, markdown);
+    QFETCH(QString, html);
+    AnswerModel model;
+    model.setMarkdown(markdown);
+    QCOMPARE(model.simpleHtml(), html);
 }
 
 QTEST_GUILESS_MAIN(AnswerBlocksTest)
