@@ -2,6 +2,8 @@
 // and the screen ends on the service's copy; answers are read aloud only when one arrived; the
 // list switches and creates chats, and stays still while a message is on its way.
 
+#include "answerblocks.h"
+#include "answermodel.h"
 #include "awaittask.h"
 #include "chatfixture.h"
 #include "chatlistviewmodel.h"
@@ -118,12 +120,16 @@ void ChatSendTest::conversationEndsOnTheServersCopy()
     QCOMPARE(server.size(), before + 2);
     QVERIFY(server.last().startsWith(QLatin1String("assistant:")));
     QCOMPARE(rig.view->visibleEntries()->rowCount(), server.size());
-    // The answer's code block is shown in monospace with its copy link.
+    // The answer's code block is a block of its own (a code panel on screen).
     const ChatEntryModel *model = rig.view->visibleEntries();
-    const QString html =
-        model->data(model->index(model->rowCount() - 1), ChatEntryModel::HtmlRole).toString();
-    QVERIFY2(html.contains(QLatin1String("<pre>")) && html.contains(QLatin1String("#copy-0")),
-             qPrintable(html));
+    auto *blocks = qobject_cast<answer::AnswerModel *>(
+        model->data(model->index(model->rowCount() - 1), ChatEntryModel::BlocksRole).value<QObject *>());
+    QVERIFY(blocks);
+    QVERIFY(waitUntil([&] { return blocks->ready(); }));
+    QStringList kinds;
+    for (int row = 0; row < blocks->rowCount(); ++row)
+        kinds << blocks->data(blocks->index(row), answer::AnswerModel::KindRole).toString();
+    QVERIFY2(kinds.contains(QLatin1String("code")), qPrintable(kinds.join(QLatin1Char(' '))));
     QVERIFY(scrolls.count() >= 2);
 }
 
@@ -207,7 +213,10 @@ void ChatSendTest::autoSpeak()
             return !rig.voice.synthesizer->spoken.empty();
         }));
         if (history.isEmpty()) {
-            QCOMPARE(rig.voice.synthesizer->spoken.front().text, svc.client->entries().last().text);
+            // Read as plain text: the answer's quote and list marks are not said.
+            const QString spokenText = rig.voice.synthesizer->spoken.front().text;
+            QCOMPARE(spokenText, answer::spokenAnswer(svc.client->entries().last().text));
+            QVERIFY2(!spokenText.contains(QLatin1String("> ")), qPrintable(spokenText));
             QCOMPARE(svc.client->entries().last().role, ChatEntry::Role::Assistant);
         } else {
             QCOMPARE(rig.voice.synthesizer->spoken.front().text,

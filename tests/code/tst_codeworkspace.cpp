@@ -1,6 +1,7 @@
 // The code workspace screen: its view-model (account following, dialogs, sending, leaving)
 // and the QML view loaded offscreen on top of it.
 
+#include "answermodel.h"
 #include "awaittask.h"
 #include "codefixtures.h"
 #include "codeworkspaceviewmodel.h"
@@ -203,7 +204,7 @@ private Q_SLOTS:
             << QStringList{"<img", "<b>жирный"};
         QTest::newRow("HTML in a code block")
             << false << QStringLiteral("Код:\n\n```html\n<script>x()</script>\n```")
-            << QStringList{"&lt;script&gt;x()&lt;/script&gt;"} << QStringList{"<script"};
+            << QStringList{"Код:", "<script>x()</script>"} << QStringList{"&lt;script"};
         QTest::newRow("Markdown link to a script keeps only its text")
             << false << QStringLiteral("[жми](javascript:alert(1))") << QStringList{"жми"}
             << QStringList{"javascript", "<a"};
@@ -213,7 +214,7 @@ private Q_SLOTS:
             << true << QStringLiteral("<i>мой</i>\nвопрос") << QStringList{"&lt;i&gt;мой&lt;/i&gt;<br>вопрос"}
             << QStringList{"<i>"};
         QTest::newRow("no copy link where nothing handles it")
-            << false << QStringLiteral("```\nx\n```") << QStringList{"x"} << QStringList{"#copy-", "Копировать код"};
+            << false << QStringLiteral("```\nx\n```") << QStringList{"x"} << QStringList{"#copy-"};
     }
 
     void conversationMarkup()
@@ -224,7 +225,18 @@ private Q_SLOTS:
         QFETCH(QStringList, absent);
         CodeConversationModel model;
         model.setEntries({ChatEntry::make(isUser ? ChatEntry::Role::User : ChatEntry::Role::Assistant, text)});
-        const QString html = model.data(model.index(0), CodeConversationModel::HtmlRole).toString();
+        QString html = model.data(model.index(0), CodeConversationModel::HtmlRole).toString();
+        // An answer is shown by its blocks: what they display, code included.
+        if (auto *blocks = qobject_cast<answer::AnswerModel *>(
+                model.data(model.index(0), CodeConversationModel::BlocksRole).value<QObject *>())) {
+            QVERIFY(!isUser);
+            QVERIFY(waitUntil([&] { return blocks->ready(); }));
+            for (int row = 0; row < blocks->rowCount(); ++row)
+                html += blocks->data(blocks->index(row), answer::AnswerModel::HtmlRole).toString()
+                    + blocks->data(blocks->index(row), answer::AnswerModel::CodeRole).toString();
+        } else {
+            QVERIFY(isUser);
+        }
         for (const QString &part : contains)
             QVERIFY2(html.contains(part), qPrintable(html));
         for (const QString &part : absent)

@@ -5,6 +5,7 @@ import QtQuick.Layouts
 import VexaAI.Chat
 import VexaAI.Content
 import VexaAI.Style
+import VexaAI.Answer
 
 // The collection of saved answers shared with the bot, a page at a time, and the recipe library.
 GlassCard {
@@ -72,7 +73,7 @@ GlassCard {
                 readonly property Item focusTarget: answer.header
                 Layout.fillWidth: true
 
-                WorkspaceSelectableText {
+                AnswerText {
                     Layout.fillWidth: true
                     text: answer.content
                 }

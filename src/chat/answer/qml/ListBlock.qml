@@ -1,0 +1,44 @@
+import QtQuick
+import VexaAI.Style
+
+// A list: bullets by level, numbers from the list's own start, ☐/☑ for tasks, nested items
+// indented under theirs, an item's later paragraphs under its text without a marker. One
+// styled text for the whole list (a line per item), so a list costs what prose costs to lay
+// out while scrolling; a wrapped item goes on at the line's start.
+AnswerBlock {
+    id: block
+
+    required property string listHtml
+    required property string hidden
+
+    body: column
+    textItem: text
+
+    Column {
+        id: column
+        x: block.inset
+        spacing: 4
+        Text {
+            id: text
+            width: Math.min(implicitWidth, block.innerMaxWidth)
+            text: block.listHtml
+            textFormat: Text.StyledText
+            wrapMode: Text.Wrap
+            color: block.textColor
+            font.pointSize: block.textSize
+            lineHeight: 1.12
+            onLinkActivated: link => block.view.linkActivated(link)
+            Accessible.role: Accessible.List
+            Accessible.name: block.plain
+        }
+        Text {
+            visible: block.hidden.length > 0
+            text: block.hidden
+            color: VexaTheme.textSecondary
+            font.pointSize: block.textSize * 0.85
+            font.italic: true
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+    }
+}

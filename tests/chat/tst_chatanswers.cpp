@@ -1,0 +1,180 @@
+// Answers in the chat screen, offscreen: a table and a code panel reached from the keyboard and
+// by a screen reader (which hears each block in order), and the bubbles read oldest first.
+
+#include "chatfixture.h"
+#include "chatquick.h"
+#include "localservice.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_ClientPlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+using namespace vexa;
+using namespace vexa::test;
+
+class ChatAnswersTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void tableAndCodeForKeyboardAndScreenReaders();
+    void readingOrderFollowsTheScreen();
+
+private:
+    void load();
+    QQuickItem *item(const QString &name) const
+    {
+        return qobject_cast<QQuickItem *>(findObject(*m_view, name));
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<service::LocalService> m_service;
+    std::unique_ptr<TestClient> m_client;
+    std::unique_ptr<QQuickView> m_view;
+};
+
+void ChatAnswersTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+}
+
+void ChatAnswersTest::init()
+{
+    m_service = std::make_unique<service::LocalService>();
+    QVERIFY(m_service->listen());
+    service::ScriptedReply chats;
+    chats.body = R"({"ok":true,"chats":[]})";
+    m_service->script("GET", QStringLiteral("/api/chats"), chats);
+    m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
+                                            m_dir.filePath(QStringLiteral("cookies")));
+    VexaClient::setShared(m_client.get());
+    // The screen must not warn about anything.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void ChatAnswersTest::cleanup()
+{
+    m_view.reset();
+    VexaClient::setShared(nullptr);
+    m_client.reset();
+    m_service.reset();
+}
+
+void ChatAnswersTest::load()
+{
+    m_view = std::make_unique<QQuickView>();
+    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
+    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
+    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
+    m_view->resize(900, 700);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+}
+
+void ChatAnswersTest::tableAndCodeForKeyboardAndScreenReaders()
+{
+    const QString table = QStringLiteral(
+        "Итоги:\n\n| Город | Жители | Доля |\n|:---|---:|:-:|\n| Москва | 13 | 9 % |\n"
+        "| Казань | 1,3 | 1 % |\n| Омск | 1,1 | 1 % |\n| Сочи | 0,4 | 0,3 % |\n| Тула | 0,5 | 0,3 % |");
+    const QString code = QStringLiteral("Так:\n\n```python\nprint(1)\n```");
+    m_client->setEntries({userEntry(QStringLiteral("Таблицу?")), answerEntry(table),
+                          answerEntry(code)});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 3; }));
+    QTest::qWait(100);
+
+    // A screen reader hears the table's shape, then its cells row by row, then the code panel
+    // and its button, in the order they are on the screen.
+    const QStringList shown = shownToScreenReaders(*m_view);
+    const QStringList expected{QStringLiteral("Итоги:"), QStringLiteral("таблица, 3 столбца, 5 строк"),
+                               QStringLiteral("Город"), QStringLiteral("Жители"), QStringLiteral("Доля"),
+                               QStringLiteral("Москва"), QStringLiteral("13"), QStringLiteral("Тула"),
+                               QStringLiteral("Скопировать таблицу"), QStringLiteral("Так:"),
+                               QStringLiteral("Код на Python: print(1)"), QStringLiteral("Копировать код")};
+    qsizetype at = 0;
+    for (const QString &name : expected) {
+        const qsizetype found = shown.indexOf(name, at);
+        QVERIFY2(found >= 0, qPrintable(name + QStringLiteral(" after ") + shown.mid(0, at).join(" | ")
+                                        + QStringLiteral(" in ") + shown.join(" | ")));
+        at = found + 1;
+    }
+
+    // The table is a grid: the header bold, columns aligned as the rule row says.
+    auto *tableItem = findItem(list, QStringLiteral("answerTable"));
+    QVERIFY(tableItem);
+
+    // The copy buttons are pressed by a screen reader as by the mouse.
+    auto press = [&](const QString &name) {
+        QQuickItem *button = findItem(list, name);
+        QVERIFY(button);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible && accessible->actionInterface());
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    QGuiApplication::clipboard()->clear();
+    press(QStringLiteral("copyTable"));
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Город\tЖители\tДоля\nМосква\t13\t9 %")); }));
+    press(QStringLiteral("copyCode"));
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+
+    // From the keyboard: the code message's code, the table message's table; Ctrl+C the
+    // Markdown source.
+    item("composerField")->forceActiveFocus();
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QVERIFY(list->hasActiveFocus());
+    QCOMPARE(list->property("currentIndex").toInt(), 2);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+    QTest::keyClick(m_view.get(), Qt::Key_Up);
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text().endsWith(QStringLiteral("Тула\t0,5\t0,3 %")); }));
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == table; }));
+}
+
+void ChatAnswersTest::readingOrderFollowsTheScreen()
+{
+    // Opened at its end, the list makes its newest bubble first; a screen reader still goes
+    // from the oldest to the newest, as they are on the screen.
+    QList<ChatEntry> entries;
+    for (int i = 1; i <= 6; ++i)
+        entries.append(i % 2 ? userEntry(QStringLiteral("Вопрос %1").arg(i))
+                             : answerEntry(QStringLiteral("Ответ %1").arg(i)));
+    m_client->setEntries(entries);
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 6; }));
+    QTest::qWait(100);
+    const QStringList shown = shownToScreenReaders(*m_view);
+    qsizetype previous = -1;
+    for (int i = 1; i <= 6; ++i) {
+        const QString text = (i % 2 ? QStringLiteral("Вопрос %1") : QStringLiteral("Ответ %1")).arg(i);
+        const auto found = std::find_if(shown.cbegin(), shown.cend(),
+                                        [&](const QString &name) { return name.contains(text); });
+        QVERIFY2(found != shown.cend(), qPrintable(text));
+        const qsizetype index = found - shown.cbegin();
+        QVERIFY2(index > previous, qPrintable(shown.join(QLatin1String(" | "))));
+        previous = index;
+    }
+}
+
+QTEST_MAIN(ChatAnswersTest)
+#include "tst_chatanswers.moc"
