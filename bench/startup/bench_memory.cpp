@@ -1,11 +1,14 @@
 // Memory: resident memory of the app once idle after start-up (demo account with 1,000 chats)
 // and after opening a 1,000-message chat, minus the same for a Qt Quick window with one text
-// item: idle_rss_extra_mib (the larger of the two states, minus the yardstick). Then what the
-// sections the user has visited keep alive: the same app, idle after start-up and again idle
-// after showing every section and coming back to the chat, in one process:
-// sections_all_visited_rss_extra_mib (the second minus the first).
+// item: idle_rss_extra_mib (the larger of the two states, minus the yardstick). The app's
+// proportional set size once idle after start-up against the web peer's (webpeer.h: Chromium
+// showing the same content, all its processes summed), where Chromium is installed:
+// memory_web_ratio. Then what the sections the user has visited keep alive: the same app, idle
+// after start-up and again idle after showing every section and coming back to the chat, in one
+// process: sections_all_visited_rss_extra_mib (the second minus the first).
 
 #include "startuprig.h"
+#include "webpeer.h"
 
 #include <QCoro/QCoroTask>
 
@@ -48,13 +51,30 @@ int main(int argc, char *argv[])
 
     const double minimal = measure(QStringLiteral(VEXA_MINIMAL_WINDOW));
     bench::seed(service, 1000, 200);
-    const double started = measure(QStringLiteral(VEXA_APP_BINARY));
+    double startedPss = -1;
+    auto launchedApp = bench::launch(QStringLiteral(VEXA_APP_BINARY), home.environment());
+    const double started = launchedApp.millisecondsToFrame < 0 ? -1 : idleResident(launchedApp);
+    if (started > 0)
+        startedPss = bench::web::proportionalMiB(launchedApp.process->processId());
+    bench::stop(launchedApp);
     bench::seed(service, 1000, 1000); // the open chat now holds 1,000 messages
     const double openChat = measure(QStringLiteral(VEXA_APP_BINARY));
     if (minimal < 0 || started < 0 || openChat < 0)
         return 1;
     std::printf("resident: minimal window %.1f MiB, app idle after start %.1f MiB, with a 1,000-message chat open %.1f MiB\n",
                 minimal, started, openChat);
+    if (bench::web::chromiumBinary().isEmpty()) {
+        std::printf("memory_web_ratio: Chromium is not installed (./vexa bench installs it)\n");
+    } else {
+        bench::seed(service, 1000, 200);
+        const bench::web::PeerHome peer(service.state());
+        const double web = bench::web::idleProportionalMiB(peer, 2500);
+        if (web < 0 || startedPss < 0)
+            return 1;
+        std::printf("proportional set size once idle: app %.1f MiB, Chromium with the same page %.1f MiB "
+                    "(all its processes)\n", startedPss, web);
+        std::printf("memory_web_ratio=%.2f\n", startedPss / web);
+    }
     std::printf("idle_rss_extra_mib=%.1f\n", std::max(started, openChat) - minimal);
 
     bench::seed(service, 1000, 200);

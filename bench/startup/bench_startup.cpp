@@ -6,8 +6,11 @@
 // Controls that shows the same 1,000 chat titles and 200 messages from memory (no service, no
 // decoding, no app): the least any window showing that content pays (content_floor_ratio).
 // Last line: startup_ratio.
+// With --web: the app against the web peer (webpeer.h), Chromium drawing the same content until
+// its first frame is captured, alternating fresh launches; prints startup_web_ratio.
 
 #include "startuprig.h"
+#include "webpeer.h"
 
 #include <QCoro/QCoroTask>
 
@@ -52,6 +55,38 @@ int main(int argc, char *argv[])
         bench::spinUntil([] { return false; }, 300); // what it logs right after the frame
         bench::stop(launched);
         return launched.millisecondsToFrame < 0 ? 1 : 0;
+    }
+
+    if (app.arguments().contains(QStringLiteral("--web"))) {
+        if (bench::web::chromiumBinary().isEmpty()) {
+            std::printf("startup_web_ratio: Chromium is not installed (./vexa bench installs it)\n");
+            return 0;
+        }
+        const bench::web::PeerHome peer(service.state());
+        std::vector<double> appTimes, webTimes;
+        for (int run = 0; run < kRuns; ++run) {
+            for (int turn = 0; turn < 2; ++turn) {
+                if ((run + turn) % 2 == 0) {
+                    auto launched = bench::launch(QStringLiteral(VEXA_APP_BINARY), home.environment());
+                    if (launched.millisecondsToFrame < 0)
+                        return 1;
+                    appTimes.push_back(launched.millisecondsToFrame);
+                    bench::stop(launched);
+                } else {
+                    const double ms = bench::web::timeToFirstCapture(peer, run);
+                    if (ms < 0) {
+                        std::fprintf(stderr, "Chromium gave no first frame\n");
+                        return 1;
+                    }
+                    webTimes.push_back(ms);
+                }
+            }
+        }
+        const double appMedian = bench::median(appTimes), webMedian = bench::median(webTimes);
+        std::printf("signed-in window %.0f ms, Chromium's first captured frame of the same page "
+                    "%.0f ms, %d runs each\n", appMedian, webMedian, kRuns);
+        std::printf("startup_web_ratio=%.2f\n", appMedian / webMedian);
+        return 0;
     }
 
     // BENCH_APP: another build of the app to time (a before-and-after comparison).
