@@ -5,7 +5,9 @@
 // of the ratio any Controls window pays (controls_floor_ratio), and a Qt Quick window without
 // Controls that shows the same 1,000 chat titles and 200 messages from memory (no service, no
 // decoding, no app): the least any window showing that content pays (content_floor_ratio).
-// Last line: startup_ratio.
+// The same screen's floor (floor_window.cpp: the signed-in window's first frame made of the app's
+// own components and Qt Quick Controls in its style, from memory) is timed with them:
+// startup_floor_ratio, the app against the least its own screen pays. Last line: startup_ratio.
 // With --web: the app against the web peer (webpeer.h), Chromium drawing the same content until
 // its first frame is captured, alternating fresh launches; prints startup_web_ratio.
 
@@ -92,17 +94,19 @@ int main(int argc, char *argv[])
     // BENCH_APP: another build of the app to time (a before-and-after comparison).
     const QString appBinary = qEnvironmentVariableIsEmpty("BENCH_APP")
         ? QStringLiteral(VEXA_APP_BINARY) : qEnvironmentVariable("BENCH_APP");
-    // Four programs in a rotating order: the app, the minimal window, the same window made with
-    // Qt Quick Controls in the app's style, and the content window (the last two for reference).
+    // Five programs in a rotating order: the app, the minimal window, the same window made with
+    // Qt Quick Controls in the app's style, the content window (both for reference) and the same
+    // screen's floor.
     struct Program {
         QString binary;
         QStringList arguments;
         std::vector<double> times;
     };
-    std::array<Program, 4> programs{{{appBinary, {}, {}},
+    std::array<Program, 5> programs{{{appBinary, {}, {}},
                                      {QStringLiteral(VEXA_MINIMAL_WINDOW), {}, {}},
                                      {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--controls")}, {}},
-                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--content")}, {}}}};
+                                     {QStringLiteral(VEXA_MINIMAL_WINDOW), {QStringLiteral("--content")}, {}},
+                                     {QStringLiteral(VEXA_FLOOR_WINDOW), {}, {}}}};
     for (int run = 0; run < kRuns; ++run) {
         for (size_t turn = 0; turn < programs.size(); ++turn) {
             Program &program = programs[(size_t(run) + turn) % programs.size()];
@@ -124,12 +128,15 @@ int main(int argc, char *argv[])
     const double minimalMedian = bench::median(programs[1].times);
     const double controlsMedian = bench::median(programs[2].times);
     const double contentMedian = bench::median(programs[3].times);
+    const double floorMedian = bench::median(programs[4].times);
     std::printf("signed-in window %s, minimal window %s, Controls window with one label %s, "
-                "content window %s, %d runs each\n",
+                "content window %s, the same screen's floor %s, %d runs each\n",
                 qPrintable(summary(programs[0])), qPrintable(summary(programs[1])),
-                qPrintable(summary(programs[2])), qPrintable(summary(programs[3])), kRuns);
+                qPrintable(summary(programs[2])), qPrintable(summary(programs[3])),
+                qPrintable(summary(programs[4])), kRuns);
     std::printf("controls_floor_ratio=%.2f\n", controlsMedian / minimalMedian);
     std::printf("content_floor_ratio=%.2f\n", contentMedian / minimalMedian);
+    std::printf("startup_floor_ratio=%.2f\n", appMedian / floorMedian);
     std::printf("startup_ratio=%.2f\n", appMedian / minimalMedian);
     return 0;
 }

@@ -27,7 +27,7 @@ QVariantMap frontRow(const QString &kind, const QString &headline = QString(),
 CommunityRowModel *headerRow(const QString &kind, QObject *parent)
 {
     auto *model = new CommunityRowModel(frontRoles(), parent);
-    model->setRows({0}, {frontRow(kind)});
+    model->setRows(QList<qint64>{0}, {frontRow(kind)});
     return model;
 }
 
