@@ -1,6 +1,9 @@
 #include "chatmodels.h"
 
-#include "markdowntext.h"
+#include "answerblocks.h"
+#include "answermodel.h"
+
+#include <QQmlEngine>
 
 
 namespace vexa {
@@ -49,7 +52,7 @@ void ChatEntryModel::setEntries(const QList<ChatEntry> &entries, const QUrl &ser
         ++suffix;
 
     auto makeRow = [&](const ChatEntry &entry) {
-        return Row{entry, entryImageUrl(entry.imageURL, serviceOrigin), std::nullopt};
+        return Row{entry, entryImageUrl(entry.imageURL, serviceOrigin), std::nullopt, nullptr};
     };
 
     // Kept rows take the new ids (and dates); what they show is the same.
@@ -122,11 +125,14 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return row.entry.text;
     case HtmlRole:
-        return rendering(row).html;
-    case SpokenRole:
-        return rendering(row).spoken;
-    case EditHtmlRole:
-        return rendering(row).editHtml;
+        // The user's words are shown as typed, never as Markdown.
+        if (!isUser)
+            return QString();
+        if (!row.html)
+            row.html = answer::plainToHtml(row.entry.text);
+        return *row.html;
+    case BlocksRole:
+        return QVariant::fromValue<QObject *>(isUser ? nullptr : blocks(row));
     case ImageSourceRole:
         return row.imageSource;
     case HasImageRole:
@@ -138,29 +144,20 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> ChatEntryModel::roleNames() const
 {
     return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"},     {TextRole, "text"},
-            {HtmlRole, "html"},       {EditHtmlRole, "editHtml"}, {SpokenRole, "spoken"},
+            {HtmlRole, "html"},       {BlocksRole, "blocks"},
             {ImageSourceRole, "imageSource"}, {HasImageRole, "hasImage"}};
 }
 
-const ChatEntryModel::Rendering &ChatEntryModel::rendering(const Row &row) const
+answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const
 {
-    if (!row.rendering) {
-        Rendering rendering;
-        const QString &text = row.entry.text;
-        if (row.entry.role == ChatEntry::Role::User) {
-            // The user's words are shown as typed, never as Markdown.
-            rendering.html = chat::plainToHtml(text);
-            rendering.editHtml = rendering.html;
-            rendering.spoken = QStringLiteral("Вы: ") + text;
-        } else {
-            chat::AnswerText answer = chat::renderAnswer(text);
-            rendering.html = std::move(answer.html);
-            rendering.editHtml = std::move(answer.editHtml);
-            rendering.spoken = QStringLiteral("Vexa: ") + answer.spoken;
-        }
-        row.rendering = std::move(rendering);
+    if (!row.blocks) {
+        // Owned by the row (not parented): it goes with the last copy of the row, later, as
+        // the view may still hold it for a moment.
+        row.blocks.reset(new answer::AnswerModel, [](answer::AnswerModel *model) { model->deleteLater(); });
+        QQmlEngine::setObjectOwnership(row.blocks.get(), QQmlEngine::CppOwnership);
+        row.blocks->setMarkdown(row.entry.text);
     }
-    return *row.rendering;
+    return row.blocks.get();
 }
 
 void ChatListModel::setChats(const QList<VexaSharedChat> &chats, const QString &activeChatID)

@@ -8,9 +8,14 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
+#include <memory>
 #include <optional>
 
 namespace vexa {
+
+namespace answer {
+class AnswerModel;
+}
 
 // The picture address of an entry as the screen may load and open it: a web address (a
 // relative one taken against the service origin) or a data URL. Anything else, and text that
@@ -27,9 +32,8 @@ public:
         EntryIDRole = Qt::UserRole + 1,
         IsUserRole,
         TextRole,        // as the service sent it
-        HtmlRole,        // for display as styled text (see markdowntext.h)
-        EditHtmlRole,    // the same for the TextEdit that takes over for selecting
-        SpokenRole,      // for screen readers
+        HtmlRole,        // the user's words as styled text; empty for answers
+        BlocksRole,      // answers: their blocks (answer::AnswerModel, kept with the row)
         ImageSourceRole, // QUrl, empty when there is no picture to show
         HasImageRole,
     };
@@ -48,18 +52,15 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
-    // How a message is shown, worked out on first use and kept while the row lives.
-    struct Rendering {
-        QString html;
-        QString editHtml;
-        QString spoken;
-    };
+    // How a message is shown, made on first use and kept while the row lives (copies of a row
+    // share it).
     struct Row {
         ChatEntry entry;
         QUrl imageSource;
-        mutable std::optional<Rendering> rendering;
+        mutable std::optional<QString> html;
+        mutable std::shared_ptr<answer::AnswerModel> blocks;
     };
-    const Rendering &rendering(const Row &row) const;
+    answer::AnswerModel *blocks(const Row &row) const;
     QList<Row> m_rows;
 };
 

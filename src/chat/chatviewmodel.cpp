@@ -1,8 +1,7 @@
 #include "chatviewmodel.h"
 
 #include "chatrules.h"
-#include "markdownblocks.h"
-#include "markdowntext.h"
+#include "answerblocks.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -37,13 +36,6 @@ QString thumbnailDataUrl(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     small.save(&buffer, "PNG");
     return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-}
-
-bool isWebOrMail(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("https") || scheme == QLatin1String("http")
-        || scheme == QLatin1String("mailto");
 }
 
 } // namespace
@@ -379,7 +371,8 @@ void ChatViewModel::mergeTranscript()
 void ChatViewModel::speak(const QString &text)
 {
     const QString language = m_voicePreferences->locale();
-    voice()->speak(text, language, m_voicePreferences->pinnedVoice(language),
+    // An answer is read as its plain text: no Markdown marks, code and tables said in words.
+    voice()->speak(answer::spokenAnswer(text), language, m_voicePreferences->pinnedVoice(language),
                    m_voicePreferences->rate());
 }
 
@@ -654,14 +647,19 @@ bool ChatViewModel::copyEntryCode(const QString &entryID)
     const auto entry = entryByID(entryID);
     if (!entry)
         return false;
+    // The code blocks; a message without code gives its tables (tab-separated) instead.
     QStringList code;
-    for (const chat::MarkdownBlock &block : chat::splitMarkdown(entry->text)) {
-        if (block.kind == chat::MarkdownBlock::Kind::Code)
-            code.append(block.text);
+    QStringList tables;
+    for (const answer::AnswerBlock &block : answer::parseAnswer(entry->text).blocks) {
+        if (block.kind == answer::BlockKind::Code)
+            code.append(block.code);
+        else if (block.kind == answer::BlockKind::Table)
+            tables.append(answer::tableAsTsv(block));
     }
-    if (code.isEmpty())
+    const QStringList &copied = code.isEmpty() ? tables : code;
+    if (copied.isEmpty())
         return false;
-    m_platform->copyText(code.join(QStringLiteral("\n\n")));
+    m_platform->copyText(copied.join(QStringLiteral("\n\n")));
     return true;
 }
 
@@ -692,26 +690,15 @@ void ChatViewModel::openImage(const QUrl &url)
 
 void ChatViewModel::activateLink(const QString &entryID, const QString &link)
 {
-    if (const auto index = chat::copyCodeIndex(link)) {
-        const auto entry = entryByID(entryID);
-        if (!entry)
-            return;
-        int seen = 0;
-        for (const chat::MarkdownBlock &block : chat::splitMarkdown(entry->text)) {
-            if (block.kind == chat::MarkdownBlock::Kind::Code && seen++ == *index) {
-                m_platform->copyText(block.text);
-                return;
-            }
-        }
-        return;
-    }
+    Q_UNUSED(entryID)
     openLink(QUrl(link));
 }
 
 void ChatViewModel::openLink(const QUrl &url)
 {
-    if (isWebOrMail(url))
-        m_platform->openExternally(url);
+    const QUrl target = answer::openableLink(url.toString());
+    if (!target.isEmpty())
+        m_platform->openExternally(target);
 }
 
 } // namespace vexa

@@ -173,8 +173,9 @@ public:
     Q_INVOKABLE void saveEntry(const QString &entryID);
     Q_INVOKABLE void speakEntry(const QString &entryID);
     Q_INVOKABLE void quoteEntry(const QString &entryID);
-    // The code blocks of a message (one after another, a blank line between), for the
-    // keyboard: false when the message has none and the clipboard was left alone.
+    // The code blocks of a message (one after another, a blank line between), or its tables
+    // as tab-separated text when it has no code, for the keyboard: false when the message has
+    // neither and the clipboard was left alone.
     Q_INVOKABLE bool copyEntryCode(const QString &entryID);
 
     // Sharing a text: the clipboard, a file, or a new mail.
@@ -183,9 +184,9 @@ public:
     Q_INVOKABLE void saveTextAs(const QUrl &fileUrl, const QString &text);
 
     Q_INVOKABLE void openImage(const QUrl &url);
-    // Links inside answers: web and mail addresses only.
+    // Links inside answers: https and mail addresses only (http opens as https).
     Q_INVOKABLE void openLink(const QUrl &url);
-    // A link clicked in a message: a code block's copy link, or an address to open.
+    // A link clicked in a message (the entry it is in, for the record).
     Q_INVOKABLE void activateLink(const QString &entryID, const QString &link);
 
     // The screen left the window: no more listening or talking.

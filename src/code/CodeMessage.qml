@@ -1,8 +1,10 @@
-// One entry of the conversation: a bold caption ("Вы" or "Vexa Code") over selectable text.
+// One entry of the conversation: a bold caption ("Вы" or "Vexa Code") over the user's words
+// (selectable text) or the answer's blocks (the chat's answer renderer).
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
+import VexaAI.Answer
 
 ColumnLayout {
     id: message
@@ -11,6 +13,7 @@ ColumnLayout {
     required property string text
     required property string html
     required property bool isUser
+    required property AnswerModel blocks
 
     spacing: 4
 
@@ -22,10 +25,20 @@ ColumnLayout {
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
+    AnswerView {
+        objectName: "answerBlocks"
+        visible: !message.isUser
+        answer: message.isUser ? null : message.blocks
+        maxWidth: message.width
+        textSize: VexaTheme.bodySize * 0.75
+        onLinkActivated: link => { if (link.startsWith("https:") || link.startsWith("mailto:")) Qt.openUrlExternally(link) }
+        Accessible.role: Accessible.Grouping
+        Accessible.name: message.caption
+    }
     TextEdit {
         objectName: "messageText"
-        // Rich text made and escaped by the model: answers from their Markdown (code blocks
-        // kept as they are), the user's own words as typed.
+        visible: message.isUser
+        // The user's own words as typed, escaped by the model.
         text: message.html
         readOnly: true
         selectByMouse: true

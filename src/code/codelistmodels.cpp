@@ -1,7 +1,10 @@
 #include "codelistmodels.h"
 
 #include "codetexts.h"
-#include "markdowntext.h"
+#include "answerblocks.h"
+#include "answermodel.h"
+
+#include <QQmlEngine>
 
 namespace vexa {
 
@@ -129,6 +132,12 @@ void CodeConversationModel::setEntries(const QList<ChatEntry> &entries)
         return;
     beginResetModel();
     m_entries = entries;
+    // Blocks of entries no longer listed go.
+    for (auto it = m_blocks.begin(); it != m_blocks.end();) {
+        const bool listed = std::any_of(m_entries.cbegin(), m_entries.cend(),
+                                        [&](const ChatEntry &e) { return e.id == it.key(); });
+        it = listed ? std::next(it) : m_blocks.erase(it);
+    }
     endResetModel();
 }
 
@@ -154,10 +163,20 @@ QVariant CodeConversationModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return entry.text;
     case HtmlRole:
-        // Answers go through the chat's Markdown path: every character of the text escaped
-        // (the prompt carries file content the answer may echo), line breaks and code kept.
-        return isUser ? chat::plainToHtml(entry.text)
-                      : chat::renderAnswer(entry.text, chat::CodeCopyLinks::Hidden).editHtml;
+        // Every character of the user's text escaped (the prompt carries file content).
+        return isUser ? answer::plainToHtml(entry.text) : QString();
+    case BlocksRole: {
+        // Answers go through the chat's answer renderer, escaped the same way.
+        if (isUser)
+            return QVariant::fromValue<QObject *>(nullptr);
+        auto &blocks = m_blocks[entry.id];
+        if (!blocks) {
+            blocks.reset(new answer::AnswerModel, [](answer::AnswerModel *model) { model->deleteLater(); });
+            QQmlEngine::setObjectOwnership(blocks.get(), QQmlEngine::CppOwnership);
+            blocks->setMarkdown(entry.text);
+        }
+        return QVariant::fromValue<QObject *>(blocks.get());
+    }
     }
     return {};
 }
@@ -165,7 +184,7 @@ QVariant CodeConversationModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> CodeConversationModel::roleNames() const
 {
     return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"}, {CaptionRole, "caption"},
-            {TextRole, "text"}, {HtmlRole, "html"}};
+            {TextRole, "text"}, {HtmlRole, "html"}, {BlocksRole, "blocks"}};
 }
 
 } // namespace vexa

@@ -6,9 +6,17 @@
 #include "codeproject.h"
 
 #include <QAbstractListModel>
+#include <QHash>
+#include <QUuid>
+
+#include <memory>
 #include <QtQml/qqmlregistration.h>
 
 namespace vexa {
+
+namespace answer {
+class AnswerModel;
+}
 
 class CodeProjectListModel : public QAbstractListModel
 {
@@ -72,8 +80,9 @@ class CodeConversationModel : public QAbstractListModel
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the code workspace.")
 public:
-    // HtmlRole: the entry as rich text for display (answers from Markdown, escaped).
-    enum Role { EntryIDRole = Qt::UserRole + 1, IsUserRole, CaptionRole, TextRole, HtmlRole };
+    // HtmlRole: the user's words as rich text for display (escaped); BlocksRole: an answer's
+    // blocks (answer::AnswerModel, made once per entry and kept while it is listed).
+    enum Role { EntryIDRole = Qt::UserRole + 1, IsUserRole, CaptionRole, TextRole, HtmlRole, BlocksRole };
 
     using QAbstractListModel::QAbstractListModel;
 
@@ -87,6 +96,7 @@ public:
 
 private:
     QList<ChatEntry> m_entries;
+    mutable QHash<QUuid, std::shared_ptr<answer::AnswerModel>> m_blocks;
 };
 
 } // namespace vexa

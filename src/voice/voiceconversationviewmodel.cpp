@@ -1,4 +1,5 @@
 #include "voiceconversationviewmodel.h"
+#include "answerblocks.h"
 
 #include "vexaclient.h"
 #include "vexaerror.h"
@@ -318,7 +319,9 @@ QCoro::Task<> VoiceConversationViewModel::takeTurn(QString phrase, quint64 visit
         if (!m_paused) {
             const QString locale = m_preferences->locale();
             m_turnTimes.speakAskedNs = nowNs();
-            m_voice->speak(*answer, locale, pinnedVoice(locale), m_preferences->rate());
+            // Said as plain text: no Markdown marks, code and tables in words.
+            m_voice->speak(answer::spokenAnswer(*answer), locale, pinnedVoice(locale),
+                           m_preferences->rate());
         }
     } else if (m_active && !m_paused) {
         // Nothing to say: listen again at once.

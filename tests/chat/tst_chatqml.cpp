@@ -119,6 +119,8 @@ private Q_SLOTS:
     void popupsMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
+    void tableAndCodeForKeyboardAndScreenReaders();
+    void readingOrderFollowsTheScreen();
 
 private:
     void load();
@@ -356,21 +358,15 @@ void ChatQmlTest::selectingAndCopyingCode()
     QVERIFY2(selection->property("selectedText").toString().startsWith(QStringLiteral("Вот")),
              qPrintable(selection->property("selectedText").toString()));
 
-    // The code block's copy link puts exactly the code on the clipboard.
-    QMetaObject::invokeMethod(selection, "deselect");
-    QString shown;
-    const int length = selection->property("length").toInt();
-    QMetaObject::invokeMethod(selection, "getText", Q_RETURN_ARG(QString, shown), Q_ARG(int, 0),
-                              Q_ARG(int, length));
-    const int link = int(shown.indexOf(QStringLiteral("Копировать код")));
-    QVERIFY2(link >= 0, qPrintable(shown));
-    QRectF rect;
-    QMetaObject::invokeMethod(selection, "positionToRectangle", Q_RETURN_ARG(QRectF, rect),
-                              Q_ARG(int, link + 3));
+    // The code panel's copy button puts exactly the code on the clipboard, and says so.
+    auto *copy = findItem(bubble, QStringLiteral("copyCode"));
+    QVERIFY(copy);
     QGuiApplication::clipboard()->clear();
+    QTest::mouseMove(m_view.get(), copy->mapToScene(QPointF(copy->width() / 2, copy->height() / 2)).toPoint());
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
-                      selection->mapToScene(rect.center()).toPoint());
+                      copy->mapToScene(QPointF(copy->width() / 2, copy->height() / 2)).toPoint());
     QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+    QVERIFY(copy->property("flashing").toBool());
 }
 
 void ChatQmlTest::messagesFromTheKeyboard_data()
@@ -430,7 +426,7 @@ void ChatQmlTest::messagesFromTheKeyboard()
     const ChatEntry &shownEntry = m_client->entries().at(current);
     const QString speaker = shownEntry.role == ChatEntry::Role::User ? QStringLiteral("Вы: ")
                                                                      : QStringLiteral("Vexa: ");
-    const QString spoken = bubble->property("textItem").value<QQuickItem *>()->property("spoken").toString();
+    const QString spoken = bubble->property("spoken").toString();
     QVERIFY2(spoken.startsWith(speaker) && !spoken.mid(speaker.size()).startsWith(speaker),
              qPrintable(spoken));
 
@@ -733,6 +729,96 @@ void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree()
     const QStringList shown = shownToScreenReaders(*m_view);
     QVERIFY2(!anyContains(shown, gone), qPrintable(shown.join(QLatin1String(" | "))));
     QVERIFY2(anyContains(shown, kept), qPrintable(shown.join(QLatin1String(" | "))));
+}
+
+void ChatQmlTest::tableAndCodeForKeyboardAndScreenReaders()
+{
+    const QString table = QStringLiteral(
+        "Итоги:\n\n| Город | Жители | Доля |\n|:---|---:|:-:|\n| Москва | 13 | 9 % |\n"
+        "| Казань | 1,3 | 1 % |\n| Омск | 1,1 | 1 % |\n| Сочи | 0,4 | 0,3 % |\n| Тула | 0,5 | 0,3 % |");
+    const QString code = QStringLiteral("Так:\n\n```python\nprint(1)\n```");
+    m_client->setEntries({userEntry(QStringLiteral("Таблицу?")), answerEntry(table),
+                          answerEntry(code)});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 3; }));
+    QTest::qWait(100);
+
+    // A screen reader hears the table's shape, then its cells row by row, then the code panel
+    // and its button, in the order they are on the screen.
+    const QStringList shown = shownToScreenReaders(*m_view);
+    const QStringList expected{QStringLiteral("Итоги:"), QStringLiteral("таблица, 3 столбца, 5 строк"),
+                               QStringLiteral("Город"), QStringLiteral("Жители"), QStringLiteral("Доля"),
+                               QStringLiteral("Москва"), QStringLiteral("13"), QStringLiteral("Тула"),
+                               QStringLiteral("Скопировать таблицу"), QStringLiteral("Так:"),
+                               QStringLiteral("Код на Python: print(1)"), QStringLiteral("Копировать код")};
+    qsizetype at = 0;
+    for (const QString &name : expected) {
+        const qsizetype found = shown.indexOf(name, at);
+        QVERIFY2(found >= 0, qPrintable(name + QStringLiteral(" after ") + shown.mid(0, at).join(" | ")
+                                        + QStringLiteral(" in ") + shown.join(" | ")));
+        at = found + 1;
+    }
+
+    // The table is a grid: the header bold, columns aligned as the rule row says.
+    auto *tableItem = findItem(list, QStringLiteral("answerTable"));
+    QVERIFY(tableItem);
+
+    // The copy buttons are pressed by a screen reader as by the mouse.
+    auto press = [&](const QString &name) {
+        QQuickItem *button = findItem(list, name);
+        QVERIFY(button);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible && accessible->actionInterface());
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    QGuiApplication::clipboard()->clear();
+    press(QStringLiteral("copyTable"));
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Город\tЖители\tДоля\nМосква\t13\t9 %")); }));
+    press(QStringLiteral("copyCode"));
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+
+    // From the keyboard: the code message's code, the table message's table; Ctrl+C the
+    // Markdown source.
+    item("composerField")->forceActiveFocus();
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+    QVERIFY(list->hasActiveFocus());
+    QCOMPARE(list->property("currentIndex").toInt(), 2);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text() == QStringLiteral("print(1)"); }));
+    QTest::keyClick(m_view.get(), Qt::Key_Up);
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(waitUntil([] { return QGuiApplication::clipboard()->text().endsWith(QStringLiteral("Тула\t0,5\t0,3 %")); }));
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == table; }));
+}
+
+void ChatQmlTest::readingOrderFollowsTheScreen()
+{
+    // Opened at its end, the list makes its newest bubble first; a screen reader still goes
+    // from the oldest to the newest, as they are on the screen.
+    QList<ChatEntry> entries;
+    for (int i = 1; i <= 6; ++i)
+        entries.append(i % 2 ? userEntry(QStringLiteral("Вопрос %1").arg(i))
+                             : answerEntry(QStringLiteral("Ответ %1").arg(i)));
+    m_client->setEntries(entries);
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 6; }));
+    QTest::qWait(100);
+    const QStringList shown = shownToScreenReaders(*m_view);
+    qsizetype previous = -1;
+    for (int i = 1; i <= 6; ++i) {
+        const QString text = (i % 2 ? QStringLiteral("Вопрос %1") : QStringLiteral("Ответ %1")).arg(i);
+        const auto found = std::find_if(shown.cbegin(), shown.cend(),
+                                        [&](const QString &name) { return name.contains(text); });
+        QVERIFY2(found != shown.cend(), qPrintable(text));
+        const qsizetype index = found - shown.cbegin();
+        QVERIFY2(index > previous, qPrintable(shown.join(QLatin1String(" | "))));
+        previous = index;
+    }
 }
 
 QTEST_MAIN(ChatQmlTest)

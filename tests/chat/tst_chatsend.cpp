@@ -117,12 +117,16 @@ void ChatSendTest::conversationEndsOnTheServersCopy()
     QCOMPARE(server.size(), before + 2);
     QVERIFY(server.last().startsWith(QLatin1String("assistant:")));
     QCOMPARE(rig.view->visibleEntries()->rowCount(), server.size());
-    // The answer's code block is shown in monospace with its copy link.
+    // The answer's code block is a block of its own (a code panel on screen).
     const ChatEntryModel *model = rig.view->visibleEntries();
-    const QString html =
-        model->data(model->index(model->rowCount() - 1), ChatEntryModel::HtmlRole).toString();
-    QVERIFY2(html.contains(QLatin1String("<pre>")) && html.contains(QLatin1String("#copy-0")),
-             qPrintable(html));
+    auto *blocks = qobject_cast<answer::AnswerModel *>(
+        model->data(model->index(model->rowCount() - 1), ChatEntryModel::BlocksRole).value<QObject *>());
+    QVERIFY(blocks);
+    QVERIFY(waitUntil([&] { return blocks->ready(); }));
+    QStringList kinds;
+    for (int row = 0; row < blocks->rowCount(); ++row)
+        kinds << blocks->data(blocks->index(row), answer::AnswerModel::KindRole).toString();
+    QVERIFY2(kinds.contains(QLatin1String("code")), qPrintable(kinds.join(QLatin1Char(' '))));
     QVERIFY(scrolls.count() >= 2);
 }
 

@@ -420,20 +420,23 @@ void ChatViewModelTest::messageActions()
     rig.view->openLink(QUrl(QStringLiteral("file:///etc/passwd")));
     rig.view->openLink(QUrl(QStringLiteral("tg://resolve?domain=x")));
     QCOMPARE(rig.platform->opened, QList<QUrl>{QUrl(QStringLiteral("https://vexa.ai/help"))});
-    // Copy links name an answer's code blocks by their order.
-    const ChatEntry code = answerEntry(QStringLiteral("a\n```\nfirst\n```\nb\n```sh\nsecond\n```"));
-    rig.client->setEntries({question, reply, code});
-    rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-1"));
-    rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-7"));
-    QCOMPARE(rig.platform->copied.last(), QStringLiteral("second"));
-    QCOMPARE(rig.platform->copied.size(), 2);
-    // From the keyboard, a message's code comes all at once; prose alone copies nothing.
+    // http opens as https.
+    rig.view->openLink(QUrl(QStringLiteral("http://vexa.ai/plain")));
+    QCOMPARE(rig.platform->opened.last(), QUrl(QStringLiteral("https://vexa.ai/plain")));
+    // From the keyboard, a message's code comes all at once, or its tables when it has no code;
+    // prose alone copies nothing.
+    const ChatEntry code = answerEntry(QStringLiteral("a\n```\nfirst\n```\nb\n```sh\nsecond\n```\n\n| x |\n|---|\n| 1 |"));
+    const ChatEntry table = answerEntry(QStringLiteral("Итог:\n\n| A | B |\n|---|---|\n| 1 | 2 |"));
+    rig.client->setEntries({question, reply, code, table});
     QVERIFY(rig.view->copyEntryCode(code.id.toString()));
     QCOMPARE(rig.platform->copied.last(), QStringLiteral("first\n\nsecond"));
+    QVERIFY(rig.view->copyEntryCode(table.id.toString()));
+    QCOMPARE(rig.platform->copied.last(), QStringLiteral("A\tB\n1\t2"));
     QVERIFY(!rig.view->copyEntryCode(reply.id.toString()));
     QCOMPARE(rig.platform->copied.size(), 3);
     rig.view->activateLink(code.id.toString(), QStringLiteral("javascript:alert(1)"));
-    QCOMPARE(rig.platform->opened.size(), 1);
+    rig.view->activateLink(code.id.toString(), QStringLiteral("#copy-1"));
+    QCOMPARE(rig.platform->opened.size(), 2);
     rig.view->openImage(QUrl(QStringLiteral("data:image/png;base64,AAAA")));
     rig.view->openImage(QUrl(QStringLiteral("file:///tmp/x.png")));
     QCOMPARE(rig.platform->openedImages.size(), 1);

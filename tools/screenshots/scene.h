@@ -80,6 +80,7 @@ QList<Scene> allScenes();
 QList<Scene> shellScenes();
 QList<Scene> codeScenes();
 QList<Scene> chatScenes();
+QList<Scene> answerScenes();
 QList<Scene> communityScenes();
 QList<Scene> voiceScenes();
 QList<Scene> contentScenes();

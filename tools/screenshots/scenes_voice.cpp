@@ -194,6 +194,17 @@ void slowAnswer(service::LocalService &service)
     service.script("POST", QStringLiteral("/api/chat"), reply);
 }
 
+// In "prepare": an answer written in Markdown, shown as the chat shows it (and spoken plain).
+void markdownAnswer(service::LocalService &service)
+{
+    service::ScriptedReply reply;
+    reply.body = QStringLiteral(
+        R"({"ok":true,"answer":"**Завтра в Казани** облачно.\n\n| Время | °C | Ветер |\n|:--|--:|:-:|\n)"
+        R"(| Утро | +2 | 3 м/с |\n| День | +4 | 5 м/с |\n| Вечер | +1 | 4 м/с |\n\n)"
+        R"(- возьмите *зонт*;\n- [x] шарф уже в списке"})").toUtf8();
+    service.script("POST", QStringLiteral("/api/chat"), reply);
+}
+
 QCoro::Task<bool> stageConversation(SceneContext &context, Moment moment)
 {
     if (!co_await signInAndShowSections(context))
@@ -260,6 +271,9 @@ QList<Scene> voiceScenes()
         {QStringLiteral("voice-conversation-speaking"),
          QStringLiteral("the answer being spoken (420×860)"), kCompact, nullptr,
          at(Moment::Speaking)},
+        {QStringLiteral("voice-conversation-markdown"),
+         QStringLiteral("an answer with a table and a list, drawn as in the chat"), kWide,
+         markdownAnswer, at(Moment::Speaking)},
         {QStringLiteral("voice-conversation-paused"),
          QStringLiteral("paused while the voice library is open"), kWide, nullptr,
          at(Moment::Paused)},

@@ -1,19 +1,20 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // One message: the user's on the trailing side on blue, Vexa's on the leading side on a faint
-// white. The text arrives as display markup made from the Markdown of the answer (see
-// markdowntext.h), code blocks included, so a bubble is a handful of items however long or
-// rich the message; the few with a picture get a MessageImage made for them. The list opens
-// the menu and lays the selection over the text (see cardContains, textItem).
+// white. The user's words are one plain Text; an answer is its blocks (AnswerView: prose,
+// lists, code panels, tables…), made once per message and kept with it by the model. The few
+// with a picture get a MessageImage made for them. The list opens the menu and lays the
+// selection over the text under the mouse (see cardContains, textAt).
 Item {
     id: bubble
 
-    // The rest of the row (id, raw text, selection markup) is read when it is needed.
+    // The rest of the row (id, raw text) is read when it is needed.
     required property var model
     required property bool isUser
     required property string html
-    required property string spoken
+    required property AnswerModel blocks
     required property bool hasImage
     property real textSize: 17
     property real maxBubbleWidth: 600
@@ -28,7 +29,11 @@ Item {
 
     readonly property real padding: 14
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
-    readonly property SelectableText textItem: message
+    // What a screen reader says for the whole message, with its speaker.
+    readonly property string spoken: isUser ? "Вы: " + (model ? model.text : "")
+                                            : "Vexa: " + (blocks ? blocks.plainText : "")
+    // The message's first text (the user's words, or an answer's first prose block).
+    readonly property Item textItem: isUser ? userText : answerView.firstText
     readonly property Item cardItem: card
     property MessageImage picture: null
 
@@ -38,6 +43,14 @@ Item {
     function cardContains(point) {
         return point.x >= card.x && point.x < card.x + card.width && point.y >= 0
             && point.y < card.height
+    }
+    // The text item under a point of the scene, or null (code panels and tables select on
+    // their own).
+    function textAt(scenePosition) {
+        if (isUser)
+            return userText
+        const local = answerView.mapFromItem(null, scenePosition.x, scenePosition.y)
+        return answerView.textAt(local.x, local.y)
     }
 
     // Bubbles are reused for other messages: the picture area comes and goes with them.
@@ -62,22 +75,37 @@ Item {
     Rectangle {
         id: card
 
+        readonly property real contentTop: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
         x: bubble.isUser ? bubble.width - width : 0
         width: Math.min(bubble.maxBubbleWidth,
-                        Math.max(message.contentWidth, bubble.picture ? bubble.picture.contentWidth : 0)
+                        Math.max(bubble.isUser ? userText.contentWidth : answerView.width,
+                                 bubble.picture ? bubble.picture.contentWidth : 0)
                         + 2 * bubble.padding)
-        height: message.y + message.height + 10
+        height: contentTop + (bubble.isUser ? userText.height : answerView.height) + 10
         radius: 18
         color: bubble.isUser ? bubble.userColor : bubble.answerColor
+        Accessible.role: bubble.isUser ? Accessible.NoRole : Accessible.Grouping
+        Accessible.name: bubble.isUser ? "" : "Vexa"
 
         SelectableText {
-            id: message
+            id: userText
             x: bubble.padding
-            y: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
+            y: card.contentTop
             width: bubble.innerMaxWidth
-            text: bubble.html
-            spoken: bubble.spoken
+            visible: bubble.isUser
+            text: bubble.isUser ? bubble.html : ""
+            spoken: bubble.isUser ? bubble.spoken : ""
             font.pointSize: bubble.textSize
+            onLinkActivated: link => bubble.linkActivated(link)
+        }
+        AnswerView {
+            id: answerView
+            x: bubble.padding
+            y: card.contentTop
+            visible: !bubble.isUser
+            answer: bubble.isUser ? null : bubble.blocks
+            maxWidth: bubble.innerMaxWidth
+            textSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)
         }
     }

@@ -116,7 +116,21 @@ ListView {
         // is only culled: hidden, it leaves the accessibility tree instead of being read there
         // at its old place.
         ListView.onPooled: visible = false
-        ListView.onReused: visible = true
+        ListView.onReused: { visible = true; list.arrangeReadingOrder() }
+        Component.onCompleted: list.arrangeReadingOrder()
+    }
+
+    // Screen readers follow the screen, oldest message first (see ReadingOrder), once per
+    // batch of new bubbles.
+    property bool readingOrderPending: false
+    function arrangeReadingOrder() {
+        if (readingOrderPending)
+            return
+        readingOrderPending = true
+        Qt.callLater(() => {
+            list.readingOrderPending = false
+            ReadingOrder.arrange(list.contentItem)
+        })
     }
 
     // The handlers below serve every bubble at once: cheaper than a set in each bubble.
@@ -147,8 +161,11 @@ ListView {
     // selection itself this handler may hear nothing; it is on the right bubble then anyway.)
     HoverHandler {
         onPointChanged: {
-            if (hovered)
-                selection.hovered = list.bubbleAt(point.scenePosition)
+            if (hovered) {
+                const bubble = list.bubbleAt(point.scenePosition)
+                selection.hovered = bubble
+                selection.hoveredText = bubble ? bubble.textAt(point.scenePosition) : null
+            }
         }
     }
     MessageSelection {

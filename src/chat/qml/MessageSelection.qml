@@ -1,18 +1,21 @@
 import QtQuick
 import VexaAI.Style
 
-// The one TextEdit of the message list: laid over the text the mouse is on, with the same
-// text, font and width, so the message looks the same but can be selected. It stays on its
-// message while a selection lives there, and lets go when that bubble shows another message.
+// The one TextEdit of the message list: laid over the text the mouse is on (a user's message,
+// or a prose block of an answer), with the same text, font and width, so it looks the same but
+// can be selected. It stays on its text while a selection lives there, and lets go when that
+// bubble shows another message. Copying a whole answer goes by the message (Ctrl+C, the menu),
+// which gives its Markdown.
 TextEdit {
     id: selection
     objectName: "messageSelection"
 
-    // The bubble under the mouse, or null.
+    // The bubble under the mouse and the text there, or null.
     property MessageBubble hovered: null
-    // The bubble whose text it lies on.
+    property Text hoveredText: null
+    // The bubble and text it lies on.
     property MessageBubble target: null
-    readonly property SelectableText targetText: target ? target.textItem : null
+    property Text targetText: null
 
     property font restingFont
     signal linkActivated(string link)
@@ -20,7 +23,7 @@ TextEdit {
     parent: targetText
     visible: targetText !== null
     width: targetText ? targetText.width : 0
-    text: target ? target.model.editHtml : ""
+    text: targetText ? targetText.text : ""
     textFormat: TextEdit.RichText
     wrapMode: TextEdit.Wrap
     font: targetText ? targetText.font : restingFont
@@ -52,12 +55,14 @@ TextEdit {
         onActiveChanged: selection.follow()
     }
 
-    onHoveredChanged: follow()
+    onHoveredTextChanged: follow()
     onSelectedTextChanged: if (selectedText.length === 0) follow()
 
     function follow() {
-        if (selectedText.length === 0 && !press.active && target !== hovered)
-            target = hovered
+        if (selectedText.length === 0 && !press.active && targetText !== hoveredText) {
+            target = hoveredText ? hovered : null
+            targetText = hoveredText
+        }
     }
 
     // A bubble reused for another message takes the selection with it: drop it.
@@ -66,6 +71,7 @@ TextEdit {
         function onTextChanged() {
             selection.deselect()
             selection.target = null
+            selection.targetText = null
             selection.follow()
         }
     }

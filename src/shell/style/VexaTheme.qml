@@ -41,6 +41,15 @@ QtObject {
     readonly property color codeVariable: "#f2c779"
     readonly property color codeEscape: "#d7a8ff"
 
+    // Answers' blocks (VexaAI.Answer)
+    readonly property color codeHeaderText: Qt.rgba(0.96, 0.96, 0.98, 0.55)
+    readonly property color quoteBar: Qt.rgba(0.545, 0.424, 1, 0.7)
+    readonly property color quoteText: "#c9cbe0"
+    readonly property color tableHeaderFill: Qt.rgba(1, 1, 1, 0.1)
+    readonly property color tableZebraFill: Qt.rgba(1, 1, 1, 0.045)
+    readonly property color tableGrid: Qt.rgba(1, 1, 1, 0.12)
+    readonly property color ruleLine: Qt.rgba(1, 1, 1, 0.18)
+
     readonly property real cardRadius: 18
     readonly property real cardShadowRadius: 10
     readonly property real spacing: 12

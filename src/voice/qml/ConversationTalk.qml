@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Voice
+import VexaAI.Answer
 
 // The hint, what is being heard, the last answer and the error line; the button that ends a
 // phrase without waiting for the pause.
@@ -39,20 +40,12 @@ ColumnLayout {
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
-    TextEdit {
+    // The last answer drawn as in the chat (its Markdown as blocks, never as markup).
+    AnswerText {
         objectName: "lastAnswer"
         Layout.fillWidth: true
         visible: text.length > 0
         text: talk.viewModel.lastAnswer
-        readOnly: true
-        selectByMouse: true
-        textFormat: TextEdit.PlainText
-        wrapMode: TextEdit.Wrap
-        color: VexaTheme.textPrimary
-        selectionColor: VexaTheme.selectionFill
-        font.pixelSize: VexaTheme.bodySize
-        Accessible.role: Accessible.StaticText
-        Accessible.name: text
     }
     Label {
         objectName: "voiceError"

@@ -4,6 +4,7 @@ import QtQuick.Layouts
 import VexaAI.Chat
 import VexaAI.Content
 import VexaAI.Style
+import VexaAI.Answer
 
 // The collection of saved answers shared with the bot, a page at a time, and the recipe library.
 GlassCard {
@@ -68,7 +69,7 @@ GlassCard {
                 Layout.fillWidth: true
                 title: modelData.title
 
-                WorkspaceSelectableText {
+                AnswerText {
                     Layout.fillWidth: true
                     text: answer.modelData.content
                 }

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Content
 import VexaAI.Style
+import VexaAI.Answer
 
 // The account's saved actions: pick one, type the text, run it (Ctrl+Enter in the field).
 GlassCard {
@@ -64,7 +65,7 @@ GlassCard {
             onClicked: card.viewModel.runAction()
             Keys.onReturnPressed: card.viewModel.runAction()
         }
-        WorkspaceSelectableText {
+        AnswerText {
             objectName: "actionResult"
             Layout.fillWidth: true
             visible: card.hasActions && text.length > 0

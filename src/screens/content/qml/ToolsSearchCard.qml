@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Content
 import VexaAI.Style
+import VexaAI.Answer
 
 // A question to the web: Enter asks (Shift+Enter breaks the line), the answer shows below.
 GlassCard {
@@ -38,7 +39,7 @@ GlassCard {
             onClicked: card.viewModel.search()
             Keys.onReturnPressed: card.viewModel.search()
         }
-        WorkspaceSelectableText {
+        AnswerText {
             objectName: "searchResult"
             Layout.fillWidth: true
             visible: text.length > 0

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace vexa::answer {
+
+// An HTML entity as md4c reports it ("&amp;", "&#x41;", "&#65;") turned into its characters.
+// Numeric references outside Unicode (or 0, or a surrogate) become U+FFFD; a name the table
+// does not know stays as written.
+QString decodeEntity(const QString &entity);
+
+} // namespace vexa::answer

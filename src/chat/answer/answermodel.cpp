@@ -1,0 +1,303 @@
+#include "answermodel.h"
+
+#include "highlight.h"
+#include "offthread.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocale>
+
+namespace vexa::answer {
+
+namespace {
+
+QString kindName(BlockKind kind)
+{
+    switch (kind) {
+    case BlockKind::Prose: return QStringLiteral("prose");
+    case BlockKind::Heading: return QStringLiteral("heading");
+    case BlockKind::List: return QStringLiteral("list");
+    case BlockKind::Quote: return QStringLiteral("quote");
+    case BlockKind::Code: return QStringLiteral("code");
+    case BlockKind::Table: return QStringLiteral("table");
+    case BlockKind::Rule: return QStringLiteral("rule");
+    case BlockKind::Picture: return QStringLiteral("picture");
+    }
+    return QStringLiteral("prose");
+}
+
+int horizontalAlignment(Align align)
+{
+    switch (align) {
+    case Align::Center: return Qt::AlignHCenter;
+    case Align::Right: return Qt::AlignRight;
+    default: return Qt::AlignLeft;
+    }
+}
+
+// Code as a panel lays it out: the first lines, each cut at a length no one reads sideways.
+QString shownCode(const QString &code, int *hiddenLines)
+{
+    QString out;
+    int lines = 0;
+    qsizetype start = 0;
+    *hiddenLines = 0;
+    while (start <= code.size()) {
+        qsizetype end = code.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = code.size();
+        if (lines == AnswerModel::kMaxCodeLines) {
+            *hiddenLines = int(code.mid(start).count(QLatin1Char('\n'))) + 1;
+            break;
+        }
+        if (lines > 0)
+            out += QLatin1Char('\n');
+        const qsizetype length = end - start;
+        if (length > AnswerModel::kMaxCodeLineChars) {
+            out += QStringView(code).sliced(start, AnswerModel::kMaxCodeLineChars);
+            out += QStringLiteral(" …");
+        } else {
+            out += QStringView(code).sliced(start, length);
+        }
+        ++lines;
+        start = end + 1;
+    }
+    return out;
+}
+
+QString hiddenLine(qsizetype count, const char *what)
+{
+    return QStringLiteral("… ещё ") + QLocale(QLocale::Russian).toString(count) + QLatin1Char(' ')
+        + QString::fromUtf8(what);
+}
+
+} // namespace
+
+AnswerModel::AnswerModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+AnswerModel::~AnswerModel() = default;
+
+void AnswerModel::setMarkdown(const QString &markdown)
+{
+    if (markdown == m_markdown && (m_answer || m_watcher))
+        return;
+    m_markdown = markdown;
+    Q_EMIT markdownChanged();
+    if (m_watcher) {
+        // A parse of the text before is no longer wanted; it ends on its own.
+        m_watcher->disconnect(this);
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+    }
+    if (markdown.size() <= kParseInPlaceChars) {
+        setAnswer(std::make_shared<const Answer>(parseAnswer(markdown)));
+        return;
+    }
+    setAnswer(nullptr);
+    m_watcher = new QFutureWatcher<Answer>(this);
+    connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        auto answer = std::make_shared<const Answer>(m_watcher->result());
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+        setAnswer(std::move(answer));
+    });
+    m_watcher->setFuture(offthread::run(&parseAnswer, markdown));
+}
+
+void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
+{
+    const bool wasReady = ready();
+    beginResetModel();
+    m_answer = std::move(answer);
+    m_rows.clear();
+    m_hiddenChars = 0;
+    if (m_answer) {
+        qsizetype shown = 0;
+        const auto &blocks = m_answer->blocks;
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            const bool overBudget = !m_rows.isEmpty()
+                && (m_rows.size() >= kMaxBlocks || shown + blocks.at(i).size > kMaxShownChars);
+            if (overBudget) {
+                for (qsizetype j = i; j < blocks.size(); ++j)
+                    m_hiddenChars += std::max<qsizetype>(blocks.at(j).size, 1);
+                break;
+            }
+            shown += blocks.at(i).size;
+            m_rows.append(Row{int(i)});
+        }
+        if (m_hiddenChars > 0)
+            m_rows.append(Row{-1});
+    }
+    endResetModel();
+    if (wasReady || ready())
+        Q_EMIT readyChanged();
+}
+
+QString AnswerModel::plainText() const
+{
+    return m_answer ? answer::plainText(*m_answer) : QString();
+}
+
+QString AnswerModel::blockCopyText(int row) const
+{
+    if (!m_answer || row < 0 || row >= m_rows.size() || m_rows.at(row).block < 0)
+        return {};
+    const AnswerBlock &block = m_answer->blocks.at(m_rows.at(row).block);
+    switch (block.kind) {
+    case BlockKind::Code: return block.code;
+    case BlockKind::Table: return tableAsTsv(block);
+    default: return block.text.plain;
+    }
+}
+
+QString AnswerModel::cellText(int row, int tableRow, int column) const
+{
+    if (!m_answer || row < 0 || row >= m_rows.size() || m_rows.at(row).block < 0)
+        return {};
+    const AnswerBlock &block = m_answer->blocks.at(m_rows.at(row).block);
+    if (tableRow < 0 || tableRow >= block.rows.size() || column < 0
+        || column >= block.rows.at(tableRow).size())
+        return {};
+    return block.rows.at(tableRow).at(column).plain;
+}
+
+bool AnswerModel::copyBlock(int row) const
+{
+    const QString text = blockCopyText(row);
+    if (text.isEmpty())
+        return false;
+    QGuiApplication::clipboard()->setText(text);
+    return true;
+}
+
+int AnswerModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+// Lists, tables and code are turned into what QML reads on first use, and kept.
+void AnswerModel::prepare(const Row &row) const
+{
+    if (row.hidden >= 0)
+        return;
+    const AnswerBlock &block = m_answer->blocks.at(row.block);
+    row.hidden = 0;
+    switch (block.kind) {
+    case BlockKind::List: {
+        QVariantList items;
+        const qsizetype shown = std::min<qsizetype>(block.items.size(), kMaxShownListItems);
+        for (qsizetype i = 0; i < shown; ++i) {
+            const ListItem &item = block.items.at(i);
+            items.append(QVariantMap{{QStringLiteral("depth"), item.depth},
+                                     {QStringLiteral("marker"), item.marker},
+                                     {QStringLiteral("html"), item.text.html},
+                                     {QStringLiteral("plain"), item.text.plain}});
+        }
+        row.items = items;
+        row.hidden = int(block.items.size() - shown);
+        break;
+    }
+    case BlockKind::Table: {
+        QVariantList rows;
+        const qsizetype shownRows = std::min<qsizetype>(block.rows.size(), kMaxShownTableRows + 1);
+        const int shownColumns = std::min(block.columns, kMaxShownTableColumns);
+        for (qsizetype r = 0; r < shownRows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < shownColumns && c < block.rows.at(r).size(); ++c)
+                cells.append(block.rows.at(r).at(c).html);
+            rows.append(cells);
+        }
+        row.cells = rows;
+        row.hidden = int(block.rows.size() - shownRows);
+        break;
+    }
+    case BlockKind::Code:
+        row.code = shownCode(block.code, &row.hidden);
+        break;
+    default:
+        break;
+    }
+}
+
+QVariant AnswerModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !m_answer)
+        return {};
+    const Row &row = m_rows.at(index.row());
+    if (row.block < 0) {
+        switch (role) {
+        case KindRole: return QStringLiteral("more");
+        case PlainRole:
+        case HtmlRole:
+            return QStringLiteral("Ответ слишком длинный, дальше он не показан (ещё ")
+                + QLocale(QLocale::Russian).toString(m_hiddenChars)
+                + QStringLiteral(" знаков). Скопируйте его целиком из меню сообщения.");
+        default: return {};
+        }
+    }
+    const AnswerBlock &block = m_answer->blocks.at(row.block);
+    switch (role) {
+    case KindRole: return kindName(block.kind);
+    case HtmlRole: return block.text.html;
+    case PlainRole:
+        switch (block.kind) {
+        case BlockKind::Code: {
+            const QString name = highlight::displayName(block.language);
+            if (!name.isEmpty())
+                return QStringLiteral("Код на ") + name + QStringLiteral(": ") + block.code;
+            return block.language.isEmpty() ? QStringLiteral("Код: ") + block.code
+                                            : QStringLiteral("Код, ") + block.language
+                    + QStringLiteral(": ") + block.code;
+        }
+        case BlockKind::Table: return tableSummary(block);
+        case BlockKind::Rule: return QStringLiteral("Разделитель");
+        case BlockKind::Picture:
+            return block.text.plain.isEmpty() ? QStringLiteral("Картинка")
+                                              : QStringLiteral("Картинка: ") + block.text.plain;
+        default: return block.text.plain;
+        }
+    case LevelRole: return block.level;
+    case IndentRole: return block.indent;
+    case QuoteDepthRole: return block.quoteDepth;
+    case CodeRole: prepare(row); return row.code;
+    case LanguageRole: return block.language;
+    case ItemsRole: prepare(row); return row.items;
+    case CellsRole: prepare(row); return row.cells;
+    case AlignmentsRole: {
+        QVariantList alignments;
+        for (int c = 0; c < std::min(block.columns, kMaxShownTableColumns); ++c)
+            alignments.append(horizontalAlignment(block.alignments.value(c)));
+        return alignments;
+    }
+    case HiddenRole:
+        prepare(row);
+        if (row.hidden <= 0)
+            return QString();
+        return hiddenLine(row.hidden, block.kind == BlockKind::List   ? "пунктов"
+                                          : block.kind == BlockKind::Table ? "строк"
+                                                                           : "строк кода");
+    case HiddenColumnsRole:
+        return block.columns > kMaxShownTableColumns
+            ? hiddenLine(block.columns - kMaxShownTableColumns, "столбцов") : QString();
+    case SummaryRole: return block.kind == BlockKind::Table ? tableSummary(block) : QString();
+    case SourceRole: return block.source;
+    }
+    return {};
+}
+
+QHash<int, QByteArray> AnswerModel::roleNames() const
+{
+    return {{KindRole, "kind"},           {HtmlRole, "html"},
+            {PlainRole, "plain"},         {LevelRole, "level"},
+            {IndentRole, "indent"},       {QuoteDepthRole, "quoteDepth"},
+            {CodeRole, "code"},           {LanguageRole, "language"},
+            {ItemsRole, "items"},         {CellsRole, "cells"},
+            {AlignmentsRole, "alignments"}, {HiddenRole, "hidden"},
+            {HiddenColumnsRole, "hiddenColumns"}, {SummaryRole, "summary"},
+            {SourceRole, "source"}};
+}
+
+} // namespace vexa::answer

@@ -1,0 +1,102 @@
+#pragma once
+
+// One answer's blocks as the rows of a small list model, for the one component per block
+// kind that draws it (AnswerView.qml). Made once per message and kept with it: the chat's
+// message model hands out the same object for as long as the message lives. A long answer is
+// parsed on the worker pool; until it is ready the model has no rows.
+//
+// What is laid out is capped (see answerblocks.h): rows stop at kMaxBlocks or kMaxShownChars
+// with a last row of kind "more" saying what is left; lists, tables and code show their first
+// items, rows and lines. Copying goes by the blocks, so it is always whole.
+
+#include "answerblocks.h"
+
+#include <QAbstractListModel>
+#include <QFutureWatcher>
+#include <QtQml/qqmlregistration.h>
+
+#include <memory>
+
+namespace vexa::answer {
+
+class AnswerModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    // The answer's Markdown; setting it parses it again.
+    Q_PROPERTY(QString markdown READ markdown WRITE setMarkdown NOTIFY markdownChanged)
+    Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
+    // Everything the answer says, block after block, for a screen reader.
+    Q_PROPERTY(QString plainText READ plainText NOTIFY readyChanged)
+public:
+    enum Role {
+        KindRole = Qt::UserRole + 1, // "prose", "heading", "list", "quote", "code", "table",
+                                     // "rule", "picture", "more"
+        HtmlRole,        // styled text (prose, heading, quote; picture: description)
+        PlainRole,       // the same without marks, or the block's text for a screen reader
+        LevelRole,       // heading 1-3
+        IndentRole,      // list nesting around the block
+        QuoteDepthRole,  // quotes around it
+        CodeRole,        // code as laid out (long lines and many lines cut)
+        LanguageRole,    // the fence's info word
+        ItemsRole,       // list: [{depth, marker, html, plain}]
+        CellsRole,       // table: rows of cell html, header first
+        AlignmentsRole,  // table: Text.horizontalAlignment per column
+        HiddenRole,      // list items, table rows or code lines not laid out
+        HiddenColumnsRole,
+        SummaryRole,     // table: "таблица, 3 столбца, 5 строк"
+        SourceRole,      // picture: https address
+    };
+    Q_ENUM(Role)
+
+    explicit AnswerModel(QObject *parent = nullptr);
+    ~AnswerModel() override;
+
+    QString markdown() const { return m_markdown; }
+    void setMarkdown(const QString &markdown);
+    bool ready() const { return m_answer != nullptr; }
+    QString plainText() const;
+    const Answer *answer() const { return m_answer.get(); }
+
+    // Puts a code block's code or a table's tab-separated text on the clipboard, whole.
+    Q_INVOKABLE bool copyBlock(int row) const;
+    // What copyBlock puts there.
+    Q_INVOKABLE QString blockCopyText(int row) const;
+    // A table cell's text without marks (what a screen reader says for it).
+    Q_INVOKABLE QString cellText(int row, int tableRow, int column) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // How many lines and characters per line a code panel lays out.
+    static constexpr int kMaxCodeLines = 1500;
+    static constexpr int kMaxCodeLineChars = 2000;
+    static constexpr int kMaxShownListItems = 150;
+    static constexpr int kMaxShownTableRows = 60;
+    static constexpr int kMaxShownTableColumns = 12;
+
+Q_SIGNALS:
+    void markdownChanged();
+    void readyChanged();
+
+private:
+    void setAnswer(std::shared_ptr<const Answer> answer);
+
+    struct Row {
+        int block = -1; // -1: the "more" row
+        mutable QVariant items;
+        mutable QVariant cells;
+        mutable QString code;
+        mutable int hidden = -1;
+    };
+    void prepare(const Row &row) const;
+
+    QString m_markdown;
+    std::shared_ptr<const Answer> m_answer;
+    QList<Row> m_rows;
+    qsizetype m_hiddenChars = 0;
+    QFutureWatcher<Answer> *m_watcher = nullptr;
+};
+
+} // namespace vexa::answer

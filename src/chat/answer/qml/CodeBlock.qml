@@ -1,0 +1,100 @@
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Style
+import VexaAI.Highlight
+
+// Code in its own darker, rounded panel: the language's name and a copy button above it, the
+// code as written (never re-flowed: long lines scroll sideways), coloured off the main thread
+// by the highlighter (an unknown language, or code over its budget, stays plain).
+AnswerBlock {
+    id: block
+
+    required property string code
+    required property string language
+    required property string hidden
+    // The language's name as people write it ("Python"); the fence's word when it is not known.
+    readonly property string languageName: highlighter.languageName.length > 0 ? highlighter.languageName : language
+    // The code's text, for colouring.
+    readonly property TextEdit codeEdit: edit
+
+    body: panel
+
+    Rectangle {
+        id: panel
+        objectName: "codePanel"
+        x: block.inset
+        width: Math.min(Math.max(edit.contentWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
+        height: header.height + scroller.height + (more.visible ? more.height : 0) + 10
+        radius: 10
+        color: VexaTheme.codeBackground
+        Accessible.role: Accessible.Grouping
+        Accessible.name: block.plain
+
+        Item {
+            id: header
+            width: parent.width
+            height: 30
+            implicitWidth: name.implicitWidth + copy.implicitWidth + 36
+            Text {
+                id: name
+                x: 14
+                anchors.verticalCenter: parent.verticalCenter
+                text: block.languageName
+                color: VexaTheme.codeHeaderText
+                font.pixelSize: VexaTheme.captionSize
+                Accessible.ignored: true
+            }
+            CopyButton {
+                id: copy
+                objectName: "copyCode"
+                anchors.right: parent.right
+                anchors.rightMargin: 6
+                anchors.verticalCenter: parent.verticalCenter
+                label: "Копировать код"
+                copy: function() { return block.view.answer.copyBlock(block.index) }
+            }
+        }
+        Flickable {
+            id: scroller
+            x: 14
+            y: header.height
+            width: parent.width - 28
+            height: edit.contentHeight + (contentWidth > width ? 10 : 0)
+            contentWidth: edit.contentWidth
+            contentHeight: edit.contentHeight
+            flickableDirection: Flickable.HorizontalFlick
+            interactive: contentWidth > width
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+            ScrollBar.horizontal: ScrollBar { policy: scroller.interactive ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff }
+            TextEdit {
+                id: edit
+                objectName: "codeText"
+                text: block.code
+                textFormat: TextEdit.PlainText
+                wrapMode: TextEdit.NoWrap
+                readOnly: true
+                selectByMouse: true
+                selectionColor: VexaTheme.accent
+                color: VexaTheme.codeText
+                font.family: "DejaVu Sans Mono"
+                font.pointSize: block.textSize * 0.82
+                Accessible.ignored: true
+            }
+        }
+        CodeHighlighter {
+            id: highlighter
+            document: edit.textDocument
+            language: block.language
+        }
+        Text {
+            id: more
+            x: 14
+            y: scroller.y + scroller.height
+            visible: block.hidden.length > 0
+            text: block.hidden
+            color: VexaTheme.codeHeaderText
+            font.pixelSize: VexaTheme.captionSize
+        }
+    }
+}

@@ -1,0 +1,51 @@
+import QtQuick
+import VexaAI.Style
+
+// A small text button that copies and says so for a moment ("Скопировано"). Not in the Tab
+// chain (the message list is one stop; its keys copy instead); a screen reader presses it.
+Item {
+    id: button
+
+    property string label: "Копировать"
+    // Returns whether something was copied.
+    property var copy: function() { return false }
+    property bool flashing: false
+
+    implicitWidth: text.implicitWidth + 16
+    implicitHeight: text.implicitHeight + 8
+
+    function press() {
+        if (button.copy()) {
+            flashing = true
+            flash.restart()
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: hover.hovered ? VexaTheme.hoverFill : "transparent"
+    }
+    Text {
+        id: text
+        anchors.centerIn: parent
+        text: button.flashing ? "Скопировано" : button.label
+        color: button.flashing ? VexaTheme.accentSecondary : VexaTheme.codeHeaderText
+        font.pixelSize: VexaTheme.captionSize
+    }
+    HoverHandler {
+        id: hover
+        cursorShape: Qt.PointingHandCursor
+    }
+    TapHandler {
+        onTapped: button.press()
+    }
+    Timer {
+        id: flash
+        interval: 1500
+        onTriggered: button.flashing = false
+    }
+    Accessible.role: Accessible.Button
+    Accessible.name: text.text
+    Accessible.onPressAction: button.press()
+}

@@ -1,0 +1,29 @@
+import QtQuick
+import VexaAI.Style
+
+// A heading in one of three sizes.
+AnswerBlock {
+    id: block
+
+    required property string html
+    required property int level
+
+    body: text
+    textItem: text
+
+    Text {
+        id: text
+        x: block.inset
+        width: Math.min(implicitWidth, block.innerMaxWidth)
+        topPadding: block.index > 0 ? 6 : 0
+        text: block.html
+        textFormat: Text.StyledText
+        wrapMode: Text.Wrap
+        color: block.textColor
+        font.pointSize: block.textSize * (block.level === 1 ? 1.45 : block.level === 2 ? 1.25 : 1.08)
+        font.bold: true
+        onLinkActivated: link => block.view.linkActivated(link)
+        Accessible.role: Accessible.Heading
+        Accessible.name: block.plain
+    }
+}
