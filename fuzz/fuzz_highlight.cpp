@@ -3,25 +3,15 @@
 // the code as UTF-8 (broken sequences become U+FFFD as they would from a service's text) and
 // also serves as a fence info string and a file name.
 
-#include "highlight.h"
+#include "highlightchecks.h"
 
 #include <QStringList>
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 
 using namespace vexa::highlight;
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using vexa::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -44,21 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The time budget (250 ms) plus at most one line at the line limit (slack for the sanitizers).
     check(took < std::chrono::seconds(5));
 
-    check(r.lines.size() == code.count(u'\n') + 1);
-    qsizetype from = 0;
-    for (const QList<Span> &line : r.lines) {
-        qsizetype to = code.indexOf(u'\n', from);
-        if (to < 0)
-            to = code.size();
-        int end = 0;
-        for (const Span &s : line) {
-            // In order, apart, inside the line, never plain, never splitting a surrogate pair.
-            check(s.start >= end && s.length > 0 && s.start + s.length <= to - from);
-            check(s.role != Role::Plain && s.role <= Role::Escape);
-            check(!code.at(from + s.start).isLowSurrogate());
-            end = s.start + s.length;
-        }
-        from = to + 1;
-    }
+    vexa::fuzz::checkHighlight(code, r);
     return 0;
 }
