@@ -1,5 +1,5 @@
 // Runs the fuzz entry point over every file of the seed corpus (and any crash files kept there),
-// so ordinary test runs keep the decoders honest without libFuzzer.
+// so ordinary test runs keep the fuzzed code (decoders, highlighter) honest without libFuzzer.
 
 #include <QDir>
 #include <QDirIterator>

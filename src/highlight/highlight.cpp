@@ -18,7 +18,7 @@
 #include <mutex>
 #include <thread>
 
-Q_LOGGING_CATEGORY(lcHighlight, "vexa.highlight")
+Q_LOGGING_CATEGORY(lcHighlight, "vexa.highlight", QtWarningMsg)
 
 namespace vexa::highlight {
 namespace {

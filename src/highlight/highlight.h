@@ -48,7 +48,7 @@ struct Span {
 struct Budget {
     qsizetype maxChars = 512 * 1024;
     qsizetype maxLines = 20000;
-    qsizetype maxLineChars = 4000;
+    qsizetype maxLineChars = 2000;
     std::chrono::milliseconds time{250};
 };
 
