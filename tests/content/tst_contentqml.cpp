@@ -214,10 +214,9 @@ private Q_SLOTS:
         load(QStringLiteral("WorkspaceView.qml"));
         auto *answers = view->rootObject()->property("savedAnswers").value<SavedAnswersViewModel *>();
         QVERIFY(waitUntil([&] { return answers && answers->loaded() && !answers->busy(); }));
-        QVERIFY(!answers->answers().isEmpty());
-        const QVariantMap first = answers->answers().first().toMap();
-        const QString content = first.value(QStringLiteral("content")).toString();
-        QQuickItem *disclosure = labelled(first.value(QStringLiteral("title")).toString());
+        QVERIFY(answers->answers()->count() > 0);
+        const QString content = answers->answers()->value(0, "content").toString();
+        QQuickItem *disclosure = labelled(answers->answers()->value(0, "title").toString());
         QVERIFY(disclosure);
         disclosure->forceActiveFocus(Qt::TabFocusReason);
         QTest::keyClick(view.get(), Qt::Key_Return);

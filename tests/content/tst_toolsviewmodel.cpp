@@ -176,6 +176,8 @@ private Q_SLOTS:
         TestClient late(f->service->baseUrl().toString(), f->dir.filePath(QStringLiteral("late-cookies")));
         ToolsViewModel vm(&late, f->platform);
         vm.appear(); // signed out: the characters fail quietly into the notice
+        // Their 401 must be in before signing in, or it would end the new session.
+        QVERIFY(waitUntil([&] { return !vm.charactersLoading(); }));
         QCOMPARE(vm.selectedActionIndex(), -1);
         QVERIFY(!vm.canRunAction());
         QVERIFY(awaitVoid(late.signIn(QStringLiteral("123456"))));

@@ -117,7 +117,14 @@ void PackageTest::holdsNothingElse()
     while (it.hasNext())
         files << QDir(m_root).relativeFilePath(it.next());
     files.sort();
-    QCOMPARE(files.size(), 4 + 9);
+    // The binary, the entry, the AppStream file, the scalable icon, nine PNG sizes and the
+    // highlighter's own language definitions.
+    const QStringList languages = QDir(QStringLiteral(VEXA_SOURCE_DIR "/src/highlight/languages"))
+                                      .entryList({QStringLiteral("*.lang")}, QDir::Files);
+    QVERIFY(!languages.isEmpty());
+    for (const QString &language : languages)
+        QVERIFY2(files.contains(QStringLiteral("usr/share/vexa-ai/highlight/") + language), qPrintable(language));
+    QCOMPARE(files.size(), 4 + 9 + languages.size());
     for (const QString &file : std::as_const(files))
         QVERIFY2(file.startsWith(QStringLiteral("usr/bin/")) || file.startsWith(QStringLiteral("usr/share/")),
                  qPrintable(file));

@@ -49,6 +49,12 @@ const QStringList kRendererFiles = {
     QStringLiteral("src/chat/qml/MessageBubble.qml"),    // the message text (SelectableText)
     QStringLiteral("src/chat/qml/MessageSelection.qml"), // the same text, selectable
     QStringLiteral("src/code/CodeMessage.qml"),          // the code assistant's messages
+    // An answer's blocks: display text the renderer made from escaped pieces (answerblocks.h).
+    QStringLiteral("src/chat/answer/qml/ProseBlock.qml"),
+    QStringLiteral("src/chat/answer/qml/HeadingBlock.qml"),
+    QStringLiteral("src/chat/answer/qml/ListBlock.qml"),
+    QStringLiteral("src/chat/answer/qml/TableBlock.qml"),
+    QStringLiteral("src/chat/answer/qml/PictureBlock.qml"),
 };
 
 QList<TextFinding> scan(const QList<std::pair<QString, QString>> &files,

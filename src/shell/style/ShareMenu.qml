@@ -49,6 +49,7 @@ Menu {
                 color: VexaTheme.textSecondary
             }
             Text {
+                textFormat: Text.PlainText
                 anchors.verticalCenter: parent.verticalCenter
                 text: entry.text
                 color: VexaTheme.textPrimary

@@ -35,6 +35,14 @@ ListView {
     function ensureVisible(item) {
         if (!item || !item.activeFocus)
             return
+        // A voice's row: the view places it itself, laying out first (a row just made for the
+        // focus may not have its place yet, and measuring it then scrolled to the wrong spot).
+        for (let up = item; up && up !== list.contentItem; up = up.parent) {
+            if (up === list.currentItem) {
+                list.positionViewAtIndex(list.currentIndex, ListView.Contain)
+                return
+            }
+        }
         const top = item.mapToItem(list.contentItem, 0, 0).y
         const bottom = top + item.height
         const margin = 8

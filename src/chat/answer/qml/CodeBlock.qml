@@ -35,6 +35,7 @@ AnswerBlock {
             height: 30
             implicitWidth: name.implicitWidth + copy.implicitWidth + 36
             Text {
+                textFormat: Text.PlainText
                 id: name
                 x: 14
                 anchors.verticalCenter: parent.verticalCenter
@@ -96,6 +97,7 @@ AnswerBlock {
             language: block.language
         }
         Text {
+            textFormat: Text.PlainText
             id: more
             x: 14
             y: scroller.y + scroller.height

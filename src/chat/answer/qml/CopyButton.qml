@@ -27,6 +27,7 @@ Item {
         color: hover.hovered ? VexaTheme.hoverFill : "transparent"
     }
     Text {
+        textFormat: Text.PlainText
         id: text
         anchors.centerIn: parent
         text: button.flashing ? "Скопировано" : button.label

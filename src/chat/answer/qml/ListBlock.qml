@@ -32,13 +32,14 @@ AnswerBlock {
             Accessible.name: block.plain
         }
         Text {
+            textFormat: Text.PlainText
             visible: block.hidden.length > 0
             text: block.hidden
             color: VexaTheme.textSecondary
             font.pointSize: block.textSize * 0.85
             font.italic: true
             Accessible.role: Accessible.StaticText
-            Accessible.name: text
+            Accessible.name: block.hidden
         }
     }
 }

@@ -151,6 +151,7 @@ AnswerBlock {
             height: copy.implicitHeight
             implicitWidth: hiddenText.implicitWidth + copy.implicitWidth + 12
             Text {
+                textFormat: Text.PlainText
                 id: hiddenText
                 anchors.verticalCenter: parent.verticalCenter
                 text: [block.hidden, block.hiddenColumns].filter(s => s.length > 0).join(", ")
