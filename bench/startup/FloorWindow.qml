@@ -112,10 +112,10 @@ ApplicationWindow {
                         color: VexaTheme.textSecondary
                     }
                 }
-                Button { text: "Vexa Fast"; flat: true }
-                Button { text: "Разговор"; flat: true }
-                ToolButton { text: "Чаты" }
-                Button { text: "Новый чат"; flat: true }
+                Button { text: "Vexa Fast"; flat: true; font.capitalization: Font.MixedCase }
+                Button { text: "Разговор"; flat: true; font.capitalization: Font.MixedCase }
+                ToolButton { text: "Чаты"; font.capitalization: Font.MixedCase }
+                Button { text: "Новый чат"; flat: true; font.capitalization: Font.MixedCase }
                 ToolButton { text: "…" }
             }
 
@@ -128,6 +128,7 @@ ApplicationWindow {
                 model: 200
                 readonly property real columnWidth: Math.min(width - 48, 900)
                 delegate: MessageBubble {
+                    id: bubble
                     required property int index
                     readonly property string text: index % 2
                         ? "Вот ответ с **разметкой**, списком:\n- первый пункт\n- второй пункт\n\n`код` и ссылка https://vexa.ai №" + index
@@ -140,7 +141,7 @@ ApplicationWindow {
                     blocks: isUser ? null : answer
                     hasImage: false
                     maxBubbleWidth: Math.max(200, Math.min(messages.columnWidth * 0.86, 760))
-                    AnswerModel { id: answer; markdown: index % 2 ? parent.text : "" }
+                    AnswerModel { id: answer; markdown: bubble.isUser ? "" : bubble.text }
                 }
                 Component.onCompleted: positionViewAtEnd()
             }
@@ -155,7 +156,7 @@ ApplicationWindow {
                     placeholderText: "Напишите сообщение…"
                     wrapMode: TextEdit.Wrap
                 }
-                ToolButton { text: "Продиктовать" }
+                ToolButton { text: "Продиктовать"; font.capitalization: Font.MixedCase }
                 RoundButton { text: "↑"; enabled: false }
             }
         }

@@ -29,6 +29,9 @@ int main(int argc, char *argv[])
         QObject::disconnect(window, &QQuickWindow::frameSwapped, nullptr, nullptr);
         qCInfo(lcApp, "first frame");
         qCInfo(lcApp, "signed-in frame");
+        // BENCH_FLOOR_SHOT=file.png keeps the first frame, to compare the floor with the app's.
+        if (!qEnvironmentVariableIsEmpty("BENCH_FLOOR_SHOT"))
+            window->grabWindow().save(qEnvironmentVariable("BENCH_FLOOR_SHOT"));
     });
     return app.exec();
 }
