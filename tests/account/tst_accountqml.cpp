@@ -4,7 +4,6 @@
 
 #include "awaittask.h"
 #include "accountfixture.h"
-#include "awaittask.h"
 #include "imagesviewmodel.h"
 #include "sharing.h"
 #include "utilityviewmodel.h"
@@ -12,7 +11,6 @@
 #include <QDesktopServices>
 #include <QPointer>
 #include <QQmlEngine>
-#include <QPointer>
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickView>

@@ -79,7 +79,7 @@ void CommonMarkTest::examples_data()
     QVERIFY2(examples.size() > 600, "the examples file is incomplete");
     for (const QJsonValue &value : examples) {
         const QJsonObject example = value.toObject();
-        // The spec writes tabs as arrows.
+        // The examples write tabs as arrows.
         QString markdown = example.value(QLatin1String("markdown")).toString();
         markdown.replace(QStringLiteral("→"), QStringLiteral("\t"));
         const QString name = QStringLiteral("%1 (%2)")
