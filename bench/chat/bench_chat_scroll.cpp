@@ -1,7 +1,10 @@
 // Scrolling a long chat: a 10,000-message conversation in the real chat screen, offscreen on
 // the software renderer, paged through for 300 frames; the same messages in a list of plain
 // Text items are the yardstick. A frame is the page jump plus the frame the window draws.
-// Last lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>.
+// Two chats: an everyday one (prose, lists, now and then a code block) and a rich one whose
+// every answer holds a table, code in one of several languages, a nested list or a quote.
+// Lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>, and the same as
+// rich_chat_scroll_p95_ms / rich_chat_scroll_p95_ratio.
 
 #include "benchtiming.h"
 #include "chatviewmodel.h"
@@ -83,6 +86,60 @@ QList<ChatEntry> conversation()
         if (turn % 7 == 0)
             answer += QStringLiteral("\n\n```python\ndef total(values):\n    return sum(values)\n\n"
                                      "print(total([1, 2, 3]))\n```");
+        entries.append(ChatEntry::make(ChatEntry::Role::Assistant, answer));
+    }
+    return entries;
+}
+
+// Every answer drawn block by block: tables, code in several languages, nested lists, quotes.
+QList<ChatEntry> richConversation()
+{
+    static const QStringList questions{
+        QStringLiteral("Сравни языки программирования по году появления и типизации."),
+        QStringLiteral("Как прочитать файл построчно?"),
+        QStringLiteral("Составь план переезда по шагам."),
+        QStringLiteral("Дай цитату о простоте и поясни её."),
+        QStringLiteral("Как выбрать пользователей, зарегистрированных за неделю?"),
+        QStringLiteral("Как посчитать строки во всех файлах каталога?"),
+    };
+    static const QStringList parts{
+        QStringLiteral("Вот короткое сравнение:\n\n| Язык | Год | Типизация | Где используют |\n"
+                       "|:-----|:---:|----------:|:---------------|\n"
+                       "| Python | 1991 | динамическая | данные, скрипты, веб |\n"
+                       "| Rust | 2015 | статическая | системы, сеть |\n"
+                       "| Go | 2009 | статическая | серверы, утилиты |\n"
+                       "| **Kotlin** | 2011 | статическая | Android, серверы |"),
+        QStringLiteral("На C++ так:\n\n```cpp\n#include <fstream>\n#include <string>\n\n"
+                       "int main() {\n    std::ifstream in(\"data.txt\");\n    std::string line;\n"
+                       "    while (std::getline(in, line))\n        process(line);\n}\n```\n\n"
+                       "А на Python ещё короче:\n\n```python\nwith open(\"data.txt\") as f:\n"
+                       "    for line in f:\n        process(line)\n```"),
+        QStringLiteral("План:\n\n1. **Подготовка**\n   - составить список вещей\n   - заказать коробки\n"
+                       "     - большие для одежды\n     - маленькие для книг\n2. **Переезд**\n"
+                       "   1. упаковать хрупкое отдельно\n   2. подписать коробки\n3. **Новое место**\n"
+                       "   - [x] подключить интернет\n   - [ ] сменить адрес в банке"),
+        QStringLiteral("> Простота — необходимое условие надёжности.\n>\n> > Всё следует упрощать до "
+                       "тех пор, пока это возможно, но не более того.\n\nСмысл в том, что лишняя "
+                       "сложность прячет ошибки, а *слишком* простое решение не решает задачу."),
+        QStringLiteral("Запрос:\n\n```sql\nSELECT id, name, created_at\nFROM users\n"
+                       "WHERE created_at >= now() - interval '7 days'\nORDER BY created_at DESC;\n```\n\n"
+                       "Индекс по `created_at` ускорит его."),
+        QStringLiteral("В оболочке:\n\n```bash\nfind . -type f -name '*.txt' -print0 \\\n"
+                       "  | xargs -0 wc -l \\\n  | sort -n | tail -5\n```\n\nИли на JavaScript:\n\n"
+                       "```js\nconst lines = files.map(f => fs.readFileSync(f, 'utf8').split('\\n').length);\n"
+                       "console.log(lines.reduce((a, b) => a + b, 0));\n```"),
+    };
+    QList<ChatEntry> entries;
+    entries.reserve(kEntries);
+    for (int i = 0; i < kEntries; ++i) {
+        const int turn = i / 2;
+        if (i % 2 == 0) {
+            entries.append(ChatEntry::make(ChatEntry::Role::User, questions.at(turn % questions.size())));
+            continue;
+        }
+        QString answer = parts.at(turn % parts.size());
+        if (turn % 4 == 0)
+            answer += QStringLiteral("\n\n") + parts.at((turn + 3) % parts.size());
         entries.append(ChatEntry::make(ChatEntry::Role::Assistant, answer));
     }
     return entries;
@@ -198,48 +255,42 @@ Item {
 
 } // namespace
 
-int main(int argc, char **argv)
+// Shows the chat in the real chat screen and in the plain list, pages both and prints the
+// figures under `name` (chat_scroll, rich_chat_scroll). Returns false when something failed.
+bool measure(BenchClient &client, const QList<ChatEntry> &entries, const char *name,
+             const QTemporaryDir &dir)
 {
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QGuiApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QQuickStyle::setStyle(QStringLiteral("Material"));
-
-    QTemporaryDir dir;
-    BenchClient client(QStringLiteral("http://127.0.0.1:9"), dir.filePath(QStringLiteral("cookies")));
-    VexaClient::setShared(&client);
-
     QElapsedTimer loading;
     loading.start();
     QQuickView ours;
-    ours.setObjectName(QStringLiteral("ours"));
+    ours.setObjectName(QString::fromLatin1(name) + QStringLiteral("_ours"));
     ours.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
     ours.setResizeMode(QQuickView::SizeRootObjectToView);
     ours.setColor(QColor(QStringLiteral("#0b0d17")));
     ours.setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
     if (ours.status() != QQuickView::Ready) {
         std::fprintf(stderr, "chat view did not load\n");
-        return 1;
+        return false;
     }
     ours.resize(kWindow);
     ours.show();
-    client.setEntries(conversation());
+    client.setEntries(entries);
     QCoreApplication::processEvents();
     QQuickItem *oursList = findByName(ours.rootObject(), QStringLiteral("messageList"));
     if (!oursList || oursList->property("count").toInt() != kEntries) {
         std::fprintf(stderr, "the message list did not fill\n");
-        return 1;
+        return false;
     }
-    std::printf("chat_load_ms=%.1f\n", double(loading.nsecsElapsed()) / 1e6);
+    std::printf("%s_load_ms=%.1f\n", name, double(loading.nsecsElapsed()) / 1e6);
     auto *model = ours.rootObject()->property("viewModel").value<ChatViewModel *>()->visibleEntries();
 
     QQuickView plain;
-    plain.setObjectName(QStringLiteral("plain"));
+    plain.setObjectName(QString::fromLatin1(name) + QStringLiteral("_plain"));
     plain.setResizeMode(QQuickView::SizeRootObjectToView);
     plain.setColor(QColor(QStringLiteral("#0b0d17")));
     QFile plainQml(dir.filePath(QStringLiteral("PlainList.qml")));
-    if (!plainQml.open(QIODevice::WriteOnly) || plainQml.write(kPlainList) < 0)
-        return 1;
+    if (!plainQml.open(QIODevice::WriteOnly | QIODevice::Truncate) || plainQml.write(kPlainList) < 0)
+        return false;
     plainQml.close();
     const QRectF area = oursList->mapRectToScene(QRectF(0, 0, oursList->width(), oursList->height()));
     plain.setInitialProperties({{QStringLiteral("entries"), QVariant::fromValue<QObject *>(model)},
@@ -253,9 +304,8 @@ int main(int argc, char **argv)
         : nullptr;
     if (!plainList || plainList->property("count").toInt() != kEntries) {
         std::fprintf(stderr, "the plain list did not fill\n");
-        return 1;
+        return false;
     }
-
     // The two take turns frame by frame, so both see the same machine; the script runs in
     // several rounds and the middle round counts, so a burst of other work on a shared machine
     // does not decide the figure.
@@ -274,7 +324,7 @@ int main(int argc, char **argv)
             const double p = plainPager.frame();
             if (o < 0 || p < 0) {
                 std::fprintf(stderr, "a window stopped drawing frames\n");
-                return 1;
+                return false;
             }
             if (frame < kWarmupFrames)
                 continue;
@@ -289,18 +339,33 @@ int main(int argc, char **argv)
     }
     // A view that snapped back to the end instead of paging would time nothing worth timing.
     if (travelled < 100 * oursList->height()) {
-        std::fprintf(stderr, "the chat did not page through (%.0f px)\n", travelled);
-        return 1;
+        std::fprintf(stderr, "the %s chat did not page through (%.0f px)\n", name, travelled);
+        return false;
     }
     if (qEnvironmentVariableIsSet("CHAT_BENCH_SHOTS")) {
         oursPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));
         plainPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));
     }
 
-    std::printf("chat_scroll_frames=%d rounds=%d\n", kFrames, kRounds);
-    std::printf("chat_scroll_plain_p95_ms=%.2f\n", median(plainRounds));
-    std::printf("chat_scroll_p95_ms=%.2f\n", median(oursRounds));
-    std::printf("chat_scroll_p95_ratio=%.2f\n", median(ratios));
+    std::printf("%s_frames=%d rounds=%d\n", name, kFrames, kRounds);
+    std::printf("%s_plain_p95_ms=%.2f\n", name, median(plainRounds));
+    std::printf("%s_p95_ms=%.2f\n", name, median(oursRounds));
+    std::printf("%s_p95_ratio=%.2f\n", name, median(ratios));
+    return true;
+}
+
+int main(int argc, char **argv)
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+
+    QTemporaryDir dir;
+    BenchClient client(QStringLiteral("http://127.0.0.1:9"), dir.filePath(QStringLiteral("cookies")));
+    VexaClient::setShared(&client);
+    const bool measured = measure(client, conversation(), "chat_scroll", dir)
+        && measure(client, richConversation(), "rich_chat_scroll", dir);
     VexaClient::setShared(nullptr);
-    return 0;
+    return measured ? 0 : 1;
 }

@@ -137,8 +137,9 @@ ApplicationWindow {
                     width: messages.columnWidth
                     model: ({ text: text, entryID: String(index), imageSource: "" })
                     isUser: index % 2 === 0
-                    html: isUser ? text : ""
+                    html: isUser ? text : answer.simpleHtml
                     blocks: isUser ? null : answer
+                    drawnBlocks: isUser || answer.simpleHtml.length > 0 ? null : answer
                     hasImage: false
                     maxBubbleWidth: Math.max(200, Math.min(messages.columnWidth * 0.86, 760))
                     AnswerModel { id: answer; markdown: bubble.isUser ? "" : bubble.text }

@@ -125,14 +125,11 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return row.entry.text;
     case HtmlRole:
-        // The user's words are shown as typed, never as Markdown.
-        if (!isUser)
-            return QString();
-        if (!row.html)
-            row.html = answer::plainToHtml(row.entry.text);
-        return *row.html;
+        return html(row);
     case BlocksRole:
         return QVariant::fromValue<QObject *>(isUser ? nullptr : blocks(row));
+    case DrawnBlocksRole:
+        return QVariant::fromValue<QObject *>(isUser || !html(row).isEmpty() ? nullptr : blocks(row));
     case ImageSourceRole:
         return row.imageSource;
     case HasImageRole:
@@ -144,7 +141,7 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> ChatEntryModel::roleNames() const
 {
     return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"},     {TextRole, "text"},
-            {HtmlRole, "html"},       {BlocksRole, "blocks"},
+            {HtmlRole, "html"},       {BlocksRole, "blocks"},     {DrawnBlocksRole, "drawnBlocks"},
             {ImageSourceRole, "imageSource"}, {HasImageRole, "hasImage"}};
 }
 
@@ -158,6 +155,19 @@ answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const
         row.blocks->setMarkdown(row.entry.text);
     }
     return row.blocks.get();
+}
+
+const QString &ChatEntryModel::html(const Row &row) const
+{
+    // Decided once per row: an answer still being parsed (a long one) is drawn by its blocks,
+    // which appear when they are ready. The user's words are shown as typed, never as Markdown.
+    if (!row.html) {
+        if (row.entry.role == ChatEntry::Role::User)
+            row.html = answer::plainToHtml(row.entry.text);
+        else
+            row.html = blocks(row)->ready() ? blocks(row)->simpleHtml() : QString();
+    }
+    return *row.html;
 }
 
 void ChatListModel::setChats(const QList<VexaSharedChat> &chats, const QString &activeChatID)

@@ -32,8 +32,15 @@ public:
         EntryIDRole = Qt::UserRole + 1,
         IsUserRole,
         TextRole,        // as the service sent it
-        HtmlRole,        // the user's words as styled text; empty for answers
+        // The message as one styled text where it is drawn as one: the user's words, or an
+        // answer of prose, lists and quotes only (most of them); empty for an answer drawn
+        // block by block.
+        HtmlRole,
         BlocksRole,      // answers: their blocks (answer::AnswerModel, kept with the row)
+        // The blocks of an answer drawn block by block (code, tables, pictures, long ones);
+        // null where HtmlRole has the text. One role decides it, so a reused bubble switches
+        // its layout once, never through a state that is half the old message's.
+        DrawnBlocksRole,
         ImageSourceRole, // QUrl, empty when there is no picture to show
         HasImageRole,
     };
@@ -61,6 +68,7 @@ private:
         mutable std::shared_ptr<answer::AnswerModel> blocks;
     };
     answer::AnswerModel *blocks(const Row &row) const;
+    const QString &html(const Row &row) const;
     QList<Row> m_rows;
 };
 

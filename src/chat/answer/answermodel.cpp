@@ -191,6 +191,7 @@ void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
     m_rows.clear();
     m_hiddenChars = 0;
     m_simpleHtml = m_answer ? simpleAnswerHtml(*m_answer) : QString();
+    m_plainText.reset();
     if (m_answer) {
         qsizetype shown = 0;
         const auto &blocks = m_answer->blocks;
@@ -215,7 +216,11 @@ void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
 
 QString AnswerModel::plainText() const
 {
-    return m_answer ? answer::plainText(*m_answer) : QString();
+    if (!m_answer)
+        return {};
+    if (!m_plainText)
+        m_plainText = answer::plainText(*m_answer);
+    return *m_plainText;
 }
 
 QString AnswerModel::blockCopyText(int row) const

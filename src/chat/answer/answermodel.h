@@ -16,6 +16,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
+#include <optional>
 
 namespace vexa::answer {
 
@@ -104,6 +105,8 @@ private:
     QList<Row> m_rows;
     qsizetype m_hiddenChars = 0;
     QString m_simpleHtml;
+    // Made when first asked for (screen readers, copying) and kept with the answer.
+    mutable std::optional<QString> m_plainText;
     QFutureWatcher<Answer> *m_watcher = nullptr;
 };
 

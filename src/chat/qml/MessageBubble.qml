@@ -15,6 +15,7 @@ Item {
     required property bool isUser
     required property string html
     required property AnswerModel blocks
+    required property AnswerModel drawnBlocks
     required property bool hasImage
     property real textSize: 17
     property real maxBubbleWidth: 600
@@ -31,8 +32,7 @@ Item {
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
     // Most answers are prose, lists and quotes only: one Text, as the user's words are (the
     // fast path for scrolling); the others are drawn block by block.
-    readonly property bool plainAnswer: !isUser && blocks !== null && blocks.simpleHtml.length > 0
-    readonly property bool oneText: isUser || plainAnswer
+    readonly property bool oneText: drawnBlocks === null
     // What a screen reader says for the whole message, with its speaker.
     readonly property string spoken: isUser ? "Вы: " + (model ? model.text : "")
                                             : "Vexa: " + (blocks ? blocks.plainText : "")
@@ -97,7 +97,7 @@ Item {
             y: card.contentTop
             width: bubble.innerMaxWidth
             visible: bubble.oneText
-            text: bubble.isUser ? bubble.html : bubble.plainAnswer ? bubble.blocks.simpleHtml : ""
+            text: bubble.html
             spoken: bubble.oneText ? bubble.spoken : ""
             font.pointSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)
@@ -107,7 +107,7 @@ Item {
             x: bubble.padding
             y: card.contentTop
             visible: !bubble.oneText
-            answer: bubble.oneText ? null : bubble.blocks
+            answer: bubble.drawnBlocks
             maxWidth: bubble.innerMaxWidth
             textSize: bubble.textSize
             onLinkActivated: link => bubble.linkActivated(link)

@@ -15,13 +15,17 @@ Item {
     property Item body: null
     // A prose-like block's Text (the selection is laid over it); null for other kinds.
     property Item textItem: null
+    // How wide the content is drawn. A text block lays its Text out once at the widest it may
+    // be and gives its widest line here (binding a Text's width to its implicit width lays it
+    // out twice, and a long chat scrolls slower for it).
+    property real bodyWidth: body ? body.width : 0
 
     readonly property real inset: indent * 22 + quoteDepth * 14
     readonly property real innerMaxWidth: Math.max(120, (view ? view.maxWidth : 600) - inset)
     readonly property real textSize: view ? view.textSize : 15
     readonly property color textColor: view ? view.textColor : VexaTheme.textPrimary
 
-    implicitWidth: inset + (body ? body.width : 0)
+    implicitWidth: inset + bodyWidth
     implicitHeight: body ? body.height : 0
     width: implicitWidth
     height: implicitHeight

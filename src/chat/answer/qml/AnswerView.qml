@@ -1,5 +1,4 @@
 import QtQuick
-import Qt.labs.qmlmodels
 import VexaAI.Style
 import VexaAI.Answer
 
@@ -29,47 +28,21 @@ Column {
 
     spacing: 8
 
-    Repeater {
+    // Block items are reused from answer to answer (see BlockRepeater).
+    BlockRepeater {
         id: blocks
-        model: answerView.answer
-        delegate: DelegateChooser {
-            role: "kind"
-            DelegateChoice {
-                roleValue: "prose"
-                ProseBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "quote"
-                ProseBlock { view: answerView; quoted: true }
-            }
-            DelegateChoice {
-                roleValue: "heading"
-                HeadingBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "list"
-                ListBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "code"
-                CodeBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "table"
-                TableBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "rule"
-                RuleBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "picture"
-                PictureBlock { view: answerView }
-            }
-            DelegateChoice {
-                roleValue: "more"
-                MoreBlock { view: answerView }
-            }
-        }
+        answer: answerView.answer
+        view: answerView
+        delegates: ({
+            prose: Qt.resolvedUrl("ProseBlock.qml"),
+            quote: Qt.resolvedUrl("ProseBlock.qml"),
+            heading: Qt.resolvedUrl("HeadingBlock.qml"),
+            list: Qt.resolvedUrl("ListBlock.qml"),
+            code: Qt.resolvedUrl("CodeBlock.qml"),
+            table: Qt.resolvedUrl("TableBlock.qml"),
+            rule: Qt.resolvedUrl("RuleBlock.qml"),
+            picture: Qt.resolvedUrl("PictureBlock.qml"),
+            more: Qt.resolvedUrl("MoreBlock.qml")
+        })
     }
 }

@@ -18,6 +18,12 @@ AnswerBlock {
 
     body: panel
 
+    // Back from the pool for another answer (see BlockRepeater).
+    function reused() {
+        scroller.contentX = 0
+        copy.flashing = false
+    }
+
     Rectangle {
         id: panel
         objectName: "codePanel"

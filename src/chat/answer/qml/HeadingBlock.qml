@@ -9,12 +9,13 @@ AnswerBlock {
     required property int level
 
     body: text
+    bodyWidth: text.contentWidth
     textItem: text
 
     Text {
         id: text
         x: block.inset
-        width: Math.min(implicitWidth, block.innerMaxWidth)
+        width: block.innerMaxWidth
         topPadding: block.index > 0 ? 6 : 0
         text: block.html
         textFormat: Text.StyledText

@@ -12,6 +12,7 @@ AnswerBlock {
     required property string hidden
 
     body: column
+    bodyWidth: Math.max(text.contentWidth, more.visible ? Math.min(more.implicitWidth, block.innerMaxWidth) : 0)
     textItem: text
 
     Column {
@@ -20,7 +21,7 @@ AnswerBlock {
         spacing: 4
         Text {
             id: text
-            width: Math.min(implicitWidth, block.innerMaxWidth)
+            width: block.innerMaxWidth
             text: block.listHtml
             textFormat: Text.StyledText
             wrapMode: Text.Wrap
@@ -32,6 +33,7 @@ AnswerBlock {
             Accessible.name: block.plain
         }
         Text {
+            id: more
             textFormat: Text.PlainText
             visible: block.hidden.length > 0
             text: block.hidden

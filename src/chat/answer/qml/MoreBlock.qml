@@ -8,10 +8,11 @@ AnswerBlock {
     required property string html
 
     body: text
+    bodyWidth: text.contentWidth
     Text {
         id: text
         x: block.inset
-        width: Math.min(implicitWidth, block.innerMaxWidth)
+        width: block.innerMaxWidth
         text: block.html
         textFormat: Text.PlainText
         wrapMode: Text.Wrap

@@ -7,15 +7,17 @@ AnswerBlock {
     id: block
 
     required property string html
-    property bool quoted: false
+    required property string kind
+    readonly property bool quoted: kind === "quote"
 
     body: text
+    bodyWidth: text.contentWidth
     textItem: text
 
     Text {
         id: text
         x: block.inset
-        width: Math.min(implicitWidth, block.innerMaxWidth)
+        width: block.innerMaxWidth
         text: block.html
         textFormat: Text.StyledText
         wrapMode: Text.Wrap

@@ -61,6 +61,13 @@ AnswerBlock {
         gridHeight = y
     }
     onTextSizeChanged: relayout()
+    // Another table of as many cells keeps the cells and only changes their texts.
+    onCellsChanged: if (cellRepeater.count === rows * columns) relayout()
+    // Back from the pool for another answer (see BlockRepeater).
+    function reused() {
+        scroller.contentX = 0
+        copy.flashing = false
+    }
 
     Column {
         id: frame
@@ -129,7 +136,7 @@ AnswerBlock {
                             font.bold: cell.row === 0
                             onLinkActivated: link => block.view.linkActivated(link)
                             Accessible.role: cell.row === 0 ? Accessible.ColumnHeader : Accessible.Cell
-                            Accessible.name: label.text.length > 0 ? block.view.answer.cellText(block.index, cell.row, cell.column) : ""
+                            Accessible.name: label.text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, cell.row, cell.column) : ""
                         }
                     }
                 }

@@ -1,0 +1,240 @@
+#include "blockrepeater.h"
+
+#include "answermodel.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+
+namespace vexa::answer {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcBlocks, "vexa.answer.blocks")
+
+// The engine's free block items by component, and the components themselves (compiled once).
+// A child of the engine: it and every item it made go with it.
+class BlockPool : public QObject
+{
+public:
+    static BlockPool *of(QQmlEngine *engine)
+    {
+        static const QString name = QStringLiteral("vexa-answer-block-pool");
+        if (auto *found = engine->findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+            return static_cast<BlockPool *>(found);
+        auto *pool = new BlockPool(engine);
+        pool->setObjectName(name);
+        return pool;
+    }
+
+    QQmlComponent *component(const QUrl &url)
+    {
+        QQmlComponent *&component = m_components[url];
+        if (!component) {
+            component = new QQmlComponent(m_engine, url, QQmlComponent::PreferSynchronous, this);
+            if (component->isError())
+                qCWarning(lcBlocks) << component->errors();
+        }
+        return component->isReady() ? component : nullptr;
+    }
+
+    QQuickItem *take(const QUrl &url)
+    {
+        auto it = m_free.find(url);
+        while (it != m_free.end() && !it->isEmpty()) {
+            if (QQuickItem *item = it->takeLast())
+                return item;
+        }
+        return nullptr;
+    }
+
+    void put(const QUrl &url, QQuickItem *item)
+    {
+        QList<QPointer<QQuickItem>> &free = m_free[url];
+        if (free.size() >= BlockRepeater::kPoolLimit) {
+            item->deleteLater();
+            return;
+        }
+        free.append(item);
+    }
+
+private:
+    explicit BlockPool(QQmlEngine *engine) : QObject(engine), m_engine(engine) {}
+
+    QQmlEngine *m_engine;
+    QHash<QUrl, QQmlComponent *> m_components;
+    QHash<QUrl, QList<QPointer<QQuickItem>>> m_free;
+};
+
+// Only the properties an item declares: a delegate takes the roles it draws.
+void assign(QObject *item, const QVariantMap &values)
+{
+    const QMetaObject *meta = item->metaObject();
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (meta->indexOfProperty(it.key().toUtf8().constData()) >= 0)
+            item->setProperty(it.key().toUtf8().constData(), it.value());
+    }
+}
+
+QVariantMap declared(QObject *item, const QVariantMap &values)
+{
+    QVariantMap kept;
+    const QMetaObject *meta = item->metaObject();
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (meta->indexOfProperty(it.key().toUtf8().constData()) >= 0)
+            kept.insert(it.key(), it.value());
+    }
+    return kept;
+}
+
+} // namespace
+
+BlockRepeater::BlockRepeater(QQuickItem *parent) : QQuickItem(parent) {}
+
+BlockRepeater::~BlockRepeater()
+{
+    releaseItems();
+}
+
+void BlockRepeater::setAnswer(AnswerModel *answer)
+{
+    if (m_answer == answer)
+        return;
+    for (const auto &connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+    m_modelConnections.clear();
+    m_answer = answer;
+    if (answer) {
+        // Answers change only as a whole (a reset once parsed), but any change makes the
+        // blocks again.
+        const auto again = [this] { regenerate(); };
+        m_modelConnections = {
+            connect(answer, &QAbstractItemModel::modelReset, this, again),
+            connect(answer, &QAbstractItemModel::rowsInserted, this, again),
+            connect(answer, &QAbstractItemModel::rowsRemoved, this, again),
+            connect(answer, &QAbstractItemModel::dataChanged, this, again),
+            connect(answer, &QAbstractItemModel::layoutChanged, this, again),
+            connect(answer, &QObject::destroyed, this, again),
+        };
+    }
+    regenerate();
+    Q_EMIT answerChanged();
+}
+
+void BlockRepeater::setView(QQuickItem *view)
+{
+    if (m_view == view)
+        return;
+    m_view = view;
+    for (const Made &made : std::as_const(m_items)) {
+        if (made.item)
+            made.item->setProperty("view", QVariant::fromValue(view));
+    }
+    Q_EMIT viewChanged();
+}
+
+void BlockRepeater::setDelegates(const QVariantMap &delegates)
+{
+    if (m_delegates == delegates)
+        return;
+    m_delegates = delegates;
+    regenerate();
+    Q_EMIT delegatesChanged();
+}
+
+QQuickItem *BlockRepeater::itemAt(int index) const
+{
+    return index >= 0 && index < m_items.size() ? m_items.at(index).item.data() : nullptr;
+}
+
+void BlockRepeater::componentComplete()
+{
+    QQuickItem::componentComplete();
+    regenerate();
+}
+
+void BlockRepeater::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemParentHasChanged)
+        regenerate();
+}
+
+void BlockRepeater::releaseItems()
+{
+    QQmlEngine *engine = qmlEngine(this);
+    for (const Made &made : std::as_const(m_items)) {
+        if (!made.item)
+            continue;
+        made.item->setParentItem(nullptr);
+        if (engine)
+            BlockPool::of(engine)->put(made.component, made.item);
+        else
+            made.item->deleteLater();
+    }
+    m_items.clear();
+}
+
+void BlockRepeater::regenerate()
+{
+    if (!isComponentComplete())
+        return;
+    const bool hadItems = !m_items.isEmpty();
+    releaseItems();
+    QQmlEngine *engine = qmlEngine(this);
+    QQuickItem *container = parentItem();
+    if (!m_answer || !engine || !container) {
+        if (hadItems)
+            Q_EMIT itemsChanged();
+        return;
+    }
+    BlockPool *pool = BlockPool::of(engine);
+    const QHash<int, QByteArray> roles = m_answer->roleNames();
+    QQuickItem *previous = this;
+    const int rows = m_answer->rowCount();
+    m_items.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = m_answer->index(row);
+        const QUrl url = m_delegates.value(index.data(AnswerModel::KindRole).toString()).toUrl();
+        if (url.isEmpty())
+            continue;
+        QVariantMap values;
+        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
+            values.insert(QString::fromUtf8(it.value()), index.data(it.key()));
+        values.insert(QStringLiteral("index"), row);
+        values.insert(QStringLiteral("view"), QVariant::fromValue(m_view.data()));
+
+        QQuickItem *item = pool->take(url);
+        if (item) {
+            item->setParentItem(container);
+            assign(item, values);
+            if (item->metaObject()->indexOfMethod("reused()") >= 0)
+                QMetaObject::invokeMethod(item, "reused");
+        } else {
+            QQmlComponent *component = pool->component(url);
+            if (!component)
+                continue;
+            QObject *object = component->beginCreate(engine->rootContext());
+            item = qobject_cast<QQuickItem *>(object);
+            if (!item) {
+                component->completeCreate();
+                delete object;
+                continue;
+            }
+            component->setInitialProperties(item, declared(item, values));
+            item->setParentItem(container);
+            component->completeCreate();
+            // The pool owns it; this repeater only lends it out.
+            item->setParent(pool);
+            QQmlEngine::setObjectOwnership(item, QQmlEngine::CppOwnership);
+        }
+        item->stackAfter(previous);
+        previous = item;
+        m_items.append(Made{item, url});
+    }
+    Q_EMIT itemsChanged();
+}
+
+} // namespace vexa::answer
