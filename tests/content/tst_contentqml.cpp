@@ -137,7 +137,7 @@ private:
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
         QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
         QTest::keyClick(view.get(), Qt::Key_Return);
     }
 
@@ -279,7 +279,7 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
         QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return rowsOf(workspace->memories()).size() == before - 1; }));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 1);
