@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QObject>
+#include "preferencestore.h"
+
 #include <QtQml/qqmlregistration.h>
-
-#include <memory>
-
-class QSettings;
 
 namespace vexa {
 
 // The chat's persisted look and feel: message text size and haptic feedback. Every instance
 // reads and writes the one defaults store and hears writes made through any other.
-class ChatPreferences : public QObject
+class ChatPreferences : public PreferenceStore
 {
     Q_OBJECT
     Q_PROPERTY(double textSize READ textSize WRITE setTextSize NOTIFY textSizeChanged)
@@ -28,7 +25,6 @@ public:
     explicit ChatPreferences(QObject *parent = nullptr);
     // A store in an INI file (tests, tools).
     explicit ChatPreferences(const QString &iniPath, QObject *parent = nullptr);
-    ~ChatPreferences() override;
 
     // Points; a stored value that is not a number reads as the default, one out of range is
     // brought into 14 … 24 (the settings offer no more, and a hand-edited store must not make
@@ -42,12 +38,6 @@ public:
 Q_SIGNALS:
     void textSizeChanged();
     void hapticsChanged();
-
-private:
-    void write(const QString &key, const QVariant &value);
-    void announce(const QString &key);
-
-    std::unique_ptr<QSettings> m_settings;
 };
 
 } // namespace vexa

@@ -7,106 +7,83 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Every instance hears about writes made through any other, so screens stay in step.
-class PreferenceChanges : public QObject
-{
-    Q_OBJECT
-signals:
-    void changed(const QString &key);
-};
-
-PreferenceChanges &changes()
-{
-    static PreferenceChanges hub;
-    return hub;
-}
-
-} // namespace
-
 VoicePreferences::VoicePreferences(QObject *parent)
     : VoicePreferences(QString(), parent)
 {
 }
 
 VoicePreferences::VoicePreferences(const QString &iniPath, QObject *parent)
-    : QObject(parent),
-      m_settings(iniPath.isEmpty()
-                     ? std::make_unique<QSettings>(QStringLiteral("VexaAI"), QStringLiteral("VexaAI"))
-                     : std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
+    : PreferenceStore(iniPath,
+                      {{"locale", kLocaleKey, QStringLiteral("ru-RU")},
+                       {"allowOnline", kOnlineKey, false},
+                       {"autoSpeak", kAutoSpeakKey, false},
+                       // Clamped when spoken: the store keeps what was set.
+                       {"rate", kRateKey, kDefaultRate},
+                       {"russianVoiceID", kRussianVoiceKey, QString()},
+                       {"englishVoiceID", kEnglishVoiceKey, QString()},
+                       {"favoriteVoices", kFavoritesKey, QStringLiteral("[]")}},
+                      parent)
 {
-    connect(&changes(), &PreferenceChanges::changed, this, &VoicePreferences::announce);
 }
-
-VoicePreferences::~VoicePreferences() = default;
 
 QString VoicePreferences::locale() const
 {
-    return m_settings->value(kLocaleKey, QStringLiteral("ru-RU")).toString();
+    return text(kLocaleKey);
 }
 
 void VoicePreferences::setLocale(const QString &locale)
 {
-    if (locale != this->locale())
-        write(kLocaleKey, locale);
+    store(kLocaleKey, locale);
 }
 
 bool VoicePreferences::allowOnline() const
 {
-    return m_settings->value(kOnlineKey, false).toBool();
+    return flag(kOnlineKey);
 }
 
 void VoicePreferences::setAllowOnline(bool allow)
 {
-    if (allow != allowOnline())
-        write(kOnlineKey, allow);
+    store(kOnlineKey, allow);
 }
 
 bool VoicePreferences::autoSpeak() const
 {
-    return m_settings->value(kAutoSpeakKey, false).toBool();
+    return flag(kAutoSpeakKey);
 }
 
 void VoicePreferences::setAutoSpeak(bool autoSpeak)
 {
-    if (autoSpeak != this->autoSpeak())
-        write(kAutoSpeakKey, autoSpeak);
+    store(kAutoSpeakKey, autoSpeak);
 }
 
 double VoicePreferences::rate() const
 {
-    bool ok = false;
-    const double stored = m_settings->value(kRateKey, kDefaultRate).toDouble(&ok);
-    return ok && std::isfinite(stored) ? stored : kDefaultRate;
+    return number(kRateKey);
 }
 
 void VoicePreferences::setRate(double rate)
 {
-    if (std::isfinite(rate) && rate != this->rate())
-        write(kRateKey, rate);
+    store(kRateKey, rate);
 }
 
 QString VoicePreferences::russianVoiceID() const
 {
-    return m_settings->value(kRussianVoiceKey, QString()).toString();
+    return text(kRussianVoiceKey);
 }
 
 void VoicePreferences::setRussianVoiceID(const QString &identifier)
 {
-    if (identifier != russianVoiceID())
-        write(kRussianVoiceKey, identifier);
+    store(kRussianVoiceKey, identifier);
 }
 
 QString VoicePreferences::englishVoiceID() const
 {
-    return m_settings->value(kEnglishVoiceKey, QString()).toString();
+    return text(kEnglishVoiceKey);
 }
 
 void VoicePreferences::setEnglishVoiceID(const QString &identifier)
 {
-    if (identifier != englishVoiceID())
-        write(kEnglishVoiceKey, identifier);
+    store(kEnglishVoiceKey, identifier);
 }
 
 QString VoicePreferences::pinnedVoiceKey(const QString &language)
@@ -116,18 +93,17 @@ QString VoicePreferences::pinnedVoiceKey(const QString &language)
 
 QString VoicePreferences::pinnedVoice(const QString &language) const
 {
-    return m_settings->value(pinnedVoiceKey(language), QString()).toString();
+    return text(pinnedVoiceKey(language));
 }
 
 void VoicePreferences::setPinnedVoice(const QString &language, const QString &identifier)
 {
-    if (identifier != pinnedVoice(language))
-        write(pinnedVoiceKey(language), identifier);
+    store(pinnedVoiceKey(language), identifier);
 }
 
 QSet<QString> VoicePreferences::favoriteVoices() const
 {
-    return decodeFavorites(m_settings->value(kFavoritesKey, QStringLiteral("[]")).toString());
+    return decodeFavorites(text(kFavoritesKey));
 }
 
 bool VoicePreferences::isFavorite(const QString &identifier) const
@@ -142,7 +118,7 @@ bool VoicePreferences::toggleFavorite(const QString &identifier)
     if (nowFavorite)
         favorites.insert(identifier);
     if (const auto encoded = encodeFavorites(favorites))
-        write(kFavoritesKey, *encoded);
+        store(kFavoritesKey, *encoded);
     return isFavorite(identifier);
 }
 
@@ -181,32 +157,3 @@ QStringList VoicePreferences::favoriteVoiceList() const
     std::sort(ordered.begin(), ordered.end());
     return ordered;
 }
-
-void VoicePreferences::write(const QString &key, const QVariant &value)
-{
-    m_settings->setValue(key, value);
-    m_settings->sync();
-    emit changes().changed(key);
-}
-
-void VoicePreferences::announce(const QString &key)
-{
-    // Another instance may hold its own QSettings over the same store: re-read before notifying.
-    m_settings->sync();
-    if (key == kLocaleKey)
-        emit localeChanged();
-    else if (key == kOnlineKey)
-        emit allowOnlineChanged();
-    else if (key == kAutoSpeakKey)
-        emit autoSpeakChanged();
-    else if (key == kRateKey)
-        emit rateChanged();
-    else if (key == kRussianVoiceKey)
-        emit russianVoiceIDChanged();
-    else if (key == kEnglishVoiceKey)
-        emit englishVoiceIDChanged();
-    else if (key == kFavoritesKey)
-        emit favoriteVoicesChanged();
-}
-
-#include "voicepreferences.moc"

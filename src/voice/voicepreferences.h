@@ -1,19 +1,17 @@
 #pragma once
 
-#include <QObject>
+#include "preferencestore.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
-#include <memory>
 #include <optional>
-
-class QSettings;
 
 // The persisted voice preferences, shared by every screen that speaks or listens. All instances
 // read and write the same store; a change made through one is announced by all of them.
-class VoicePreferences : public QObject
+class VoicePreferences : public vexa::PreferenceStore
 {
     Q_OBJECT
     QML_ELEMENT
@@ -41,7 +39,6 @@ public:
     explicit VoicePreferences(QObject *parent = nullptr);
     // A store in an INI file (tests, tools).
     explicit VoicePreferences(const QString &iniPath, QObject *parent = nullptr);
-    ~VoicePreferences() override;
 
     QString locale() const;
     void setLocale(const QString &locale);
@@ -83,8 +80,4 @@ signals:
 
 private:
     QStringList favoriteVoiceList() const;
-    void write(const QString &key, const QVariant &value);
-    void announce(const QString &key);
-
-    std::unique_ptr<QSettings> m_settings;
 };

@@ -3,12 +3,12 @@
 // picture, and the sheet is searched, switched between sections and closed with keys alone.
 
 #include "awaittask.h"
+#include "mailcatcher.h"
 #include "accountfixture.h"
 #include "imagesviewmodel.h"
 #include "sharing.h"
 #include "utilityviewmodel.h"
 
-#include <QDesktopServices>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -90,18 +90,6 @@ QQuickItem *rowOf(QQuickItem *item)
 }
 
 } // namespace
-
-// Takes the mail addresses the app hands the desktop, instead of a mail client.
-class MailCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    MailCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "take"); }
-    ~MailCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void take(const QUrl &url) { urls.append(url); }
-};
 
 class AccountQmlTest : public QObject
 {

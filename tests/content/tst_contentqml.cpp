@@ -4,13 +4,13 @@
 // the tools Enter asks the web while Shift+Enter breaks the line.
 
 #include "awaittask.h"
+#include "mailcatcher.h"
 #include "contentfixture.h"
 #include "savedanswersviewmodel.h"
 #include "toolsviewmodel.h"
 #include "workspaceviewmodel.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
@@ -43,18 +43,6 @@ QQuickItem *findItem(QQuickItem *root, const std::function<bool(QQuickItem *)> &
     }
     return nullptr;
 }
-
-// Takes the mail addresses the app hands the desktop, instead of a mail client.
-class MailCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    MailCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "take"); }
-    ~MailCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void take(const QUrl &url) { urls.append(url); }
-};
 
 } // namespace
 
@@ -137,7 +125,7 @@ private:
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
         QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
         QTest::keyClick(view.get(), Qt::Key_Return);
     }
 
@@ -279,7 +267,7 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return labelled(QStringLiteral("Отмена")) == focused(); }));
         QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(focused()->objectName(), QStringLiteral("confirmDeleteButton"));
+        QCOMPARE(focused()->objectName(), QStringLiteral("confirmationAccept"));
         QTest::keyClick(view.get(), Qt::Key_Return);
         QVERIFY(waitUntil([&] { return rowsOf(workspace->memories()).size() == before - 1; }));
         QCOMPARE(f->sent("DELETE", QStringLiteral("/api/memory/1")).size(), 1);

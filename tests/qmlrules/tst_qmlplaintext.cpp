@@ -17,14 +17,13 @@ namespace {
 // to bind a constant, so the component may show them through the style's labels.
 const QList<ConstantProperty> kConstantProperties = {
     // An icon button's name, also its tool tip (the attached tool tip cannot be made plain).
-    {QStringLiteral("ChatIconButton"), QStringLiteral("label")},
-    {QStringLiteral("ChatIconButton"), QStringLiteral("title")}, // the label when none is given
+    {QStringLiteral("IconButton"), QStringLiteral("label")},
+    {QStringLiteral("IconButton"), QStringLiteral("title")}, // the label when none is given
     {QStringLiteral("CodeIconButton"), QStringLiteral("help")},
-    {QStringLiteral("CommunityIconButton"), QStringLiteral("label")},
-    // The attachment chip's remove button's name, passed on to ChatIconButton.label.
+    // The attachment chip's remove button's name, passed on to IconButton.label.
     {QStringLiteral("AttachmentChip"), QStringLiteral("removeLabel")},
     // Field placeholders, drawn by the style's placeholder text.
-    {QStringLiteral("WorkspaceTextArea"), QStringLiteral("placeholder")},
+    {QStringLiteral("GrowingTextArea"), QStringLiteral("placeholderText")},
     {QStringLiteral("CodeNameDialog"), QStringLiteral("placeholder")},
 };
 

@@ -346,6 +346,7 @@ void VoiceCatalogTest::favorites()
     expected << QStringLiteral("c");
     expected.sort();
     QCOMPARE(preferences.favoriteVoices().size(), expected.size());
+    preferences.flush();
     QSettings reread(path, QSettings::IniFormat);
     QCOMPARE(reread.value(VoicePreferences::kFavoritesKey).toString(),
              *VoicePreferences::encodeFavorites(QSet<QString>(expected.cbegin(), expected.cend())));

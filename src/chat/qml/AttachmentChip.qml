@@ -50,7 +50,7 @@ Rectangle {
             Accessible.role: Accessible.StaticText
             Accessible.name: text
         }
-        ChatIconButton {
+        IconButton {
             symbol: "xmark.circle.fill"
             label: chip.removeLabel
             tint: VexaTheme.textSecondary

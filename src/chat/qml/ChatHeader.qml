@@ -51,20 +51,20 @@ ColumnLayout {
             visible: !header.narrow
             viewModel: header.viewModel
         }
-        ChatIconButton {
+        IconButton {
             objectName: "voiceConversationButton"
             symbol: "waveform"
             title: header.narrow ? "" : "Разговор"
             label: "Голосовой диалог"
             onClicked: header.viewModel.showingVoiceConversation = true
         }
-        ChatIconButton {
+        IconButton {
             objectName: "chatsButton"
             symbol: "sidebar.left"
             label: "Мои чаты"
             onClicked: header.viewModel.showingChats = true
         }
-        ChatIconButton {
+        IconButton {
             objectName: "newChatButton"
             symbol: "square.and.pencil"
             title: header.narrow ? "" : "Новый чат"
@@ -72,7 +72,7 @@ ColumnLayout {
             enabled: header.viewModel.canCreateChat
             onClicked: header.viewModel.createChat()
         }
-        ChatIconButton {
+        IconButton {
             id: actions
             objectName: "chatActionsButton"
             symbol: "ellipsis.circle"

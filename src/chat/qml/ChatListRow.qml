@@ -39,7 +39,7 @@ ItemDelegate {
             visible: row.isActive
             symbol: "checkmark.circle.fill"
             size: 18
-            color: "cyan"
+            color: VexaTheme.listAction
         }
     }
     background: Rectangle {

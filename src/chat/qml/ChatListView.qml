@@ -45,12 +45,12 @@ ListView {
                 anchors.verticalCenter: parent.verticalCenter
                 symbol: "square.and.pencil"
                 size: 18
-                color: "cyan"
+                color: VexaTheme.listAction
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: "Новый чат"
-                color: "cyan"
+                color: VexaTheme.listAction
                 font.pixelSize: VexaTheme.bodySize
             }
         }

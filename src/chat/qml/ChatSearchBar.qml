@@ -29,7 +29,7 @@ RowLayout {
         Accessible.name: "Поиск в чате"
         Keys.onEscapePressed: bar.viewModel.searchVisible = false
     }
-    ChatIconButton {
+    IconButton {
         objectName: "clearSearchButton"
         visible: bar.viewModel.searchText.length > 0
         symbol: "xmark.circle.fill"

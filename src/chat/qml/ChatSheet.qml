@@ -20,11 +20,11 @@ Popup {
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
 
     Overlay.modal: Rectangle {
-        color: Qt.rgba(0, 0, 0, 0.5)
+        color: VexaTheme.panelDim
     }
     background: Rectangle {
         radius: VexaTheme.cardRadius
-        color: "#161a2b"
+        color: VexaTheme.panelFill
         border.width: 1
         border.color: VexaTheme.cardOutline
     }

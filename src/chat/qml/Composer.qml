@@ -29,7 +29,7 @@ ColumnLayout {
         textFormat: Text.PlainText
         text: composer.viewModel.voiceError
         wrapMode: Text.Wrap
-        color: "#ff8a80"
+        color: VexaTheme.errorMuted
         font.pixelSize: VexaTheme.captionSize
         Accessible.role: Accessible.StaticText
         Accessible.name: text
@@ -60,7 +60,7 @@ ColumnLayout {
         Layout.fillWidth: true
         spacing: 4
 
-        ChatIconButton {
+        IconButton {
             id: attach
             objectName: "attachButton"
             Layout.alignment: Qt.AlignBottom
@@ -85,15 +85,15 @@ ColumnLayout {
             viewModel: composer.viewModel
             onSendRequested: composer.send()
         }
-        ChatIconButton {
+        IconButton {
             objectName: "dictationButton"
             Layout.alignment: Qt.AlignBottom
             symbol: composer.viewModel.listening ? "stop.circle.fill" : "mic"
             label: composer.viewModel.listening ? "Остановить диктовку" : "Продиктовать текст"
-            tint: composer.viewModel.listening ? "#ff6b6b" : VexaTheme.textPrimary
+            tint: composer.viewModel.listening ? VexaTheme.error : VexaTheme.textPrimary
             onClicked: composer.viewModel.toggleDictation()
         }
-        ChatIconButton {
+        IconButton {
             objectName: "sendButton"
             Layout.alignment: Qt.AlignBottom
             symbol: "arrow.up"

@@ -3,7 +3,7 @@ import QtQuick.Controls
 import VexaAI.Style
 
 // Shown while the last message is off screen: takes the reader back to it.
-ChatIconButton {
+IconButton {
     id: control
     objectName: "jumpToEndButton"
 
@@ -15,7 +15,7 @@ ChatIconButton {
 
     background: Rectangle {
         radius: height / 2
-        color: control.hovered || control.visualFocus ? "#2a2f47" : VexaTheme.sheetFill
+        color: control.hovered || control.visualFocus ? VexaTheme.raisedHoverFill : VexaTheme.sheetFill
         border.width: 1
         border.color: VexaTheme.cardOutline
     }

@@ -19,8 +19,8 @@ Item {
     required property bool hasImage
     property real textSize: 17
     property real maxBubbleWidth: 600
-    property color userColor: Qt.rgba(0.0, 0.48, 1.0, 0.45)
-    property color answerColor: Qt.rgba(1, 1, 1, 0.09)
+    property color userColor: VexaTheme.userBubble
+    property color answerColor: VexaTheme.answerBubble
     // Makes the picture area; the list passes one for all bubbles.
     property Component pictureComponent
 

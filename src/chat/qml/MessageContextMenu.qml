@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import VexaAI.Chat
+import VexaAI.Style
 
 // A message's menu. Copying and sharing for every message; saving, reading aloud and asking
 // about it for Vexa's answers only. One menu serves the whole list.

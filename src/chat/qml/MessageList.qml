@@ -38,8 +38,8 @@ ListView {
     // large translucent areas slowly, so there they are drawn opaque in the colour the
     // translucent ones take over the app's background.
     readonly property bool opaqueBubbles: GraphicsInfo.api === GraphicsInfo.Software
-    readonly property color userTint: Qt.rgba(0.0, 0.48, 1.0, 0.45)
-    readonly property color answerTint: Qt.rgba(1, 1, 1, 0.09)
+    readonly property color userTint: VexaTheme.userBubble
+    readonly property color answerTint: VexaTheme.answerBubble
     readonly property color userColor: opaqueBubbles ? Qt.tint(VexaTheme.background, userTint) : userTint
     readonly property color answerColor: opaqueBubbles ? Qt.tint(VexaTheme.background, answerTint) : answerTint
 

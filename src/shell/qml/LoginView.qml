@@ -20,6 +20,11 @@ FocusScope {
         contentWidth: width
         contentHeight: Math.max(height, column.implicitHeight + 2 * VexaTheme.margin)
         boundsBehavior: Flickable.StopAtBounds
+
+        FocusFollower {
+            flickable: scroller
+            content: column
+        }
         ScrollBar.vertical: ScrollBar {}
 
         ColumnLayout {
@@ -34,9 +39,9 @@ FocusScope {
                 implicitWidth: 76
                 implicitHeight: 76
                 radius: 38
-                color: Qt.rgba(VexaTheme.accent.r, VexaTheme.accent.g, VexaTheme.accent.b, 0.24)
+                color: VexaTheme.accentWash
                 border.width: 1
-                border.color: Qt.rgba(VexaTheme.accent.r, VexaTheme.accent.g, VexaTheme.accent.b, 0.5)
+                border.color: VexaTheme.accentOutline
 
                 VexaIcon {
                     anchors.centerIn: parent

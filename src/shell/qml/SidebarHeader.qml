@@ -15,7 +15,7 @@ RowLayout {
         implicitWidth: 40
         implicitHeight: 40
         radius: 12
-        color: Qt.rgba(VexaTheme.accent.r, VexaTheme.accent.g, VexaTheme.accent.b, 0.26)
+        color: VexaTheme.accentWashStrong
 
         VexaIcon {
             anchors.centerIn: parent

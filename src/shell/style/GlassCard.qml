@@ -34,14 +34,14 @@ Pane {
                 radius: VexaTheme.cardRadius + spread
                 color: "transparent"
                 border.width: VexaTheme.cardShadowRadius / 5
-                border.color: Qt.rgba(0, 0, 0, 0.11 - index * 0.02)
+                border.color: VexaTheme.withAlpha(VexaTheme.cardShadow, VexaTheme.cardShadow.a - index * VexaTheme.cardShadowStep)
             }
         }
         Rectangle {
             anchors.fill: parent
             radius: VexaTheme.cardRadius
             gradient: Gradient {
-                GradientStop { position: 0; color: Qt.rgba(0.82, 0.84, 0.98, 0.11) }
+                GradientStop { position: 0; color: VexaTheme.cardSheen }
                 GradientStop { position: 1; color: VexaTheme.cardFill }
             }
             border.width: 1

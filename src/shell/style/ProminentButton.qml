@@ -37,7 +37,7 @@ Button {
                 visible: control.symbol.length > 0
                 symbol: control.symbol
                 size: 18
-                color: "white"
+                color: VexaTheme.textOnAccent
                 anchors.verticalCenter: parent.verticalCenter
             }
             Text {
@@ -47,7 +47,7 @@ Button {
                 textFormat: Text.PlainText
                 text: control.text
                 font: control.font
-                color: "white"
+                color: VexaTheme.textOnAccent
                 elide: Text.ElideRight
             }
         }
@@ -57,7 +57,7 @@ Button {
             height: 28
             visible: control.busy
             running: control.busy
-            Material.accent: "white"
+            Material.accent: VexaTheme.textOnAccent
             Accessible.name: control.text
         }
     }
@@ -68,6 +68,6 @@ Button {
              : control.hovered ? Qt.lighter(control.tint, 1.1) : control.tint
         opacity: control.enabled ? 1 : 0.38
         border.width: control.visualFocus ? 2 : 0
-        border.color: "white"
+        border.color: VexaTheme.textOnAccent
     }
 }

@@ -1,19 +1,15 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include "preferencestore.h"
+
 #include <QtQml/qqmlregistration.h>
-
-#include <memory>
-
-class QSettings;
 
 namespace vexa {
 
 // "vexa_reduce_effects": whether the animated backdrop stays still. The backdrop reads it; the
 // profile screen's switch writes it. Every instance reads the same store, and a change made
 // through one is announced by all of them, so the backdrop follows the switch at once.
-class EffectsPreferences : public QObject
+class EffectsPreferences : public PreferenceStore
 {
     Q_OBJECT
     QML_ELEMENT
@@ -27,7 +23,6 @@ public:
     explicit EffectsPreferences(QObject *parent = nullptr);
     // A store in an INI file (tests, tools).
     explicit EffectsPreferences(const QString &iniPath, QObject *parent = nullptr);
-    ~EffectsPreferences() override;
 
     // Unset means reduced: a fresh install shows a still backdrop.
     bool reduceEffects() const;
@@ -35,11 +30,6 @@ public:
 
 Q_SIGNALS:
     void reduceEffectsChanged();
-
-private:
-    void announce(const QString &key);
-
-    std::unique_ptr<QSettings> m_settings;
 };
 
 } // namespace vexa

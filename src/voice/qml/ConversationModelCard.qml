@@ -18,7 +18,7 @@ GlassCard {
             spacing: 8
             VexaIcon {
                 symbol: "bolt.fill"
-                color: card.viewModel.modelAvailable ? "#ffd60a" : VexaTheme.textTertiary
+                color: card.viewModel.modelAvailable ? VexaTheme.favorite : VexaTheme.textTertiary
             }
             Label {
                 textFormat: Text.PlainText
@@ -51,7 +51,7 @@ GlassCard {
             visible: !card.viewModel.modelAvailable && !card.viewModel.choosingModel
             text: "Быстрая модель пока недоступна. Обновите данные или проверьте лимиты аккаунта."
             wrapMode: Text.Wrap
-            color: "#ff9f0a"
+            color: VexaTheme.warningStrong
             font.pixelSize: VexaTheme.captionSize
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text

@@ -54,7 +54,7 @@ ColumnLayout {
         text: talk.viewModel.voice.errorMessage
         wrapMode: Text.Wrap
         textFormat: Text.PlainText
-        color: "#ff6b6b"
+        color: VexaTheme.error
         font.pixelSize: VexaTheme.captionSize
         Accessible.role: Accessible.AlertMessage
         Accessible.name: text

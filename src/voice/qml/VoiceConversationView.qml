@@ -31,6 +31,7 @@ VoiceSheet {
     }
 
     Flickable {
+        id: scroller
         anchors.fill: parent
         clip: true
         contentHeight: column.implicitHeight
@@ -84,7 +85,7 @@ VoiceSheet {
                 Layout.fillWidth: true
                 text: sheet.viewModel.active ? "Завершить разговор" : "Начать разговор"
                 symbol: sheet.viewModel.active ? "stop.fill" : "mic.fill"
-                tint: sheet.viewModel.active ? "#e5484d" : VexaTheme.accent
+                tint: sheet.viewModel.active ? VexaTheme.destructive : VexaTheme.accent
                 enabled: sheet.viewModel.mainButtonEnabled
                 busy: sheet.viewModel.choosingModel && !sheet.viewModel.active
                 onClicked: sheet.viewModel.toggleConversation()

@@ -16,6 +16,7 @@ VoiceSheet {
     height: Math.min(560, parent ? parent.height - 60 : 560)
 
     Flickable {
+        id: scroller
         anchors.fill: parent
         clip: true
         contentHeight: column.implicitHeight

@@ -59,7 +59,7 @@ ColumnLayout {
                 visible: header.viewModel.selectionMissing
                 text: header.viewModel.missingWarning
                 wrapMode: Text.Wrap
-                color: "#ff9f0a"
+                color: VexaTheme.warningStrong
                 font.pixelSize: VexaTheme.captionSize
                 Accessible.role: Accessible.AlertMessage
                 Accessible.name: text

@@ -101,7 +101,7 @@ FocusScope {
             flat: true
             activeFocusOnTab: row.current || activeFocus
             symbol: row.favorite ? "star.fill" : "star"
-            symbolColor: row.favorite ? "#ffd60a" : VexaTheme.textTertiary
+            symbolColor: row.favorite ? VexaTheme.favorite : VexaTheme.textTertiary
             accessibleName: row.favorite ? "Убрать из избранного" : "Добавить в избранное"
             onClicked: row.viewModel.toggleFavorite(row.identifier)
             onActiveFocusChanged: row.noteFocus(0, activeFocus)

@@ -15,15 +15,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        Label {
-            text: "Редактировать изображение"
-            font.pixelSize: VexaTheme.headingSize
-            font.weight: Font.DemiBold
-            color: VexaTheme.textPrimary
+        CardHeader {
             Layout.fillWidth: true
-            wrapMode: Text.Wrap
-            Accessible.role: Accessible.Heading
-            Accessible.name: text
+            title: "Редактировать изображение"
         }
         Label {
             text: "Выберите фото и опишите, что изменить. Пропорции исходника сохраняются."
@@ -73,8 +67,10 @@ GlassCard {
             maximumHeight: 280
             accessibleName: "Изображение для редактирования"
         }
-        ImagesField {
+        GrowingTextArea {
             objectName: "editPromptField"
+            areaName: "editPromptFieldArea"
+            framed: true
             Layout.fillWidth: true
             minLines: 2
             maxLines: 5
@@ -88,7 +84,7 @@ GlassCard {
             visible: card.viewModel.showUnavailable
             text: "Для вашего тарифа редактирование недоступно или лимит исчерпан."
             wrapMode: Text.Wrap
-            color: "#ffb74d"
+            color: VexaTheme.warning
             font.pixelSize: VexaTheme.bodySize
             Layout.fillWidth: true
             Accessible.role: Accessible.AlertMessage

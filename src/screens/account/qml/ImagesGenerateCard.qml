@@ -14,16 +14,14 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        Label {
-            text: "Промпт"
-            font.pixelSize: VexaTheme.headingSize
-            font.weight: Font.DemiBold
-            color: VexaTheme.textPrimary
-            Accessible.role: Accessible.Heading
-            Accessible.name: text
+        CardHeader {
+            Layout.fillWidth: true
+            title: "Промпт"
         }
-        ImagesField {
+        GrowingTextArea {
             objectName: "promptField"
+            areaName: "promptFieldArea"
+            framed: true
             Layout.fillWidth: true
             minLines: 3
             maxLines: 7
@@ -64,13 +62,13 @@ GlassCard {
             VexaIcon {
                 symbol: "lock"
                 size: 18
-                color: "#ffb74d"
+                color: VexaTheme.warning
             }
             Label {
                 Layout.fillWidth: true
                 text: "Генерация сейчас недоступна для этого аккаунта или лимит исчерпан."
                 wrapMode: Text.Wrap
-                color: "#ffb74d"
+                color: VexaTheme.warning
                 font.pixelSize: VexaTheme.bodySize
                 Accessible.role: Accessible.AlertMessage
                 Accessible.name: text

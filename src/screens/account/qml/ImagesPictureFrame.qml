@@ -12,7 +12,7 @@ Rectangle {
 
     implicitHeight: Math.min(picture.aspectHeight, maximumHeight) + 2
     radius: 12
-    color: Qt.rgba(0, 0, 0, 0.25)
+    color: VexaTheme.pictureFill
     border.width: 1
     border.color: VexaTheme.cardOutline
     Accessible.role: Accessible.Graphic

@@ -40,7 +40,7 @@ GlassCard {
                 bottomPadding: 3
                 font.pixelSize: VexaTheme.captionSize
                 font.weight: Font.DemiBold
-                color: "white"
+                color: VexaTheme.textOnAccent
                 background: Rectangle {
                     radius: height / 2
                     color: VexaTheme.accent

@@ -14,9 +14,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Промокод"
+            title: "Промокод"
             symbol: "ticket.fill"
         }
         RowLayout {

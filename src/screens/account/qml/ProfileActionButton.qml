@@ -10,7 +10,7 @@ ItemDelegate {
 
     property string symbol
     property bool destructive: false
-    readonly property color tint: destructive ? "#ff6b6b" : VexaTheme.textPrimary
+    readonly property color tint: destructive ? VexaTheme.error : VexaTheme.textPrimary
 
     Layout.fillWidth: true
     focusPolicy: Qt.StrongFocus

@@ -13,10 +13,10 @@ GlassCard {
     ColumnLayout {
         spacing: 4
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
             Layout.bottomMargin: 6
-            text: "Аккаунт и помощь"
+            title: "Аккаунт и помощь"
         }
         ProfileActionButton {
             objectName: "utilitiesButton"

@@ -13,9 +13,9 @@ GlassCard {
     ColumnLayout {
         spacing: 10
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Активность"
+            title: "Активность"
         }
         Repeater {
             model: card.viewModel.activityRows

@@ -14,9 +14,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Настройки ответов"
+            title: "Настройки ответов"
             symbol: "slider.horizontal.3"
         }
         ProfilePicker {

@@ -13,9 +13,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Вид и удобство"
+            title: "Вид и удобство"
             symbol: "textformat.size"
         }
         Label {

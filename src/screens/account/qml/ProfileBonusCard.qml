@@ -13,9 +13,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Бонусы и друзья"
+            title: "Бонусы и друзья"
             symbol: "gift.fill"
         }
         Label {

@@ -13,9 +13,9 @@ GlassCard {
     ColumnLayout {
         spacing: 10
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Лимиты"
+            title: "Лимиты"
         }
         Repeater {
             model: card.viewModel.limitRows

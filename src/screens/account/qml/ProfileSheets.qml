@@ -51,20 +51,20 @@ Item {
         }
     }
 
-    ProfileConfirmation {
+    ConfirmationDialog {
         objectName: "confirmClearDialog"
         title: "Скрыть сообщения до следующего обновления?"
         actionText: "Скрыть"
         shown: sheets.viewModel.confirmClear
+        onClosed: sheets.viewModel.confirmClear = false
         onConfirmed: sheets.viewModel.hideMessages()
-        onDismissed: sheets.viewModel.confirmClear = false
     }
-    ProfileConfirmation {
+    ConfirmationDialog {
         objectName: "confirmSignOutDialog"
         title: "Выйти из аккаунта?"
         actionText: "Выйти"
         shown: sheets.viewModel.confirmSignOut
+        onClosed: sheets.viewModel.confirmSignOut = false
         onConfirmed: sheets.viewModel.signOut()
-        onDismissed: sheets.viewModel.confirmSignOut = false
     }
 }

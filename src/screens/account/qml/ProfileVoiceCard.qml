@@ -14,9 +14,9 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        ProfileCardHeading {
+        CardHeader {
             Layout.fillWidth: true
-            text: "Голос и диктовка"
+            title: "Голос и диктовка"
             symbol: "waveform"
         }
         ProfilePicker {

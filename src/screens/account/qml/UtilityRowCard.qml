@@ -86,7 +86,7 @@ GlassCard {
         Label {
             visible: card.canMarkRead && card.promo
             text: "Акция / реклама"
-            color: "#ffb74d"
+            color: VexaTheme.warning
             font.pixelSize: VexaTheme.captionSize
         }
         Flow {

@@ -18,7 +18,7 @@ Button {
         text: control.text
         font: control.font
         color: !control.enabled ? VexaTheme.textTertiary
-             : control.destructive ? "#ff6b6b" : VexaTheme.accent
+             : control.destructive ? VexaTheme.error : VexaTheme.accent
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }

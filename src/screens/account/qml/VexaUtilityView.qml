@@ -75,7 +75,12 @@ Popup {
             Layout.fillHeight: true
             contentWidth: availableWidth
 
+            FocusFollower {
+                flickable: scroll.contentItem
+                content: utilityColumn
+            }
             ColumnLayout {
+                id: utilityColumn
                 x: 16
                 width: scroll.availableWidth - 32
                 spacing: 10

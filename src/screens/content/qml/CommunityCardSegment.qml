@@ -45,7 +45,7 @@ Item {
                     radius: VexaTheme.cardRadius + spread
                     color: "transparent"
                     border.width: slice.shadow / 5
-                    border.color: Qt.rgba(0, 0, 0, 0.11 - index * 0.02)
+                    border.color: VexaTheme.withAlpha(VexaTheme.cardShadow, VexaTheme.cardShadow.a - index * VexaTheme.cardShadowStep)
                 }
             }
             Rectangle {
@@ -56,7 +56,7 @@ Item {
                 gradient: Gradient {
                     GradientStop {
                         position: 0
-                        color: slice.first ? Qt.rgba(0.82, 0.84, 0.98, 0.11) : VexaTheme.cardFill
+                        color: slice.first ? VexaTheme.cardSheen : VexaTheme.cardFill
                     }
                     GradientStop {
                         position: slice.first && !slice.last && parent.height > 0

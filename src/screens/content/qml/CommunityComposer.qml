@@ -20,32 +20,14 @@ Rectangle {
         anchors.margins: 10
         spacing: 10
 
-        ScrollView {
+        GrowingTextArea {
             Layout.fillWidth: true
-            Layout.preferredHeight: Math.min(field.implicitHeight,
-                                             field.font.pixelSize * 1.4 * 4 + 20)
-            TextArea {
-                id: field
-                objectName: "draftField"
-                placeholderText: "Сообщение"
-                text: bar.viewModel.draft
-                wrapMode: TextEdit.Wrap
-                textFormat: TextEdit.PlainText
-                Accessible.name: placeholderText
-                // Tab moves on instead of typing a tab character, so the keyboard is never
-                // trapped here.
-                Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
-                Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                onTextChanged: if (text !== bar.viewModel.draft) bar.viewModel.draft = text
-                Keys.onPressed: event => {
-                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                            && !(event.modifiers & Qt.ShiftModifier)
-                            && preeditText.length === 0) {
-                        bar.viewModel.send()
-                        event.accepted = true
-                    }
-                }
-            }
+            areaName: "draftField"
+            placeholderText: "Сообщение"
+            submitOnEnter: true
+            text: bar.viewModel.draft
+            onTextChanged: if (text !== bar.viewModel.draft) bar.viewModel.draft = text
+            onSubmitted: bar.viewModel.send()
         }
         Switch {
             objectName: "anonymousSwitch"

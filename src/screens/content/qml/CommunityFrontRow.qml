@@ -5,6 +5,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Content
+import VexaAI.Style
 
 FocusScope {
     id: row
@@ -86,9 +87,11 @@ FocusScope {
             spacing: 8
             RowLayout {
                 Layout.fillWidth: true
-                CommunityCardHeader {
+                CardHeader {
+                    symbolColor: VexaTheme.accentSecondary
+                    symbolSize: 22
                     symbol: "bubble.left.and.bubble.right.fill"
-                    text: "Форум Vexa"
+                    title: "Форум Vexa"
                 }
                 Item { Layout.fillWidth: true }
                 Button {
@@ -114,9 +117,11 @@ FocusScope {
         id: groupsHeader
         ColumnLayout {
             spacing: 8
-            CommunityCardHeader {
+            CardHeader {
+                symbolColor: VexaTheme.accentSecondary
+                symbolSize: 22
                 symbol: "person.3.fill"
-                text: "Группы Vexa"
+                title: "Группы Vexa"
             }
             CommunityMessage {
                 objectName: "communitiesMessage"

@@ -81,7 +81,8 @@ FocusScope {
                 implicitWidth: 28
                 implicitHeight: 28
             }
-            CommunityIconButton {
+            IconButton {
+                symbolSize: 22
                 id: refresh
                 objectName: "refreshButton"
                 symbol: "arrow.clockwise"

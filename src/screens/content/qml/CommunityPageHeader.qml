@@ -41,7 +41,8 @@ RowLayout {
         implicitWidth: 28
         implicitHeight: 28
     }
-    CommunityIconButton {
+    IconButton {
+        symbolSize: 22
         objectName: "pageRefreshButton"
         symbol: "arrow.clockwise"
         label: "Обновить"

@@ -18,7 +18,7 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "star.fill"
             title: "Сохранённые ответы"
@@ -37,7 +37,7 @@ GlassCard {
                 onAccepted: card.viewModel.search()
                 Accessible.name: placeholderText
             }
-            ChatIconButton {
+            IconButton {
                 objectName: "answersSearchButton"
                 symbol: "magnifyingglass"
                 label: "Искать в коллекции"
@@ -78,7 +78,7 @@ GlassCard {
                     text: answer.content
                 }
                 RowLayout {
-                    ChatIconButton {
+                    IconButton {
                         id: shareButton
                         objectName: "shareAnswerButton"
                         symbol: "square.and.arrow.up"
@@ -89,10 +89,10 @@ GlassCard {
                         }
                         Keys.onReturnPressed: clicked()
                     }
-                    ChatIconButton {
+                    IconButton {
                         symbol: "trash"
                         label: "Удалить ответ"
-                        tint: "#ff6b6b"
+                        tint: VexaTheme.error
                         onClicked: card.viewModel.askDelete(answer.index)
                         Keys.onReturnPressed: clicked()
                     }
@@ -163,7 +163,7 @@ GlassCard {
             id: rowFocus
             repeater: answerRows
         }
-        WorkspaceConfirmDialog {
+        ConfirmationDialog {
             id: confirm
             title: "Удалить ответ из общей коллекции Vexa?"
             onConfirmed: card.viewModel.confirmDelete()

@@ -15,7 +15,7 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "bolt.fill"
             title: "Vexa Actions"
@@ -47,11 +47,11 @@ GlassCard {
                 Accessible.name: "Действие"
             }
         }
-        WorkspaceTextArea {
+        GrowingTextArea {
             objectName: "actionInputField"
             Layout.fillWidth: true
             visible: card.hasActions
-            placeholder: "Текст для обработки"
+            placeholderText: "Текст для обработки"
             minLines: 3
             maxLines: 7
             text: card.viewModel.actionInput

@@ -13,7 +13,7 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "theatermasks.fill"
             title: "Персонажи"

@@ -14,16 +14,16 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "globe"
             title: "Поиск в интернете"
             caption: "Свежая информация и ответ с источниками. Учитывается тарифный лимит."
         }
-        WorkspaceTextArea {
+        GrowingTextArea {
             objectName: "searchField"
             Layout.fillWidth: true
-            placeholder: "Что найти?"
+            placeholderText: "Что найти?"
             minLines: 1
             maxLines: 3
             submitOnEnter: true

@@ -20,32 +20,14 @@ Rectangle {
         anchors.margins: 10
         spacing: 10
 
-        ScrollView {
+        GrowingTextArea {
             Layout.fillWidth: true
-            Layout.preferredHeight: Math.min(field.implicitHeight,
-                                             field.font.pixelSize * 1.4 * 4 + 20)
-            TextArea {
-                id: field
-                objectName: "replyField"
-                placeholderText: "Ваш ответ"
-                text: bar.viewModel.reply
-                wrapMode: TextEdit.Wrap
-                textFormat: TextEdit.PlainText
-                Accessible.name: placeholderText
-                // Tab moves on instead of typing a tab character, so the keyboard is never
-                // trapped here.
-                Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
-                Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                onTextChanged: if (text !== bar.viewModel.reply) bar.viewModel.reply = text
-                Keys.onPressed: event => {
-                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                            && !(event.modifiers & Qt.ShiftModifier)
-                            && preeditText.length === 0) {
-                        bar.viewModel.sendReply()
-                        event.accepted = true
-                    }
-                }
-            }
+            areaName: "replyField"
+            placeholderText: "Ваш ответ"
+            submitOnEnter: true
+            text: bar.viewModel.reply
+            onTextChanged: if (text !== bar.viewModel.reply) bar.viewModel.reply = text
+            onSubmitted: bar.viewModel.sendReply()
         }
         ProminentButton {
             objectName: "replyButton"

@@ -14,17 +14,17 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "brain.head.profile"
             title: "Память Vexa"
             caption: "Сохранённые факты учитываются в будущих разговорах."
         }
-        WorkspaceTextArea {
+        GrowingTextArea {
             id: memoryField
             objectName: "memoryField"
             Layout.fillWidth: true
-            placeholder: "Что важно запомнить?"
+            placeholderText: "Что важно запомнить?"
             minLines: 2
             maxLines: 4
             text: card.viewModel.memoryText
@@ -57,11 +57,11 @@ GlassCard {
                         Layout.fillWidth: true
                         text: row.content
                     }
-                    ChatIconButton {
+                    IconButton {
                         id: trash
                         symbol: "trash"
                         label: "Удалить воспоминание"
-                        tint: "#ff6b6b"
+                        tint: VexaTheme.error
                         onClicked: card.viewModel.askDeleteMemory(row.index)
                         Keys.onReturnPressed: clicked()
                     }
@@ -78,7 +78,7 @@ GlassCard {
             repeater: memoryRows
             fallback: memoryField.textArea
         }
-        WorkspaceConfirmDialog {
+        ConfirmationDialog {
             id: confirm
             title: "Удалить воспоминание?"
             onConfirmed: card.viewModel.confirmDeleteMemory()

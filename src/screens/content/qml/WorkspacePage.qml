@@ -35,26 +35,8 @@ ScrollView {
         }
     }
 
-    Connections {
-        target: page.Window.window
-        function onActiveFocusItemChanged() { page.reveal(page.Window.activeFocusItem) }
-    }
-
-    function reveal(item) {
-        const flick = page.contentItem
-        if (!item || !flick)
-            return
-        let parentItem = item
-        while (parentItem && parentItem !== column)
-            parentItem = parentItem.parent
-        if (!parentItem)
-            return
-        const top = item.mapToItem(column, 0, 0).y + column.y - 12
-        const bottom = top + item.height + 24
-        const maxY = Math.max(0, flick.contentHeight - flick.height)
-        if (top < flick.contentY)
-            flick.contentY = Math.max(0, top)
-        else if (bottom > flick.contentY + flick.height)
-            flick.contentY = Math.min(maxY, bottom - flick.height)
+    FocusFollower {
+        flickable: page.contentItem
+        content: column
     }
 }

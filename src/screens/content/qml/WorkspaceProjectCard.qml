@@ -14,7 +14,7 @@ GlassCard {
     ColumnLayout {
         spacing: 12
 
-        WorkspaceCardHeader {
+        CardHeader {
             Layout.fillWidth: true
             symbol: "folder.fill"
             title: "Мои проекты"
@@ -43,10 +43,10 @@ GlassCard {
                 onAccepted: card.viewModel.saveProject()
                 Accessible.name: placeholderText
             }
-            WorkspaceTextArea {
+            GrowingTextArea {
                 objectName: "projectDescriptionField"
                 Layout.fillWidth: true
-                placeholder: "Описание"
+                placeholderText: "Описание"
                 minLines: 2
                 maxLines: 4
                 text: card.viewModel.projectDescription
@@ -108,11 +108,11 @@ GlassCard {
                             Accessible.name: text
                         }
                     }
-                    ChatIconButton {
+                    IconButton {
                         id: trash
                         symbol: "trash"
                         label: "Удалить проект"
-                        tint: "#ff6b6b"
+                        tint: VexaTheme.error
                         onClicked: card.viewModel.askDeleteProject(row.index)
                         Keys.onReturnPressed: clicked()
                     }
@@ -129,7 +129,7 @@ GlassCard {
             repeater: projectRows
             fallback: formToggle
         }
-        WorkspaceConfirmDialog {
+        ConfirmationDialog {
             id: confirm
             title: "Удалить проект?"
             onConfirmed: card.viewModel.confirmDeleteProject()

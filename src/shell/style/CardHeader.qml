@@ -3,7 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 
-// A card's heading: symbol, title, an optional text at the right, and a caption under it.
+// A card's heading: an optional symbol, the title, an optional text at the right, and an
+// optional caption under it.
 ColumnLayout {
     id: header
 
@@ -11,6 +12,8 @@ ColumnLayout {
     property string title
     property string trailing
     property string caption
+    property color symbolColor: VexaTheme.accent
+    property int symbolSize: 20
 
     spacing: 4
 
@@ -19,9 +22,10 @@ ColumnLayout {
         spacing: 8
 
         VexaIcon {
+            visible: header.symbol.length > 0
             symbol: header.symbol
-            size: 20
-            color: VexaTheme.accent
+            size: header.symbolSize
+            color: header.symbolColor
         }
         Label {
             Layout.fillWidth: true

@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Controls
 import VexaAI.Style
 
-// A button showing one symbol, and its title beside it when `title` is set. `label` is what
-// screen readers and the tooltip say (the title when there is no separate label).
+// The app's icon button: one symbol, and its title beside it when `title` is set. `label` is
+// what screen readers and the tooltip say (the title when there is no separate label); the
+// tooltip shows on hover and on keyboard focus.
 ToolButton {
     id: control
 
@@ -18,7 +19,7 @@ ToolButton {
     focusPolicy: Qt.StrongFocus
     text: label
     Accessible.name: label
-    ToolTip.visible: hovered && title.length === 0 && label.length > 0
+    ToolTip.visible: (hovered || visualFocus) && title.length === 0 && label.length > 0
     ToolTip.delay: 600
     ToolTip.text: label
 

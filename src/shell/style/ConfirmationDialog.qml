@@ -3,15 +3,18 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 
-// A confirmation of a destructive action: the question, the red button and "Отмена". Esc, a
-// click outside and "Отмена" only close it; the keyboard goes back to where it was. It opens on
-// "Отмена", so a stray Enter does nothing; Tab reaches the red button.
+// Asks before a destructive step: the question (`title`), "Отмена" and the red `actionText`.
+// It opens on "Отмена", the safe button, so a stray Enter only closes it; Tab reaches the red
+// one. `confirmed` follows the red button; `dismissed` every other way of closing ("Отмена",
+// Esc, a click outside). The keyboard goes back to where it was unless something else took it.
+// A screen that keeps the question in its view-model binds `shown` and clears it `onClosed`.
 Dialog {
     id: dialog
 
-    property string actionText
-    // Whether the screen wants it open; `dismissed` reports every way it closes.
+    property string actionText: "Удалить"
     property bool shown: false
+    property bool accepting: false
+    readonly property PopupFocusReturn focusReturn: PopupFocusReturn {}
 
     signal confirmed()
     signal dismissed()
@@ -26,14 +29,16 @@ Dialog {
     onShownChanged: shown ? open() : close()
     Component.onCompleted: if (shown) open()
 
-    property Item returnFocusTo: null
-    onAboutToShow: returnFocusTo = Window.activeFocusItem
+    onAboutToShow: focusReturn.target = parent ? parent.Window.activeFocusItem : null
     onOpened: cancelButton.forceActiveFocus()
     onClosed: {
-        dismissed()
-        if (returnFocusTo)
-            returnFocusTo.forceActiveFocus()
-        returnFocusTo = null
+        focusReturn.restore()
+        const accepted = accepting
+        accepting = false
+        if (accepted)
+            confirmed()
+        else
+            dismissed()
     }
 
     Overlay.modal: Rectangle {
@@ -66,19 +71,19 @@ Dialog {
             objectName: "confirmationCancel"
             text: "Отмена"
             flat: true
+            font.capitalization: Font.MixedCase
             Accessible.name: text
             onClicked: dialog.close()
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
         }
         ProminentButton {
-            id: confirmButton
             objectName: "confirmationAccept"
             text: dialog.actionText
-            tint: "#e5484d"
+            tint: VexaTheme.destructive
             onClicked: {
+                dialog.accepting = true
                 dialog.close()
-                dialog.confirmed()
             }
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
