@@ -3,6 +3,8 @@
 
 #include "chatviewmodel.h"
 
+#include "composerequests.h"
+
 #include "answerblocks.h"
 #include "chatrules.h"
 
@@ -44,6 +46,11 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
     connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::updateCanSend);
     // The application's client unless a host hands in another.
     setClient(VexaClient::shared());
+    connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this,
+            &ChatViewModel::takeComposeRequest);
+    // One made at start-up waited for the chat screen.
+    if (chat::ComposeRequests::instance().hasNewChat())
+        QMetaObject::invokeMethod(this, &ChatViewModel::takeComposeRequest, Qt::QueuedConnection);
 }
 
 ChatViewModel::~ChatViewModel()
@@ -368,6 +375,20 @@ void ChatViewModel::createChat()
 {
     if (m_client && canCreateChat())
         m_client->startCreateChat();
+}
+
+void ChatViewModel::takeComposeRequest()
+{
+    if (!m_client || !m_client->isSignedIn())
+        return; // it waits for the signed-in chat screen
+    const auto draft = chat::ComposeRequests::instance().takeNewChat();
+    if (!draft)
+        return;
+    // An empty chat is already new: a second one is not made for nothing.
+    if (hasEntries())
+        createChat();
+    setDraft(chat::draftWithRequested(m_draft, *draft));
+    setDraftFocused(true);
 }
 
 void ChatViewModel::copyConversation()

@@ -222,6 +222,8 @@ Q_SIGNALS:
     void scrollToEndRequested(bool animated);
 
 private:
+    // A new chat asked for from outside the window: opened, its draft in the composer, focused.
+    void takeComposeRequest();
     QCoro::Task<> runSend(QString text, std::optional<QImage> image, std::optional<QString> file);
     QCoro::Task<> loadPickedPhoto(QUrl url, quint64 generation);
     void setAttachedImage(std::optional<QImage> image);
