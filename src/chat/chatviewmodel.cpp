@@ -48,6 +48,7 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
     setClient(VexaClient::shared());
     connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this,
             &ChatViewModel::takeComposeRequest);
+    connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::takeComposeRequest);
     // One made at start-up waited for the chat screen.
     if (chat::ComposeRequests::instance().hasNewChat())
         QMetaObject::invokeMethod(this, &ChatViewModel::takeComposeRequest, Qt::QueuedConnection);
@@ -379,9 +380,13 @@ void ChatViewModel::createChat()
 
 void ChatViewModel::takeComposeRequest()
 {
-    if (!m_client || !m_client->isSignedIn())
-        return; // it waits for the signed-in chat screen
-    const auto draft = chat::ComposeRequests::instance().takeNewChat();
+    auto &requests = chat::ComposeRequests::instance();
+    // It waits for the signed-in chat screen with its chats in, and for a message on its way:
+    // the question goes to a new chat, never into one whose history is still coming.
+    if (!requests.hasNewChat() || !m_client || !m_client->isSignedIn() || m_client->chatsLoading()
+        || (hasEntries() && !canCreateChat()))
+        return;
+    const auto draft = requests.takeNewChat();
     if (!draft)
         return;
     // An empty chat is already new: a second one is not made for nothing.
