@@ -8,6 +8,9 @@
 #include "answerblocks.h"
 #include "chatrules.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vexa {
 
 namespace {
@@ -376,6 +379,19 @@ void ChatViewModel::createChat()
 {
     if (m_client && canCreateChat())
         m_client->startCreateChat();
+}
+
+void ChatViewModel::zoomText(int step)
+{
+    const double size = textSize();
+    double next = ChatPreferences::kDefaultTextSize;
+    if (step > 0)
+        next = std::floor(size) + 1.0;
+    else if (step < 0)
+        next = std::ceil(size) - 1.0;
+    next = std::clamp(next, ChatPreferences::kMinTextSize, ChatPreferences::kMaxTextSize);
+    if (next != size)
+        m_chatPreferences->setTextSize(next);
 }
 
 void ChatViewModel::takeComposeRequest()

@@ -164,6 +164,9 @@ public:
     // Header.
     Q_INVOKABLE void selectModel(const QString &id);
     Q_INVOKABLE void createChat();
+    // The chat's text size from the keyboard, in the profile slider's range and store: +1 and -1
+    // step to the next whole size up or down, 0 goes back to the default.
+    Q_INVOKABLE void zoomText(int step);
     Q_INVOKABLE void toggleSearch();
     Q_INVOKABLE void clearSearch();
     Q_INVOKABLE void copyConversation();
