@@ -1,6 +1,8 @@
 // Vexa AI: the desktop client of the Vexa AI service.
 
+#include "composerequests.h"
 #include "desktopdialogs.h"
+#include "launchrequest.h"
 #include "singleinstance.h"
 #include "vexaaiapp.h"
 
@@ -10,8 +12,11 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
 #include <csignal>
 #include <memory>
+#include <optional>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,6 +59,21 @@ void quitOnSessionSignals(QObject *owner)
         ::sigaction(signal, &action, nullptr);
 }
 
+// The `--ask` value as the command line gave it, before Qt decodes it (invalid UTF-8 would
+// come out as replacement characters, and the user would get a question they did not ask).
+std::optional<QByteArray> rawAskValue(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], "--ask") == 0)
+            return i + 1 < argc ? std::optional<QByteArray>(QByteArray(argv[i + 1])) : std::nullopt;
+        if (std::strncmp(argv[i], "--ask=", 6) == 0)
+            return QByteArray(argv[i] + 6);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,17 +94,41 @@ int main(int argc, char *argv[])
         "Переменная окружения VEXA_BASE_URL задаёт адрес сервиса (для разработки)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.process(application); // --help and --version print and exit here
+    const QCommandLineOption newChat(QStringLiteral("new-chat"),
+                                     QStringLiteral("Открыть новый чат (в запущенном окне, если оно есть)."));
+    const QCommandLineOption ask(QStringLiteral("ask"),
+                                 QStringLiteral("Открыть новый чат с этим текстом в поле ввода (не отправляя)."),
+                                 QStringLiteral("текст"));
+    parser.addOption(newChat);
+    parser.addOption(ask);
+    parser.process(application); // --help, --version and unknown options print and exit here
+
+    vexa::LaunchRequest request;
+    if (parser.isSet(ask)) {
+        const auto raw = rawAskValue(argc, argv);
+        const auto checked = vexa::LaunchRequest::checkAskText(raw.value_or(QByteArray()));
+        if (!checked.error.isEmpty()) {
+            std::fprintf(stderr, "vexa-ai: %s\n", qPrintable(checked.error));
+            return 2;
+        }
+        request = {vexa::LaunchRequest::Kind::NewChat, checked.text};
+    } else if (parser.isSet(newChat)) {
+        request = {vexa::LaunchRequest::Kind::NewChat, {}};
+    }
     quitOnSessionSignals(&application);
 
     // One client per user: a second launch brings the running window to the front instead.
-    vexa::SingleInstance instance;
+    vexa::SingleInstance instance(vexa::SingleInstance::defaultSocketPath(), request);
     std::unique_ptr<vexa::VexaAIApp> app;
     auto startApp = [&] {
         app = std::make_unique<vexa::VexaAIApp>();
         app->setRemembersWindow(true);
-        if (!app->start())
+        if (!app->start()) {
             quitSoon(1);
+            return;
+        }
+        if (request.kind == vexa::LaunchRequest::Kind::NewChat)
+            vexa::chat::ComposeRequests::instance().requestNewChat(request.draft);
     };
     QObject::connect(&instance, &vexa::SingleInstance::primary, startApp);
     QObject::connect(&instance, &vexa::SingleInstance::failed, [&](const QString &reason) {
@@ -98,6 +142,12 @@ int main(int argc, char *argv[])
     QObject::connect(&instance, &vexa::SingleInstance::activationRequested, [&] {
         if (app)
             app->bringToFront();
+    });
+    QObject::connect(&instance, &vexa::SingleInstance::newChatRequested, [&](const QString &draft) {
+        if (!app)
+            return;
+        qCInfo(vexa::lcApp, "a new chat asked for by another launch");
+        vexa::chat::ComposeRequests::instance().requestNewChat(draft);
     });
     instance.claim();
     const int code = application.exec();

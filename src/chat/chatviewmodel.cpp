@@ -3,8 +3,13 @@
 
 #include "chatviewmodel.h"
 
+#include "composerequests.h"
+
 #include "answerblocks.h"
 #include "chatrules.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace vexa {
 
@@ -44,6 +49,12 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
     connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::updateCanSend);
     // The application's client unless a host hands in another.
     setClient(VexaClient::shared());
+    connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this,
+            &ChatViewModel::takeComposeRequest);
+    connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::takeComposeRequest);
+    // One made at start-up waited for the chat screen.
+    if (chat::ComposeRequests::instance().hasNewChat())
+        QMetaObject::invokeMethod(this, &ChatViewModel::takeComposeRequest, Qt::QueuedConnection);
 }
 
 ChatViewModel::~ChatViewModel()
@@ -368,6 +379,37 @@ void ChatViewModel::createChat()
 {
     if (m_client && canCreateChat())
         m_client->startCreateChat();
+}
+
+void ChatViewModel::zoomText(int step)
+{
+    const double size = textSize();
+    double next = ChatPreferences::kDefaultTextSize;
+    if (step > 0)
+        next = std::floor(size) + 1.0;
+    else if (step < 0)
+        next = std::ceil(size) - 1.0;
+    next = std::clamp(next, ChatPreferences::kMinTextSize, ChatPreferences::kMaxTextSize);
+    if (next != size)
+        m_chatPreferences->setTextSize(next);
+}
+
+void ChatViewModel::takeComposeRequest()
+{
+    auto &requests = chat::ComposeRequests::instance();
+    // It waits for the signed-in chat screen with its chats in, and for a message on its way:
+    // the question goes to a new chat, never into one whose history is still coming.
+    if (!requests.hasNewChat() || !m_client || !m_client->isSignedIn() || m_client->chatsLoading()
+        || (hasEntries() && !canCreateChat()))
+        return;
+    const auto draft = requests.takeNewChat();
+    if (!draft)
+        return;
+    // An empty chat is already new: a second one is not made for nothing.
+    if (hasEntries())
+        createChat();
+    setDraft(chat::draftWithRequested(m_draft, *draft));
+    setDraftFocused(true);
 }
 
 void ChatViewModel::copyConversation()

@@ -164,6 +164,9 @@ public:
     // Header.
     Q_INVOKABLE void selectModel(const QString &id);
     Q_INVOKABLE void createChat();
+    // The chat's text size from the keyboard, in the profile slider's range and store: +1 and -1
+    // step to the next whole size up or down, 0 goes back to the default.
+    Q_INVOKABLE void zoomText(int step);
     Q_INVOKABLE void toggleSearch();
     Q_INVOKABLE void clearSearch();
     Q_INVOKABLE void copyConversation();
@@ -222,6 +225,8 @@ Q_SIGNALS:
     void scrollToEndRequested(bool animated);
 
 private:
+    // A new chat asked for from outside the window: opened, its draft in the composer, focused.
+    void takeComposeRequest();
     QCoro::Task<> runSend(QString text, std::optional<QImage> image, std::optional<QString> file);
     QCoro::Task<> loadPickedPhoto(QUrl url, quint64 generation);
     void setAttachedImage(std::optional<QImage> image);

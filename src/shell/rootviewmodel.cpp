@@ -1,5 +1,6 @@
 #include "rootviewmodel.h"
 
+#include "composerequests.h"
 #include "vexaclient.h"
 
 namespace vexa {
@@ -22,6 +23,14 @@ RootViewModel::RootViewModel(QObject *parent)
       m_found(allSections())
 {
     watch(VexaClient::shared());
+    // A new chat asked for from outside is opened on the chat screen, whatever is shown.
+    auto showChat = [this] {
+        closeSections();
+        select(int(VexaSection::Chat));
+    };
+    connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this, showChat);
+    if (chat::ComposeRequests::instance().hasNewChat())
+        showChat();
 }
 
 void RootViewModel::setClient(VexaClient *client)

@@ -9,9 +9,6 @@ namespace vexa {
 
 namespace {
 
-// What a later launch sends; anything else on the socket is ignored.
-constexpr char kActivate[] = "activate\n";
-
 QString userName()
 {
     QString name = qEnvironmentVariable("USER");
@@ -36,6 +33,13 @@ SingleInstance::SingleInstance(QString socketPath, QObject *parent)
 {
 }
 
+SingleInstance::SingleInstance(QString socketPath, LaunchRequest request, QObject *parent)
+    : QObject(parent),
+      m_path(std::move(socketPath)),
+      m_request(std::move(request))
+{
+}
+
 SingleInstance::~SingleInstance()
 {
     if (m_server)
@@ -49,7 +53,7 @@ void SingleInstance::claim()
     m_probe = new QLocalSocket(this);
     QLocalSocket *probe = m_probe;
     connect(probe, &QLocalSocket::connected, this, [this, probe] {
-        probe->write(kActivate);
+        probe->write(m_request.encode());
         probe->flush();
         probe->disconnectFromServer();
     });
@@ -104,15 +108,26 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            const QByteArray line = socket->readLine(64);
-            if (line == kActivate)
-                Q_EMIT activationRequested();
-            socket->disconnectFromServer();
-        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
     }
+}
+
+void SingleInstance::readRequest(QLocalSocket *socket)
+{
+    // One line per connection; a line longer than any request could be is not read to its end.
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > LaunchRequest::kMaxLineBytes)
+            socket->abort();
+        return;
+    }
+    const QByteArray line = socket->readLine(LaunchRequest::kMaxLineBytes + 1);
+    socket->disconnectFromServer();
+    const auto request = LaunchRequest::decode(line);
+    if (!request)
+        return; // anything else on the socket is ignored
+    Q_EMIT activationRequested();
+    if (request->kind == LaunchRequest::Kind::NewChat)
+        Q_EMIT newChatRequested(request->draft);
 }
 
 } // namespace vexa

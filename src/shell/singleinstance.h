@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launchrequest.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -25,6 +27,8 @@ public:
     static QString defaultSocketPath();
 
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject *parent = nullptr);
+    // What a later launch asks of the running instance (by default: only to show its window).
+    SingleInstance(QString socketPath, LaunchRequest request, QObject *parent = nullptr);
     ~SingleInstance() override;
 
     // Looks for a running instance; ends in primary() or handedOver() (or failed()).
@@ -40,12 +44,17 @@ Q_SIGNALS:
     void failed(const QString &reason);
     // A later launch asked this (primary) instance to show its window.
     void activationRequested();
+    // ...and, after activationRequested(), to open a new chat with this draft (may be empty).
+    void newChatRequested(const QString &draft);
 
 private:
     void becomePrimary();
     void acceptConnections();
 
+    void readRequest(QLocalSocket *socket);
+
     QString m_path;
+    LaunchRequest m_request;
     QPointer<QLocalSocket> m_probe;
     QLocalServer *m_server = nullptr;
     bool m_retried = false;

@@ -53,6 +53,8 @@ private Q_SLOTS:
     void welcomeThenBubbles();
     void keyboard_data();
     void keyboard();
+    void zoomFromTheKeyboard_data();
+    void zoomFromTheKeyboard();
     void inputMethodCompositionIsNotSent();
     void messageMenu_data();
     void messageMenu();
@@ -210,6 +212,44 @@ void ChatQmlTest::keyboard()
         QVERIFY(waitUntil([&] { return !m_client->sending(); }));
         QVERIFY(field->hasActiveFocus());
     }
+}
+
+void ChatQmlTest::zoomFromTheKeyboard_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<double>("size");
+
+    const auto ctrl = [](Qt::Key key) { return QKeyCombination(Qt::ControlModifier, key); };
+    QTest::newRow("Ctrl+= grows") << 17.0 << QList{ctrl(Qt::Key_Equal)} << 18.0;
+    QTest::newRow("Ctrl++ grows") << 17.0 << QList{ctrl(Qt::Key_Plus)} << 18.0;
+    QTest::newRow("Ctrl+- shrinks") << 17.0 << QList{ctrl(Qt::Key_Minus)} << 16.0;
+    QTest::newRow("Ctrl+0 resets") << 22.0 << QList{ctrl(Qt::Key_0)} << 17.0;
+    QTest::newRow("stops at the largest") << 23.0 << QList{ctrl(Qt::Key_Equal), ctrl(Qt::Key_Equal)} << 24.0;
+    QTest::newRow("stops at the smallest") << 15.0 << QList{ctrl(Qt::Key_Minus), ctrl(Qt::Key_Minus)} << 14.0;
+    // The slider leaves halves; a key goes to the next whole size, not past it.
+    QTest::newRow("from a half up") << 17.5 << QList{ctrl(Qt::Key_Equal)} << 18.0;
+    QTest::newRow("from a half down") << 17.5 << QList{ctrl(Qt::Key_Minus)} << 17.0;
+    QTest::newRow("without Ctrl, typed") << 17.0 << QList{QKeyCombination(Qt::Key_Equal)} << 17.0;
+}
+
+void ChatQmlTest::zoomFromTheKeyboard()
+{
+    QFETCH(double, start);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(double, size);
+
+    ChatPreferences(QString()).setTextSize(start);
+    load();
+    QCOMPARE(viewModel()->textSize(), start);
+    QQuickItem *field = item("composerField");
+    field->forceActiveFocus();
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(m_view.get(), key.key(), key.keyboardModifiers());
+    QCOMPARE(viewModel()->textSize(), size);
+    // Kept where the profile's slider reads it.
+    QCOMPARE(ChatPreferences(QString()).textSize(), size);
+    ChatPreferences(QString()).setTextSize(ChatPreferences::kDefaultTextSize);
 }
 
 void ChatQmlTest::inputMethodCompositionIsNotSent()

@@ -7,6 +7,7 @@
 #include "awaittask.h"
 #include "chatfixture.h"
 #include "chatlistviewmodel.h"
+#include "composerequests.h"
 #include "cookiestore.h"
 #include "localservice.h"
 #include "servicestate.h"
@@ -86,6 +87,8 @@ private Q_SLOTS:
     void autoSpeak();
     void chatListSwitchesAndCreates();
     void chatListStillWhileSending();
+    void newChatAskedFromOutside_data();
+    void newChatAskedFromOutside();
 };
 
 void ChatSendTest::conversationEndsOnTheServersCopy()
@@ -314,6 +317,68 @@ void ChatSendTest::chatListStillWhileSending()
     QVERIFY(list.enabled());
     QVERIFY(enabled.count() >= 2);
     QVERIFY(selected.isEmpty());
+}
+
+void ChatSendTest::newChatAskedFromOutside_data()
+{
+    QTest::addColumn<bool>("beforeTheScreen"); // asked at start-up, before the chat screen is made
+    QTest::addColumn<bool>("whileSending");    // asked while the typed text is on its way
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("draft");
+
+    QTest::newRow("question, running window") << false << false << QString() << QStringLiteral("Как дела?")
+                                              << QStringLiteral("Как дела?");
+    QTest::newRow("question at start-up") << true << false << QString() << QStringLiteral("Как дела?")
+                                          << QStringLiteral("Как дела?");
+    QTest::newRow("new chat keeps what was typed") << false << false << QStringLiteral("моё") << QString()
+                                                   << QStringLiteral("моё");
+    QTest::newRow("question after what was typed") << false << false << QStringLiteral("моё")
+                                                   << QStringLiteral("вопрос")
+                                                   << QStringLiteral("моё\n\nвопрос");
+    // The answer goes to the chat it was asked in; the question to a new one after it.
+    QTest::newRow("question while sending") << false << true << QStringLiteral("Долгий вопрос")
+                                            << QStringLiteral("Как дела?") << QStringLiteral("Как дела?");
+}
+
+void ChatSendTest::newChatAskedFromOutside()
+{
+    QFETCH(bool, beforeTheScreen);
+    QFETCH(bool, whileSending);
+    QFETCH(QString, typed);
+    QFETCH(QString, asked);
+    QFETCH(QString, draft);
+
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    QVERIFY(!svc.client->entries().isEmpty());
+    const QString previous = svc.client->activeChatIDText();
+    auto &requests = chat::ComposeRequests::instance();
+    if (beforeTheScreen)
+        requests.requestNewChat(asked);
+    ChatRig rig(svc.client.get());
+    if (!beforeTheScreen)
+        rig.view->setDraft(typed);
+    if (whileSending) {
+        svc.script("POST", QStringLiteral("/api/chat"), 200, R"({"ok":true,"answer":"Готово"})", 300);
+        rig.view->send();
+        QVERIFY(svc.client->sending());
+    }
+    if (!beforeTheScreen)
+        requests.requestNewChat(asked);
+    if (whileSending) {
+        QTest::qWait(vexa::test::scaledMs(50));
+        QVERIFY(requests.hasNewChat());
+        QVERIFY(!rig.view->draftFocused());
+    }
+
+    QVERIFY(waitUntil([&] { return rig.view->draftFocused(); }));
+    QVERIFY(!requests.hasNewChat()); // taken once, by this screen
+    QCOMPARE(rig.view->draft(), draft);
+    // The chat that had messages is left for a new, empty one; the draft stays through it.
+    QVERIFY(waitUntil([&] { return svc.client->activeChatIDText() != previous && !svc.client->chatsLoading(); }));
+    QVERIFY(svc.client->entries().isEmpty());
+    QCOMPARE(rig.view->draft(), draft);
 }
 
 QTEST_MAIN(ChatSendTest)

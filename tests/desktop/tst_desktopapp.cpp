@@ -47,14 +47,27 @@ void DesktopAppTest::commandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("printed");
+    QTest::addColumn<QString>("askBytes"); // a printf format: the --ask value as raw bytes
 
     QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
-                             << QStringList{QStringLiteral(VEXA_VERSION)};
+                             << QStringList{QStringLiteral(VEXA_VERSION)} << QString();
     QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
                           << QStringList{QStringLiteral("--version"), QStringLiteral("--help"),
-                                         QStringLiteral("VEXA_BASE_URL")};
+                                         QStringLiteral("VEXA_BASE_URL"), QStringLiteral("--new-chat"),
+                                         QStringLiteral("--ask")} << QString();
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << 1
-                                    << QStringList{QStringLiteral("frobnicate")};
+                                    << QStringList{QStringLiteral("frobnicate")} << QString();
+    // A question the app refuses is refused before any window or socket, with the reason.
+    QTest::newRow("--ask too long") << QStringList{QStringLiteral("--ask"), QString(100000, u'a')} << 2
+                                    << QStringList{QStringLiteral("too long")} << QString();
+    QTest::newRow("--ask= too long") << QStringList{QStringLiteral("--ask=") + QString(40000, u'ы')} << 2
+                                     << QStringList{QStringLiteral("too long")} << QString();
+    QTest::newRow("--ask not UTF-8") << QStringList() << 2 << QStringList{QStringLiteral("UTF-8")}
+                                     << QStringLiteral("caf\\377");
+    QTest::newRow("--ask with an escape") << QStringList() << 2 << QStringList{QStringLiteral("U+001B")}
+                                          << QStringLiteral("\\033[2J");
+    QTest::newRow("--ask without its text") << QStringList{QStringLiteral("--ask")} << 1
+                                            << QStringList{QStringLiteral("ask")} << QString();
 }
 
 void DesktopAppTest::commandLine()
@@ -62,12 +75,20 @@ void DesktopAppTest::commandLine()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QStringList, printed);
+    QFETCH(QString, askBytes);
 
     QTemporaryDir home;
     vexa::test::prepareHome(home);
     QProcess app;
     app.setProcessEnvironment(vexa::test::appEnvironment(home, QUrl(QStringLiteral("http://127.0.0.1:9"))));
-    app.start(QStringLiteral(VEXA_APP_BINARY), arguments);
+    if (askBytes.isEmpty()) {
+        app.start(QStringLiteral(VEXA_APP_BINARY), arguments);
+    } else {
+        // QProcess passes its arguments as UTF-8; the shell's printf gives any bytes.
+        app.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --ask \"$(printf \"$1\")\""),
+                   QStringLiteral(VEXA_APP_BINARY), askBytes});
+    }
     QVERIFY(app.waitForFinished(vexa::test::scaledMs(20000)));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), exitCode);
@@ -104,6 +125,22 @@ void DesktopAppTest::secondLaunchBringsTheRunningWindowBack()
     QVERIFY2(firstLog.waitFor("brought to the front", 10000), firstLog.text.constData());
     QVERIFY(!secondLog.text.contains("first frame")); // no second window, no second client
     QCOMPARE(service.requests(QStringLiteral("/api/state")).size(), stateRequests);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // A launch from the desktop entry's "Новый чат" action, or a bound shortcut with a question.
+    QVERIFY(!firstLog.text.contains("a new chat asked for"));
+    for (const QStringList &arguments : {QStringList{QStringLiteral("--new-chat")},
+                                         QStringList{QStringLiteral("--ask"), QStringLiteral("Как дела?")}}) {
+        const qsizetype before = firstLog.text.count("a new chat asked for");
+        QProcess launcher;
+        launcher.setProcessEnvironment(env);
+        launcher.start(QStringLiteral(VEXA_APP_BINARY), arguments);
+        QVERIFY(vexa::test::waitUntil([&] { return launcher.state() == QProcess::NotRunning; }, 15000));
+        QCOMPARE(launcher.exitCode(), 0);
+        QVERIFY2(vexa::test::waitUntil([&] { return firstLog.text.count("a new chat asked for") == before + 1; },
+                                       10000),
+                 firstLog.text.constData());
+    }
     QCOMPARE(first.state(), QProcess::Running);
 
     // The session's end quits like closing the window: a normal exit, the socket removed.

@@ -137,6 +137,22 @@ Item {
             searchBar.focusField()
         }
     }
+    // The chat's text size; "Ctrl+=" is also Ctrl with the "+" key's unshifted face.
+    Shortcut {
+        sequences: ["Ctrl+=", "Ctrl++"]
+        enabled: view.visible
+        onActivated: view.viewModel.zoomText(1)
+    }
+    Shortcut {
+        sequence: "Ctrl+-"
+        enabled: view.visible
+        onActivated: view.viewModel.zoomText(-1)
+    }
+    Shortcut {
+        sequence: "Ctrl+0"
+        enabled: view.visible
+        onActivated: view.viewModel.zoomText(0)
+    }
     Shortcut {
         sequence: "Esc"
         enabled: view.visible && view.viewModel.searchVisible
