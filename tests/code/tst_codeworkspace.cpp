@@ -320,6 +320,28 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(notice, "close");
         QVERIFY(waitUntil([&] { return !model->store()->hasNotice(); }));
 
+        // The editor's keys: Enter after a Python ':' adds a level, Tab inserts the unit and
+        // stays in the editor, Ctrl+/ comments the line as one undo step, Esc then Tab leaves.
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_Return);
+        for (const char c : QByteArray("if x:"))
+            QTest::keyClick(&view, c);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(model->store()->editorText(), QStringLiteral("a = 1\nb = 2\nc = 3\nif x:\n    "));
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QVERIFY(editor->hasActiveFocus());
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Up);
+        QTest::keyClick(&view, Qt::Key_Slash, Qt::ControlModifier);
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("# if x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3\nif x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QVERIFY(!editor->hasActiveFocus());
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
+
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();
         QVERIFY(warnings.isEmpty());
