@@ -5,7 +5,8 @@
 // never changes what a later save writes.
 //
 // The editor's own keys are all in keyPressed() below: Enter keeps the indentation, Tab and
-// Shift+Tab indent and outdent, Ctrl+/ comments lines; Ctrl+Tab, or Esc then Tab, leave the
+// Shift+Tab indent and outdent, Ctrl+/ comments lines, Ctrl+F, Ctrl+H and Ctrl+G open the find
+// bar (find, replace, go to a line), F3 and Shift+F3 step through the matches; Ctrl+Tab, or Esc then Tab, leave the
 // editor so a keyboard user is never held in it.
 import QtQuick
 import QtQuick.Controls
@@ -32,6 +33,14 @@ ColumnLayout {
         Layout.leftMargin: 4
         Accessible.role: Accessible.StaticText
         Accessible.name: text
+    }
+
+    CodeFindBar {
+        id: findBar
+        objectName: "findBar"
+        editor: editor
+        editing: editing
+        Layout.fillWidth: true
     }
 
     RowLayout {
@@ -131,9 +140,20 @@ ColumnLayout {
 
     function keyPressed(event) {
         const ctrl = (event.modifiers & Qt.ControlModifier) !== 0
+        const shift = (event.modifiers & Qt.ShiftModifier) !== 0
         const leaving = editor.leaving
-        editor.leaving = event.key === Qt.Key_Escape
-        if (event.key === Qt.Key_Tab && (ctrl || leaving)) {
+        editor.leaving = event.key === Qt.Key_Escape && !findBar.visible
+        if (event.key === Qt.Key_Escape && findBar.visible) {
+            findBar.close()
+        } else if (ctrl && event.key === Qt.Key_F) {
+            findBar.open("find")
+        } else if (ctrl && event.key === Qt.Key_H) {
+            findBar.open("replace")
+        } else if (ctrl && event.key === Qt.Key_G) {
+            findBar.open("line")
+        } else if (event.key === Qt.Key_F3) {
+            findBar.step(!shift)
+        } else if (event.key === Qt.Key_Tab && (ctrl || leaving)) {
             editor.nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
         } else if (event.key === Qt.Key_Backtab && (ctrl || leaving)) {
             editor.nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)

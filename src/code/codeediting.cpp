@@ -49,6 +49,14 @@ void CodeEditing::detect()
     emit styleChanged();
 }
 
+int CodeEditing::positionOfLine(int line) const
+{
+    if (!m_textDocument)
+        return 0;
+    const int number = qBound(1, line, m_textDocument->blockCount());
+    return m_textDocument->findBlockByNumber(number - 1).position();
+}
+
 int CodeEditing::newline(int selectionStart, int selectionEnd)
 {
     if (!m_textDocument)

@@ -47,6 +47,9 @@ public:
     // Looks at the text again for its language (a shebang line) and indentation.
     Q_INVOKABLE void detect();
 
+    // Where line `line` (1-based, clamped to the text) starts.
+    Q_INVOKABLE int positionOfLine(int line) const;
+
     // Enter: replaces the selection by a line break and the new line's indentation; gives the
     // cursor position after it.
     Q_INVOKABLE int newline(int selectionStart, int selectionEnd);

@@ -342,6 +342,42 @@ private Q_SLOTS:
         QVERIFY(!editor->hasActiveFocus());
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
 
+        // Ctrl+F finds ("N из M"), Enter steps, Ctrl+H replaces all as one undo step, Esc
+        // closes and gives the text its focus back, Ctrl+G goes to a line.
+        const QString before = model->store()->editorText();
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+        QQuickItem *findField = find("findField");
+        QVERIFY(findField->hasActiveFocus());
+        QTest::keyClick(&view, '=');
+        QObject *summary = root->findChild<QObject *>(QStringLiteral("findSummary"));
+        QVERIFY(waitUntil([&] { return summary->property("text").toString() == QStringLiteral("3"); }));
+        QTest::keyClick(&view, Qt::Key_Return);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(summary->property("text").toString(), QStringLiteral("2 из 3"));
+        QCOMPARE(editor->property("selectionStart").toInt(), 8);
+        QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(summary->property("text").toString(), QStringLiteral("1 из 3"));
+        QTest::keyClick(&view, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(find("replaceField")->isVisible());
+        find("replaceField")->forceActiveFocus();
+        for (const char c : QByteArray(":="))
+            QTest::keyClick(&view, c);
+        QMetaObject::invokeMethod(find("replaceAllButton"), "clicked");
+        QCOMPARE(model->store()->editorText().count(QStringLiteral(":=")), 3);
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QVERIFY(!find("findBar")->isVisible());
+        QVERIFY(editor->hasActiveFocus());
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), before);
+        QTest::keyClick(&view, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(find("lineField")->hasActiveFocus());
+        QTest::keyClick(&view, '3');
+        QTest::keyClick(&view, Qt::Key_Return);
+        QVERIFY(editor->hasActiveFocus());
+        QCOMPARE(editor->property("cursorPosition").toInt(), 12);
+
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();
         QVERIFY(warnings.isEmpty());
