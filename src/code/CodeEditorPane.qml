@@ -24,7 +24,9 @@ ColumnLayout {
 
     Label {
         textFormat: Text.PlainText
-        text: pane.store.selectedFile
+        objectName: "fileCaption"
+        // A dot before the name while the file has unsaved changes.
+        text: (pane.store.modified ? "● " : "") + pane.store.selectedFile
         font.family: "monospace"
         font.pixelSize: VexaTheme.captionSize
         color: VexaTheme.textSecondary
@@ -121,6 +123,21 @@ ColumnLayout {
                 }
             }
         }
+    }
+
+    Label {
+        objectName: "editorStatus"
+        readonly property point place: editing.lineColumn(editor.cursorPosition)
+        textFormat: Text.PlainText
+        text: place.x + ":" + place.y + "  ·  " + editing.indentName + "  ·  "
+              + pane.store.lineEndingName + "  ·  UTF-8"
+        font.pixelSize: VexaTheme.captionSize
+        color: VexaTheme.textSecondary
+        horizontalAlignment: Text.AlignRight
+        Layout.fillWidth: true
+        Layout.rightMargin: 4
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
     }
 
     CodeEditing {

@@ -49,6 +49,19 @@ void CodeEditing::detect()
     emit styleChanged();
 }
 
+QString CodeEditing::indentName() const
+{
+    return m_style.tabs ? QStringLiteral("Табуляция") : QStringLiteral("Пробелы: %1").arg(m_style.width);
+}
+
+QPoint CodeEditing::lineColumn(int position) const
+{
+    if (!m_textDocument)
+        return {1, 1};
+    const QTextBlock block = m_textDocument->findBlock(position);
+    return {block.blockNumber() + 1, position - block.position() + 1};
+}
+
 int CodeEditing::positionOfLine(int line) const
 {
     if (!m_textDocument)

@@ -28,6 +28,8 @@ class CodeEditing : public QObject {
     Q_PROPERTY(int indentWidth READ indentWidth NOTIFY styleChanged)
     // Whether Ctrl+/ does anything in this language.
     Q_PROPERTY(bool canComment READ canComment NOTIFY styleChanged)
+    // The indentation unit for people: "Табуляция" or "Пробелы: 4".
+    Q_PROPERTY(QString indentName READ indentName NOTIFY styleChanged)
 
 public:
     explicit CodeEditing(QObject *parent = nullptr);
@@ -41,12 +43,15 @@ public:
     int indentWidth() const { return m_style.width; }
     bool canComment() const { return !lineCommentFor(m_language).isEmpty(); }
     IndentStyle style() const { return m_style; }
+    QString indentName() const;
 
     // For C++ users (tests): a document without a QML item.
     void setTextDocument(QTextDocument *document);
     // Looks at the text again for its language (a shebang line) and indentation.
     Q_INVOKABLE void detect();
 
+    // The 1-based line (x) and column (y) of a position, columns counting a tab as one.
+    Q_INVOKABLE QPoint lineColumn(int position) const;
     // Where line `line` (1-based, clamped to the text) starts.
     Q_INVOKABLE int positionOfLine(int line) const;
 

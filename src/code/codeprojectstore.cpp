@@ -293,7 +293,7 @@ void CodeProjectStore::refreshFiles()
     if (m_selectedFile && !m_files.contains(*m_selectedFile)) {
         setSelectedFile(std::nullopt);
         m_openFilePath.clear();
-        m_openFileText.clear();
+        setOpenFileText({});
         setEditorText(QString());
     }
 }
@@ -388,7 +388,7 @@ void CodeProjectStore::selectFile(const QString &name)
     }
     m_openFilePath = path;
     m_openFileLineEnding = lineEndingOf(*text);
-    m_openFileText = withNewlines(*text);
+    setOpenFileText(withNewlines(*text));
     setEditorText(m_openFileText);
     setSelectedFile(name);
     setNotice(std::nullopt);
@@ -413,7 +413,7 @@ bool CodeProjectStore::saveFile(bool silent)
         setNotice(codetexts::saveFailed(written.error()));
         return false;
     }
-    m_openFileText = m_editorText;
+    setOpenFileText(m_editorText);
     if (!silent)
         setNotice(codetexts::savedLocally());
     return true;
@@ -426,7 +426,7 @@ bool CodeProjectStore::closeOpenFile()
     if (!saveFile(true))
         return false;
     m_openFilePath.clear();
-    m_openFileText.clear();
+    setOpenFileText({});
     setSelectedFile(std::nullopt);
     setEditorText(QString());
     return true;
@@ -490,6 +490,22 @@ void CodeProjectStore::setEditorText(const QString &text)
         return;
     m_editorText = text;
     Q_EMIT editorTextChanged();
+    Q_EMIT modifiedChanged();
+}
+
+void CodeProjectStore::setOpenFileText(const QString &text)
+{
+    m_openFileText = text;
+    Q_EMIT modifiedChanged();
+}
+
+QString CodeProjectStore::lineEndingName() const
+{
+    if (m_openFileLineEnding == u"\r\n")
+        return QStringLiteral("CRLF");
+    if (m_openFileLineEnding == u"\r")
+        return QStringLiteral("CR");
+    return QStringLiteral("LF");
 }
 
 void CodeProjectStore::setProjects(QList<CodeProject> projects)

@@ -43,6 +43,10 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
     Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    // The open file's text differs from what it was read as or last saved as.
+    Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
+    // The open file's line endings for people: "LF", "CRLF" or "CR".
+    Q_PROPERTY(QString lineEndingName READ lineEndingName NOTIFY modifiedChanged)
 
 public:
     // dataRoot stands for the platform's generic data directory; empty means ask the platform
@@ -104,6 +108,8 @@ public:
     QCoro::Task<> ask(QString question, QPointer<VexaClient> client);
 
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+    bool modified() const { return m_selectedFile.has_value() && m_editorText != m_openFileText; }
+    QString lineEndingName() const;
 
 Q_SIGNALS:
     void projectsChanged();
@@ -114,6 +120,7 @@ Q_SIGNALS:
     void editorTextChanged();
     void noticeChanged();
     void busyChanged();
+    void modifiedChanged();
 
 private:
     void setProjects(QList<CodeProject> projects);
@@ -122,6 +129,7 @@ private:
     void setSelectedFile(std::optional<QString> name);
     void setNotice(std::optional<QString> notice);
     void setBusy(bool busy);
+    void setOpenFileText(const QString &text);
     // Ends a question: busy off, and the failure's text in the notice when there is one.
     void endAsk(std::optional<QString> failure);
 

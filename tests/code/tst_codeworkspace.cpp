@@ -310,7 +310,14 @@ private Q_SLOTS:
         for (const char c : QByteArray("c = 3"))
             QTest::keyClick(&view, c);
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3")));
+        // Unsaved: a mark by the name; the status line gives the place, unit, endings, encoding.
+        QObject *caption = root->findChild<QObject *>(QStringLiteral("fileCaption"));
+        QObject *status = root->findChild<QObject *>(QStringLiteral("editorStatus"));
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
+        QCOMPARE(status->property("text").toString(),
+                 QStringLiteral("3:6  ·  Пробелы: 4  ·  CRLF  ·  UTF-8"));
         QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("main.py"));
         // Saved with the file's own line endings: only the typed line is new.
         QCOMPARE(readBytes(file), std::optional<QByteArray>("a = 1\r\nb = 2\r\nc = 3"));
         QCOMPARE(model->store()->noticeText(), QStringLiteral("Файл сохранён локально."));
@@ -377,6 +384,22 @@ private Q_SLOTS:
         QTest::keyClick(&view, Qt::Key_Return);
         QVERIFY(editor->hasActiveFocus());
         QCOMPARE(editor->property("cursorPosition").toInt(), 12);
+        QCOMPARE(status->property("text").toString().section(QLatin1Char(' '), 0, 0), QStringLiteral("3:1"));
+
+        // Saving keeps the undo history: Ctrl+Z after Ctrl+S still takes back the last edit,
+        // and the file is marked unsaved again.
+        QTest::keyClick(&view, Qt::Key_End);
+        QTest::keyClick(&view, 'x');
+        QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!model->store()->modified());
+        QVERIFY(waitUntil([&] { return notice->property("opened").toBool(); }));
+        QMetaObject::invokeMethod(notice, "close");
+        QVERIFY(waitUntil([&] { return !model->store()->hasNotice(); }));
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), before);
+        QVERIFY(model->store()->modified());
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
 
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();
