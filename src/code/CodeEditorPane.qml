@@ -37,6 +37,19 @@ ColumnLayout {
         Accessible.name: text
     }
 
+    Label {
+        objectName: "readOnlyLine"
+        visible: pane.store.readOnly
+        textFormat: Text.PlainText
+        text: qsTr("Файл больше 4 МБ: он открыт только для чтения, чтобы редактор не замедлялся.")
+        wrapMode: Text.Wrap
+        color: VexaTheme.textSecondary
+        Layout.fillWidth: true
+        Layout.leftMargin: 4
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+    }
+
     CodeFindBar {
         id: findBar
         objectName: "findBar"
@@ -83,6 +96,7 @@ ColumnLayout {
                 wrapMode: TextEdit.NoWrap
                 selectByMouse: true
                 persistentSelection: true
+                readOnly: pane.store.readOnly
                 tabStopDistance: editing.indentWidth * fontMetrics.advanceWidth(" ")
                 Accessible.name: pane.store.selectedFile
                 Accessible.description: qsTr("Редактор кода. Tab вставляет отступ; Ctrl+Tab или Esc, затем Tab — перейти дальше")
@@ -156,6 +170,8 @@ ColumnLayout {
     }
 
     function keyPressed(event) {
+        if (editor.readOnly && event.key !== Qt.Key_F && event.key !== Qt.Key_G && event.key !== Qt.Key_F3)
+            return
         const ctrl = (event.modifiers & Qt.ControlModifier) !== 0
         const shift = (event.modifiers & Qt.ShiftModifier) !== 0
         const leaving = editor.leaving

@@ -387,6 +387,7 @@ void CodeProjectStore::selectFile(const QString &name)
         return;
     }
     m_openFilePath = path;
+    m_openFileReadOnly = file.size() > kEditableFileBytes;
     m_openFileLineEnding = lineEndingOf(*text);
     setOpenFileText(withNewlines(*text));
     setEditorText(m_openFileText);
@@ -402,6 +403,9 @@ bool CodeProjectStore::saveFile(bool silent)
     const QString path = joined(*folder, *m_selectedFile);
     // The text belongs to the file it was read from; any other target is refused.
     if (path != m_openFilePath)
+        return true;
+    // A read-only file is never written (its text cannot change in the editor).
+    if (m_openFileReadOnly)
         return true;
     // Nothing to keep: rewriting unchanged text would only undo changes made outside.
     if (silent && m_editorText == m_openFileText)
@@ -496,6 +500,8 @@ void CodeProjectStore::setEditorText(const QString &text)
 void CodeProjectStore::setOpenFileText(const QString &text)
 {
     m_openFileText = text;
+    if (m_openFileText.isEmpty() && m_openFilePath.isEmpty())
+        m_openFileReadOnly = false; // closed
     Q_EMIT modifiedChanged();
 }
 

@@ -47,6 +47,8 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
     // The open file's line endings for people: "LF", "CRLF" or "CR".
     Q_PROPERTY(QString lineEndingName READ lineEndingName NOTIFY modifiedChanged)
+    // The open file is larger than kEditableFileBytes: shown, never edited or saved.
+    Q_PROPERTY(bool readOnly READ readOnly NOTIFY modifiedChanged)
 
 public:
     // dataRoot stands for the platform's generic data directory; empty means ask the platform
@@ -108,6 +110,9 @@ public:
     QCoro::Task<> ask(QString question, QPointer<VexaClient> client);
 
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+    // Larger files open read-only: the editor stays responsive up to about this size.
+    static constexpr qint64 kEditableFileBytes = 4 * 1024 * 1024;
+    bool readOnly() const { return m_openFileReadOnly; }
     bool modified() const { return m_selectedFile.has_value() && m_editorText != m_openFileText; }
     QString lineEndingName() const;
 
@@ -155,6 +160,7 @@ private:
     QString m_openFilePath;
     QString m_openFileText;
     QString m_openFileLineEnding = QStringLiteral("\n");
+    bool m_openFileReadOnly = false;
 };
 
 // Writes project.json into <accountRoot>/<PROJECT-UUID>/ atomically; the folder must exist.
