@@ -18,7 +18,7 @@ Rectangle {
     property bool advancePending: false
 
     visible: mode !== ""
-    implicitHeight: rows.implicitHeight + 12
+    implicitHeight: rows.implicitHeight + 8
     color: VexaTheme.chromeFill
     border.color: VexaTheme.separator
     radius: 6
@@ -83,8 +83,8 @@ Rectangle {
     ColumnLayout {
         id: rows
         anchors.fill: parent
-        anchors.margins: 6
-        spacing: 4
+        anchors.margins: 4
+        spacing: 2
 
         RowLayout {
             visible: bar.mode !== "line"
@@ -96,11 +96,13 @@ Rectangle {
                 Accessible.name: qsTr("Найти")
                 selectByMouse: true
                 Layout.fillWidth: true
+                Layout.minimumWidth: 90
                 Keys.onReturnPressed: event => bar.step(!(event.modifiers & Qt.ShiftModifier))
                 Keys.onEnterPressed: event => bar.step(!(event.modifiers & Qt.ShiftModifier))
                 Keys.onEscapePressed: bar.close()
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: "Aa"
                 checkable: true
                 checked: find.caseSensitive
@@ -110,6 +112,7 @@ Rectangle {
                 ToolTip.visible: hovered
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: qsTr("Слово")
                 checkable: true
                 checked: find.wholeWords
@@ -117,6 +120,7 @@ Rectangle {
                 Accessible.name: qsTr("Слово целиком")
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: ".*"
                 checkable: true
                 checked: find.regularExpression
@@ -131,23 +135,26 @@ Rectangle {
                 text: find.summary
                 color: find.error !== "" ? VexaTheme.codeRemoved : VexaTheme.textSecondary
                 elide: Text.ElideRight
-                Layout.maximumWidth: 260
+                Layout.maximumWidth: 140
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: "↑"
                 enabled: find.count > 0
                 onClicked: bar.step(false)
                 Accessible.name: qsTr("Предыдущее совпадение")
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: "↓"
                 enabled: find.count > 0
                 onClicked: bar.step(true)
                 Accessible.name: qsTr("Следующее совпадение")
             }
             ToolButton {
+                Layout.preferredWidth: contentItem.implicitWidth + 14
                 text: "✕"
                 onClicked: bar.close()
                 Accessible.name: qsTr("Закрыть поиск")
