@@ -96,7 +96,8 @@ Rectangle {
                 required property bool selected
                 width: ListView.view.width
                 symbol: "doc.text"
-                label: name
+                // Unsaved changes: a dot after the open file's name.
+                label: selected && sidebar.viewModel.store.modified ? name + " ●" : name
                 highlighted: selected
                 onClicked: ListView.view.model.activate(index)
             }

@@ -293,7 +293,7 @@ void CodeProjectStore::refreshFiles()
     if (m_selectedFile && !m_files.contains(*m_selectedFile)) {
         setSelectedFile(std::nullopt);
         m_openFilePath.clear();
-        m_openFileText.clear();
+        setOpenFileText({});
         setEditorText(QString());
     }
 }
@@ -387,8 +387,9 @@ void CodeProjectStore::selectFile(const QString &name)
         return;
     }
     m_openFilePath = path;
+    m_openFileReadOnly = file.size() > kEditableFileBytes;
     m_openFileLineEnding = lineEndingOf(*text);
-    m_openFileText = withNewlines(*text);
+    setOpenFileText(withNewlines(*text));
     setEditorText(m_openFileText);
     setSelectedFile(name);
     setNotice(std::nullopt);
@@ -403,6 +404,9 @@ bool CodeProjectStore::saveFile(bool silent)
     // The text belongs to the file it was read from; any other target is refused.
     if (path != m_openFilePath)
         return true;
+    // A read-only file is never written (its text cannot change in the editor).
+    if (m_openFileReadOnly)
+        return true;
     // Nothing to keep: rewriting unchanged text would only undo changes made outside.
     if (silent && m_editorText == m_openFileText)
         return true;
@@ -413,7 +417,7 @@ bool CodeProjectStore::saveFile(bool silent)
         setNotice(codetexts::saveFailed(written.error()));
         return false;
     }
-    m_openFileText = m_editorText;
+    setOpenFileText(m_editorText);
     if (!silent)
         setNotice(codetexts::savedLocally());
     return true;
@@ -426,7 +430,7 @@ bool CodeProjectStore::closeOpenFile()
     if (!saveFile(true))
         return false;
     m_openFilePath.clear();
-    m_openFileText.clear();
+    setOpenFileText({});
     setSelectedFile(std::nullopt);
     setEditorText(QString());
     return true;
@@ -490,6 +494,24 @@ void CodeProjectStore::setEditorText(const QString &text)
         return;
     m_editorText = text;
     Q_EMIT editorTextChanged();
+    Q_EMIT modifiedChanged();
+}
+
+void CodeProjectStore::setOpenFileText(const QString &text)
+{
+    m_openFileText = text;
+    if (m_openFileText.isEmpty() && m_openFilePath.isEmpty())
+        m_openFileReadOnly = false; // closed
+    Q_EMIT modifiedChanged();
+}
+
+QString CodeProjectStore::lineEndingName() const
+{
+    if (m_openFileLineEnding == u"\r\n")
+        return QStringLiteral("CRLF");
+    if (m_openFileLineEnding == u"\r")
+        return QStringLiteral("CR");
+    return QStringLiteral("LF");
 }
 
 void CodeProjectStore::setProjects(QList<CodeProject> projects)

@@ -43,6 +43,12 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
     Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    // The open file's text differs from what it was read as or last saved as.
+    Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
+    // The open file's line endings for people: "LF", "CRLF" or "CR".
+    Q_PROPERTY(QString lineEndingName READ lineEndingName NOTIFY modifiedChanged)
+    // The open file is larger than kEditableFileBytes: shown, never edited or saved.
+    Q_PROPERTY(bool readOnly READ readOnly NOTIFY modifiedChanged)
 
 public:
     // dataRoot stands for the platform's generic data directory; empty means ask the platform
@@ -104,6 +110,11 @@ public:
     QCoro::Task<> ask(QString question, QPointer<VexaClient> client);
 
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+    // Larger files open read-only: the editor stays responsive up to about this size.
+    static constexpr qint64 kEditableFileBytes = 4 * 1024 * 1024;
+    bool readOnly() const { return m_openFileReadOnly; }
+    bool modified() const { return m_selectedFile.has_value() && m_editorText != m_openFileText; }
+    QString lineEndingName() const;
 
 Q_SIGNALS:
     void projectsChanged();
@@ -114,6 +125,7 @@ Q_SIGNALS:
     void editorTextChanged();
     void noticeChanged();
     void busyChanged();
+    void modifiedChanged();
 
 private:
     void setProjects(QList<CodeProject> projects);
@@ -122,6 +134,7 @@ private:
     void setSelectedFile(std::optional<QString> name);
     void setNotice(std::optional<QString> notice);
     void setBusy(bool busy);
+    void setOpenFileText(const QString &text);
     // Ends a question: busy off, and the failure's text in the notice when there is one.
     void endAsk(std::optional<QString> failure);
 
@@ -147,6 +160,7 @@ private:
     QString m_openFilePath;
     QString m_openFileText;
     QString m_openFileLineEnding = QStringLiteral("\n");
+    bool m_openFileReadOnly = false;
 };
 
 // Writes project.json into <accountRoot>/<PROJECT-UUID>/ atomically; the folder must exist.

@@ -573,29 +573,68 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("onDisk");
         QTest::addColumn<QByteArray>("saved"); // after "x = 0" is typed on a new first line
-        QTest::newRow("Unix") << QByteArray("a\nb\n") << QByteArray("x = 0\na\nb\n");
-        QTest::newRow("Windows") << QByteArray("a\r\nb\r\n") << QByteArray("x = 0\r\na\r\nb\r\n");
-        QTest::newRow("old Mac") << QByteArray("a\rb\r") << QByteArray("x = 0\ra\rb\r");
-        QTest::newRow("one line, no ending") << QByteArray("a") << QByteArray("x = 0\na");
+        QTest::addColumn<QString>("endingName"); // as the status line shows it
+        QTest::newRow("Unix") << QByteArray("a\nb\n") << QByteArray("x = 0\na\nb\n") << "LF";
+        QTest::newRow("Windows") << QByteArray("a\r\nb\r\n") << QByteArray("x = 0\r\na\r\nb\r\n") << "CRLF";
+        QTest::newRow("old Mac") << QByteArray("a\rb\r") << QByteArray("x = 0\ra\rb\r") << "CR";
+        QTest::newRow("one line, no ending") << QByteArray("a") << QByteArray("x = 0\na") << "LF";
     }
 
     void lineEndingsKept()
     {
         QFETCH(QByteArray, onDisk);
         QFETCH(QByteArray, saved);
+        QFETCH(QString, endingName);
         auto store = openStoreWithProject();
         const QString path = selectedFolder(*store) + "/f.txt";
         QVERIFY(putFile(path, onDisk));
         store->refreshFiles();
         store->selectFile(QStringLiteral("f.txt"));
         QVERIFY(!store->editorText().contains(QLatin1Char('\r')));
+        QCOMPARE(store->lineEndingName(), endingName);
+        QVERIFY(!store->modified());
+        QVERIFY(!store->readOnly());
 
         // Unchanged text is not written at all.
         store->saveFile(true);
         QCOMPARE(readBytes(path), std::optional<QByteArray>(onDisk));
         store->setEditorText(QStringLiteral("x = 0\n") + store->editorText());
+        QVERIFY(store->modified());
         store->saveFile(false);
         QCOMPARE(readBytes(path), std::optional<QByteArray>(saved));
+        QVERIFY(!store->modified());
+    }
+
+    // Files over the editable size open read-only and are never written; the next file
+    // opened is editable again.
+    void largeFilesReadOnly_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("readOnly");
+        const qint64 limit = CodeProjectStore::kEditableFileBytes;
+        QTest::newRow("at the limit") << limit << false;
+        QTest::newRow("one byte over") << limit + 1 << true;
+        QTest::newRow("one 5 MB line") << qint64(5 * 1024 * 1024) << true;
+    }
+
+    void largeFilesReadOnly()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, readOnly);
+        auto store = openStoreWithProject();
+        const QString folder = selectedFolder(*store);
+        const QByteArray big(bytes, 'a');
+        QVERIFY(putFile(folder + "/big.txt", big));
+        QVERIFY(putFile(folder + "/small.txt", "s"));
+        store->refreshFiles();
+        store->selectFile(QStringLiteral("big.txt"));
+        QCOMPARE(store->selectedFile(), std::optional<QString>("big.txt"));
+        QCOMPARE(store->readOnly(), readOnly);
+        store->setEditorText(store->editorText() + QStringLiteral("b"));
+        store->saveFile(false);
+        QCOMPARE(readBytes(folder + "/big.txt")->size(), readOnly ? bytes : bytes + 1);
+        store->selectFile(QStringLiteral("small.txt"));
+        QVERIFY(!store->readOnly());
     }
 
     // Editor text read from one project never reaches another project's folder, whatever

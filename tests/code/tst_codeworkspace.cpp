@@ -310,7 +310,14 @@ private Q_SLOTS:
         for (const char c : QByteArray("c = 3"))
             QTest::keyClick(&view, c);
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3")));
+        // Unsaved: a mark by the name; the status line gives the place, unit, endings, encoding.
+        QObject *caption = root->findChild<QObject *>(QStringLiteral("fileCaption"));
+        QObject *status = root->findChild<QObject *>(QStringLiteral("editorStatus"));
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
+        QCOMPARE(status->property("text").toString(),
+                 QStringLiteral("3:6  ·  Пробелы: 4  ·  CRLF  ·  UTF-8"));
         QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("main.py"));
         // Saved with the file's own line endings: only the typed line is new.
         QCOMPARE(readBytes(file), std::optional<QByteArray>("a = 1\r\nb = 2\r\nc = 3"));
         QCOMPARE(model->store()->noticeText(), QStringLiteral("Файл сохранён локально."));
@@ -319,6 +326,80 @@ private Q_SLOTS:
         QCOMPARE(notice->property("title").toString(), QStringLiteral("Vexa Code"));
         QMetaObject::invokeMethod(notice, "close");
         QVERIFY(waitUntil([&] { return !model->store()->hasNotice(); }));
+
+        // The editor's keys: Enter after a Python ':' adds a level, Tab inserts the unit and
+        // stays in the editor, Ctrl+/ comments the line as one undo step, Esc then Tab leaves.
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_Return);
+        for (const char c : QByteArray("if x:"))
+            QTest::keyClick(&view, c);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(model->store()->editorText(), QStringLiteral("a = 1\nb = 2\nc = 3\nif x:\n    "));
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QVERIFY(editor->hasActiveFocus());
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Up);
+        QTest::keyClick(&view, Qt::Key_Slash, Qt::ControlModifier);
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("# if x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3\nif x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QVERIFY(!editor->hasActiveFocus());
+        QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
+
+        // Ctrl+F finds ("N из M"), Enter steps, Ctrl+H replaces all as one undo step, Esc
+        // closes and gives the text its focus back, Ctrl+G goes to a line.
+        const QString before = model->store()->editorText();
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+        QQuickItem *findField = find("findField");
+        QVERIFY(findField->hasActiveFocus());
+        QTest::keyClick(&view, '=');
+        QObject *summary = root->findChild<QObject *>(QStringLiteral("findSummary"));
+        QVERIFY(waitUntil([&] { return summary->property("text").toString() == QStringLiteral("3"); }));
+        QTest::keyClick(&view, Qt::Key_Return);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(summary->property("text").toString(), QStringLiteral("2 из 3"));
+        QCOMPARE(editor->property("selectionStart").toInt(), 8);
+        QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(summary->property("text").toString(), QStringLiteral("1 из 3"));
+        QTest::keyClick(&view, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(find("replaceField")->isVisible());
+        find("replaceField")->forceActiveFocus();
+        for (const char c : QByteArray(":="))
+            QTest::keyClick(&view, c);
+        QMetaObject::invokeMethod(find("replaceAllButton"), "clicked");
+        QCOMPARE(model->store()->editorText().count(QStringLiteral(":=")), 3);
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QVERIFY(!find("findBar")->isVisible());
+        QVERIFY(editor->hasActiveFocus());
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), before);
+        QTest::keyClick(&view, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(find("lineField")->hasActiveFocus());
+        QTest::keyClick(&view, '3');
+        QTest::keyClick(&view, Qt::Key_Return);
+        QVERIFY(editor->hasActiveFocus());
+        QCOMPARE(editor->property("cursorPosition").toInt(), 12);
+        QCOMPARE(status->property("text").toString().section(QLatin1Char(' '), 0, 0), QStringLiteral("3:1"));
+
+        // Saving keeps the undo history: Ctrl+Z after Ctrl+S still takes back the last edit,
+        // and the file is marked unsaved again.
+        QTest::keyClick(&view, Qt::Key_End);
+        QTest::keyClick(&view, 'x');
+        QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!model->store()->modified());
+        QVERIFY(waitUntil([&] { return notice->property("opened").toBool(); }));
+        QMetaObject::invokeMethod(notice, "close");
+        QVERIFY(waitUntil([&] { return !model->store()->hasNotice(); }));
+        editor->forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), before);
+        QVERIFY(model->store()->modified());
+        QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
 
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();

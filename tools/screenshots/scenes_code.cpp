@@ -107,6 +107,26 @@ QCoro::Task<bool> stageProject(SceneContext &context)
     co_return workspace->store()->hasOpenFile();
 }
 
+// calc.py open with its colours and the find bar searching for "add".
+QCoro::Task<bool> stageFind(SceneContext &context)
+{
+    const bool opened = co_await stageProject(context);
+    if (!opened)
+        co_return false;
+    QObject *bar = context.find(QStringLiteral("findBar"));
+    QObject *field = context.find(QStringLiteral("findField"));
+    if (!bar || !field) {
+        context.fail(QString::fromLatin1("no find bar over the editor"));
+        co_return false;
+    }
+    QMetaObject::invokeMethod(bar, "open", Q_ARG(QVariant, QStringLiteral("find")));
+    field->setProperty("text", QStringLiteral("add"));
+    co_await context.settle();
+    QMetaObject::invokeMethod(bar, "step", Q_ARG(QVariant, true));
+    co_await context.settle();
+    co_return true;
+}
+
 } // namespace
 
 QList<Scene> codeScenes()
@@ -117,6 +137,9 @@ QList<Scene> codeScenes()
         {QStringLiteral("code-project"),
          QStringLiteral("a project with calc.py open and a short conversation"), kWide,
          putDemoProject, stageProject},
+        {QStringLiteral("code-find"),
+         QStringLiteral("calc.py with its colours and the find bar on \"add\""), kWide,
+         putDemoProject, stageFind},
     };
 }
 
