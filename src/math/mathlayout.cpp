@@ -223,7 +223,11 @@ Box Layouter::row(const Node &n, Style s, QRgb color)
         }
         Box b = layout(c, s, color);
         // A letter's italic correction joins its width unless a script takes it.
-        if (b.single && c.kind == NodeKind::Symbol && c.atom != AtomClass::Op)
+        // \mathit spells words: no corrections inside one, only at its end.
+        const bool inWord = c.variant == MathVariant::Italic && i + 1 < n.children.size()
+                         && n.children[i + 1]->kind == NodeKind::Symbol
+                         && n.children[i + 1]->variant == MathVariant::Italic;
+        if (b.single && c.kind == NodeKind::Symbol && c.atom != AtomClass::Op && !inWord)
             b.w += b.italic;
         if (n.children.size() == 1) { // a group of one keeps what accents and scripts read
             out.single = b.single;

@@ -3,6 +3,7 @@
 
 #include <QHash>
 
+#include <optional>
 #include <utility>
 
 namespace vexa::math {
@@ -26,21 +27,6 @@ NodePtr symbol(char32_t c, AtomClass atom)
     n->text = QString::fromUcs4(&c, 1);
     n->atom = atom;
     return n;
-}
-
-// Readable colours for \color: names TeX users write, as tones that read on light and dark.
-QString colorFor(const QString &name)
-{
-    static const QHash<QString, QString> colors = {
-        {"red", "#d0383b"}, {"blue", "#2f6fd6"}, {"green", "#2e9a48"}, {"orange", "#e07b1a"},
-        {"purple", "#8a4fd0"}, {"violet", "#8a4fd0"}, {"magenta", "#c2399a"}, {"cyan", "#1f9fb3"},
-        {"teal", "#1f8f86"}, {"brown", "#9a6233"}, {"gray", "#808890"}, {"grey", "#808890"},
-        {"olive", "#7f8a2a"}, {"pink", "#d35f8d"}, {"black", ""}, {"white", ""},
-    };
-    const auto it = colors.constFind(name.trimmed().toLower());
-    if (it == colors.cend())
-        throw ParseError{QStringLiteral("unknown colour ") + name};
-    return *it;
 }
 
 class Parser {
@@ -94,6 +80,14 @@ private:
         const QString name = peekCommand();
         m_pos += 1 + name.size();
         return name;
+    }
+
+    QString color(const QString &name)
+    {
+        const std::optional<QString> c = readableColor(name);
+        if (!c)
+            fail(QStringLiteral("unknown colour ") + name);
+        return *c;
     }
 
     void expect(QChar c)
@@ -187,12 +181,13 @@ private:
                     fail(QStringLiteral("limits without an operator"));
                 row->children.last()->limits = cmd == u"limits";
                 row->children.last()->noLimits = cmd == u"nolimits";
+                row->children.last()->forceLimits = cmd == u"limits";
                 continue;
             }
             if (cmd == u"color") {
                 takeCommand();
                 auto colored = node(NodeKind::Colored);
-                colored->color = colorFor(rawGroup());
+                colored->color = color(rawGroup());
                 colored->children.append(parseRow());
                 row->children.append(colored);
                 continue;
@@ -342,9 +337,12 @@ private:
         if (qsizetype(columns) * rows.size() > kMaxArrayCells)
             fail(QStringLiteral("too many cells"));
         arr->columns = columns;
+        const bool pairs = align == u"rl";
         for (auto &r : rows) {
             while (r.size() < columns)
                 r.append(node(NodeKind::Row));
+            for (int c = 1; pairs && c < r.size(); c += 2) // "&= b": the relation keeps its space
+                r[c]->children.prepend(node(NodeKind::Row));
             arr->children.append(r);
         }
         if (align.isEmpty())
@@ -377,14 +375,9 @@ private:
             n->largeOp = o->code != 0;
             return n;
         }
-        static const QHash<QString, double> spaces = {
-            {",", 3}, {":", 4}, {">", 4}, {";", 5}, {"!", -3}, {" ", 6}, {"quad", 18},
-            {"qquad", 36}, {"enspace", 9}, {"thinspace", 3}, {"medspace", 4}, {"thickspace", 5},
-            {"negthinspace", -3},
-        };
-        if (const auto it = spaces.constFind(name); it != spaces.cend()) {
+        if (const auto mu = spaceWidth(name)) {
             auto n = node(NodeKind::Space);
-            n->mu = *it;
+            n->mu = *mu;
             return n;
         }
         if (name == u"frac" || name == u"dfrac" || name == u"tfrac" || name == u"cfrac"
@@ -423,7 +416,7 @@ private:
             auto body = parseRow();
             while (peekCommand() == u"middle") { // \middle| keeps the row and draws the bar
                 takeCommand();
-                body->children.append(symbol(delimiter().toUcs4().value(0, '|'), AtomClass::Rel));
+                body->children.append(symbol(delimiter().toUcs4().value(0, '|'), AtomClass::Ord));
                 body->children.append(parseRow());
             }
             if (peekCommand() != u"right")
@@ -434,19 +427,13 @@ private:
             n->children.append(body);
             return n;
         }
-        static const QHash<QString, double> bigs = {
-            {"big", 0.85}, {"Big", 1.15}, {"bigg", 1.45}, {"Bigg", 1.75},
-            {"bigl", 0.85}, {"Bigl", 1.15}, {"biggl", 1.45}, {"Biggl", 1.75},
-            {"bigr", 0.85}, {"Bigr", 1.15}, {"biggr", 1.45}, {"Biggr", 1.75},
-            {"bigm", 0.85}, {"Bigm", 1.15},
-        };
-        if (const auto it = bigs.constFind(name); it != bigs.cend()) {
+        if (const auto size = bigDelimiterSize(name)) {
             const QString d = delimiter();
             auto n = node(NodeKind::Symbol);
             n->text = d;
             n->atom = name.endsWith(u'l') ? AtomClass::Open : name.endsWith(u'r') ? AtomClass::Close
                     : name.endsWith(u'm') ? AtomClass::Rel : AtomClass::Ord;
-            n->mu = *it; // drawn this many ems tall
+            n->mu = *size; // drawn this many ems tall
             return n;
         }
         if (name == u"text" || name == u"textrm" || name == u"textnormal" || name == u"mbox"
@@ -464,13 +451,10 @@ private:
             return n;
         }
         static const QHash<QString, MathVariant> variants = {
-            {"mathrm", MathVariant::Upright}, {"mathbf", MathVariant::Bold},
-            {"boldsymbol", MathVariant::Bold}, {"bm", MathVariant::Bold},
-            {"mathit", MathVariant::Italic}, {"mathbb", MathVariant::DoubleStruck},
-            {"mathcal", MathVariant::Script}, {"mathscr", MathVariant::Script},
-            {"mathfrak", MathVariant::Fraktur}, {"mathsf", MathVariant::Upright},
-            {"mathtt", MathVariant::Upright},
-        };
+            {"mathrm", MathVariant::Upright}, {"mathbf", MathVariant::Bold}, {"boldsymbol", MathVariant::Bold},
+            {"bm", MathVariant::Bold}, {"mathit", MathVariant::Italic}, {"mathbb", MathVariant::DoubleStruck},
+            {"mathcal", MathVariant::Script}, {"mathscr", MathVariant::Script}, {"mathfrak", MathVariant::Fraktur},
+            {"mathsf", MathVariant::Upright}, {"mathtt", MathVariant::Upright}};
         if (const auto it = variants.constFind(name); it != variants.cend()) {
             ++m_depth;
             auto arg = argument();
@@ -478,17 +462,10 @@ private:
             applyVariant(*arg, *it);
             return arg;
         }
-        static const QHash<QString, std::pair<char32_t, bool>> accents = {
-            {"hat", {0x302, false}}, {"widehat", {0x302, true}}, {"bar", {0x304, false}},
-            {"vec", {0x20D7, false}}, {"dot", {0x307, false}}, {"ddot", {0x308, false}},
-            {"tilde", {0x303, false}}, {"widetilde", {0x303, true}}, {"acute", {0x301, false}},
-            {"grave", {0x300, false}}, {"check", {0x30C, false}}, {"breve", {0x306, false}},
-            {"overrightarrow", {0x20D7, true}}, {"overleftarrow", {0x20D6, true}},
-        };
-        if (const auto it = accents.constFind(name); it != accents.cend()) {
+        if (const auto accent = accentFor(name)) {
             auto n = node(NodeKind::Accent);
-            n->text = QString::fromUcs4(&it->first, 1);
-            n->stretchy = it->second;
+            n->text = QString::fromUcs4(&accent->first, 1);
+            n->stretchy = accent->second;
             ++m_depth;
             n->children.append(argument());
             --m_depth;
@@ -528,7 +505,7 @@ private:
         }
         if (name == u"textcolor") {
             auto n = node(NodeKind::Colored);
-            n->color = colorFor(rawGroup());
+            n->color = color(rawGroup());
             ++m_depth;
             n->children.append(argument());
             --m_depth;
@@ -548,8 +525,12 @@ private:
         if (name == u"pmod") {
             auto row = node(NodeKind::Row);
             auto mod = node(NodeKind::Text);
-            mod->text = QStringLiteral("mod ");
-            row->children = {symbol('(', AtomClass::Open), mod, argument(), symbol(')', AtomClass::Close)};
+            mod->text = QStringLiteral("mod");
+            auto before = node(NodeKind::Space), after = node(NodeKind::Space);
+            before->mu = 8;
+            after->mu = 6;
+            row->children = {before, symbol('(', AtomClass::Open), mod, after, argument(),
+                             symbol(')', AtomClass::Close)};
             return row;
         }
         fail(QStringLiteral("unknown command \\") + name);

@@ -43,6 +43,7 @@ struct Node {
     MathVariant variant = MathVariant::Normal;
     bool limits = false;     // Symbol of class Op: limits above and below in display style
     bool noLimits = false;   // \nolimits, or operators never taking limits (\int)
+    bool forceLimits = false; // \limits: above and below in every style
     bool largeOp = false;    // drawn at the display size in display style (\sum, \int)
     bool bar = true;         // Fraction: false for \binom
     bool stretchy = false;   // Accent, OverUnder: spans the body

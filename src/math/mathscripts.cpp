@@ -16,7 +16,7 @@ bool takesLimits(const Node &base, Style s)
 {
     if (base.kind == NodeKind::OverUnder && base.stretchy)
         return true; // \overbrace{...}^{label}
-    return base.atom == AtomClass::Op && base.limits && !base.noLimits && s.display();
+    return base.atom == AtomClass::Op && base.limits && !base.noLimits && (s.display() || base.forceLimits);
 }
 } // namespace
 
@@ -26,11 +26,31 @@ Box Layouter::scripts(const Node &n, Style s, QRgb color)
     const Node *sub = isEmptyRow(*n.children[1]) ? nullptr : n.children[1].get();
     const Node *sup = isEmptyRow(*n.children[2]) ? nullptr : n.children[2].get();
     Box base = layout(baseNode, s, color);
-    const bool op = baseNode.atom == AtomClass::Op;
+    // Primes: the font's prime glyphs are raised already, so they join the base at its size;
+    // what follows them (x'^2) is the superscript.
+    Node rest;
+    if (sup && sup->kind == NodeKind::Row && !sup->children.isEmpty()
+        && sup->children.first()->kind == NodeKind::Symbol
+        && sup->children.first()->text.startsWith(QChar(0x2032))) {
+        const Box primes = layout(*sup->children.first(), s, color);
+        const double italic = base.single ? base.italic : 0;
+        Box joined;
+        joined.add(base, 0, 0);
+        joined.add(primes, base.w + italic, 0);
+        joined.w = base.w + italic + primes.w;
+        joined.h = std::max(base.h, primes.h);
+        joined.d = std::max(base.d, primes.d);
+        joined.single = true; // scripts keep the font's shifts, as on the letter itself
+        base = joined;
+        rest.children = sup->children.mid(1);
+        sup = rest.children.isEmpty() ? nullptr : &rest;
+    }
     if (n.limits || takesLimits(baseNode, s))
         return limits(base, sub, sup, s, color);
 
-    const bool glyphBase = base.single;
+    // Scripts of a glyph (or of a word such as \sin) keep the font's shifts; a built base
+    // (a fraction, a group) moves them with its own height and depth.
+    const bool glyphBase = base.single || baseNode.kind == NodeKind::Text;
     double italic = glyphBase ? base.italic : 0;
     Box out;
     out.add(base, 0, 0);
@@ -74,7 +94,7 @@ Box Layouter::scripts(const Node &n, Style s, QRgb color)
         w = std::max(w, x + supBox.w + space);
     }
     if (sub) {
-        const double x = base.w - (op ? italic : 0);
+        const double x = base.w;
         out.add(subBox, x, -subShift);
         out.d = std::max(out.d, subShift + subBox.d);
         out.h = std::max(out.h, subBox.h - subShift);

@@ -164,7 +164,19 @@ Box Layouter::accent(const Node &n, Style s, QRgb color)
     const double baseHeight = k(HB_OT_MATH_CONSTANT_ACCENT_BASE_HEIGHT, s);
     const double lift = std::max(0.0, body.h - baseHeight);
     const double baseX = body.single && body.accentX >= 0 ? body.accentX : body.w / 2;
-    const double markX = mark.single && mark.accentX >= 0 ? mark.accentX : mark.w / 2;
+    // Accent glyphs are combining marks (no advance, ink left of the origin): centred by ink.
+    double markX = mark.w / 2;
+    if (!mark.glyphs.isEmpty()) {
+        double left = 1e9, right = -1e9;
+        for (const MathGlyph &g : mark.glyphs) {
+            hb_glyph_extents_t ext{};
+            hb_font_get_glyph_extents(m_font.font(g.font), g.glyph, &ext);
+            const double scale = g.size / m_font.unitsPerEm(g.font);
+            left = std::min(left, g.x + ext.x_bearing * scale);
+            right = std::max(right, g.x + (ext.x_bearing + ext.width) * scale);
+        }
+        markX = (left + right) / 2;
+    }
     Box out;
     out.add(body, 0, 0);
     out.add(mark, baseX - markX, lift);

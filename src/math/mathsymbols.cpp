@@ -1,6 +1,6 @@
 #include "mathsymbols.h"
 
-#include <array>
+#include <QHash>
 
 namespace vexa::math {
 namespace {
@@ -137,6 +137,54 @@ const OperatorInfo *findOperator(char32_t code)
     return nullptr;
 }
 
+std::optional<QString> readableColor(const QString &name)
+{
+    static const QHash<QString, QString> colors = {
+        {"red", "#d0383b"}, {"blue", "#2f6fd6"}, {"green", "#2e9a48"}, {"orange", "#e07b1a"},
+        {"purple", "#8a4fd0"}, {"violet", "#8a4fd0"}, {"magenta", "#c2399a"}, {"cyan", "#1f9fb3"},
+        {"teal", "#1f8f86"}, {"brown", "#9a6233"}, {"gray", "#808890"}, {"grey", "#808890"},
+        {"olive", "#7f8a2a"}, {"pink", "#d35f8d"}, {"black", ""}, {"white", ""},
+    };
+    const auto it = colors.constFind(name.trimmed().toLower());
+    if (it == colors.cend())
+        return std::nullopt;
+    return *it;
+}
+
+std::optional<double> spaceWidth(QStringView name)
+{
+    static const QHash<QString, double> spaces = {
+        {",", 3}, {":", 4}, {">", 4}, {";", 5}, {"!", -3}, {" ", 6}, {"quad", 18},
+        {"qquad", 36}, {"enspace", 9}, {"thinspace", 3}, {"medspace", 4}, {"thickspace", 5},
+        {"negthinspace", -3},
+    };
+    const auto it = spaces.constFind(name.toString());
+    return it == spaces.cend() ? std::nullopt : std::optional<double>(*it);
+}
+
+std::optional<double> bigDelimiterSize(QStringView name)
+{
+    static const QHash<QString, double> bigs = {
+        {"big", 1.08}, {"Big", 1.62}, {"bigg", 2.16}, {"Bigg", 2.7}, {"bigl", 1.08},
+        {"Bigl", 1.62}, {"biggl", 2.16}, {"Biggl", 2.7}, {"bigr", 1.08}, {"Bigr", 1.62},
+        {"biggr", 2.16}, {"Biggr", 2.7}, {"bigm", 1.08}, {"Bigm", 1.62}};
+    const auto it = bigs.constFind(name.toString());
+    return it == bigs.cend() ? std::nullopt : std::optional<double>(*it);
+}
+
+std::optional<std::pair<char32_t, bool>> accentFor(QStringView name)
+{
+    static const QHash<QString, std::pair<char32_t, bool>> accents = {
+        {"hat", {0x302, false}}, {"widehat", {0x302, true}}, {"bar", {0x304, false}},
+        {"vec", {0x20D7, false}}, {"dot", {0x307, false}}, {"ddot", {0x308, false}},
+        {"tilde", {0x303, false}}, {"widetilde", {0x303, true}}, {"acute", {0x301, false}},
+        {"grave", {0x300, false}}, {"check", {0x30C, false}}, {"breve", {0x306, false}},
+        {"overrightarrow", {0x20D7, true}}, {"overleftarrow", {0x20D6, true}},
+    };
+    const auto it = accents.constFind(name.toString());
+    return it == accents.cend() ? std::nullopt : std::optional<std::pair<char32_t, bool>>(*it);
+}
+
 AtomClass classOf(char32_t c)
 {
     switch (c) {
@@ -146,6 +194,7 @@ AtomClass classOf(char32_t c)
     case ')': case ']': return A::Close;
     case ',': case ';': return A::Punct;
     case '!': case '?': return A::Close;
+    case '|': case '/': case '.': return A::Ord; // |x| has no class of its own in TeX
     default: break;
     }
     for (const auto &s : kSymbols)

@@ -7,6 +7,9 @@
 
 #include <QStringView>
 
+#include <optional>
+#include <utility>
+
 namespace vexa::math {
 
 struct SymbolInfo {
@@ -34,5 +37,15 @@ struct OperatorInfo {
 };
 const OperatorInfo *findOperator(QStringView name);
 const OperatorInfo *findOperator(char32_t code);
+
+// Spacing commands (\, \quad...) in mu; \big and friends: the delimiter's size in ems;
+// accents: the accent character and whether it spans its base (\widehat).
+std::optional<double> spaceWidth(QStringView name);
+std::optional<double> bigDelimiterSize(QStringView name);
+std::optional<std::pair<char32_t, bool>> accentFor(QStringView name);
+
+// \color's names as tones that read on the light and the dark theme ("" for black and white:
+// the text's own colour); nothing for names it does not know.
+std::optional<QString> readableColor(const QString &name);
 
 } // namespace vexa::math
