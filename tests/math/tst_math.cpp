@@ -3,6 +3,7 @@
 // down, limits above and below in display, growing delimiters); the readable text.
 #include "awaittask.h"
 #include "mathfont.h"
+#include "mathitem.h"
 #include "mathlayout.h"
 #include "mathpaint.h"
 #include "mathparser.h"
@@ -273,6 +274,40 @@ private slots:
         } else {
             QFAIL("unknown check");
         }
+    }
+
+    void item_data()
+    {
+        QTest::addColumn<QString>("tex");
+        QTest::addColumn<bool>("sets");
+        QTest::addRow("formula") << "\\frac{a}{b} + \\sqrt{x}" << true;
+        QTest::addRow("unknown command") << "\\foo" << false;
+        QTest::addRow("definition") << "\\def\\a{\\a}" << false;
+    }
+
+    // The QML item sets its formula on the worker pool and sizes itself to it; one it cannot
+    // set says so; a second item with the same formula takes the kept result.
+    void item()
+    {
+        QFETCH(QString, tex);
+        QFETCH(bool, sets);
+        MathItem first;
+        first.setTextSize(18);
+        first.setTex(tex);
+        QTRY_VERIFY_WITH_TIMEOUT(first.ready() || first.failed(), vexa::test::scaledMs(5000));
+        QCOMPARE(first.ready(), sets);
+        QCOMPARE(first.implicitWidth() > 0, sets);
+        QCOMPARE(first.ascent() > 0, sets);
+        QVERIFY(MathItem::cached(tex, 18, false) != nullptr);
+        MathItem second;
+        second.setTex(tex);
+        second.setTextSize(18);
+        QTRY_VERIFY_WITH_TIMEOUT(second.ready() || second.failed(), vexa::test::scaledMs(5000));
+        QCOMPARE(second.implicitWidth(), first.implicitWidth());
+        // Another size is set anew, in proportion.
+        second.setTextSize(36);
+        QTRY_VERIFY_WITH_TIMEOUT(!sets || second.implicitWidth() > 1.8 * first.implicitWidth(),
+                                 vexa::test::scaledMs(5000));
     }
 
     void spoken_data()

@@ -67,6 +67,10 @@ Column {
                 PictureBlock { view: answerView }
             }
             DelegateChoice {
+                roleValue: "math"
+                MathBlock { view: answerView }
+            }
+            DelegateChoice {
                 roleValue: "more"
                 MoreBlock { view: answerView }
             }
