@@ -5,6 +5,11 @@
 #include "answermodel.h"
 #include "awaittask.h"
 
+#include "mathitem.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
 #include <QTest>
 
 using namespace vexa::answer;
@@ -30,6 +35,16 @@ QStringList describe(const Answer &answer)
         }
     }
     return lines;
+}
+
+QList<vexa::math::MathItem *> formulasIn(QQuickItem *item)
+{
+    QList<vexa::math::MathItem *> out;
+    if (auto *m = qobject_cast<vexa::math::MathItem *>(item))
+        out.append(m);
+    for (QQuickItem *child : item->childItems())
+        out += formulasIn(child);
+    return out;
 }
 
 } // namespace
@@ -108,7 +123,45 @@ private slots:
                  QStringLiteral("a в квадрате плюс b в квадрате равно c в квадрате"));
         QVERIFY2(model.simpleHtml().isEmpty(), "a formula is drawn block by block");
     }
+
+    void view_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<bool>("sets");
+        QTest::addRow("formula") << "Итак:\n\n$$\\frac{a}{b} + \\sqrt{x}$$" << true;
+        QTest::addRow("source shown") << "$$\\foo{x}$$" << false;
+    }
+
+    // The answer's view draws a display formula with the typesetter, or its source.
+    void view()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(bool, sets);
+        QQmlEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport VexaAI.Answer\nAnswerView { answer: AnswerModel {} }", QUrl());
+        std::unique_ptr<QObject> object(component.create());
+        QVERIFY2(object, qPrintable(component.errorString()));
+        auto *view = qobject_cast<QQuickItem *>(object.get());
+        auto *model = view->property("answer").value<AnswerModel *>();
+        QVERIFY(model);
+        model->setMarkdown(markdown);
+        QTRY_VERIFY_WITH_TIMEOUT(formulasIn(view).size() == 1, vexa::test::scaledMs(5000));
+        vexa::math::MathItem *formula = formulasIn(view).first();
+        QTRY_VERIFY_WITH_TIMEOUT(formula->ready() || formula->failed(), vexa::test::scaledMs(5000));
+        QCOMPARE(formula->ready(), sets);
+        // The block (the delegate with the formula's source) is as tall as what it shows.
+        QQuickItem *block = formula;
+        while (block && !block->property("code").isValid())
+            block = block->parentItem();
+        QVERIFY(block);
+        QCOMPARE(block->property("code").toString(), model->blockCopyText(model->rowCount() - 1));
+        QTRY_VERIFY_WITH_TIMEOUT(block->height() > (sets ? formula->implicitHeight() : 10), vexa::test::scaledMs(5000));
+        if (sets)
+            QVERIFY(formula->implicitWidth() > 20 && formula->isVisible());
+    }
 };
 
-QTEST_GUILESS_MAIN(AnswerMathTest)
+QTEST_MAIN(AnswerMathTest)
 #include "tst_answermath.moc"
