@@ -50,7 +50,8 @@ Box Layouter::scripts(const Node &n, Style s, QRgb color)
 
     // Scripts of a glyph (or of a word such as \sin) keep the font's shifts; a built base
     // (a fraction, a group) moves them with its own height and depth.
-    const bool glyphBase = base.single || baseNode.kind == NodeKind::Text;
+    // A big operator is a built box too: its scripts hang from its top and bottom.
+    const bool glyphBase = (base.single && !baseNode.largeOp) || baseNode.kind == NodeKind::Text;
     double italic = glyphBase ? base.italic : 0;
     Box out;
     out.add(base, 0, 0);

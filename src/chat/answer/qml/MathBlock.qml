@@ -15,7 +15,8 @@ AnswerBlock {
     Item {
         id: frame
         x: block.inset
-        width: Math.min(block.innerMaxWidth, Math.max(formula.implicitWidth, source.visible ? source.implicitWidth : 0))
+        // The bubble's width, so the formula sits in its middle.
+        width: formula.failed ? Math.min(block.innerMaxWidth, source.implicitWidth) : block.innerMaxWidth
         height: formula.failed ? source.implicitHeight + 8 : formula.implicitHeight + 8
         Accessible.role: Accessible.StaticText
         Accessible.name: formula.failed ? "Формула не распознана, её текст: " + block.code : block.plain
