@@ -46,6 +46,9 @@ QStringList describe(const Answer &answer)
         case BlockKind::Code:
             lines << QStringLiteral("code %1%2: %3").arg(b.language, place, b.code);
             break;
+        case BlockKind::Math:
+            lines << QStringLiteral("math%1: %2 = %3").arg(place, b.code, b.text.plain);
+            break;
         case BlockKind::Table: {
             QStringList aligns;
             for (Align a : b.alignments)

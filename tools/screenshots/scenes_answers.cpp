@@ -80,6 +80,21 @@ void putWideTable(service::LocalService &service)
                 "Таблицу можно прокрутить вбок."));
 }
 
+void putMathAnswer(service::LocalService &service)
+{
+    putChat(service, QStringLiteral("Квадратное уравнение"), QStringLiteral("Как решить x² + 5x + 6 = 0?"),
+            QStringLiteral(
+                "Для уравнения $ax^2 + bx + c = 0$ дискриминант \\(D = b^2 - 4ac\\), корни:\n\n"
+                "$$x_{1,2} = \\frac{-b \\pm \\sqrt{b^2 - 4ac}}{2a}$$\n\n"
+                "Здесь $D = 25 - 24 = 1$, значит $x_1 = -2$ и $x_2 = -3$. Проверка стоит $0 — "
+                "подставьте корни:\n\n"
+                "\\[\\sum_{k=1}^{n} k = \\frac{n(n+1)}{2}, \\quad "
+                "\\int_0^1 x^2\\,dx = \\frac{1}{3}, \\quad "
+                "A = \\begin{pmatrix} 1 & 2 \\\\ 3 & 4 \\end{pmatrix}\\]\n\n"
+                "$$f(x) = \\begin{cases} x^2, & \\text{если } x \\ge 0, \\\\ -x, & \\text{если } x < 0 "
+                "\\end{cases} \\qquad \\lim_{n \\to \\infty} \\left(1 + \\frac{1}{n}\\right)^n = e$$"));
+}
+
 QCoro::Task<bool> stageAnswer(SceneContext &context)
 {
     if (!co_await signInAndShowSections(context))
@@ -110,6 +125,10 @@ QList<Scene> answerScenes()
          kWide, putWideTable, stageAnswer},
         {QStringLiteral("answer-wide-table-compact"), QStringLiteral("the wide table at 420×860"), kCompact,
          putWideTable, stageAnswer},
+        {QStringLiteral("answer-math"), QStringLiteral("formulas in an answer: in the text and on lines of their own"),
+         kWide, putMathAnswer, stageAnswer},
+        {QStringLiteral("answer-math-compact"), QStringLiteral("the formulas at 420×860, the widest scrolling sideways"),
+         kCompact, putMathAnswer, stageAnswer},
     };
 }
 

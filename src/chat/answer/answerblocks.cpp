@@ -1,6 +1,7 @@
 #include "answerblocks.h"
 
 #include "answerentities.h"
+#include "answermath.h"
 
 #include <md4c.h>
 
@@ -35,24 +36,6 @@ QString escaped(QStringView text)
     QString out;
     out.reserve(text.size() + 8);
     appendEscaped(out, text);
-    return out;
-}
-
-QString attributeText(const MD_ATTRIBUTE &attribute)
-{
-    QString out;
-    if (!attribute.text)
-        return out;
-    for (unsigned i = 0; attribute.substr_offsets[i] < attribute.size; ++i) {
-        const MD_OFFSET begin = attribute.substr_offsets[i];
-        const MD_OFFSET end = attribute.substr_offsets[i + 1];
-        const QString piece = QString::fromUtf8(attribute.text + begin, qsizetype(end - begin));
-        switch (attribute.substr_types[i]) {
-        case MD_TEXT_ENTITY: out += decodeEntity(piece); break;
-        case MD_TEXT_NULLCHAR: out += QChar(kReplacement); break;
-        default: out += piece;
-        }
-    }
     return out;
 }
 
@@ -123,6 +106,8 @@ private:
         m_openTags.removeLast();
     }
     void appendText(QStringView html, QStringView plain);
+    void enterMath(bool display);
+    int leaveMath();
     void appendLong(QStringView text);
     void splitLeaf();
 
@@ -146,10 +131,15 @@ private:
     QList<Inline> m_row;
     QString m_code;
     QString m_language;
+    QString m_tex;              // the formula being read
+    bool m_mathBlock = false;   // it is a display formula with a block of its own
 };
 
 void Builder::emitBlock(AnswerBlock block)
 {
+    if (block.kind == BlockKind::Prose && !answer.blocks.isEmpty() && answer.blocks.last().kind == BlockKind::Math
+        && !textAfterFormula(block.text))
+        return; // the rest of a paragraph that ended with its formula
     block.quoteDepth = quoteDepth();
     if (block.kind != BlockKind::List)
         block.indent = std::clamp(int(m_lists.size()), 0, kMaxDepth);
@@ -479,6 +469,10 @@ int Builder::enterSpan(MD_SPANTYPE type, void *detail)
                     QStringLiteral("</font></u></a>"));
         break;
     }
+    case MD_SPAN_LATEXMATH:
+    case MD_SPAN_LATEXMATH_DISPLAY:
+        enterMath(type == MD_SPAN_LATEXMATH_DISPLAY);
+        break;
     case MD_SPAN_IMG: {
         const auto *img = static_cast<const MD_SPAN_IMG_DETAIL *>(detail);
         if (m_imageDepth++ == 0) {
@@ -495,10 +489,44 @@ int Builder::enterSpan(MD_SPANTYPE type, void *detail)
     return 0;
 }
 
+// A display formula outside lists is a block of its own; elsewhere formulas are in the text.
+void Builder::enterMath(bool display)
+{
+    m_tex.clear();
+    m_mathBlock = display && m_leaf == Leaf::Paragraph && leafParent() != MD_BLOCK_LI && m_openTags.isEmpty();
+    if (m_mathBlock && !m_buffer.plain.trimmed().isEmpty()) {
+        if (m_buffer.plain.endsWith(u'\n') && m_buffer.html.endsWith(QLatin1String("<br>"))) {
+            m_buffer.plain.chop(1); // the line break before the formula
+            m_buffer.html.chop(4);
+        }
+        finishLeaf();
+        startLeaf(Leaf::Paragraph);
+    }
+    openTag(QString(), QString());
+}
+
+int Builder::leaveMath()
+{
+    closeTag();
+    AnswerBlock block;
+    block.code = m_tex.trimmed();
+    block.text = {QStringLiteral("<font color=\"") + QLatin1String(kCodeColor) + QStringLiteral("\">")
+                      + escaped(block.code) + QStringLiteral("</font>"), spokenFormula(block.code)};
+    if (!m_mathBlock)
+        return appendText(block.text.html, block.text.plain), 0;
+    block.kind = BlockKind::Math;
+    block.size = block.code.size();
+    m_buffer = {}; // what was before it went into its own block; only line breaks are left
+    emitBlock(std::move(block));
+    return 0;
+}
+
 int Builder::leaveSpan(MD_SPANTYPE type, void *)
 {
     if (type == MD_SPAN_IMG && m_imageDepth > 0)
         --m_imageDepth;
+    if (type == MD_SPAN_LATEXMATH || type == MD_SPAN_LATEXMATH_DISPLAY)
+        return leaveMath();
     closeTag();
     return 0;
 }
@@ -516,6 +544,9 @@ int Builder::text(MD_TEXTTYPE type, QStringView text)
             m_code += QLatin1Char('\n');
         else
             appendText(QStringLiteral("<br>"), QStringLiteral("\n"));
+        break;
+    case MD_TEXT_LATEXMATH:
+        m_tex += text;
         break;
     case MD_TEXT_ENTITY: {
         const QString decoded = decodeEntity(text.toString());
@@ -539,12 +570,12 @@ int call(Type type, void *detail, void *self)
 
 Answer parseAnswer(const QString &markdown)
 {
-    const QByteArray utf8 = markdown.toUtf8();
+    const QByteArray utf8 = markMath(markdown).toUtf8();
     Builder builder;
     MD_PARSER parser{};
     parser.abi_version = 0;
     // GitHub's dialect; raw HTML is text like any other.
-    parser.flags = MD_DIALECT_GITHUB | MD_FLAG_NOHTML;
+    parser.flags = MD_DIALECT_GITHUB | MD_FLAG_NOHTML | MD_FLAG_LATEXMATHSPANS;
     parser.enter_block = &call<&Builder::enterBlock, MD_BLOCKTYPE>;
     parser.leave_block = &call<&Builder::leaveBlock, MD_BLOCKTYPE>;
     parser.enter_span = &call<&Builder::enterSpan, MD_SPANTYPE>;
@@ -554,30 +585,6 @@ Answer parseAnswer(const QString &markdown)
     };
     md_parse(utf8.constData(), MD_SIZE(utf8.size()), &parser, &builder);
     return std::move(builder.answer);
-}
-
-QUrl openableLink(const QString &address)
-{
-    QString text = address.trimmed();
-    // Bare www. and e-mail autolinks come without a scheme.
-    if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-        text.prepend(QLatin1String("https://"));
-    else if (!text.contains(QLatin1Char(':')) && text.contains(QLatin1Char('@')))
-        text.prepend(QLatin1String("mailto:"));
-    // Tolerant: characters an address may not hold (a quote, say) are percent-encoded.
-    QUrl url(text, QUrl::TolerantMode);
-    if (!url.isValid())
-        return {};
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("http")) {
-        url.setScheme(QStringLiteral("https"));
-        return url.host().isEmpty() ? QUrl() : url;
-    }
-    if (scheme == QLatin1String("https"))
-        return url.host().isEmpty() ? QUrl() : url;
-    if (scheme == QLatin1String("mailto"))
-        return url.path().isEmpty() ? QUrl() : url;
-    return {};
 }
 
 QString plainToHtml(const QString &text)

@@ -19,7 +19,7 @@
 
 namespace vexa::answer {
 
-enum class BlockKind { Prose, Heading, List, Quote, Code, Table, Rule, Picture };
+enum class BlockKind { Prose, Heading, List, Quote, Code, Table, Rule, Picture, Math };
 
 enum class Align { Default, Left, Center, Right };
 
@@ -47,6 +47,9 @@ struct AnswerBlock {
     Inline text;        // Prose, Heading, Quote; Picture: its description
 
     // Code: as written, without the fences; the fence's first info word ("" when none).
+    // Math (a display formula on lines of its own): its TeX in `code`, its readable text in
+    // `text.plain`. Formulas inside text are part of it: their source in the code colour in
+    // `html`, their readable text in `plain`.
     QString code;
     QString language;
 

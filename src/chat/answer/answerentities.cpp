@@ -61,4 +61,22 @@ QString decodeEntity(const QString &entity)
     return namedEntities().value(body.toString(), entity);
 }
 
+QString attributeText(const MD_ATTRIBUTE &attribute)
+{
+    QString out;
+    if (!attribute.text)
+        return out;
+    for (unsigned i = 0; attribute.substr_offsets[i] < attribute.size; ++i) {
+        const MD_OFFSET begin = attribute.substr_offsets[i];
+        const MD_OFFSET end = attribute.substr_offsets[i + 1];
+        const QString piece = QString::fromUtf8(attribute.text + begin, qsizetype(end - begin));
+        switch (attribute.substr_types[i]) {
+        case MD_TEXT_ENTITY: out += decodeEntity(piece); break;
+        case MD_TEXT_NULLCHAR: out += QChar(u'\uFFFD'); break;
+        default: out += piece;
+        }
+    }
+    return out;
+}
+
 } // namespace vexa::answer

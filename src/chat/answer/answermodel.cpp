@@ -22,6 +22,7 @@ QString kindName(BlockKind kind)
     case BlockKind::Table: return QStringLiteral("table");
     case BlockKind::Rule: return QStringLiteral("rule");
     case BlockKind::Picture: return QStringLiteral("picture");
+    case BlockKind::Math: return QStringLiteral("math");
     }
     return QStringLiteral("prose");
 }
@@ -229,7 +230,8 @@ QString AnswerModel::blockCopyText(int row) const
         return {};
     const AnswerBlock &block = m_answer->blocks.at(m_rows.at(row).block);
     switch (block.kind) {
-    case BlockKind::Code: return block.code;
+    case BlockKind::Code:
+    case BlockKind::Math: return block.code;
     case BlockKind::Table: return tableAsTsv(block);
     default: return block.text.plain;
     }
@@ -348,7 +350,7 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
     case QuoteDepthRole: return block.quoteDepth;
     case CodeRole:
         prepare(row);
-        return block.kind == BlockKind::Code ? row.code : QString();
+        return block.kind == BlockKind::Code ? row.code : block.kind == BlockKind::Math ? block.code : QString();
     case ListHtmlRole:
         prepare(row);
         return block.kind == BlockKind::List ? row.code : QString();

@@ -36,13 +36,13 @@ class AnswerModel : public QAbstractListModel
 public:
     enum Role {
         KindRole = Qt::UserRole + 1, // "prose", "heading", "list", "quote", "code", "table",
-                                     // "rule", "picture", "more"
+                                     // "rule", "picture", "math", "more"
         HtmlRole,        // styled text (prose, heading, quote; picture: description)
         PlainRole,       // the same without marks, or the block's text for a screen reader
         LevelRole,       // heading 1-3
         IndentRole,      // list nesting around the block
         QuoteDepthRole,  // quotes around it
-        CodeRole,        // code as laid out (long lines and many lines cut)
+        CodeRole,        // code as laid out (long lines and many lines cut); math: its TeX
         LanguageRole,    // the fence's info word
         ItemsRole,       // list: [{depth, marker, html, plain}]
         CellsRole,       // table: rows of cell html, header first

@@ -40,6 +40,7 @@ QString plainText(const Answer &answer)
         case BlockKind::Heading:
         case BlockKind::Quote:
         case BlockKind::Picture:
+        case BlockKind::Math:
             parts.append(block.text.plain);
             break;
         case BlockKind::List: {
@@ -80,6 +81,7 @@ QString spokenText(const Answer &answer, const LanguageName &languageName)
         case BlockKind::Heading:
         case BlockKind::Quote:
         case BlockKind::Picture:
+        case BlockKind::Math:
             parts.append(block.text.plain);
             break;
         case BlockKind::List:
@@ -145,6 +147,30 @@ QString tableSummary(const AnswerBlock &table)
     const qsizetype bodyRows = std::max<qsizetype>(table.rows.size() - 1, 0);
     return QStringLiteral("таблица, ") + counted(table.columns, "столбец", "столбца", "столбцов")
         + QStringLiteral(", ") + counted(bodyRows, "строка", "строки", "строк");
+}
+
+QUrl openableLink(const QString &address)
+{
+    QString text = address.trimmed();
+    // Bare www. and e-mail autolinks come without a scheme.
+    if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+        text.prepend(QLatin1String("https://"));
+    else if (!text.contains(QLatin1Char(':')) && text.contains(QLatin1Char('@')))
+        text.prepend(QLatin1String("mailto:"));
+    // Tolerant: characters an address may not hold (a quote, say) are percent-encoded.
+    QUrl url(text, QUrl::TolerantMode);
+    if (!url.isValid())
+        return {};
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http")) {
+        url.setScheme(QStringLiteral("https"));
+        return url.host().isEmpty() ? QUrl() : url;
+    }
+    if (scheme == QLatin1String("https"))
+        return url.host().isEmpty() ? QUrl() : url;
+    if (scheme == QLatin1String("mailto"))
+        return url.path().isEmpty() ? QUrl() : url;
+    return {};
 }
 
 } // namespace vexa::answer

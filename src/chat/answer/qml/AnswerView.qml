@@ -42,6 +42,7 @@ Column {
             table: Qt.resolvedUrl("TableBlock.qml"),
             rule: Qt.resolvedUrl("RuleBlock.qml"),
             picture: Qt.resolvedUrl("PictureBlock.qml"),
+            math: Qt.resolvedUrl("MathBlock.qml"),
             more: Qt.resolvedUrl("MoreBlock.qml")
         })
     }
