@@ -108,7 +108,7 @@ Rectangle {
                 checked: find.caseSensitive
                 onToggled: find.caseSensitive = checked
                 Accessible.name: qsTr("Учитывать регистр")
-                ToolTip.text: Accessible.name
+                ToolTip.text: qsTr("Учитывать регистр")
                 ToolTip.visible: hovered
             }
             ToolButton {
@@ -126,7 +126,7 @@ Rectangle {
                 checked: find.regularExpression
                 onToggled: find.regularExpression = checked
                 Accessible.name: qsTr("Регулярное выражение")
-                ToolTip.text: Accessible.name
+                ToolTip.text: qsTr("Регулярное выражение")
                 ToolTip.visible: hovered
             }
             Label {
@@ -197,7 +197,8 @@ Rectangle {
             TextField {
                 id: lineField
                 objectName: "lineField"
-                placeholderText: qsTr("Строка 1–%1").arg(bar.editor.lineCount)
+                placeholderText: qsTr("Номер строки")
+                Accessible.description: qsTr("Строк в файле: %1").arg(bar.editor.lineCount)
                 Accessible.name: qsTr("Перейти к строке")
                 inputMethodHints: Qt.ImhDigitsOnly
                 validator: IntValidator { bottom: 1; top: Math.max(1, bar.editor.lineCount) }
