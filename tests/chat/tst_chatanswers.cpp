@@ -1,11 +1,14 @@
 // Answers in the chat screen, offscreen: a table and a code panel reached from the keyboard and
-// by a screen reader (which hears each block in order), and the bubbles read oldest first.
+// by a screen reader (which hears each block in order), the bubbles read oldest first, and
+// block items reused from answer to answer showing only their new answer.
 
 #include "chatfixture.h"
 #include "chatquick.h"
 #include "localservice.h"
 
 #include <QAccessible>
+#include <algorithm>
+#include <functional>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QQmlEngine>
@@ -31,6 +34,8 @@ private Q_SLOTS:
     void cleanup();
     void tableAndCodeForKeyboardAndScreenReaders();
     void readingOrderFollowsTheScreen();
+    void reusedBlocksShowTheirNewAnswer_data();
+    void reusedBlocksShowTheirNewAnswer();
 
 private:
     void load();
@@ -174,6 +179,106 @@ void ChatAnswersTest::readingOrderFollowsTheScreen()
         QVERIFY2(index > previous, qPrintable(shown.join(QLatin1String(" | "))));
         previous = index;
     }
+}
+
+
+void ChatAnswersTest::reusedBlocksShowTheirNewAnswer_data()
+{
+    QTest::addColumn<int>("step");
+    // A page at a time brings in bubbles for new messages; a few lines at a time moves
+    // one block item of a kind to the next answer of that kind while the rest stay.
+    QTest::newRow("pages") << 700;
+    QTest::newRow("a few lines") << 90;
+}
+
+// Bubbles and their code panels, tables and prose are reused as the list scrolls; whatever a
+// bubble shows must be its own message's, never the one it showed before.
+void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
+{
+    QFETCH(int, step);
+    QList<ChatEntry> entries;
+    for (int i = 0; i < 48; ++i) {
+        entries.append(userEntry(QStringLiteral("Вопрос %1").arg(i)));
+        switch (i % 4) {
+        case 0:
+            entries.append(answerEntry(QStringLiteral("Код %1:\n\n```python\nprint(%1)\n```").arg(i)));
+            break;
+        case 1:
+            entries.append(answerEntry(QStringLiteral("Таблица %1:\n\n| A%1 | B |\n|---|---|\n| c%1 | длинная ячейка %1 |").arg(i)));
+            break;
+        case 2:
+            entries.append(answerEntry(QStringLiteral("```sql\nSELECT %1 FROM t%1;\n```\n\n| Ключ | Значение |\n|---|---|\n"
+                                                      "| k%1 | v%1 |\n| a%1 | b%1 |").arg(i)));
+            break;
+        default:
+            entries.append(answerEntry(QStringLiteral("Просто ответ %1").arg(i)));
+        }
+    }
+    m_client->setEntries(entries);
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == entries.size(); }));
+
+    // The texts a bubble's blocks show, without the panels' own labels.
+    const QStringList labels{QStringLiteral("Копировать код"), QStringLiteral("Скопировать таблицу"),
+                             QStringLiteral("Скопировано"), QStringLiteral("Python"), QStringLiteral("SQL")};
+    std::function<void(QQuickItem *, QStringList &)> texts = [&](QQuickItem *node, QStringList &out) {
+        if (!node->isVisible())
+            return;
+        const QString text = node->property("text").toString();
+        if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")) && !text.isEmpty()
+            && !labels.contains(text) && !text.contains(QLatin1Char('<')))
+            out.append(text);
+        for (QQuickItem *child : node->childItems())
+            texts(child, out);
+    };
+    int checked = 0;
+    const auto checkShown = [&] {
+        for (QQuickItem *bubble : list->property("contentItem").value<QQuickItem *>()->childItems()) {
+            if (!bubble->isVisible() || !bubble->property("cardItem").isValid())
+                continue;
+            const auto *model = bubble->property("model").value<QObject *>();
+            QVERIFY(model);
+            const QString markdown = model->property("text").toString();
+            QStringList shown;
+            texts(bubble, shown);
+            QVERIFY2(!shown.isEmpty(), qPrintable(markdown));
+            for (const QString &text : std::as_const(shown))
+                QVERIFY2(markdown.contains(text), qPrintable(text + QStringLiteral(" shown for ") + markdown));
+            // As many code panels and tables as the message has.
+            int panels = 0;
+            int tables = 0;
+            std::function<void(QQuickItem *)> count = [&](QQuickItem *node) {
+                if (!node->isVisible())
+                    return;
+                panels += node->objectName() == QStringLiteral("codePanel");
+                tables += node->objectName() == QStringLiteral("answerTable");
+                for (QQuickItem *child : node->childItems())
+                    count(child);
+            };
+            count(bubble);
+            QCOMPARE(panels, int(markdown.count(QStringLiteral("```")) / 2));
+            QCOMPARE(tables, int(markdown.count(QStringLiteral("|---|---|"))));
+            ++checked;
+        }
+    };
+    // From the end to the top and back down.
+    for (int direction : {-1, 1}) {
+        for (int i = 0; i < 400; ++i) {
+            const qreal top = list->property("originY").toReal();
+            const qreal end = top + list->property("contentHeight").toReal() - list->height();
+            const qreal y = list->property("contentY").toReal();
+            if ((direction < 0 && y <= top) || (direction > 0 && y >= end))
+                break;
+            list->setProperty("contentY", std::clamp(y + direction * step, top, std::max(top, end)));
+            QVERIFY(waitUntil([&] { return !list->property("moving").toBool(); }));
+            QCoreApplication::processEvents();
+            checkShown();
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+    QVERIFY(checked > entries.size());
 }
 
 QTEST_MAIN(ChatAnswersTest)
