@@ -25,6 +25,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
+#include <functional>
 #include <ctime>
 #include <cstdio>
 #include <vector>
@@ -51,6 +52,20 @@ public:
     using VexaClient::setEntries;
 };
 
+// kEntries messages: a question, then its answer (made for the turn), and so on.
+QList<ChatEntry> turns(const QStringList &questions, const std::function<QString(int turn)> &answerFor)
+{
+    QList<ChatEntry> entries;
+    entries.reserve(kEntries);
+    for (int i = 0; i < kEntries; ++i) {
+        const int turn = i / 2;
+        entries.append(i % 2 == 0
+                           ? ChatEntry::make(ChatEntry::Role::User, questions.at(turn % questions.size()))
+                           : ChatEntry::make(ChatEntry::Role::Assistant, answerFor(turn)));
+    }
+    return entries;
+}
+
 // A conversation that reads like a real one: short questions, answers of a few paragraphs,
 // lists and bold text, a code block in every seventh answer.
 QList<ChatEntry> conversation()
@@ -72,23 +87,15 @@ QList<ChatEntry> conversation()
         QStringLiteral("Уважаемая Анна, к сожалению, во вторник я не успеваю подготовить отчёт. "
                        "Предлагаю перенести встречу на четверг, 15:00. Спасибо за понимание!"),
     };
-    QList<ChatEntry> entries;
-    entries.reserve(kEntries);
-    for (int i = 0; i < kEntries; ++i) {
-        const int turn = i / 2;
-        if (i % 2 == 0) {
-            entries.append(ChatEntry::make(ChatEntry::Role::User, questions.at(turn % questions.size())));
-            continue;
-        }
+    return turns(questions, [](int turn) {
         QString answer = paragraphs.at(turn % paragraphs.size());
         if (turn % 3 == 0)
             answer += QStringLiteral("\n\n") + paragraphs.at((turn + 1) % paragraphs.size());
         if (turn % 7 == 0)
             answer += QStringLiteral("\n\n```python\ndef total(values):\n    return sum(values)\n\n"
                                      "print(total([1, 2, 3]))\n```");
-        entries.append(ChatEntry::make(ChatEntry::Role::Assistant, answer));
-    }
-    return entries;
+        return answer;
+    });
 }
 
 // Every answer drawn block by block: tables, code in several languages, nested lists, quotes.
@@ -129,20 +136,12 @@ QList<ChatEntry> richConversation()
                        "```js\nconst lines = files.map(f => fs.readFileSync(f, 'utf8').split('\\n').length);\n"
                        "console.log(lines.reduce((a, b) => a + b, 0));\n```"),
     };
-    QList<ChatEntry> entries;
-    entries.reserve(kEntries);
-    for (int i = 0; i < kEntries; ++i) {
-        const int turn = i / 2;
-        if (i % 2 == 0) {
-            entries.append(ChatEntry::make(ChatEntry::Role::User, questions.at(turn % questions.size())));
-            continue;
-        }
+    return turns(questions, [](int turn) {
         QString answer = parts.at(turn % parts.size());
         if (turn % 4 == 0)
             answer += QStringLiteral("\n\n") + parts.at((turn + 3) % parts.size());
-        entries.append(ChatEntry::make(ChatEntry::Role::Assistant, answer));
-    }
-    return entries;
+        return answer;
+    });
 }
 
 using vexa::bench::median;
