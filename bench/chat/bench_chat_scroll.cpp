@@ -3,8 +3,9 @@
 // Text items are the yardstick. A frame is the page jump plus the frame the window draws.
 // Two chats: an everyday one (prose, lists, now and then a code block) and a rich one whose
 // every answer holds a table, code in one of several languages, a nested list or a quote.
+// A third chat holds formulas (a thousand different ones, in the text and on lines of their own).
 // Lines: chat_scroll_p95_ms=<ours>, chat_scroll_p95_ratio=<ours / plain>, and the same as
-// rich_chat_scroll_p95_ms / rich_chat_scroll_p95_ratio.
+// rich_chat_scroll_p95_ms / rich_chat_scroll_p95_ratio and math_chat_scroll_*.
 
 #include "benchtiming.h"
 #include "chatviewmodel.h"
@@ -141,6 +142,25 @@ QList<ChatEntry> richConversation()
         if (turn % 4 == 0)
             answer += QStringLiteral("\n\n") + parts.at((turn + 3) % parts.size());
         return answer;
+    });
+}
+
+// Answers with formulas inside their text and on lines of their own: a thousand different
+// formulas over the chat (two per answer, repeating every 500 turns).
+QList<ChatEntry> mathConversation()
+{
+    static const QStringList questions{
+        QStringLiteral("Чему равна сумма первых n чисел?"),
+        QStringLiteral("Как найти интеграл от степени?"),
+    };
+    return turns(questions, [](int turn) {
+        const int n = turn % 500 + 2;
+        if (turn % 2 == 0)
+            return QStringLiteral("Сумма первых $n = %1$ чисел равна $\\frac{n(n+1)}{2}$, то есть "
+                                  "$\\sum_{k=1}^{%1} k = %2$. Проверим для малых $n$: это верно.")
+                .arg(n).arg(n * (n + 1) / 2);
+        return QStringLiteral("По формуле для степени:\n\n$$\\int_0^{%1} x^2\\,dx = \\frac{%1^3}{3}$$\n\n"
+                              "Здесь $x^2$ растёт, а $\\sqrt{%1}$ — нет.").arg(n);
     });
 }
 
@@ -364,7 +384,8 @@ int main(int argc, char **argv)
     BenchClient client(QStringLiteral("http://127.0.0.1:9"), dir.filePath(QStringLiteral("cookies")));
     VexaClient::setShared(&client);
     const bool measured = measure(client, conversation(), "chat_scroll", dir)
-        && measure(client, richConversation(), "rich_chat_scroll", dir);
+        && measure(client, richConversation(), "rich_chat_scroll", dir)
+        && measure(client, mathConversation(), "math_chat_scroll", dir);
     VexaClient::setShared(nullptr);
     return measured ? 0 : 1;
 }

@@ -57,6 +57,13 @@ MathItem::~MathItem()
         m_watcher->disconnect(this);
 }
 
+std::shared_ptr<const MathLayout> MathItem::typesetAndKeep(const QString &tex, double size, bool display)
+{
+    if (auto hit = cached(tex, size, display))
+        return hit;
+    return setAndKeep(tex, size, display);
+}
+
 std::shared_ptr<const MathLayout> MathItem::cached(const QString &tex, double size, bool display)
 {
     Cache &c = cache();

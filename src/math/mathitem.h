@@ -48,6 +48,8 @@ public:
     // A formula as the items set it, from the shared results when it has been set before;
     // null when it has not (typesetAsync sets it).
     static std::shared_ptr<const MathLayout> cached(const QString &tex, double size, bool display);
+    // Sets a formula (on any thread) and keeps the result where cached() finds it.
+    static std::shared_ptr<const MathLayout> typesetAndKeep(const QString &tex, double size, bool display);
 
 signals:
     void texChanged();

@@ -4,12 +4,16 @@
 #include "answermath.h"
 #include "answermodel.h"
 #include "awaittask.h"
+#include "inlinemath.h"
 
 #include "mathitem.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickView>
+#include <QRegularExpression>
+#include <QtMath>
 #include <QTest>
 
 using namespace vexa::answer;
@@ -45,6 +49,42 @@ QList<vexa::math::MathItem *> formulasIn(QQuickItem *item)
     for (QQuickItem *child : item->childItems())
         out += formulasIn(child);
     return out;
+}
+
+// The first block's styled text of an answer.
+QString firstHtml(const QString &markdown)
+{
+    const Answer answer = parseAnswer(markdown);
+    return answer.blocks.isEmpty() ? QString() : answer.blocks.first().text.html;
+}
+
+// Columns of ink (darker than mid-grey) in an image, as runs [first, last].
+QList<QPair<int, int>> inkRuns(const QImage &image)
+{
+    QList<QPair<int, int>> runs;
+    int start = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < image.height() && !ink; ++y)
+            ink = qGray(image.pixel(x, y)) < 128;
+        if (ink && start < 0)
+            start = x;
+        if (!ink && start >= 0) {
+            runs.append({start, x - 1});
+            start = -1;
+        }
+    }
+    return runs;
+}
+
+// The lowest row of ink between two columns.
+int inkBottom(const QImage &image, int from, int to)
+{
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = from; x <= to; ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                return y;
+    return -1;
 }
 
 } // namespace
@@ -122,6 +162,153 @@ private slots:
         QCOMPARE(model.data(row, AnswerModel::PlainRole).toString(),
                  QStringLiteral("a в квадрате плюс b в квадрате равно c в квадрате"));
         QVERIFY2(model.simpleHtml().isEmpty(), "a formula is drawn block by block");
+        // So is prose with a formula inside it (its text goes through InlineMath).
+        AnswerModel inlineModel;
+        inlineModel.setMarkdown(QStringLiteral("Пусть $x^2$ растёт."));
+        QTRY_VERIFY_WITH_TIMEOUT(inlineModel.ready(), vexa::test::scaledMs(5000));
+        QVERIFY(inlineModel.simpleHtml().isEmpty());
+    }
+
+    void inlineText_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<bool>("rich");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<QStringList>("formulas");
+        QTest::addRow("money stays text") << "Цена $5 и $10." << false << 0 << QStringList{};
+        QTest::addRow("one formula") << "Пусть $x^2$ растёт." << true << 1 << QStringList{"x^2"};
+        QTest::addRow("two formulas") << "Если $a$ и \\(b_1\\), то всё." << true << 2 << QStringList{"a", "b_1"};
+        QTest::addRow("markup characters") << "Верно $a<b>c$ & так" << true << 1 << QStringList{"a<b>c"};
+        QTest::addRow("percent signs and operators") << "Итак, $ax^2 + bx = 50\\%$ и всё" << true << 1
+                                                     << QStringList{"ax^2 + bx = 50\\%"};
+        QTest::addRow("unknown command keeps its TeX") << "Вот $\\foo{x}$ и всё" << true << 0 << QStringList{"\\foo{x}"};
+        QTest::addRow("set and unknown") << "$x$ и $\\unknown$" << true << 1 << QStringList{"x", "\\unknown"};
+        QTest::addRow("code is never math") << "Код `$x$` тут" << false << 0 << QStringList{};
+    }
+
+    // Formulas inside text become pictures once set; the rest of the text is kept as it was;
+    // a formula that cannot be set shows its TeX in the monospaced face.
+    void inlineText()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(bool, rich);
+        QFETCH(int, pictures);
+        QFETCH(QStringList, formulas);
+        const QString html = firstHtml(markdown);
+        QStringList found;
+        for (const InlineMath::Piece &piece : InlineMath::formulasIn(html))
+            found << piece.tex;
+        QCOMPARE(found, formulas);
+
+        InlineMath math;
+        QFont font;
+        font.setPointSizeF(17);
+        math.setFont(font);
+        math.setHtml(html);
+        QTRY_COMPARE_WITH_TIMEOUT(math.rich(), rich, vexa::test::scaledMs(5000));
+        if (!rich) {
+            QCOMPARE(math.text(), html);
+            return;
+        }
+        const QString text = math.text();
+        QCOMPARE(text.count(QStringLiteral("<img src=\"image://vexamath/")), pictures);
+        QCOMPARE(text.count(QLatin1String(kInlineMathOpen)), formulas.size() - pictures);
+        // Every picture is as large as its formula set at that size, with room for the baseline.
+        static const QRegularExpression img(QStringLiteral("<img src=\"image://vexamath/([^\"]+)\" width=\"(\\d+)\" height=\"(\\d+)\""));
+        auto it = img.globalMatch(text);
+        int matched = 0;
+        for (; it.hasNext(); ++matched) {
+            const auto m = it.next();
+            MathImageProvider provider;
+            QSize size;
+            const QImage picture = provider.requestImage(m.captured(1), &size, {});
+            QVERIFY(!picture.isNull());
+            QCOMPARE(size, QSize(m.captured(2).toInt(), m.captured(3).toInt()));
+            // The picture is of this formula, not of another text the address turned into.
+            // (Punctuation right after a formula is set with it, so a line never starts with it.)
+            QString tex = QUrl::fromPercentEncoding(m.captured(1).section(u'/', 5).toUtf8());
+            static const QRegularExpression punctuation(QStringLiteral("\\\\text\\{[,.;:!?)]\\}$"));
+            tex.remove(punctuation);
+            QVERIFY2(formulas.contains(tex), qPrintable(tex));
+        }
+        QCOMPARE(matched, pictures);
+        // Nothing of the text around the formulas is lost.
+        QString outside = html;
+        for (const InlineMath::Piece &piece : InlineMath::formulasIn(html))
+            outside.replace(html.mid(piece.start, piece.length), QString());
+        for (QString part : outside.split(QStringLiteral(" "), Qt::SkipEmptyParts)) {
+            if (part.size() > 1 && QStringView(u",.;:!?)").contains(part.front()))
+                part.remove(0, 1); // set with the formula before it
+            if (part.size() > 1)
+                QVERIFY2(text.contains(part), qPrintable(part));
+        }
+    }
+
+    void pictureRequests_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("drawn");
+        QTest::addRow("formula") << "20/2/ff000000/0.5/1.25/x%5E2" << true;
+        QTest::addRow("slash in the TeX") << "20/1/ff000000/0/0/a%2Fb" << true;
+        QTest::addRow("too few parts") << "20/1/ff000000" << false;
+        QTest::addRow("no size") << "0/1/ff000000/0/0/x" << false;
+        QTest::addRow("huge size") << "1e9/1/ff000000/0/0/x" << false;
+        QTest::addRow("negative pad") << "20/1/ff000000/-5/0/x" << false;
+        QTest::addRow("bad colour") << "20/1/zz/0/0/x" << false;
+        QTest::addRow("unknown command") << "20/1/ff000000/0/0/%5Cfoo" << false;
+    }
+
+    // The image provider draws what it is asked for and refuses what no formula could ask.
+    void pictureRequests()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, drawn);
+        MathImageProvider provider;
+        QSize size;
+        const QImage image = provider.requestImage(id, &size, {});
+        QCOMPARE(!image.isNull(), drawn);
+        if (drawn) {
+            QVERIFY(size.width() > 0 && size.height() > 0);
+            QCOMPARE(image.size(), QSize(qCeil(size.width() * image.devicePixelRatio()),
+                                         qCeil(size.height() * image.devicePixelRatio())));
+        }
+    }
+
+    // A formula inside text sits on the text's baseline: an x of the text and an x of the
+    // formula end on the same row (both letters rest on the baseline).
+    void inlineBaseline_data()
+    {
+        QTest::addColumn<int>("textSize");
+        QTest::addRow("14") << 14;
+        QTest::addRow("24") << 24;
+        QTest::addRow("40") << 40;
+    }
+    void inlineBaseline()
+    {
+        QFETCH(int, textSize);
+        QQuickView window;
+        window.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        window.setColor(Qt::white);
+        window.resize(600, 300);
+        QQmlComponent component(window.engine());
+        component.setData("import QtQuick\nimport VexaAI.Answer\n"
+                          "AnswerView { property int size; textSize: size; textColor: \"black\"; maxWidth: 560;"
+                          " answer: AnswerModel { markdown: \"x $x$\" } }", QUrl());
+        std::unique_ptr<QObject> object(component.createWithInitialProperties({{QStringLiteral("size"), textSize}}));
+        QVERIFY2(object, qPrintable(component.errorString()));
+        auto *view = qobject_cast<QQuickItem *>(object.get());
+        view->setParentItem(window.contentItem());
+        view->setPosition({20, 20});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window, vexa::test::scaledMs(5000)));
+        QList<QPair<int, int>> runs;
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT((shot = window.grabWindow(), runs = inkRuns(shot), runs.size() == 2),
+                                 vexa::test::scaledMs(5000));
+        const int textBottom = inkBottom(shot, runs.at(0).first, runs.at(0).second);
+        const int formulaBottom = inkBottom(shot, runs.at(1).first, runs.at(1).second);
+        QVERIFY2(qAbs(textBottom - formulaBottom) <= 1,
+                 qPrintable(QStringLiteral("text ends at %1, formula at %2").arg(textBottom).arg(formulaBottom)));
     }
 
     void view_data()

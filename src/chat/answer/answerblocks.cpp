@@ -510,8 +510,8 @@ int Builder::leaveMath()
     closeTag();
     AnswerBlock block;
     block.code = m_tex.trimmed();
-    block.text = {QStringLiteral("<font color=\"") + QLatin1String(kCodeColor) + QStringLiteral("\">")
-                      + escaped(block.code) + QStringLiteral("</font>"), spokenFormula(block.code)};
+    block.text = {QLatin1String(kInlineMathOpen) + escaped(block.code) + QStringLiteral("</font>"),
+                  spokenFormula(block.code)};
     if (!m_mathBlock)
         return appendText(block.text.html, block.text.plain), 0;
     block.kind = BlockKind::Math;

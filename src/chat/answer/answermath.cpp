@@ -37,6 +37,11 @@ bool closesFormula(const QString &s, qsizetype i)
 
 } // namespace
 
+bool hasInlineMath(const QString &html)
+{
+    return html.contains(QLatin1String(kInlineMathOpen));
+}
+
 QString markMath(const QString &markdown)
 {
     const QString &s = markdown;

@@ -8,6 +8,15 @@
 
 namespace vexa::answer {
 
+// How a formula inside text appears in a block's styled text until it is typeset: its escaped
+// TeX in the code colour, in a monospaced face (which only rich text honours, so a formula
+// that cannot be set reads as code there). InlineMath finds formulas by this opening tag; the
+// answer's own text is escaped and can never produce it.
+inline constexpr auto kInlineMathOpen = "<font color=\"#9ecbff\" face=\"monospace\">";
+
+// Whether styled text holds a formula (so it is drawn through InlineMath).
+bool hasInlineMath(const QString &html);
+
 // The answer with its formulas in the two forms md4c knows ($...$ and $$...$$): \(...\) and
 // \[...\] rewritten, and every dollar that does not open or close a formula escaped, so money
 // stays text ("стоит $5 и $10"): a formula's opening $ is not followed by a space, its closing

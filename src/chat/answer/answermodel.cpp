@@ -1,4 +1,5 @@
 #include "answermodel.h"
+#include "answermath.h"
 
 #include "highlight.h"
 #include "offthread.h"
@@ -145,7 +146,11 @@ QString simpleAnswerHtml(const Answer &answer)
             return {};
         }
     }
-    return parts.join(QStringLiteral("<br><br>"));
+    QString html = parts.join(QStringLiteral("<br><br>"));
+    // Formulas inside the text are typeset block by block (InlineMath).
+    if (hasInlineMath(html))
+        return {};
+    return html;
 }
 
 } // namespace

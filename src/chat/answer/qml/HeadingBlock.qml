@@ -1,5 +1,7 @@
 import QtQuick
+import QtQuick.Window
 import VexaAI.Style
+import VexaAI.Answer
 
 // A heading in one of three sizes.
 AnswerBlock {
@@ -12,13 +14,20 @@ AnswerBlock {
     bodyWidth: text.contentWidth
     textItem: text
 
+    InlineMath {
+        id: math
+        html: block.html
+        font: text.font
+        color: text.color
+        devicePixelRatio: Screen.devicePixelRatio
+    }
     Text {
         id: text
         x: block.inset
         width: block.innerMaxWidth
         topPadding: block.index > 0 ? 6 : 0
-        text: block.html
-        textFormat: Text.StyledText
+        text: math.text
+        textFormat: math.rich ? Text.RichText : Text.StyledText
         wrapMode: Text.Wrap
         color: block.textColor
         font.pointSize: block.textSize * (block.level === 1 ? 1.45 : block.level === 2 ? 1.25 : 1.08)

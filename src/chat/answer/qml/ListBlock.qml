@@ -1,5 +1,7 @@
 import QtQuick
+import QtQuick.Window
 import VexaAI.Style
+import VexaAI.Answer
 
 // A list: bullets by level, numbers from the list's own start, ☐/☑ for tasks, nested items
 // indented under theirs, an item's later paragraphs under its text without a marker. One
@@ -19,11 +21,18 @@ AnswerBlock {
         id: column
         x: block.inset
         spacing: 4
+        InlineMath {
+            id: math
+            html: block.listHtml
+            font: text.font
+            color: text.color
+            devicePixelRatio: Screen.devicePixelRatio
+        }
         Text {
             id: text
             width: block.innerMaxWidth
-            text: block.listHtml
-            textFormat: Text.StyledText
+            text: math.text
+            textFormat: math.rich ? Text.RichText : Text.StyledText
             wrapMode: Text.Wrap
             color: block.textColor
             font.pointSize: block.textSize

@@ -1,5 +1,7 @@
 import QtQuick
+import QtQuick.Window
 import VexaAI.Style
+import VexaAI.Answer
 
 // A paragraph (or several) of prose, or of a quote: one styled Text, the fast path that keeps
 // a long chat scrolling smoothly.
@@ -14,12 +16,20 @@ AnswerBlock {
     bodyWidth: text.contentWidth
     textItem: text
 
+    // Formulas in the text, typeset (the text as it is when it has none).
+    InlineMath {
+        id: math
+        html: block.html
+        font: text.font
+        color: text.color
+        devicePixelRatio: Screen.devicePixelRatio
+    }
     Text {
         id: text
         x: block.inset
         width: block.innerMaxWidth
-        text: block.html
-        textFormat: Text.StyledText
+        text: math.text
+        textFormat: math.rich ? Text.RichText : Text.StyledText
         wrapMode: Text.Wrap
         color: block.quoted ? VexaTheme.quoteText : block.textColor
         font.pointSize: block.textSize

@@ -1,0 +1,262 @@
+#include "inlinemath.h"
+
+#include "answermath.h"
+#include "mathitem.h"
+#include "mathpaint.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QQmlEngine>
+#include <QScreen>
+#include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
+
+namespace vexa::answer {
+
+namespace {
+
+constexpr auto kProvider = "vexamath";
+// The formula's em against the text's: math fonts run small beside the interface's sans.
+constexpr double kFormulaScale = 1.1;
+
+QString unescaped(QStringView html)
+{
+    QString out = html.toString();
+    out.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    out.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    out.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    out.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return out;
+}
+
+// Where the formula's baseline must sit in its picture: rich text centres a picture aligned
+// "middle" at textMiddle above the baseline, so the picture is padded until its centre is
+// that far above the formula's baseline.
+struct Placement {
+    int width = 0, height = 0;
+    double padAbove = 0, padBelow = 0;
+};
+
+Placement place(const vexa::math::MathBox &box, const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const double textMiddle = metrics.height() / 2 - metrics.descent();
+    const double k = box.depth - box.height + 2 * textMiddle;
+    Placement p;
+    p.padAbove = std::max(0.0, k);
+    p.padBelow = std::max(0.0, -k);
+    const double exact = p.padAbove + box.height + box.depth + p.padBelow;
+    p.height = int(std::ceil(exact));
+    const double extra = (p.height - exact) / 2;
+    p.padAbove += extra;
+    p.padBelow += extra;
+    p.width = std::max(1, int(std::ceil(box.width)));
+    return p;
+}
+
+} // namespace
+
+InlineMath::InlineMath(QObject *parent)
+    : QObject(parent)
+{
+}
+
+InlineMath::~InlineMath()
+{
+    if (m_watcher)
+        m_watcher->disconnect(this);
+}
+
+void InlineMath::setHtml(const QString &html)
+{
+    if (html == m_html)
+        return;
+    m_html = html;
+    Q_EMIT inputChanged();
+    update();
+}
+
+void InlineMath::setFont(const QFont &font)
+{
+    if (font == m_font)
+        return;
+    m_font = font;
+    Q_EMIT inputChanged();
+    update();
+}
+
+void InlineMath::setColor(const QColor &color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    Q_EMIT inputChanged();
+    update();
+}
+
+void InlineMath::setDevicePixelRatio(qreal ratio)
+{
+    if (qFuzzyCompare(ratio, m_dpr) || !(ratio > 0))
+        return;
+    m_dpr = ratio;
+    Q_EMIT inputChanged();
+    update();
+}
+
+double InlineMath::formulaPixelSize(const QFont &font)
+{
+    double pixels = font.pixelSize() > 0 ? font.pixelSize() : 0;
+    if (pixels <= 0) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+        pixels = std::max(1.0, font.pointSizeF()) * dpi / 72.0;
+    }
+    return std::round(pixels * kFormulaScale * 4) / 4; // a few sizes, so the cache is shared
+}
+
+QList<InlineMath::Piece> InlineMath::formulasIn(const QString &html)
+{
+    QList<Piece> pieces;
+    const QLatin1String open(kInlineMathOpen);
+    const QLatin1String close("</font>");
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype start = html.indexOf(open, from);
+        if (start < 0)
+            break;
+        const qsizetype texStart = start + open.size();
+        const qsizetype end = html.indexOf(close, texStart);
+        if (end < 0)
+            break;
+        pieces.append({start, end + close.size() - start, unescaped(QStringView(html).mid(texStart, end - texStart))});
+        from = end + close.size();
+    }
+    return pieces;
+}
+
+void InlineMath::publish(const QString &text, bool rich)
+{
+    if (text == m_text && rich == m_rich)
+        return;
+    m_text = text;
+    m_rich = rich;
+    Q_EMIT textChanged();
+}
+
+void InlineMath::update()
+{
+    // Most text has no formula: it is shown as it is, at once.
+    if (!hasInlineMath(m_html)) {
+        publish(m_html, false);
+        return;
+    }
+    QList<Piece> pieces = formulasIn(m_html);
+    // Punctuation right after a formula is set with it ("$x$," never leaves the comma to start
+    // the next line: rich text may break after any picture). `drawn` is what the picture shows.
+    QStringList drawn;
+    for (Piece &piece : pieces) {
+        const qsizetype after = piece.start + piece.length;
+        const QChar next = after < m_html.size() ? m_html.at(after) : QChar();
+        if (QStringView(u",.;:!?)").contains(next)) {
+            drawn.append(piece.tex + QStringLiteral("\\text{") + next + u'}');
+            ++piece.length;
+        } else {
+            drawn.append(piece.tex);
+        }
+    }
+    const double size = formulaPixelSize(m_font);
+    QStringList missing;
+    QList<std::shared_ptr<const vexa::math::MathLayout>> layouts;
+    for (const QString &tex : std::as_const(drawn)) {
+        auto layout = vexa::math::MathItem::cached(tex, size, false);
+        if (!layout)
+            missing.append(tex);
+        layouts.append(std::move(layout));
+    }
+    if (!missing.isEmpty()) {
+        // The TeX shows until the formulas are set on the pool; then this runs again.
+        publish(m_html, false);
+        if (m_pending)
+            return;
+        m_pending = true;
+        if (m_watcher)
+            m_watcher->disconnect(this);
+        m_watcher = new QFutureWatcher<void>(this);
+        connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
+            m_pending = false;
+            update();
+        });
+        m_watcher->setFuture(QtConcurrent::run([missing, size] {
+            for (const QString &tex : missing)
+                vexa::math::MathItem::typesetAndKeep(tex, size, false);
+        }));
+        return;
+    }
+    if (QQmlEngine *engine = qmlEngine(this); engine && !engine->imageProvider(QLatin1String(kProvider)))
+        engine->addImageProvider(QLatin1String(kProvider), new MathImageProvider);
+
+    QString rich;
+    rich.reserve(m_html.size() + pieces.size() * 96);
+    qsizetype at = 0;
+    const QString colour = QString::number(m_color.rgba(), 16);
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const Piece &piece = pieces.at(i);
+        rich += QStringView(m_html).mid(at, piece.start - at);
+        at = piece.start + piece.length;
+        const auto &layout = layouts.at(i);
+        if (!layout->ok) {
+            rich += QStringView(m_html).mid(piece.start, piece.length); // its TeX, monospaced
+            continue;
+        }
+        const Placement p = place(layout->box, m_font);
+        // Put together piece by piece: the percent-encoded TeX is full of '%'.
+        rich += QStringLiteral("<img src=\"image://") + QLatin1String(kProvider) + u'/' + QString::number(size)
+            + u'/' + QString::number(m_dpr) + u'/' + colour + u'/' + QString::number(p.padAbove, 'f', 3) + u'/'
+            + QString::number(p.padBelow, 'f', 3) + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(drawn.at(i)))
+            + QStringLiteral("\" width=\"") + QString::number(p.width) + QStringLiteral("\" height=\"")
+            + QString::number(p.height) + QStringLiteral("\" align=\"middle\">");
+    }
+    rich += QStringView(m_html).mid(at);
+    publish(rich, true);
+}
+
+MathImageProvider::MathImageProvider()
+    : QQuickImageProvider(QQuickImageProvider::Image, QQuickImageProvider::ForceAsynchronousImageLoading)
+{
+}
+
+QImage MathImageProvider::requestImage(const QString &id, QSize *size, const QSize &)
+{
+    const QStringList parts = id.split(u'/');
+    if (parts.size() < 6)
+        return {};
+    const double pixelSize = parts.at(0).toDouble();
+    const double ratio = std::clamp(parts.at(1).toDouble(), 1.0, 4.0);
+    bool colourOk = false;
+    const QRgb colour = parts.at(2).toUInt(&colourOk, 16);
+    const double padAbove = parts.at(3).toDouble();
+    const double padBelow = parts.at(4).toDouble();
+    const QString tex = QUrl::fromPercentEncoding(parts.mid(5).join(u'/').toUtf8());
+    if (!(pixelSize > 1 && pixelSize < 400) || !colourOk || padAbove < 0 || padBelow < 0)
+        return {};
+    const auto layout = vexa::math::MathItem::typesetAndKeep(tex, pixelSize, false);
+    if (!layout->ok)
+        return {};
+    const vexa::math::MathBox &box = layout->box;
+    const int width = std::max(1, int(std::ceil(box.width)));
+    const int height = std::max(1, int(std::ceil(padAbove + box.height + box.depth + padBelow - 1e-6)));
+    QImage image(QSize(int(std::ceil(width * ratio)), int(std::ceil(height * ratio))), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    vexa::math::paintMath(painter, box, QPointF(0, padAbove + box.height), QColor::fromRgba(colour));
+    painter.end();
+    if (size)
+        *size = QSize(width, height);
+    return image;
+}
+
+} // namespace vexa::answer
