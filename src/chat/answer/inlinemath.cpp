@@ -4,7 +4,9 @@
 #include "mathitem.h"
 #include "mathpaint.h"
 
+#include <QCache>
 #include <QFontMetricsF>
+#include <QMutex>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QQmlEngine>
@@ -55,6 +57,73 @@ Placement place(const vexa::math::MathBox &box, const QFont &font)
     p.padBelow += extra;
     p.width = std::max(1, int(std::ceil(box.width)));
     return p;
+}
+
+// Drawn formulas by their address, shared by every text and the image provider: made on the
+// worker pool before a text shows them, so the provider, which Qt asks on the main thread,
+// finds them ready. Capped by size; one pushed out is drawn again when asked for.
+struct Pictures {
+    QMutex mutex;
+    QCache<QString, QImage> images{32 * 1024}; // cost in KiB
+};
+
+Pictures &pictures()
+{
+    static Pictures p;
+    return p;
+}
+
+bool pictureReady(const QString &id)
+{
+    Pictures &p = pictures();
+    QMutexLocker lock(&p.mutex);
+    return p.images.contains(id);
+}
+
+// The picture an address asks for (see MathImageProvider), drawn and kept; null for an
+// address no formula could have (a malformed one, a formula that cannot be set).
+QImage drawPicture(const QString &id, QSize *logicalSize)
+{
+    {
+        Pictures &p = pictures();
+        QMutexLocker lock(&p.mutex);
+        if (const QImage *hit = p.images.object(id)) {
+            if (logicalSize)
+                *logicalSize = (hit->deviceIndependentSize()).toSize();
+            return *hit;
+        }
+    }
+    const QStringList parts = id.split(u'/');
+    if (parts.size() < 6)
+        return {};
+    const double pixelSize = parts.at(0).toDouble();
+    const double ratio = std::clamp(parts.at(1).toDouble(), 1.0, 4.0);
+    bool colourOk = false;
+    const QRgb colour = parts.at(2).toUInt(&colourOk, 16);
+    const double padAbove = parts.at(3).toDouble();
+    const double padBelow = parts.at(4).toDouble();
+    const QString tex = QUrl::fromPercentEncoding(parts.mid(5).join(u'/').toUtf8());
+    if (!(pixelSize > 1 && pixelSize < 400) || !colourOk || !(padAbove >= 0) || !(padBelow >= 0)
+        || padAbove > 1000 || padBelow > 1000)
+        return {};
+    const auto layout = vexa::math::MathItem::typesetAndKeep(tex, pixelSize, false);
+    if (!layout->ok)
+        return {};
+    const vexa::math::MathBox &box = layout->box;
+    const int width = std::max(1, int(std::ceil(box.width)));
+    const int height = std::max(1, int(std::ceil(padAbove + box.height + box.depth + padBelow - 1e-6)));
+    QImage image(QSize(int(std::ceil(width * ratio)), int(std::ceil(height * ratio))), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    vexa::math::paintMath(painter, box, QPointF(0, padAbove + box.height), QColor::fromRgba(colour));
+    painter.end();
+    if (logicalSize)
+        *logicalSize = QSize(width, height);
+    Pictures &p = pictures();
+    QMutexLocker lock(&p.mutex);
+    p.images.insert(id, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    return image;
 }
 
 } // namespace
@@ -195,27 +264,57 @@ void InlineMath::update()
         }));
         return;
     }
+    // Every picture is drawn on the pool before the text shows it.
+    const QString colour = QString::number(m_color.rgba(), 16);
+    QStringList ids;
+    QStringList undrawn;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (!layouts.at(i)->ok) {
+            ids.append(QString());
+            continue;
+        }
+        const Placement p = place(layouts.at(i)->box, m_font);
+        // Put together piece by piece: the percent-encoded TeX is full of '%'.
+        ids.append(QString::number(size) + u'/' + QString::number(m_dpr) + u'/' + colour + u'/'
+                   + QString::number(p.padAbove, 'f', 3) + u'/' + QString::number(p.padBelow, 'f', 3) + u'/'
+                   + QString::fromLatin1(QUrl::toPercentEncoding(drawn.at(i))));
+        if (!pictureReady(ids.last()))
+            undrawn.append(ids.last());
+    }
+    if (!undrawn.isEmpty()) {
+        publish(m_html, false);
+        if (m_pending)
+            return;
+        m_pending = true;
+        if (m_watcher)
+            m_watcher->disconnect(this);
+        m_watcher = new QFutureWatcher<void>(this);
+        connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
+            m_pending = false;
+            update();
+        });
+        m_watcher->setFuture(QtConcurrent::run([undrawn] {
+            for (const QString &id : undrawn)
+                drawPicture(id, nullptr);
+        }));
+        return;
+    }
     if (QQmlEngine *engine = qmlEngine(this); engine && !engine->imageProvider(QLatin1String(kProvider)))
         engine->addImageProvider(QLatin1String(kProvider), new MathImageProvider);
 
     QString rich;
     rich.reserve(m_html.size() + pieces.size() * 96);
     qsizetype at = 0;
-    const QString colour = QString::number(m_color.rgba(), 16);
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const Piece &piece = pieces.at(i);
         rich += QStringView(m_html).mid(at, piece.start - at);
         at = piece.start + piece.length;
-        const auto &layout = layouts.at(i);
-        if (!layout->ok) {
+        if (ids.at(i).isEmpty()) {
             rich += QStringView(m_html).mid(piece.start, piece.length); // its TeX, monospaced
             continue;
         }
-        const Placement p = place(layout->box, m_font);
-        // Put together piece by piece: the percent-encoded TeX is full of '%'.
-        rich += QStringLiteral("<img src=\"image://") + QLatin1String(kProvider) + u'/' + QString::number(size)
-            + u'/' + QString::number(m_dpr) + u'/' + colour + u'/' + QString::number(p.padAbove, 'f', 3) + u'/'
-            + QString::number(p.padBelow, 'f', 3) + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(drawn.at(i)))
+        const Placement p = place(layouts.at(i)->box, m_font);
+        rich += QStringLiteral("<img src=\"image://") + QLatin1String(kProvider) + u'/' + ids.at(i)
             + QStringLiteral("\" width=\"") + QString::number(p.width) + QStringLiteral("\" height=\"")
             + QString::number(p.height) + QStringLiteral("\" align=\"middle\">");
     }
@@ -224,38 +323,16 @@ void InlineMath::update()
 }
 
 MathImageProvider::MathImageProvider()
-    : QQuickImageProvider(QQuickImageProvider::Image, QQuickImageProvider::ForceAsynchronousImageLoading)
+    : QQuickImageProvider(QQuickImageProvider::Image)
 {
 }
 
 QImage MathImageProvider::requestImage(const QString &id, QSize *size, const QSize &)
 {
-    const QStringList parts = id.split(u'/');
-    if (parts.size() < 6)
-        return {};
-    const double pixelSize = parts.at(0).toDouble();
-    const double ratio = std::clamp(parts.at(1).toDouble(), 1.0, 4.0);
-    bool colourOk = false;
-    const QRgb colour = parts.at(2).toUInt(&colourOk, 16);
-    const double padAbove = parts.at(3).toDouble();
-    const double padBelow = parts.at(4).toDouble();
-    const QString tex = QUrl::fromPercentEncoding(parts.mid(5).join(u'/').toUtf8());
-    if (!(pixelSize > 1 && pixelSize < 400) || !colourOk || padAbove < 0 || padBelow < 0)
-        return {};
-    const auto layout = vexa::math::MathItem::typesetAndKeep(tex, pixelSize, false);
-    if (!layout->ok)
-        return {};
-    const vexa::math::MathBox &box = layout->box;
-    const int width = std::max(1, int(std::ceil(box.width)));
-    const int height = std::max(1, int(std::ceil(padAbove + box.height + box.depth + padBelow - 1e-6)));
-    QImage image(QSize(int(std::ceil(width * ratio)), int(std::ceil(height * ratio))), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    vexa::math::paintMath(painter, box, QPointF(0, padAbove + box.height), QColor::fromRgba(colour));
-    painter.end();
-    if (size)
-        *size = QSize(width, height);
+    QSize logical;
+    QImage image = drawPicture(id, &logical);
+    if (size && !image.isNull())
+        *size = logical;
     return image;
 }
 

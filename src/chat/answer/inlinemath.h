@@ -78,8 +78,9 @@ private:
 };
 
 // Serves "image://vexamath/<pixel size>/<ratio>/<#aarrggbb>/<pad above>/<pad below>/<TeX>",
-// the TeX percent-encoded: the formula drawn at that size and device pixel ratio, padded.
-// Loaded on Qt's image threads.
+// the TeX percent-encoded: the formula drawn at that size and device pixel ratio, padded. Qt
+// asks on the main thread; InlineMath has the pictures drawn on the worker pool and kept before
+// its text names them, so the answer is a look-up.
 class MathImageProvider : public QQuickImageProvider
 {
 public:
