@@ -209,10 +209,6 @@ public:
     QCoro::Task<std::optional<QString>> send(QString text, std::optional<QImage> image = std::nullopt,
                        std::optional<QString> filePath = std::nullopt,
                        std::optional<QString> modelOverride = std::nullopt);
-    // send() of a text that says how it ended: the assistant's answer when one arrived, nothing
-    // when the message was refused or failed (the notice tells why) or another send was running.
-    QCoro::Task<std::optional<QString>> sendForAnswer(QString text,
-                                                      std::optional<QString> modelOverride);
 
     // --- Models and images -------------------------------------------------------------------
     QCoro::Task<> selectModel(QString id);

@@ -85,17 +85,6 @@ public:
     QCoro::Task<> chooseFastModel();
     QCoro::Task<> startConversation();
 
-    // Timestamps of one turn, for the benchmark: when the phrase completed, when its request
-    // was handed to the client, when the answer came back and when speaking was asked for.
-    struct TurnTimes
-    {
-        qint64 phraseDoneNs = 0;
-        qint64 requestSentNs = 0;
-        qint64 answerArrivedNs = 0;
-        qint64 speakAskedNs = 0;
-    };
-    const TurnTimes &lastTurnTimes() const { return m_turnTimes; }
-
 signals:
     void activeChanged();
     void processingChanged();
@@ -139,5 +128,4 @@ private:
     bool m_lastModelAvailable = false;
     // Grows with every close: work started in an earlier visit ends without effects.
     quint64 m_visit = 0;
-    TurnTimes m_turnTimes;
 };

@@ -344,18 +344,36 @@ void ProfileViewModel::signOut()
         m_client->signOut();
 }
 
-#define VEXA_FLAG(Setter, member, signal)                                                          \
-    void ProfileViewModel::Setter(bool value)                                                      \
-    {                                                                                              \
-        if (member == value)                                                                       \
-            return;                                                                                \
-        member = value;                                                                            \
-        Q_EMIT signal();                                                                           \
-    }
-VEXA_FLAG(setShowingVoiceLibrary, m_showingVoiceLibrary, showingVoiceLibraryChanged)
-VEXA_FLAG(setShowingUtilities, m_showingUtilities, showingUtilitiesChanged)
-VEXA_FLAG(setConfirmClear, m_confirmClear, confirmClearChanged)
-VEXA_FLAG(setConfirmSignOut, m_confirmSignOut, confirmSignOutChanged)
-#undef VEXA_FLAG
+void ProfileViewModel::setShowingVoiceLibrary(bool value)
+{
+    if (m_showingVoiceLibrary == value)
+        return;
+    m_showingVoiceLibrary = value;
+    Q_EMIT showingVoiceLibraryChanged();
+}
+
+void ProfileViewModel::setShowingUtilities(bool value)
+{
+    if (m_showingUtilities == value)
+        return;
+    m_showingUtilities = value;
+    Q_EMIT showingUtilitiesChanged();
+}
+
+void ProfileViewModel::setConfirmClear(bool value)
+{
+    if (m_confirmClear == value)
+        return;
+    m_confirmClear = value;
+    Q_EMIT confirmClearChanged();
+}
+
+void ProfileViewModel::setConfirmSignOut(bool value)
+{
+    if (m_confirmSignOut == value)
+        return;
+    m_confirmSignOut = value;
+    Q_EMIT confirmSignOutChanged();
+}
 
 } // namespace vexa

@@ -23,11 +23,11 @@
 #include <functional>
 #include <memory>
 
-namespace vexa {
-
-namespace account {
+namespace vexa::account {
 class ProfileSettingsQueue;
 }
+
+namespace vexa {
 
 class ProfileViewModel : public QObject
 {
