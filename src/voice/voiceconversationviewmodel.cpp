@@ -5,7 +5,7 @@
 #include "vexaerror.h"
 #include "voicetexts.h"
 
-namespace texts = vexa::voice::texts;
+namespace vexa::voice {
 
 VoiceConversationViewModel::VoiceConversationViewModel(QObject *parent)
     : QObject(parent), m_client(vexa::VexaClient::shared()),
@@ -333,3 +333,5 @@ QCoro::Task<> VoiceConversationViewModel::resumeListening(quint64 visit)
         co_return;
     co_await m_voice->start(m_preferences->locale(), m_preferences->allowOnline());
 }
+
+} // namespace vexa::voice

@@ -16,6 +16,8 @@ namespace vexa {
 class VexaClient;
 }
 
+namespace vexa::voice {
+
 // The hands-free conversation: listen until the phrase ends, send it with the fast model the
 // service recommends, speak the answer, listen again. The view-model owns the loop; the sheet
 // only shows its state and calls the commands.
@@ -27,7 +29,7 @@ class VoiceConversationViewModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(VoiceService *voice READ voice CONSTANT)
+    Q_PROPERTY(vexa::voice::VoiceService *voice READ voice CONSTANT)
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
     Q_PROPERTY(bool processing READ processing NOTIFY processingChanged)
     Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
@@ -129,3 +131,5 @@ private:
     // Grows with every close: work started in an earlier visit ends without effects.
     quint64 m_visit = 0;
 };
+
+} // namespace vexa::voice

@@ -36,9 +36,9 @@ struct FakeVoice {
     std::shared_ptr<voice::fakes::ManualClock> clock =
         std::make_shared<voice::fakes::ManualClock>();
 
-    std::function<VoicePlatform()> factory()
+    std::function<voice::VoicePlatform()> factory()
     {
-        return [this] { return VoicePlatform{capture, recognition, synthesizer, clock}; };
+        return [this] { return voice::VoicePlatform{capture, recognition, synthesizer, clock}; };
     }
 };
 

@@ -92,7 +92,7 @@ struct FakeVoice {
 
     ChatViewModel::VoiceFactory factory()
     {
-        return [this] { return VoicePlatform{capture, recognition, synthesizer, clock}; };
+        return [this] { return voice::VoicePlatform{capture, recognition, synthesizer, clock}; };
     }
 };
 
@@ -122,6 +122,7 @@ struct ChatRig {
         voice.clock->advance(std::chrono::seconds(1));
     }
 
+    chat::ChatComposer *composer() const { return view->composer(); }
     QString preferencesPath() const { return dir.filePath(QStringLiteral("prefs.ini")); }
     // Posts from the fake "audio" and "recognizer" threads reach the main thread.
     static void settle()

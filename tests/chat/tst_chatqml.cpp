@@ -198,10 +198,10 @@ void ChatQmlTest::keyboard()
     for (const QChar c : typed)
         QTest::sendKeyEvent(QTest::Click, m_view.get(), Qt::Key_unknown, QString(c),
                             Qt::NoModifier);
-    QCOMPARE(viewModel()->draft(), typed);
+    QCOMPARE(viewModel()->composer()->draft(), typed);
 
     QTest::keyClick(m_view.get(), Qt::Key_Return, modifiers);
-    QCOMPARE(viewModel()->draft(), draft);
+    QCOMPARE(viewModel()->composer()->draft(), draft);
     // The keyboard stays in the composer for the next message.
     QVERIFY(field->hasActiveFocus());
     if (sent.isEmpty()) {
@@ -257,7 +257,7 @@ void ChatQmlTest::inputMethodCompositionIsNotSent()
     load();
     QQuickItem *field = item("composerField");
     field->forceActiveFocus();
-    viewModel()->setDraft(QStringLiteral("Кон"));
+    viewModel()->composer()->setDraft(QStringLiteral("Кон"));
 
     // An input method is composing "ничиwa"; its Enter commits the composition, not the message.
     QInputMethodEvent composing(QStringLiteral("ничи"), {});
@@ -269,7 +269,7 @@ void ChatQmlTest::inputMethodCompositionIsNotSent()
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("ничи"));
     QCoreApplication::sendEvent(field, &commit);
-    QCOMPARE(viewModel()->draft(), QStringLiteral("Конничи"));
+    QCOMPARE(viewModel()->composer()->draft(), QStringLiteral("Конничи"));
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QCOMPARE(m_client->entries().size(), 1);
     QCOMPARE(m_client->entries().first().text, QStringLiteral("Конничи"));

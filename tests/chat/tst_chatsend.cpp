@@ -20,6 +20,7 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 
 namespace {
 
@@ -100,11 +101,11 @@ void ChatSendTest::conversationEndsOnTheServersCopy()
     QSignalSpy scrolls(rig.view.get(), &ChatViewModel::scrollToEndRequested);
     QSignalSpy thinking(rig.view.get(), &ChatViewModel::busyChanged);
 
-    rig.view->setDraft(QStringLiteral("Напиши функцию на Python для суммы"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Напиши функцию на Python для суммы"));
+    rig.composer()->send();
 
     // At once: composer empty, the message shown, Vexa thinking.
-    QCOMPARE(rig.view->draft(), QString());
+    QCOMPARE(rig.composer()->draft(), QString());
     QVERIFY(rig.view->thinking());
     QCOMPARE(svc.client->entries().size(), before + 1);
     QCOMPARE(svc.client->entries().last().text,
@@ -146,15 +147,15 @@ void ChatSendTest::attachmentsGoOut()
     file.write("список дел");
     file.close();
     rig.platform->clipboardPicture = picture(64, 48);
-    QVERIFY(rig.view->pasteAttachment());
-    rig.view->attachFile(QUrl::fromLocalFile(file.fileName()));
-    rig.view->setDraft(QStringLiteral(" \n"));
-    QVERIFY(rig.view->canSend());
+    QVERIFY(rig.composer()->pasteAttachment());
+    rig.composer()->attachFile(QUrl::fromLocalFile(file.fileName()));
+    rig.composer()->setDraft(QStringLiteral(" \n"));
+    QVERIFY(rig.composer()->canSend());
 
-    rig.view->send();
+    rig.composer()->send();
     QCOMPARE(svc.client->entries().last().text, QStringLiteral("📎 Вложение"));
-    QVERIFY(!rig.view->hasAttachedImage());
-    QVERIFY(rig.view->attachedFile().isEmpty());
+    QVERIFY(!rig.composer()->hasAttachedImage());
+    QVERIFY(rig.composer()->attachedFile().isEmpty());
     QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
 
     const auto requests = svc.service.requests(QStringLiteral("/api/chat"));
@@ -205,8 +206,8 @@ void ChatSendTest::autoSpeak()
         svc.script("GET", QStringLiteral("/api/chats"), 200, history);
     }
 
-    rig.view->setDraft(QStringLiteral("Как выбрать велосипед?"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Как выбрать велосипед?"));
+    rig.composer()->send();
     QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
     QTest::qWait(vexa::test::scaledMs(50));
     ChatRig::settle();
@@ -230,7 +231,7 @@ void ChatSendTest::autoSpeak()
     }
     // A failed message is back in the composer; a delivered one never, however short the
     // history that follows (it could be sent twice).
-    QCOMPARE(rig.view->draft(), status != 200 ? QStringLiteral("Как выбрать велосипед?") : QString());
+    QCOMPARE(rig.composer()->draft(), status != 200 ? QStringLiteral("Как выбрать велосипед?") : QString());
 }
 
 void ChatSendTest::chatListSwitchesAndCreates()
@@ -302,8 +303,8 @@ void ChatSendTest::chatListStillWhileSending()
     svc.script("POST", QStringLiteral("/api/chat"), 200,
                R"({"ok":true,"answer":"Готово"})", 400);
 
-    rig.view->setDraft(QStringLiteral("Долгий вопрос"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Долгий вопрос"));
+    rig.composer()->send();
     QVERIFY(!list.enabled());
     QVERIFY(!rig.view->canCreateChat());
     svc.service.clearRequests();
@@ -358,10 +359,10 @@ void ChatSendTest::newChatAskedFromOutside()
         requests.requestNewChat(asked);
     ChatRig rig(svc.client.get());
     if (!beforeTheScreen)
-        rig.view->setDraft(typed);
+        rig.composer()->setDraft(typed);
     if (whileSending) {
         svc.script("POST", QStringLiteral("/api/chat"), 200, R"({"ok":true,"answer":"Готово"})", 300);
-        rig.view->send();
+        rig.composer()->send();
         QVERIFY(svc.client->sending());
     }
     if (!beforeTheScreen)
@@ -369,16 +370,16 @@ void ChatSendTest::newChatAskedFromOutside()
     if (whileSending) {
         QTest::qWait(vexa::test::scaledMs(50));
         QVERIFY(requests.hasNewChat());
-        QVERIFY(!rig.view->draftFocused());
+        QVERIFY(!rig.composer()->draftFocused());
     }
 
-    QVERIFY(waitUntil([&] { return rig.view->draftFocused(); }));
+    QVERIFY(waitUntil([&] { return rig.composer()->draftFocused(); }));
     QVERIFY(!requests.hasNewChat()); // taken once, by this screen
-    QCOMPARE(rig.view->draft(), draft);
+    QCOMPARE(rig.composer()->draft(), draft);
     // The chat that had messages is left for a new, empty one; the draft stays through it.
     QVERIFY(waitUntil([&] { return svc.client->activeChatIDText() != previous && !svc.client->chatsLoading(); }));
     QVERIFY(svc.client->entries().isEmpty());
-    QCOMPARE(rig.view->draft(), draft);
+    QCOMPARE(rig.composer()->draft(), draft);
 }
 
 QTEST_MAIN(ChatSendTest)

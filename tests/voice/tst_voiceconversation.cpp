@@ -16,6 +16,7 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 using namespace vexa::voice::fakes;
 namespace texts = vexa::voice::texts;
 

@@ -1,13 +1,13 @@
-// The chat screen's composer: the draft, its photo and file, sending, quick prompts.
+// The chat screen's composer: the draft, its photo and file, dictation, sending, quick prompts.
 
-#include "chatviewmodel.h"
+#include "chatcomposer.h"
 
 #include "chatrules.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 
-namespace vexa {
+namespace vexa::chat {
 
 namespace {
 
@@ -31,7 +31,50 @@ QString thumbnailDataUrl(const QImage &image)
 
 } // namespace
 
-void ChatViewModel::setDraft(const QString &draft)
+ChatComposer::ChatComposer(std::shared_ptr<ChatPlatform> platform,
+                           voice::VoicePreferences *preferences, VoiceSource voice, QObject *parent)
+    : QObject(parent),
+      m_platform(std::move(platform)),
+      m_preferences(preferences),
+      m_voiceSource(std::move(voice))
+{
+    connect(this, &ChatComposer::draftChanged, this, &ChatComposer::updateCanSend);
+    connect(this, &ChatComposer::attachedImageChanged, this, &ChatComposer::updateCanSend);
+    connect(this, &ChatComposer::attachedFileChanged, this, &ChatComposer::updateCanSend);
+}
+
+void ChatComposer::setClient(VexaClient *client)
+{
+    if (m_client == client)
+        return;
+    disconnect(m_sendingConnection);
+    m_client = client;
+    if (client)
+        m_sendingConnection = connect(client, &VexaClient::sendingChanged, this,
+                                      &ChatComposer::updateCanSend);
+    updateCanSend();
+}
+
+void ChatComposer::useVoice(voice::VoiceService *voice)
+{
+    if (m_voice == voice)
+        return;
+    if (m_voice)
+        disconnect(m_voice, nullptr, this, nullptr);
+    m_voice = voice;
+    if (voice) {
+        connect(voice, &voice::VoiceService::isListeningChanged, this,
+                &ChatComposer::listeningChanged);
+        connect(voice, &voice::VoiceService::errorMessageChanged, this,
+                &ChatComposer::voiceErrorChanged);
+        connect(voice, &voice::VoiceService::transcriptChanged, this,
+                &ChatComposer::mergeTranscript);
+    }
+    Q_EMIT listeningChanged();
+    Q_EMIT voiceErrorChanged();
+}
+
+void ChatComposer::setDraft(const QString &draft)
 {
     if (m_draft == draft)
         return;
@@ -39,7 +82,13 @@ void ChatViewModel::setDraft(const QString &draft)
     Q_EMIT draftChanged();
 }
 
-void ChatViewModel::setDraftFocused(bool focused)
+void ChatComposer::putDraft(const QString &draft)
+{
+    setDraft(draft);
+    setDraftFocused(true);
+}
+
+void ChatComposer::setDraftFocused(bool focused)
 {
     if (m_draftFocused == focused)
         return;
@@ -47,7 +96,7 @@ void ChatViewModel::setDraftFocused(bool focused)
     Q_EMIT draftFocusedChanged();
 }
 
-void ChatViewModel::setDictationPrefix(const QString &prefix)
+void ChatComposer::setDictationPrefix(const QString &prefix)
 {
     if (m_dictationPrefix == prefix)
         return;
@@ -55,19 +104,22 @@ void ChatViewModel::setDictationPrefix(const QString &prefix)
     Q_EMIT dictationPrefixChanged();
 }
 
-QString ChatViewModel::attachedFileName() const
+QString ChatComposer::attachedFileName() const
 {
     return m_attachedFile.isEmpty() ? QString() : m_attachedFile.fileName();
 }
 
-bool ChatViewModel::canSend() const
+bool ChatComposer::isEmpty() const
 {
-    if (!m_client || m_client->sending())
-        return false;
-    return !chat::isBlank(m_draft) || m_attachedImage || !m_attachedFile.isEmpty();
+    return isBlank(m_draft) && !m_attachedImage && m_attachedFile.isEmpty();
 }
 
-void ChatViewModel::updateCanSend()
+bool ChatComposer::canSend() const
+{
+    return m_client && !m_client->sending() && !isEmpty();
+}
+
+void ChatComposer::updateCanSend()
 {
     const bool can = canSend();
     if (can == m_canSend)
@@ -76,14 +128,14 @@ void ChatViewModel::updateCanSend()
     Q_EMIT canSendChanged();
 }
 
-QStringList ChatViewModel::quickPrompts() const
+QStringList ChatComposer::quickPrompts() const
 {
     return {QStringLiteral("Объясни сложную тему просто"), QStringLiteral("Помоги написать письмо"),
             QStringLiteral("Составь план проекта"), QStringLiteral("Проверь мой текст"),
             QStringLiteral("Помоги разобраться в коде")};
 }
 
-void ChatViewModel::send()
+void ChatComposer::send()
 {
     if (!canSend())
         return;
@@ -105,23 +157,22 @@ void ChatViewModel::send()
     runSend(text, std::move(image), std::move(file));
 }
 
-QCoro::Task<> ChatViewModel::runSend(QString text, std::optional<QImage> image,
+QCoro::Task<> ChatComposer::runSend(QString text, std::optional<QImage> image,
                                      std::optional<QString> file)
 {
     QPointer<VexaClient> client = m_client;
-    QPointer<ChatViewModel> self(this);
+    QPointer<ChatComposer> self(this);
     // The send's own outcome: the entry list afterwards is the service's copy, which may hold
     // fewer messages than before.
     const std::optional<QString> answer = co_await client->send(text, image, file, std::nullopt);
     if (!self || !client)
         co_return;
     if (answer) {
-        if (m_voicePreferences->autoSpeak())
-            speak(*answer);
+        Q_EMIT answered(*answer);
         co_return;
     }
     // Not delivered: give it back to the composer unless the user is already writing the next one.
-    if (chat::isBlank(m_draft) && !m_attachedImage && m_attachedFile.isEmpty()) {
+    if (isEmpty()) {
         setDraft(text);
         setAttachedImage(image);
         if (file)
@@ -129,13 +180,12 @@ QCoro::Task<> ChatViewModel::runSend(QString text, std::optional<QImage> image,
     }
 }
 
-void ChatViewModel::useQuickPrompt(const QString &prompt)
+void ChatComposer::useQuickPrompt(const QString &prompt)
 {
-    setDraft(prompt);
-    setDraftFocused(true);
+    putDraft(prompt);
 }
 
-void ChatViewModel::setPickedPhoto(const QUrl &url)
+void ChatComposer::setPickedPhoto(const QUrl &url)
 {
     ++m_photoGeneration; // whatever was loading is no longer wanted
     if (m_pickedPhoto == url)
@@ -144,7 +194,7 @@ void ChatViewModel::setPickedPhoto(const QUrl &url)
     Q_EMIT pickedPhotoChanged();
 }
 
-void ChatViewModel::setAttachedImage(std::optional<QImage> image)
+void ChatComposer::setAttachedImage(std::optional<QImage> image)
 {
     if (!image && !m_attachedImage)
         return;
@@ -153,7 +203,7 @@ void ChatViewModel::setAttachedImage(std::optional<QImage> image)
     Q_EMIT attachedImageChanged();
 }
 
-void ChatViewModel::setAttachedFile(const QUrl &url)
+void ChatComposer::setAttachedFile(const QUrl &url)
 {
     if (m_attachedFile == url)
         return;
@@ -161,7 +211,7 @@ void ChatViewModel::setAttachedFile(const QUrl &url)
     Q_EMIT attachedFileChanged();
 }
 
-void ChatViewModel::pickPhoto(const QUrl &url)
+void ChatComposer::pickPhoto(const QUrl &url)
 {
     setPickedPhoto(url);
     if (!url.isLocalFile())
@@ -169,10 +219,10 @@ void ChatViewModel::pickPhoto(const QUrl &url)
     loadPickedPhoto(url, m_photoGeneration);
 }
 
-QCoro::Task<> ChatViewModel::loadPickedPhoto(QUrl url, quint64 generation)
+QCoro::Task<> ChatComposer::loadPickedPhoto(QUrl url, quint64 generation)
 {
-    QPointer<ChatViewModel> self(this);
-    std::shared_ptr<chat::ChatPlatform> platform = m_platform;
+    QPointer<ChatComposer> self(this);
+    std::shared_ptr<ChatPlatform> platform = m_platform;
     std::optional<QImage> image = co_await platform->loadPhoto(url.toLocalFile());
     // A failed load changes nothing and says nothing; a pick replaced or removed meanwhile
     // must not come back.
@@ -181,13 +231,13 @@ QCoro::Task<> ChatViewModel::loadPickedPhoto(QUrl url, quint64 generation)
     setAttachedImage(std::move(image));
 }
 
-void ChatViewModel::removePhoto()
+void ChatComposer::removePhoto()
 {
     setAttachedImage(std::nullopt);
     setPickedPhoto(QUrl());
 }
 
-void ChatViewModel::attachFile(const QUrl &url)
+void ChatComposer::attachFile(const QUrl &url)
 {
     const QFileInfo info(url.toLocalFile());
     if (!url.isLocalFile() || !info.isFile() || !info.isReadable()) {
@@ -198,19 +248,19 @@ void ChatViewModel::attachFile(const QUrl &url)
     setAttachedFile(url);
 }
 
-void ChatViewModel::removeFile()
+void ChatComposer::removeFile()
 {
     setAttachedFile(QUrl());
 }
 
-bool ChatViewModel::attachDropped(const QList<QUrl> &urls)
+bool ChatComposer::attachDropped(const QList<QUrl> &urls)
 {
     bool photoTaken = false;
     bool fileTaken = false;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile())
             continue;
-        if (!photoTaken && chat::isPhotoFile(url.toLocalFile())) {
+        if (!photoTaken && isPhotoFile(url.toLocalFile())) {
             pickPhoto(url);
             photoTaken = true;
         } else if (!fileTaken) {
@@ -221,7 +271,7 @@ bool ChatViewModel::attachDropped(const QList<QUrl> &urls)
     return photoTaken || fileTaken;
 }
 
-bool ChatViewModel::pasteAttachment()
+bool ChatComposer::pasteAttachment()
 {
     const QImage image = m_platform->clipboardImage();
     if (!image.isNull()) {
@@ -232,4 +282,56 @@ bool ChatViewModel::pasteAttachment()
     return attachDropped(m_platform->clipboardFileUrls());
 }
 
-} // namespace vexa
+// ---- Dictation ----
+
+bool ChatComposer::listening() const
+{
+    return m_voice && m_voice->isListening();
+}
+
+QString ChatComposer::voiceError() const
+{
+    return m_voice ? m_voice->errorMessage().value_or(QString()) : QString();
+}
+
+void ChatComposer::toggleDictation()
+{
+    voice::VoiceService *service = m_voiceSource();
+    useVoice(service);
+    if (service->isListening()) {
+        service->stopListening();
+        return;
+    }
+    setDictationPrefix(m_draft);
+    m_dictation = Dictation{m_draft, true, QString(), QString(), m_draft, false};
+    service->startListening(m_preferences->locale(), m_preferences->allowOnline());
+}
+
+void ChatComposer::mergeTranscript()
+{
+    const QString transcript = m_voice->transcript();
+    if (!m_voice->isListening() && transcript.isEmpty())
+        return;
+    Dictation &d = m_dictation;
+    if (m_draft != d.written) {
+        // The user changed the composer while dictating (typed, quoted, picked a prompt): what
+        // they changed stays, and the live words go on where they stand in the new text.
+        const qsizetype at = d.shown.isEmpty() ? -1 : m_draft.lastIndexOf(d.shown);
+        if (d.shown.isEmpty()) {
+            d = Dictation{m_draft, true, QString(), QString(), m_draft, false};
+        } else if (at >= 0) {
+            d.head = m_draft.left(at);
+            d.separated = false;
+            d.tail = m_draft.mid(at + d.shown.size());
+        } else {
+            d.frozen = true; // the dictated words themselves were edited: leave the text alone
+        }
+    }
+    if (d.frozen)
+        return;
+    d.shown = transcript;
+    d.written = (d.separated ? dictatedDraft(d.head, transcript) : d.head + transcript) + d.tail;
+    setDraft(d.written);
+}
+
+} // namespace vexa::chat
