@@ -3,7 +3,7 @@
 // block items reused from answer to answer showing only their new answer.
 
 #include "chatfixture.h"
-#include "chatquick.h"
+#include "quickscreen.h"
 #include "localservice.h"
 
 #include <QAccessible>
@@ -80,15 +80,8 @@ void ChatAnswersTest::cleanup()
 
 void ChatAnswersTest::load()
 {
-    m_view = std::make_unique<QQuickView>();
-    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
-    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
-    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
-    m_view->resize(900, 700);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    m_view = openScreen(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")), {900, 700});
+    QVERIFY(m_view);
 }
 
 void ChatAnswersTest::tableAndCodeForKeyboardAndScreenReaders()

@@ -4,7 +4,7 @@
 
 #include "awaittask.h"
 #include "chatfixture.h"
-#include "chatquick.h"
+#include "quickscreen.h"
 #include "localservice.h"
 
 #include <QAccessible>
@@ -127,15 +127,8 @@ void ChatQmlTest::cleanup()
 
 void ChatQmlTest::load()
 {
-    m_view = std::make_unique<QQuickView>();
-    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
-    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
-    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
-    m_view->resize(900, 700);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
+    m_view = openScreen(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")), {900, 700});
+    QVERIFY(m_view);
 }
 
 void ChatQmlTest::welcomeThenBubbles()
@@ -550,14 +543,7 @@ void ChatQmlTest::shareEntriesFromTheKeyboard()
         QObject *shareMenu = findObject(*m_view, QStringLiteral("shareMenu"));
         QVERIFY(shareMenu);
         QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
-        QStringList entries;
-        for (int i = 0; i < shareMenu->property("count").toInt(); ++i) {
-            QQuickItem *entry = nullptr;
-            QMetaObject::invokeMethod(shareMenu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
-            if (entry && entry->isVisible() && entry->isEnabled())
-                entries << entry->property("text").toString();
-        }
-        QCOMPARE(entries, (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+        QCOMPARE(menuEntries(shareMenu), (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
                                        QStringLiteral("Отправить по почте")}));
         for (int i = 0; i < downs; ++i)
             QTest::keyClick(m_view.get(), Qt::Key_Down);
