@@ -32,11 +32,12 @@ QString thumbnailDataUrl(const QImage &image)
 } // namespace
 
 ChatComposer::ChatComposer(std::shared_ptr<ChatPlatform> platform,
-                           voice::VoicePreferences *preferences, VoiceSource voice, QObject *parent)
+                           voice::VoicePreferences *preferences, VoiceSource voiceSource,
+                           QObject *parent)
     : QObject(parent),
       m_platform(std::move(platform)),
       m_preferences(preferences),
-      m_voiceSource(std::move(voice))
+      m_voiceSource(std::move(voiceSource))
 {
     connect(this, &ChatComposer::draftChanged, this, &ChatComposer::updateCanSend);
     connect(this, &ChatComposer::attachedImageChanged, this, &ChatComposer::updateCanSend);
@@ -55,19 +56,19 @@ void ChatComposer::setClient(VexaClient *client)
     updateCanSend();
 }
 
-void ChatComposer::useVoice(voice::VoiceService *voice)
+void ChatComposer::useVoice(voice::VoiceService *service)
 {
-    if (m_voice == voice)
+    if (m_voice == service)
         return;
     if (m_voice)
         disconnect(m_voice, nullptr, this, nullptr);
-    m_voice = voice;
-    if (voice) {
-        connect(voice, &voice::VoiceService::isListeningChanged, this,
+    m_voice = service;
+    if (service) {
+        connect(service, &voice::VoiceService::isListeningChanged, this,
                 &ChatComposer::listeningChanged);
-        connect(voice, &voice::VoiceService::errorMessageChanged, this,
+        connect(service, &voice::VoiceService::errorMessageChanged, this,
                 &ChatComposer::voiceErrorChanged);
-        connect(voice, &voice::VoiceService::transcriptChanged, this,
+        connect(service, &voice::VoiceService::transcriptChanged, this,
                 &ChatComposer::mergeTranscript);
     }
     Q_EMIT listeningChanged();

@@ -48,11 +48,11 @@ public:
 
     // `preferences` (the dictation's language and whether it may go online) outlive the composer.
     ChatComposer(std::shared_ptr<ChatPlatform> platform, voice::VoicePreferences *preferences,
-                 VoiceSource voice, QObject *parent = nullptr);
+                 VoiceSource voiceSource, QObject *parent = nullptr);
 
     void setClient(VexaClient *client);
     // The owner made its voice (for dictation or for speaking): the composer shows its state.
-    void useVoice(voice::VoiceService *voice);
+    void useVoice(voice::VoiceService *service);
 
     QString draft() const { return m_draft; }
     void setDraft(const QString &draft);

@@ -176,6 +176,9 @@ public:
     QCoro::Task<Result<VexaResponse>> request(QString path,
                                               std::optional<RequestBody> body = std::nullopt,
                                               std::optional<QByteArray> method = std::nullopt);
+    // A request whose reply matters only for the account state it carries: that state applied,
+    // a failure told through the notice. True when the service accepted it.
+    QCoro::Task<bool> change(QString path, std::optional<RequestBody> body = std::nullopt);
     // GET and decode a record; its own `ok` is the caller's business.
     template <records::HasSchema T>
     QCoro::Task<Result<T>> fetch(QString path);

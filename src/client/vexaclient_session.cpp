@@ -44,6 +44,20 @@ void VexaClient::applyReplyState(const VexaResponse &reply)
         setState(reply.state);
 }
 
+QCoro::Task<bool> VexaClient::change(QString path, std::optional<RequestBody> body)
+{
+    QPointer<VexaClient> self(this);
+    auto reply = co_await request(std::move(path), std::move(body));
+    if (!self)
+        co_return false;
+    if (!reply) {
+        setNotice(describe(reply.error()));
+        co_return false;
+    }
+    applyReplyState(*reply);
+    co_return true;
+}
+
 void VexaClient::setEntries(QList<ChatEntry> entries)
 {
     m_entries = std::move(entries);

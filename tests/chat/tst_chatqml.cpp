@@ -3,9 +3,7 @@
 // method's composition alone), and a message's menu offers what its speaker allows.
 
 #include "awaittask.h"
-#include "chatfixture.h"
-#include "quickscreen.h"
-#include "localservice.h"
+#include "chatscreen.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -42,7 +40,7 @@ QString pngDataUrl()
 
 } // namespace
 
-class ChatQmlTest : public QObject
+class ChatQmlTest : public ChatScreenTest
 {
     Q_OBJECT
 
@@ -74,61 +72,28 @@ private Q_SLOTS:
     void popupsMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
-
-private:
-    void load();
-    ChatViewModel *viewModel() const
-    {
-        return m_view->rootObject()->property("viewModel").value<ChatViewModel *>();
-    }
-    QQuickItem *item(const QString &name) const
-    {
-        return qobject_cast<QQuickItem *>(findObject(*m_view, name));
-    }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<service::LocalService> m_service;
-    std::unique_ptr<TestClient> m_client;
-    std::unique_ptr<QQuickView> m_view;
 };
 
 void ChatQmlTest::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QQuickStyle::setStyle(QStringLiteral("Material"));
+    setUpApplication();
 }
 
 void ChatQmlTest::init()
 {
     // Messages are answered a moment later, so a test sees the send in flight.
-    m_service = std::make_unique<service::LocalService>();
-    QVERIFY(m_service->listen());
+    QVERIFY(startService());
     service::ScriptedReply answer;
     answer.body = R"({"ok":true,"answer":"Ок"})";
     answer.delay = std::chrono::milliseconds(200);
     m_service->script("POST", QStringLiteral("/api/chat"), answer);
-    service::ScriptedReply chats;
-    chats.body = R"({"ok":true,"chats":[]})";
-    m_service->script("GET", QStringLiteral("/api/chats"), chats);
-    m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
-                                            m_dir.filePath(QStringLiteral("cookies")));
-    VexaClient::setShared(m_client.get());
     // The screen must not warn about anything (unknown symbols included).
     if (qEnvironmentVariableIsEmpty("CHAT_QML_LENIENT")) QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 }
 
 void ChatQmlTest::cleanup()
 {
-    m_view.reset();
-    VexaClient::setShared(nullptr);
-    m_client.reset();
-    m_service.reset();
-}
-
-void ChatQmlTest::load()
-{
-    m_view = openScreen(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")), {900, 700});
-    QVERIFY(m_view);
+    stop();
 }
 
 void ChatQmlTest::welcomeThenBubbles()

@@ -86,6 +86,8 @@ private Q_SLOTS:
     void attachmentsGoOut();
     void autoSpeak_data();
     void autoSpeak();
+    void composerOnItsOwn_data();
+    void composerOnItsOwn();
     void chatListSwitchesAndCreates();
     void chatListStillWhileSending();
     void newChatAskedFromOutside_data();
@@ -232,6 +234,58 @@ void ChatSendTest::autoSpeak()
     // A failed message is back in the composer; a delivered one never, however short the
     // history that follows (it could be sent twice).
     QCOMPARE(rig.composer()->draft(), status != 200 ? QStringLiteral("Как выбрать велосипед?") : QString());
+}
+
+void ChatSendTest::composerOnItsOwn_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("answered") << 200;
+    QTest::newRow("refused") << 500;
+}
+
+// The composer without the chat screen, as another screen would own it: it sends through the
+// client it is given, holds still while that client sends, and tells its owner of the answer.
+void ChatSendTest::composerOnItsOwn()
+{
+    QFETCH(int, status);
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    if (status != 200)
+        svc.script("POST", QStringLiteral("/api/chat"), status,
+                   R"({"ok":false,"error":"Сервис перегружен"})");
+    else
+        svc.script("POST", QStringLiteral("/api/chat"), 200,
+                   R"({"ok":true,"answer":"Ответ композитору"})", 100);
+    FakeVoice voice;
+    std::unique_ptr<VoiceService> made;
+    VoicePreferences preferences(svc.dir.filePath(QStringLiteral("prefs.ini")));
+    chat::ChatComposer composer(std::make_shared<FakeChatPlatform>(), &preferences, [&] {
+        if (!made)
+            made = std::make_unique<VoiceService>(voice.factory()());
+        return made.get();
+    });
+    QVERIFY(!composer.canSend()); // no client yet
+    composer.setClient(svc.client.get());
+    QSignalSpy answered(&composer, &chat::ChatComposer::answered);
+
+    composer.setDraft(QStringLiteral("Вопрос без экрана"));
+    QVERIFY(composer.canSend());
+    composer.send();
+    QCOMPARE(composer.draft(), QString());
+    composer.setDraft(QStringLiteral("следующий"));
+    QVERIFY(!composer.canSend()); // the client is still sending
+    QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
+    QVERIFY(composer.canSend());
+    QVERIFY(!made); // no dictation asked for, no voice made
+    if (status == 200) {
+        QVERIFY(waitUntil([&] { return answered.size() == 1; }));
+        QCOMPARE(answered.first().first().toString(), QStringLiteral("Ответ композитору"));
+    } else {
+        QTest::qWait(vexa::test::scaledMs(50));
+        QCOMPARE(answered.size(), 0);
+    }
+    // The user had started on the next message: a failed one does not overwrite it.
+    QCOMPARE(composer.draft(), QStringLiteral("следующий"));
 }
 
 void ChatSendTest::chatListSwitchesAndCreates()

@@ -37,15 +37,8 @@ QCoro::Task<bool> CommunityDetailBase::change(QString path, QJsonObject body)
     QPointer<VexaClient> client = m_client;
     if (!client)
         co_return false;
-    auto reply = co_await client->request(std::move(path), std::move(body));
-    if (!self || !client)
-        co_return false;
-    if (!reply) {
-        client->showNotice(describe(reply.error()));
-        co_return false;
-    }
-    client->applyReplyState(*reply);
-    co_return true;
+    const bool changed = co_await client->change(std::move(path), std::move(body));
+    co_return self && changed;
 }
 
 void CommunityDetailBase::setPostRows(const QList<qint64> &ids, const QList<QVariantMap> &rows,
