@@ -103,14 +103,7 @@ private:
         m_menu = menu;
         if (!menu || !waitUntil([&] { return menu->property("opened").toBool(); }))
             return {QStringLiteral("no menu")};
-        QStringList entries;
-        for (int i = 0; i < menu->property("count").toInt(); ++i) {
-            QQuickItem *entry = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
-            if (entry && entry->isVisible() && entry->isEnabled())
-                entries << entry->property("text").toString();
-        }
-        return entries;
+        return menuEntries(menu);
     }
     // Down `downs` times and Return in the open menu, which then closes.
     void choose(int downs)
