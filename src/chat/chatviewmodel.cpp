@@ -41,7 +41,7 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
       m_chatPreferences(std::make_unique<ChatPreferences>(preferencesIni)),
       m_entryModel(new ChatEntryModel(this)),
       m_composer(new chat::ChatComposer(m_platform, m_voicePreferences.get(),
-                                        [this] { return voice(); }, this))
+                                        [this] { return this->voice(); }, this))
 {
     connect(m_chatPreferences.get(), &ChatPreferences::textSizeChanged, this,
             &ChatViewModel::textSizeChanged);
