@@ -173,17 +173,17 @@ void FaultsTest::chatKeepsTheUnsentMessage()
     }
     const QUrl attachment = QUrl::fromLocalFile(attachmentPath);
     const QString draft = QStringLiteral("Сообщение, которое нельзя потерять");
-    chat.view->setDraft(draft);
-    chat.view->attachFile(attachment);
-    QCOMPARE(chat.view->attachedFile(), attachment);
+    chat.composer()->setDraft(draft);
+    chat.composer()->attachFile(attachment);
+    QCOMPARE(chat.composer()->attachedFile(), attachment);
 
-    chat.view->send();
-    QCOMPARE(chat.view->draft(), QString()); // on its way
+    chat.composer()->send();
+    QCOMPARE(chat.composer()->draft(), QString()); // on its way
     QVERIFY(waitUntil([&] { return !client.sending(); }, 20'000));
 
     QCOMPARE(client.noticeText(), arranged.message);
-    QCOMPARE(chat.view->draft(), draft);
-    QCOMPARE(chat.view->attachedFile(), attachment);
+    QCOMPARE(chat.composer()->draft(), draft);
+    QCOMPARE(chat.composer()->attachedFile(), attachment);
     QCOMPARE(texts(client.entries()), texts(conversation));
     QVERIFY(QFile::exists(attachmentPath));
     const QStringList strays = rig->strayRequests();
