@@ -11,11 +11,11 @@
 #include <memory>
 #include <optional>
 
-namespace vexa {
-
-namespace answer {
+namespace vexa::answer {
 class AnswerModel;
 }
+
+namespace vexa {
 
 // The picture address of an entry as the screen may load and open it: a web address (a
 // relative one taken against the service origin) or a data URL. Anything else, and text that

@@ -1,5 +1,5 @@
-// The chat screen: its client, voice, sheets, search and the message list (the composer is in
-// chatviewmodel_composer.cpp).
+// The chat screen: its client, voice, sheets, search and the message list (the composer is a
+// ChatComposer of its own).
 
 #include "chatviewmodel.h"
 
@@ -28,7 +28,7 @@ QString dialogCopiedNotice()
 } // namespace
 
 ChatViewModel::ChatViewModel(QObject *parent)
-    : ChatViewModel(chat::ChatPlatform::system(), &VoicePlatform::system, QString(), parent)
+    : ChatViewModel(chat::ChatPlatform::system(), &voice::VoicePlatform::system, QString(), parent)
 {
 }
 
@@ -37,16 +37,19 @@ ChatViewModel::ChatViewModel(std::shared_ptr<chat::ChatPlatform> platform, Voice
     : QObject(parent),
       m_platform(std::move(platform)),
       m_voiceFactory(std::move(voice)),
-      m_voicePreferences(std::make_unique<VoicePreferences>(preferencesIni)),
+      m_voicePreferences(std::make_unique<voice::VoicePreferences>(preferencesIni)),
       m_chatPreferences(std::make_unique<ChatPreferences>(preferencesIni)),
-      m_entryModel(new ChatEntryModel(this))
+      m_entryModel(new ChatEntryModel(this)),
+      m_composer(new chat::ChatComposer(m_platform, m_voicePreferences.get(),
+                                        [this] { return this->voice(); }, this))
 {
     connect(m_chatPreferences.get(), &ChatPreferences::textSizeChanged, this,
             &ChatViewModel::textSizeChanged);
-    connect(this, &ChatViewModel::draftChanged, this, &ChatViewModel::updateCanSend);
-    connect(this, &ChatViewModel::attachedImageChanged, this, &ChatViewModel::updateCanSend);
-    connect(this, &ChatViewModel::attachedFileChanged, this, &ChatViewModel::updateCanSend);
-    connect(this, &ChatViewModel::busyChanged, this, &ChatViewModel::updateCanSend);
+    // Answers to what the composer sent are read aloud when the user asked for that.
+    connect(m_composer, &chat::ChatComposer::answered, this, [this](const QString &answer) {
+        if (m_voicePreferences->autoSpeak())
+            speak(answer);
+    });
     // The application's client unless a host hands in another.
     setClient(VexaClient::shared());
     connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this,
@@ -70,6 +73,7 @@ void ChatViewModel::setClient(VexaClient *client)
         disconnect(connection);
     m_clientConnections.clear();
     m_client = client;
+    m_composer->setClient(client);
     if (client) {
         m_clientConnections = {
             connect(client, &VexaClient::entriesChanged, this, &ChatViewModel::onEntriesChanged),
@@ -97,65 +101,13 @@ void ChatViewModel::setClient(VexaClient *client)
 
 // ---- Voice ----
 
-VoiceService *ChatViewModel::voice()
+voice::VoiceService *ChatViewModel::voice()
 {
     if (!m_voice) {
-        m_voice = new VoiceService(m_voiceFactory(), this);
-        connect(m_voice, &VoiceService::isListeningChanged, this, &ChatViewModel::listeningChanged);
-        connect(m_voice, &VoiceService::errorMessageChanged, this,
-                &ChatViewModel::voiceErrorChanged);
-        connect(m_voice, &VoiceService::transcriptChanged, this, &ChatViewModel::mergeTranscript);
+        m_voice = new voice::VoiceService(m_voiceFactory(), this);
+        m_composer->useVoice(m_voice);
     }
     return m_voice;
-}
-
-bool ChatViewModel::listening() const
-{
-    return m_voice && m_voice->isListening();
-}
-
-QString ChatViewModel::voiceError() const
-{
-    return m_voice ? m_voice->errorMessage().value_or(QString()) : QString();
-}
-
-void ChatViewModel::toggleDictation()
-{
-    VoiceService *service = voice();
-    if (service->isListening()) {
-        service->stopListening();
-        return;
-    }
-    setDictationPrefix(m_draft);
-    m_dictation = Dictation{m_draft, true, QString(), QString(), m_draft, false};
-    service->startListening(m_voicePreferences->locale(), m_voicePreferences->allowOnline());
-}
-
-void ChatViewModel::mergeTranscript()
-{
-    const QString transcript = m_voice->transcript();
-    if (!m_voice->isListening() && transcript.isEmpty())
-        return;
-    Dictation &d = m_dictation;
-    if (m_draft != d.written) {
-        // The user changed the composer while dictating (typed, quoted, picked a prompt): what
-        // they changed stays, and the live words go on where they stand in the new text.
-        const qsizetype at = d.shown.isEmpty() ? -1 : m_draft.lastIndexOf(d.shown);
-        if (d.shown.isEmpty()) {
-            d = Dictation{m_draft, true, QString(), QString(), m_draft, false};
-        } else if (at >= 0) {
-            d.head = m_draft.left(at);
-            d.separated = false;
-            d.tail = m_draft.mid(at + d.shown.size());
-        } else {
-            d.frozen = true; // the dictated words themselves were edited: leave the text alone
-        }
-    }
-    if (d.frozen)
-        return;
-    d.shown = transcript;
-    d.written = (d.separated ? chat::dictatedDraft(d.head, transcript) : d.head + transcript) + d.tail;
-    setDraft(d.written);
 }
 
 void ChatViewModel::speak(const QString &text)
@@ -408,8 +360,7 @@ void ChatViewModel::takeComposeRequest()
     // An empty chat is already new: a second one is not made for nothing.
     if (hasEntries())
         createChat();
-    setDraft(chat::draftWithRequested(m_draft, *draft));
-    setDraftFocused(true);
+    m_composer->putDraft(chat::draftWithRequested(m_composer->draft(), *draft));
 }
 
 void ChatViewModel::copyConversation()
@@ -459,8 +410,7 @@ void ChatViewModel::quoteEntry(const QString &entryID)
     const auto entry = entryByID(entryID);
     if (!entry || entry->role != ChatEntry::Role::Assistant)
         return;
-    setDraft(chat::quotedDraft(entry->text));
-    setDraftFocused(true);
+    m_composer->putDraft(chat::quotedDraft(entry->text));
 }
 
 bool ChatViewModel::copyEntryCode(const QString &entryID)

@@ -2,9 +2,10 @@
 
 // The chat screen's state and rules. ChatView.qml lays it out and binds to it; everything
 // shared (messages, chats, account, busy flags) is read from the client, and only the screen's
-// own state lives here: the composer, its attachments, the search, the open sheets and the
-// screen's voice.
+// own state lives here: the composer (a ChatComposer of its own), the search, the open sheets
+// and the screen's voice.
 
+#include "chatcomposer.h"
 #include "chatmodels.h"
 #include "chatplatform.h"
 #include "chatpreferences.h"
@@ -12,7 +13,6 @@
 #include "voicepreferences.h"
 #include "voiceservice.h"
 
-#include <QImage>
 #include <QLocale>
 #include <QObject>
 #include <QPointer>
@@ -31,18 +31,8 @@ class ChatViewModel : public QObject
     QML_ELEMENT
     Q_PROPERTY(vexa::VexaClient *client READ client WRITE setClient NOTIFY clientChanged)
 
-    // Composer.
-    Q_PROPERTY(QString draft READ draft WRITE setDraft NOTIFY draftChanged)
-    Q_PROPERTY(bool draftFocused READ draftFocused WRITE setDraftFocused NOTIFY draftFocusedChanged)
-    Q_PROPERTY(QString dictationPrefix READ dictationPrefix NOTIFY dictationPrefixChanged)
-    Q_PROPERTY(QUrl pickedPhoto READ pickedPhoto NOTIFY pickedPhotoChanged)
-    Q_PROPERTY(bool hasAttachedImage READ hasAttachedImage NOTIFY attachedImageChanged)
-    // A small PNG data URL of the attached photo for the composer's chip.
-    Q_PROPERTY(QString attachedImageThumbnail READ attachedImageThumbnail NOTIFY attachedImageChanged)
-    Q_PROPERTY(QUrl attachedFile READ attachedFile NOTIFY attachedFileChanged)
-    Q_PROPERTY(QString attachedFileName READ attachedFileName NOTIFY attachedFileChanged)
-    Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged)
-    Q_PROPERTY(QStringList quickPrompts READ quickPrompts CONSTANT)
+    // The draft, its attachments, dictation and sending.
+    Q_PROPERTY(vexa::chat::ChatComposer *composer READ composer CONSTANT)
 
     // Sheets and pickers.
     Q_PROPERTY(bool showingUtilities READ showingUtilities WRITE setShowingUtilities NOTIFY showingUtilitiesChanged)
@@ -69,13 +59,11 @@ class ChatViewModel : public QObject
     Q_PROPERTY(vexa::ChatEntryModel *visibleEntries READ visibleEntries CONSTANT)
     Q_PROPERTY(QString conversationExport READ conversationExport NOTIFY hasEntriesChanged)
 
-    // Look and voice.
+    // Look.
     Q_PROPERTY(double textSize READ textSize NOTIFY textSizeChanged)
-    Q_PROPERTY(bool listening READ listening NOTIFY listeningChanged)
-    Q_PROPERTY(QString voiceError READ voiceError NOTIFY voiceErrorChanged)
 
 public:
-    using VoiceFactory = std::function<VoicePlatform()>;
+    using VoiceFactory = std::function<voice::VoicePlatform()>;
 
     // The desktop's platform and the user's defaults store.
     // Works on VexaClient::shared() until another client is set.
@@ -88,19 +76,7 @@ public:
     VexaClient *client() const { return m_client.data(); }
     void setClient(VexaClient *client);
 
-    QString draft() const { return m_draft; }
-    void setDraft(const QString &draft);
-    bool draftFocused() const { return m_draftFocused; }
-    void setDraftFocused(bool focused);
-    QString dictationPrefix() const { return m_dictationPrefix; }
-    QUrl pickedPhoto() const { return m_pickedPhoto; }
-    bool hasAttachedImage() const { return m_attachedImage.has_value(); }
-    const std::optional<QImage> &attachedImage() const { return m_attachedImage; }
-    QString attachedImageThumbnail() const { return m_thumbnail; }
-    QUrl attachedFile() const { return m_attachedFile; }
-    QString attachedFileName() const;
-    bool canSend() const;
-    QStringList quickPrompts() const;
+    chat::ChatComposer *composer() const { return m_composer; }
 
     bool showingUtilities() const { return m_showingUtilities; }
     void setShowingUtilities(bool showing);
@@ -134,32 +110,10 @@ public:
     QString conversationExport() const;
 
     double textSize() const { return m_chatPreferences->textSize(); }
-    bool listening() const;
-    QString voiceError() const;
     // The screen's voice, made on first use (listing voices and opening the microphone is
     // work a screen that never speaks should not pay for).
-    VoiceService *voice();
-    VoicePreferences *voicePreferences() const { return m_voicePreferences.get(); }
-
-    // Composer.
-    // Clears the composer at once and sends what it held in the background. Does nothing
-    // when the send button would be disabled. A send that fails gives the text and the
-    // attachments back, unless the user has started on a new message meanwhile.
-    Q_INVOKABLE void send();
-    Q_INVOKABLE void useQuickPrompt(const QString &prompt);
-    Q_INVOKABLE void toggleDictation();
-    // The photo picker's choice (a local file URL); loading it attaches the picture.
-    Q_INVOKABLE void pickPhoto(const QUrl &url);
-    Q_INVOKABLE void removePhoto();
-    // The file importer's choice; a file that cannot be read is refused through the notice.
-    Q_INVOKABLE void attachFile(const QUrl &url);
-    Q_INVOKABLE void removeFile();
-    // Dropped files: the first picture becomes the photo, the first other file the file.
-    // True when something was attached.
-    Q_INVOKABLE bool attachDropped(const QList<QUrl> &urls);
-    // A paste into the composer: true when the clipboard held a picture or files and they
-    // were attached (the text field then pastes nothing).
-    Q_INVOKABLE bool pasteAttachment();
+    voice::VoiceService *voice();
+    voice::VoicePreferences *voicePreferences() const { return m_voicePreferences.get(); }
 
     // Header.
     Q_INVOKABLE void selectModel(const QString &id);
@@ -197,13 +151,6 @@ public:
 
 Q_SIGNALS:
     void clientChanged();
-    void draftChanged();
-    void draftFocusedChanged();
-    void dictationPrefixChanged();
-    void pickedPhotoChanged();
-    void attachedImageChanged();
-    void attachedFileChanged();
-    void canSendChanged();
     void showingUtilitiesChanged();
     void showingPhotoPickerChanged();
     void showingFilePickerChanged();
@@ -217,8 +164,6 @@ Q_SIGNALS:
     void busyChanged();
     void hasEntriesChanged();
     void textSizeChanged();
-    void listeningChanged();
-    void voiceErrorChanged();
     // The message count changed, or another chat is shown: show the last message at the
     // bottom. `animated` when the same chat goes on (the list may glide there); another chat
     // opens at its end at once.
@@ -227,16 +172,8 @@ Q_SIGNALS:
 private:
     // A new chat asked for from outside the window: opened, its draft in the composer, focused.
     void takeComposeRequest();
-    QCoro::Task<> runSend(QString text, std::optional<QImage> image, std::optional<QString> file);
-    QCoro::Task<> loadPickedPhoto(QUrl url, quint64 generation);
-    void setAttachedImage(std::optional<QImage> image);
-    void setAttachedFile(const QUrl &url);
-    void setPickedPhoto(const QUrl &url);
-    void setDictationPrefix(const QString &prefix);
     void onEntriesChanged();
     void refilter();
-    void updateCanSend();
-    void mergeTranscript();
     void speak(const QString &text);
     std::optional<ChatEntry> entryByID(const QString &entryID) const;
 
@@ -244,20 +181,11 @@ private:
     QList<QMetaObject::Connection> m_clientConnections;
     std::shared_ptr<chat::ChatPlatform> m_platform;
     VoiceFactory m_voiceFactory;
-    std::unique_ptr<VoicePreferences> m_voicePreferences;
+    std::unique_ptr<voice::VoicePreferences> m_voicePreferences;
     std::unique_ptr<ChatPreferences> m_chatPreferences;
-    VoiceService *m_voice = nullptr;
+    voice::VoiceService *m_voice = nullptr;
     ChatEntryModel *m_entryModel;
-
-    QString m_draft;
-    bool m_draftFocused = false;
-    QString m_dictationPrefix;
-    QUrl m_pickedPhoto;
-    quint64 m_photoGeneration = 0; // a load for an older pick attaches nothing
-    std::optional<QImage> m_attachedImage;
-    QString m_thumbnail;
-    QUrl m_attachedFile;
-    bool m_canSend = false;
+    chat::ChatComposer *m_composer;
 
     bool m_showingUtilities = false;
     bool m_showingPhotoPicker = false;
@@ -272,18 +200,6 @@ private:
 
     qsizetype m_lastEntryCount = 0;
     std::optional<QString> m_entriesChatID; // the chat the shown entries belong to
-
-    // Where the live transcript sits in the composer: the user's text before and after it, and
-    // the draft as dictation last wrote it (a different draft means the user changed it).
-    struct Dictation {
-        QString head;
-        bool separated = true; // a space goes between head and words, as at the start
-        QString tail;
-        QString shown;         // the transcript last written
-        QString written;
-        bool frozen = false;
-    };
-    Dictation m_dictation;
 };
 
 } // namespace vexa

@@ -176,6 +176,9 @@ public:
     QCoro::Task<Result<VexaResponse>> request(QString path,
                                               std::optional<RequestBody> body = std::nullopt,
                                               std::optional<QByteArray> method = std::nullopt);
+    // A request whose reply matters only for the account state it carries: that state applied,
+    // a failure told through the notice. True when the service accepted it.
+    QCoro::Task<bool> change(QString path, std::optional<RequestBody> body = std::nullopt);
     // GET and decode a record; its own `ok` is the caller's business.
     template <records::HasSchema T>
     QCoro::Task<Result<T>> fetch(QString path);
@@ -209,10 +212,6 @@ public:
     QCoro::Task<std::optional<QString>> send(QString text, std::optional<QImage> image = std::nullopt,
                        std::optional<QString> filePath = std::nullopt,
                        std::optional<QString> modelOverride = std::nullopt);
-    // send() of a text that says how it ended: the assistant's answer when one arrived, nothing
-    // when the message was refused or failed (the notice tells why) or another send was running.
-    QCoro::Task<std::optional<QString>> sendForAnswer(QString text,
-                                                      std::optional<QString> modelOverride);
 
     // --- Models and images -------------------------------------------------------------------
     QCoro::Task<> selectModel(QString id);

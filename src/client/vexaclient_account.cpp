@@ -94,16 +94,10 @@ QCoro::Task<Result<VexaSavedResponse>> VexaClient::savedAnswers(qint64 page, QSt
 QCoro::Task<> VexaClient::saveAnswer(QString text)
 {
     QPointer<VexaClient> self(this);
-    auto reply = co_await request(QString::fromLatin1("/api/workspace/answers"), contentBody(text));
-    if (!self)
-        co_return;
-    if (!reply) {
-        setNotice(describe(reply.error()));
-        co_return;
-    }
-    if (reply->state)
-        setState(reply->state);
-    setNotice(answerSavedNotice());
+    const bool saved = co_await change(QString::fromLatin1("/api/workspace/answers"),
+                                       contentBody(text));
+    if (self && saved)
+        setNotice(answerSavedNotice());
 }
 
 QCoro::Task<Outcome<ClientError>> VexaClient::deleteSavedAnswer(qint64 id)
@@ -132,17 +126,10 @@ QCoro::Task<Result<QList<VexaPromptRecipe>>> VexaClient::favoriteRecipe(VexaProm
 QCoro::Task<> VexaClient::updateSetting(QString name, QString value)
 {
     QPointer<VexaClient> self(this);
-    auto reply = co_await request(QString::fromLatin1("/api/settings/update"),
-                                  settingBody(name, value));
-    if (!self)
-        co_return;
-    if (!reply) {
-        setNotice(describe(reply.error()));
-        co_return;
-    }
-    if (reply->state)
-        setState(reply->state);
-    setNotice(std::nullopt);
+    const bool updated = co_await change(QString::fromLatin1("/api/settings/update"),
+                                         settingBody(name, value));
+    if (self && updated)
+        setNotice(std::nullopt);
 }
 
 QCoro::Task<Result<VexaVoiceRecommendation>> VexaClient::voiceRecommendation()

@@ -324,14 +324,6 @@ QCoro::Task<std::optional<QString>> VexaClient::send(QString text, std::optional
     co_return answer;
 }
 
-QCoro::Task<std::optional<QString>> VexaClient::sendForAnswer(QString text,
-                                                              std::optional<QString> modelOverride)
-{
-    std::optional<QString> answer =
-        co_await send(std::move(text), std::nullopt, std::nullopt, std::move(modelOverride));
-    co_return answer;
-}
-
 void VexaClient::startCreateChat()
 {
     detach(createChat());

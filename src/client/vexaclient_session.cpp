@@ -44,6 +44,20 @@ void VexaClient::applyReplyState(const VexaResponse &reply)
         setState(reply.state);
 }
 
+QCoro::Task<bool> VexaClient::change(QString path, std::optional<RequestBody> body)
+{
+    QPointer<VexaClient> self(this);
+    auto reply = co_await request(std::move(path), std::move(body));
+    if (!self)
+        co_return false;
+    if (!reply) {
+        setNotice(describe(reply.error()));
+        co_return false;
+    }
+    applyReplyState(*reply);
+    co_return true;
+}
+
 void VexaClient::setEntries(QList<ChatEntry> entries)
 {
     m_entries = std::move(entries);
@@ -84,19 +98,37 @@ void VexaClient::setActiveChatID(std::optional<QString> id)
     Q_EMIT activeChatIDChanged();
 }
 
-#define VEXA_FLAG_SETTER(Setter, member, signal)                                                   \
-    void VexaClient::Setter(bool value)                                                            \
-    {                                                                                              \
-        if (member == value)                                                                       \
-            return;                                                                                \
-        member = value;                                                                            \
-        Q_EMIT signal();                                                                           \
-    }
-VEXA_FLAG_SETTER(setLoading, m_loading, loadingChanged)
-VEXA_FLAG_SETTER(setSending, m_sending, sendingChanged)
-VEXA_FLAG_SETTER(setGenerating, m_generating, generatingChanged)
-VEXA_FLAG_SETTER(setSelectingModel, m_selectingModel, selectingModelChanged)
-#undef VEXA_FLAG_SETTER
+void VexaClient::setLoading(bool value)
+{
+    if (m_loading == value)
+        return;
+    m_loading = value;
+    Q_EMIT loadingChanged();
+}
+
+void VexaClient::setSending(bool value)
+{
+    if (m_sending == value)
+        return;
+    m_sending = value;
+    Q_EMIT sendingChanged();
+}
+
+void VexaClient::setGenerating(bool value)
+{
+    if (m_generating == value)
+        return;
+    m_generating = value;
+    Q_EMIT generatingChanged();
+}
+
+void VexaClient::setSelectingModel(bool value)
+{
+    if (m_selectingModel == value)
+        return;
+    m_selectingModel = value;
+    Q_EMIT selectingModelChanged();
+}
 
 void VexaClient::setChatsLoading(bool value)
 {

@@ -182,9 +182,9 @@ std::shared_ptr<ReplyWatch> watchReply(QNetworkReply *reply, qint64 limit)
 }
 
 // The certificate problem the user can act on, most specific first.
-transporttext::TlsProblem tlsProblem(const QList<QSslError> &errors)
+client::TlsProblem tlsProblem(const QList<QSslError> &errors)
 {
-    using transporttext::TlsProblem;
+    using client::TlsProblem;
     const auto has = [&errors](std::initializer_list<QSslError::SslError> kinds) {
         return std::any_of(errors.begin(), errors.end(), [&kinds](const QSslError &error) {
             return std::find(kinds.begin(), kinds.end(), error.error()) != kinds.end();
@@ -208,29 +208,29 @@ PlatformError networkFailure(QNetworkReply *reply, const ReplyWatch &watch, bool
     using Source = PlatformError::Source;
     const int code = int(reply->error());
     if (watch.stop == Stop::TooLarge)
-        return {Source::TooLarge, code, transporttext::tooLarge(kMaxReplyBytes)};
+        return {Source::TooLarge, code, client::tooLarge(kMaxReplyBytes)};
     if (timedOut)
-        return {Source::Timeout, int(QNetworkReply::TimeoutError), transporttext::timedOut()};
+        return {Source::Timeout, int(QNetworkReply::TimeoutError), client::timedOut()};
     switch (reply->error()) {
     case QNetworkReply::ConnectionRefusedError:
-        return {Source::Network, code, transporttext::connectionRefused()};
+        return {Source::Network, code, client::connectionRefused()};
     case QNetworkReply::HostNotFoundError:
-        return {Source::Network, code, transporttext::hostNotFound(reply->url().host())};
+        return {Source::Network, code, client::hostNotFound(reply->url().host())};
     case QNetworkReply::RemoteHostClosedError:
-        return {Source::Network, code, transporttext::connectionLost()};
+        return {Source::Network, code, client::connectionLost()};
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
-        return {Source::Network, code, transporttext::offline()};
+        return {Source::Network, code, client::offline()};
     case QNetworkReply::SslHandshakeFailedError:
-        return {Source::Tls, code, transporttext::tlsRefused(tlsProblem(watch.sslErrors))};
+        return {Source::Tls, code, client::tlsRefused(tlsProblem(watch.sslErrors))};
     case QNetworkReply::InsecureRedirectError:
-        return {Source::Redirect, code, transporttext::redirectRefused()};
+        return {Source::Redirect, code, client::redirectRefused()};
     case QNetworkReply::TooManyRedirectsError:
-        return {Source::Redirect, code, transporttext::tooManyRedirects()};
+        return {Source::Redirect, code, client::tooManyRedirects()};
     default:
         break;
     }
-    return {Source::Network, code, transporttext::otherNetworkFailure(reply->errorString())};
+    return {Source::Network, code, client::otherNetworkFailure(reply->errorString())};
 }
 
 // A redirect that came back as the reply: the request was not to follow any.
@@ -418,7 +418,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     if (watch->stop == Stop::None
         && (isRefusedRedirect(error, status) || isUnfollowedRedirect(reply, status)))
         co_return ClientError(PlatformError{PlatformError::Source::Redirect, int(error),
-                                            transporttext::redirectRefused()});
+                                            client::redirectRefused()});
     if (watch->stop != Stop::None || !statusAttribute.isValid() || !isHttpLevelError(error)) {
         if (error == QNetworkReply::NoError)
             co_return ClientError(VexaError::invalidResponse()); // no HTTP reply at all
@@ -437,7 +437,7 @@ QCoro::Task<Result<QByteArray>> VexaClient::requestData(QString path, QByteArray
     // What the watch has not taken yet: the last chunk may come with finished().
     if (watch->received + reply->bytesAvailable() > kMaxReplyBytes)
         co_return ClientError(PlatformError{PlatformError::Source::TooLarge, 0,
-                                            transporttext::tooLarge(kMaxReplyBytes)});
+                                            client::tooLarge(kMaxReplyBytes)});
     watch->readFrom(reply);
     QByteArray bytes = watch->take();
     if (status == 401) {

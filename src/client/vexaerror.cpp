@@ -34,7 +34,7 @@ bool isInvalidResponse(const ClientError &error)
     return vexa && vexa->kind() == VexaError::Case::InvalidResponse;
 }
 
-namespace transporttext {
+namespace client {
 
 QString timedOut()
 {
@@ -107,6 +107,6 @@ QString tooManyRedirects()
     return QStringLiteral("Сервер слишком много раз перенаправил запрос. Повторите попытку позже.");
 }
 
-} // namespace transporttext
+} // namespace client
 
 } // namespace vexa

@@ -44,7 +44,7 @@ using ClientError = std::variant<VexaError, PlatformError>;
 // What the user is told when a request fails below the service's own answers: the connection,
 // the certificate, a redirect or the reply's size. Every text says what happened and what to
 // do; none is Qt's own wording.
-namespace transporttext {
+namespace client {
 QString timedOut();
 QString connectionRefused();
 QString hostNotFound(const QString &host);
@@ -62,7 +62,7 @@ QString tooLarge(qint64 limitBytes);
 // A redirect off the service's origin, or one that a request which must not be repeated got.
 QString redirectRefused();
 QString tooManyRedirects();
-} // namespace transporttext
+} // namespace client
 
 QString describe(const ClientError &error);
 bool isUnauthenticated(const ClientError &error);

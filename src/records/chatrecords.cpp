@@ -152,7 +152,7 @@ ChatEntry VexaSharedMessage::toEntry() const
                      created, image_url};
 }
 
-namespace records::lenient {
+namespace records {
 
 QString untitledChat()
 {
@@ -169,5 +169,5 @@ QList<VexaSharedChat> noChats()
     return {};
 }
 
-} // namespace records::lenient
+} // namespace records
 } // namespace vexa

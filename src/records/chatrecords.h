@@ -123,17 +123,17 @@ struct VexaResponse {
     }
 };
 
-namespace records::lenient {
+namespace records {
 QString untitledChat();      // "Новый чат"
 QList<VexaSharedMessage> noMessages();
 QList<VexaSharedChat> noChats();
-} // namespace records::lenient
+} // namespace records
 
 inline auto VexaSharedChat::schema()
 {
     using namespace records::field;
-    using records::lenient::noMessages;
-    using records::lenient::untitledChat;
+    using records::noMessages;
+    using records::untitledChat;
     return std::tuple{identifier("id", &VexaSharedChat::id),
                       fallback("title", &VexaSharedChat::title, &untitledChat),
                       fallback("messages", &VexaSharedChat::messages, &noMessages)};
@@ -143,7 +143,7 @@ inline auto VexaChatsResponse::schema()
 {
     using namespace records::field;
     return std::tuple{required("ok", &VexaChatsResponse::ok),
-                      fallback("chats", &VexaChatsResponse::chats, &records::lenient::noChats),
+                      fallback("chats", &VexaChatsResponse::chats, &records::noChats),
                       optionalIdentifier("active_chat_id", &VexaChatsResponse::activeChatID)};
 }
 

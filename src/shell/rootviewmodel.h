@@ -21,7 +21,7 @@ class RootViewModel : public QObject
     Q_PROPERTY(Screen screen READ screen NOTIFY screenChanged)
     Q_PROPERTY(qreal width READ width WRITE setWidth NOTIFY widthChanged)
     Q_PROPERTY(bool regular READ regular NOTIFY regularChanged)
-    Q_PROPERTY(vexa::sections::VexaSection selection READ selection NOTIFY selectionChanged)
+    Q_PROPERTY(vexa::shell::VexaSection selection READ selection NOTIFY selectionChanged)
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
     Q_PROPERTY(QString selectionDocument READ selectionDocument NOTIFY selectionChanged)
     Q_PROPERTY(bool showingSections READ showingSections NOTIFY showingSectionsChanged)

@@ -11,16 +11,16 @@
 
 namespace vexa {
 
-namespace sections {
+namespace shell {
 Q_NAMESPACE
 QML_NAMED_ELEMENT(VexaSection)
 
 // In the order every list of sections uses.
 enum class VexaSection { Chat, Code, Images, Tools, Workspace, Community, Plans, Profile };
 Q_ENUM_NS(VexaSection)
-} // namespace sections
+} // namespace shell
 
-using sections::VexaSection;
+using shell::VexaSection;
 
 QString sectionTitle(VexaSection section);
 QString sectionDockLabel(VexaSection section);

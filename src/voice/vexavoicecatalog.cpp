@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+namespace vexa::voice {
+
 VexaVoiceCatalog::VexaVoiceCatalog(QObject *parent)
     : VexaVoiceCatalog(std::make_shared<vexa::voice::QtSpeechSynthesizer>(), parent)
 {
@@ -90,3 +92,5 @@ void VexaVoiceCatalog::setLoading(bool loading)
     m_loading = loading;
     emit loadingChanged();
 }
+
+} // namespace vexa::voice

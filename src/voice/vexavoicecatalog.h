@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+namespace vexa::voice {
+
 // The installed system voices and the rules that choose which one speaks a language.
 //
 // The rules are static and work on a VoiceInventory, the snapshot of what the platform reported;
@@ -87,3 +89,5 @@ private:
     bool m_filled = false;        // a listing has been published
     bool m_refreshQueued = false; // asked for during a fill
 };
+
+} // namespace vexa::voice

@@ -11,9 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-using vexa::voice::VoiceInfo;
-using vexa::voice::VoiceInventory;
-namespace texts = vexa::voice::texts;
+namespace vexa::voice {
 
 namespace {
 
@@ -191,3 +189,5 @@ QString VexaVoiceCatalog::selectionTitle(const VoiceInventory &installed,
     }
     return texts::pinnedVoiceUnavailable();
 }
+
+} // namespace vexa::voice

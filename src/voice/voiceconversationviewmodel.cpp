@@ -5,20 +5,7 @@
 #include "vexaerror.h"
 #include "voicetexts.h"
 
-#include <chrono>
-
-namespace texts = vexa::voice::texts;
-
-namespace {
-
-qint64 nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
+namespace vexa::voice {
 
 VoiceConversationViewModel::VoiceConversationViewModel(QObject *parent)
     : QObject(parent), m_client(vexa::VexaClient::shared()),
@@ -293,7 +280,6 @@ void VoiceConversationViewModel::onPhrase()
     }
     if (phrase->trimmed().isEmpty())
         return;
-    m_turnTimes = TurnTimes{nowNs(), 0, 0, 0};
     setProcessing(true);
     takeTurn(*phrase, m_visit);
 }
@@ -306,19 +292,16 @@ QCoro::Task<> VoiceConversationViewModel::takeTurn(QString phrase, quint64 visit
         setProcessing(false);
         co_return;
     }
-    m_turnTimes.requestSentNs = nowNs();
     // The send's own outcome: the chat list it reloads may well be shorter than before.
-    const std::optional<QString> answer = co_await client->sendForAnswer(phrase, m_selectedModel);
+    const std::optional<QString> answer = co_await client->send(phrase, std::nullopt, std::nullopt, m_selectedModel);
     if (!self || !current(visit))
         co_return;
-    m_turnTimes.answerArrivedNs = nowNs();
     if (m_active && answer) {
         m_lastAnswer = *answer;
         emit lastAnswerChanged();
         // Paused under the voice library: the answer is on screen; listening resumes on return.
         if (!m_paused) {
             const QString locale = m_preferences->locale();
-            m_turnTimes.speakAskedNs = nowNs();
             // Said as plain text: no Markdown marks, code and tables in words.
             m_voice->speak(vexa::answer::spokenAnswer(*answer), locale, pinnedVoice(locale),
                            m_preferences->rate());
@@ -350,3 +333,5 @@ QCoro::Task<> VoiceConversationViewModel::resumeListening(quint64 visit)
         co_return;
     co_await m_voice->start(m_preferences->locale(), m_preferences->allowOnline());
 }
+
+} // namespace vexa::voice

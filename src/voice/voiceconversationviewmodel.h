@@ -16,6 +16,8 @@ namespace vexa {
 class VexaClient;
 }
 
+namespace vexa::voice {
+
 // The hands-free conversation: listen until the phrase ends, send it with the fast model the
 // service recommends, speak the answer, listen again. The view-model owns the loop; the sheet
 // only shows its state and calls the commands.
@@ -27,7 +29,7 @@ class VoiceConversationViewModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(VoiceService *voice READ voice CONSTANT)
+    Q_PROPERTY(vexa::voice::VoiceService *voice READ voice CONSTANT)
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
     Q_PROPERTY(bool processing READ processing NOTIFY processingChanged)
     Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
@@ -85,17 +87,6 @@ public:
     QCoro::Task<> chooseFastModel();
     QCoro::Task<> startConversation();
 
-    // Timestamps of one turn, for the benchmark: when the phrase completed, when its request
-    // was handed to the client, when the answer came back and when speaking was asked for.
-    struct TurnTimes
-    {
-        qint64 phraseDoneNs = 0;
-        qint64 requestSentNs = 0;
-        qint64 answerArrivedNs = 0;
-        qint64 speakAskedNs = 0;
-    };
-    const TurnTimes &lastTurnTimes() const { return m_turnTimes; }
-
 signals:
     void activeChanged();
     void processingChanged();
@@ -139,5 +130,6 @@ private:
     bool m_lastModelAvailable = false;
     // Grows with every close: work started in an earlier visit ends without effects.
     quint64 m_visit = 0;
-    TurnTimes m_turnTimes;
 };
+
+} // namespace vexa::voice

@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-using vexa::voice::VoiceInfo;
-namespace texts = vexa::voice::texts;
+namespace vexa::voice {
 
 int VoiceRowModel::rowCount(const QModelIndex &parent) const
 {
@@ -315,3 +314,5 @@ void VoiceLibraryViewModel::disappear()
 {
     m_preview->stopSpeaking();
 }
+
+} // namespace vexa::voice

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+namespace vexa::voice {
+
 // The rows of the voice library: one voice each, with what the row shows and marks.
 class VoiceRowModel : public QAbstractListModel
 {
@@ -62,7 +64,7 @@ class VoiceLibraryViewModel : public QObject
     Q_PROPERTY(bool automaticSelected READ automaticSelected NOTIFY listChanged)
     Q_PROPERTY(bool selectionMissing READ selectionMissing NOTIFY listChanged)
     Q_PROPERTY(QString automaticTitle READ automaticTitle NOTIFY listChanged)
-    Q_PROPERTY(VoiceRowModel *voices READ voices CONSTANT)
+    Q_PROPERTY(vexa::voice::VoiceRowModel *voices READ voices CONSTANT)
     Q_PROPERTY(int availableCount READ availableCount NOTIFY listChanged)
     Q_PROPERTY(int shownCount READ shownCount NOTIFY listChanged)
     Q_PROPERTY(QString countsLine READ countsLine NOTIFY listChanged)
@@ -163,3 +165,5 @@ private:
     int m_availableCount = 0;
     QLocale m_searchLocale;
 };
+
+} // namespace vexa::voice

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vexa::voice {
+
 VoicePreferences::VoicePreferences(QObject *parent)
     : VoicePreferences(QString(), parent)
 {
@@ -157,3 +159,5 @@ QStringList VoicePreferences::favoriteVoiceList() const
     std::sort(ordered.begin(), ordered.end());
     return ordered;
 }
+
+} // namespace vexa::voice

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace vexa::voice {
+
 // The persisted voice preferences, shared by every screen that speaks or listens. All instances
 // read and write the same store; a change made through one is announced by all of them.
 class VoicePreferences : public vexa::PreferenceStore
@@ -81,3 +83,5 @@ signals:
 private:
     QStringList favoriteVoiceList() const;
 };
+
+} // namespace vexa::voice

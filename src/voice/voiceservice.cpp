@@ -7,7 +7,7 @@
 #include "voicelevel.h"
 #include "voicetexts.h"
 
-using namespace vexa::voice;
+namespace vexa::voice {
 
 VoicePlatform VoicePlatform::system()
 {
@@ -292,3 +292,5 @@ void VoiceService::setErrorMessage(std::optional<QString> message)
     m_errorMessage = std::move(message);
     emit errorMessageChanged();
 }
+
+} // namespace vexa::voice

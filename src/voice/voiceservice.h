@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+namespace vexa::voice {
+
 // The platform parts a VoiceService works through.
 struct VoicePlatform
 {
@@ -159,3 +161,5 @@ private:
     quint64 m_speechRequest = 0;
     vexa::voice::UtteranceId m_currentUtterance = 0;
 };
+
+} // namespace vexa::voice

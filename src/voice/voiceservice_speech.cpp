@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-using namespace vexa::voice;
+namespace vexa::voice {
 
 float VoiceService::clampedRate(double storedRate)
 {
@@ -68,3 +68,5 @@ void VoiceService::handleUtteranceEnd(UtteranceId id, UtteranceEnd end)
         emit speechInterrupted();
     }
 }
+
+} // namespace vexa::voice

@@ -26,21 +26,7 @@ public:
     }
 };
 
-struct FakeVoice {
-    std::shared_ptr<voice::fakes::FakeCapture> capture =
-        std::make_shared<voice::fakes::FakeCapture>();
-    std::shared_ptr<voice::fakes::FakeRecognition> recognition =
-        std::make_shared<voice::fakes::FakeRecognition>();
-    std::shared_ptr<voice::fakes::FakeSynthesizer> synthesizer =
-        std::make_shared<voice::fakes::FakeSynthesizer>();
-    std::shared_ptr<voice::fakes::ManualClock> clock =
-        std::make_shared<voice::fakes::ManualClock>();
-
-    std::function<VoicePlatform()> factory()
-    {
-        return [this] { return VoicePlatform{capture, recognition, synthesizer, clock}; };
-    }
-};
+using FakeVoice = voice::fakes::FakeVoiceParts;
 
 // Every notice the client publishes, in order (a cleared notice is recorded as "∅").
 struct NoticeLog {

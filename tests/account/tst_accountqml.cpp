@@ -3,8 +3,9 @@
 // picture, and the sheet is searched, switched between sections and closed with keys alone.
 
 #include "awaittask.h"
-#include "mailcatcher.h"
 #include "accountfixture.h"
+#include "mailcatcher.h"
+#include "quickscreen.h"
 #include "imagesviewmodel.h"
 #include "sharing.h"
 #include "utilityviewmodel.h"
@@ -28,27 +29,6 @@ using namespace vexa;
 using namespace vexa::test;
 
 namespace {
-
-QQuickItem *findItem(QQuickItem *root, const QString &name)
-{
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    const auto children = root->childItems();
-    for (QQuickItem *child : children) {
-        if (QQuickItem *found = findItem(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
-void type(QWindow *window, const QString &text)
-{
-    // Cyrillic arrives one character at a time, as text without a key code.
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 // Two sheets, as the chat and the profile each host one.
 const char kSheetHost[] = R"(
@@ -123,14 +103,7 @@ private:
         m_menu = menu;
         if (!menu || !waitUntil([&] { return menu->property("opened").toBool(); }))
             return {QStringLiteral("no menu")};
-        QStringList entries;
-        for (int i = 0; i < menu->property("count").toInt(); ++i) {
-            QQuickItem *entry = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
-            if (entry && entry->isVisible() && entry->isEnabled())
-                entries << entry->property("text").toString();
-        }
-        return entries;
+        return menuEntries(menu);
     }
     // Down `downs` times and Return in the open menu, which then closes.
     void choose(int downs)
@@ -180,15 +153,8 @@ void AccountQmlTest::cleanup()
 
 void AccountQmlTest::load(const QUrl &source)
 {
-    m_view = std::make_unique<QQuickView>();
-    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
-    m_view->setSource(source);
-    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
-    m_view->resize(900, 760);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
+    m_view = openScreen(source, {900, 760});
+    QVERIFY(m_view);
 }
 
 void AccountQmlTest::imagesFromTheKeyboard()
@@ -202,7 +168,7 @@ void AccountQmlTest::imagesFromTheKeyboard()
 
     QQuickItem *prompt = item("promptFieldArea");
     prompt->forceActiveFocus();
-    type(m_view.get(), QStringLiteral("кот"));
+    typeText(m_view.get(), QStringLiteral("кот"));
     QCOMPARE(view->prompt(), QStringLiteral("кот"));
     QVERIFY(generate->isEnabled());
 
@@ -374,7 +340,7 @@ void AccountQmlTest::sheetFromTheKeyboard()
     QTest::keyClick(m_view.get(), Qt::Key_Tab);
     QQuickItem *search = item("searchField");
     QVERIFY(search->hasActiveFocus());
-    type(m_view.get(), QStringLiteral("эчпочмак"));
+    typeText(m_view.get(), QStringLiteral("эчпочмак"));
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QVERIFY(waitUntil([&] { return model->rows()->rowCount() > 0 && !model->busy(); }));
     QCOMPARE(item("utilityInfo")->isVisible(), false);
@@ -430,7 +396,7 @@ void AccountQmlTest::sheetKeepsWhatWasTyped()
     openSheet(sheet);
     QQuickItem *search = item("searchField");
     search->forceActiveFocus();
-    type(m_view.get(), QStringLiteral("казань"));
+    typeText(m_view.get(), QStringLiteral("казань"));
 
     // A click on the dimmed area beside the sheet closes nothing.
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
@@ -446,11 +412,11 @@ void AccountQmlTest::sheetKeepsWhatWasTyped()
     QCOMPARE(reminder->property("text").toString(), QStringLiteral("казань"));
     reminder->forceActiveFocus();
     QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
-    type(m_view.get(), QStringLiteral("Купить билеты"));
+    typeText(m_view.get(), QStringLiteral("Купить билеты"));
     QQuickItem *when = item("reminderWhen");
     when->forceActiveFocus();
     QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
-    type(m_view.get(), QStringLiteral("завтра в 9:00"));
+    typeText(m_view.get(), QStringLiteral("завтра в 9:00"));
     QQuickItem *done = item("utilityDone");
     QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier,
                       done->mapToScene(QPointF(done->width() / 2, done->height() / 2)).toPoint());
@@ -493,7 +459,7 @@ void AccountQmlTest::oneReminderPerPress()
     m_fixture->script("POST", QStringLiteral("/api/productivity/reminders"), 200,
                       R"({"ok":true,"id":900,"due_at":1900000000})", scaledMs(400));
     item("reminderText")->forceActiveFocus();
-    type(m_view.get(), QStringLiteral("Полить цветы"));
+    typeText(m_view.get(), QStringLiteral("Полить цветы"));
 
     QQuickItem *remind = item("remindButton");
     const QPoint centre = remind->mapToScene(QPointF(remind->width() / 2, remind->height() / 2)).toPoint();

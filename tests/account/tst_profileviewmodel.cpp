@@ -17,6 +17,7 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 using voice::VoiceInfo;
 using voice::VoiceInventory;
 

@@ -80,21 +80,7 @@ public:
 };
 
 // The fake voice parts, shared with the VoiceService the view-model makes on first use.
-struct FakeVoice {
-    std::shared_ptr<voice::fakes::FakeCapture> capture =
-        std::make_shared<voice::fakes::FakeCapture>();
-    std::shared_ptr<voice::fakes::FakeRecognition> recognition =
-        std::make_shared<voice::fakes::FakeRecognition>();
-    std::shared_ptr<voice::fakes::FakeSynthesizer> synthesizer =
-        std::make_shared<voice::fakes::FakeSynthesizer>();
-    std::shared_ptr<voice::fakes::ManualClock> clock =
-        std::make_shared<voice::fakes::ManualClock>();
-
-    ChatViewModel::VoiceFactory factory()
-    {
-        return [this] { return VoicePlatform{capture, recognition, synthesizer, clock}; };
-    }
-};
+using FakeVoice = voice::fakes::FakeVoiceParts;
 
 // A view-model over a TestClient (or a client the test brings), fakes and a private store.
 struct ChatRig {
@@ -122,6 +108,7 @@ struct ChatRig {
         voice.clock->advance(std::chrono::seconds(1));
     }
 
+    chat::ChatComposer *composer() const { return view->composer(); }
     QString preferencesPath() const { return dir.filePath(QStringLiteral("prefs.ini")); }
     // Posts from the fake "audio" and "recognizer" threads reach the main thread.
     static void settle()

@@ -2,9 +2,7 @@
 // by a screen reader (which hears each block in order), the bubbles read oldest first, and
 // block items reused from answer to answer showing only their new answer.
 
-#include "chatfixture.h"
-#include "chatquick.h"
-#include "localservice.h"
+#include "chatscreen.h"
 
 #include <QAccessible>
 #include <algorithm>
@@ -24,7 +22,7 @@ Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
 using namespace vexa;
 using namespace vexa::test;
 
-class ChatAnswersTest : public QObject
+class ChatAnswersTest : public ChatScreenTest
 {
     Q_OBJECT
 
@@ -36,59 +34,23 @@ private Q_SLOTS:
     void readingOrderFollowsTheScreen();
     void reusedBlocksShowTheirNewAnswer_data();
     void reusedBlocksShowTheirNewAnswer();
-
-private:
-    void load();
-    QQuickItem *item(const QString &name) const
-    {
-        return qobject_cast<QQuickItem *>(findObject(*m_view, name));
-    }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<service::LocalService> m_service;
-    std::unique_ptr<TestClient> m_client;
-    std::unique_ptr<QQuickView> m_view;
 };
 
 void ChatAnswersTest::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QQuickStyle::setStyle(QStringLiteral("Material"));
+    setUpApplication();
 }
 
 void ChatAnswersTest::init()
 {
-    m_service = std::make_unique<service::LocalService>();
-    QVERIFY(m_service->listen());
-    service::ScriptedReply chats;
-    chats.body = R"({"ok":true,"chats":[]})";
-    m_service->script("GET", QStringLiteral("/api/chats"), chats);
-    m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
-                                            m_dir.filePath(QStringLiteral("cookies")));
-    VexaClient::setShared(m_client.get());
+    QVERIFY(startService());
     // The screen must not warn about anything.
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 }
 
 void ChatAnswersTest::cleanup()
 {
-    m_view.reset();
-    VexaClient::setShared(nullptr);
-    m_client.reset();
-    m_service.reset();
-}
-
-void ChatAnswersTest::load()
-{
-    m_view = std::make_unique<QQuickView>();
-    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
-    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
-    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
-    m_view->resize(900, 700);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    stop();
 }
 
 void ChatAnswersTest::tableAndCodeForKeyboardAndScreenReaders()
@@ -180,7 +142,6 @@ void ChatAnswersTest::readingOrderFollowsTheScreen()
         previous = index;
     }
 }
-
 
 void ChatAnswersTest::reusedBlocksShowTheirNewAnswer_data()
 {

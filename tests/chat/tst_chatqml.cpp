@@ -3,9 +3,7 @@
 // method's composition alone), and a message's menu offers what its speaker allows.
 
 #include "awaittask.h"
-#include "chatfixture.h"
-#include "chatquick.h"
-#include "localservice.h"
+#include "chatscreen.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -42,7 +40,7 @@ QString pngDataUrl()
 
 } // namespace
 
-class ChatQmlTest : public QObject
+class ChatQmlTest : public ChatScreenTest
 {
     Q_OBJECT
 
@@ -74,68 +72,28 @@ private Q_SLOTS:
     void popupsMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
-
-private:
-    void load();
-    ChatViewModel *viewModel() const
-    {
-        return m_view->rootObject()->property("viewModel").value<ChatViewModel *>();
-    }
-    QQuickItem *item(const QString &name) const
-    {
-        return qobject_cast<QQuickItem *>(findObject(*m_view, name));
-    }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<service::LocalService> m_service;
-    std::unique_ptr<TestClient> m_client;
-    std::unique_ptr<QQuickView> m_view;
 };
 
 void ChatQmlTest::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QQuickStyle::setStyle(QStringLiteral("Material"));
+    setUpApplication();
 }
 
 void ChatQmlTest::init()
 {
     // Messages are answered a moment later, so a test sees the send in flight.
-    m_service = std::make_unique<service::LocalService>();
-    QVERIFY(m_service->listen());
+    QVERIFY(startService());
     service::ScriptedReply answer;
     answer.body = R"({"ok":true,"answer":"Ок"})";
     answer.delay = std::chrono::milliseconds(200);
     m_service->script("POST", QStringLiteral("/api/chat"), answer);
-    service::ScriptedReply chats;
-    chats.body = R"({"ok":true,"chats":[]})";
-    m_service->script("GET", QStringLiteral("/api/chats"), chats);
-    m_client = std::make_unique<TestClient>(m_service->baseUrl().toString(),
-                                            m_dir.filePath(QStringLiteral("cookies")));
-    VexaClient::setShared(m_client.get());
     // The screen must not warn about anything (unknown symbols included).
     if (qEnvironmentVariableIsEmpty("CHAT_QML_LENIENT")) QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 }
 
 void ChatQmlTest::cleanup()
 {
-    m_view.reset();
-    VexaClient::setShared(nullptr);
-    m_client.reset();
-    m_service.reset();
-}
-
-void ChatQmlTest::load()
-{
-    m_view = std::make_unique<QQuickView>();
-    m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setColor(QColor(QStringLiteral("#0b0d17")));
-    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Chat/ChatView.qml")));
-    QVERIFY2(m_view->status() == QQuickView::Ready, qPrintable(QDebug::toString(m_view->errors())));
-    m_view->resize(900, 700);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
+    stop();
 }
 
 void ChatQmlTest::welcomeThenBubbles()
@@ -198,10 +156,10 @@ void ChatQmlTest::keyboard()
     for (const QChar c : typed)
         QTest::sendKeyEvent(QTest::Click, m_view.get(), Qt::Key_unknown, QString(c),
                             Qt::NoModifier);
-    QCOMPARE(viewModel()->draft(), typed);
+    QCOMPARE(viewModel()->composer()->draft(), typed);
 
     QTest::keyClick(m_view.get(), Qt::Key_Return, modifiers);
-    QCOMPARE(viewModel()->draft(), draft);
+    QCOMPARE(viewModel()->composer()->draft(), draft);
     // The keyboard stays in the composer for the next message.
     QVERIFY(field->hasActiveFocus());
     if (sent.isEmpty()) {
@@ -257,7 +215,7 @@ void ChatQmlTest::inputMethodCompositionIsNotSent()
     load();
     QQuickItem *field = item("composerField");
     field->forceActiveFocus();
-    viewModel()->setDraft(QStringLiteral("Кон"));
+    viewModel()->composer()->setDraft(QStringLiteral("Кон"));
 
     // An input method is composing "ничиwa"; its Enter commits the composition, not the message.
     QInputMethodEvent composing(QStringLiteral("ничи"), {});
@@ -269,7 +227,7 @@ void ChatQmlTest::inputMethodCompositionIsNotSent()
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("ничи"));
     QCoreApplication::sendEvent(field, &commit);
-    QCOMPARE(viewModel()->draft(), QStringLiteral("Конничи"));
+    QCOMPARE(viewModel()->composer()->draft(), QStringLiteral("Конничи"));
     QTest::keyClick(m_view.get(), Qt::Key_Return);
     QCOMPARE(m_client->entries().size(), 1);
     QCOMPARE(m_client->entries().first().text, QStringLiteral("Конничи"));
@@ -550,14 +508,7 @@ void ChatQmlTest::shareEntriesFromTheKeyboard()
         QObject *shareMenu = findObject(*m_view, QStringLiteral("shareMenu"));
         QVERIFY(shareMenu);
         QVERIFY(waitUntil([&] { return shareMenu->property("opened").toBool(); }));
-        QStringList entries;
-        for (int i = 0; i < shareMenu->property("count").toInt(); ++i) {
-            QQuickItem *entry = nullptr;
-            QMetaObject::invokeMethod(shareMenu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
-            if (entry && entry->isVisible() && entry->isEnabled())
-                entries << entry->property("text").toString();
-        }
-        QCOMPARE(entries, (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+        QCOMPARE(menuEntries(shareMenu), (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
                                        QStringLiteral("Отправить по почте")}));
         for (int i = 0; i < downs; ++i)
             QTest::keyClick(m_view.get(), Qt::Key_Down);

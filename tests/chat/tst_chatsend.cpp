@@ -20,6 +20,7 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 
 namespace {
 
@@ -85,6 +86,8 @@ private Q_SLOTS:
     void attachmentsGoOut();
     void autoSpeak_data();
     void autoSpeak();
+    void composerOnItsOwn_data();
+    void composerOnItsOwn();
     void chatListSwitchesAndCreates();
     void chatListStillWhileSending();
     void newChatAskedFromOutside_data();
@@ -100,11 +103,11 @@ void ChatSendTest::conversationEndsOnTheServersCopy()
     QSignalSpy scrolls(rig.view.get(), &ChatViewModel::scrollToEndRequested);
     QSignalSpy thinking(rig.view.get(), &ChatViewModel::busyChanged);
 
-    rig.view->setDraft(QStringLiteral("Напиши функцию на Python для суммы"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Напиши функцию на Python для суммы"));
+    rig.composer()->send();
 
     // At once: composer empty, the message shown, Vexa thinking.
-    QCOMPARE(rig.view->draft(), QString());
+    QCOMPARE(rig.composer()->draft(), QString());
     QVERIFY(rig.view->thinking());
     QCOMPARE(svc.client->entries().size(), before + 1);
     QCOMPARE(svc.client->entries().last().text,
@@ -146,15 +149,15 @@ void ChatSendTest::attachmentsGoOut()
     file.write("список дел");
     file.close();
     rig.platform->clipboardPicture = picture(64, 48);
-    QVERIFY(rig.view->pasteAttachment());
-    rig.view->attachFile(QUrl::fromLocalFile(file.fileName()));
-    rig.view->setDraft(QStringLiteral(" \n"));
-    QVERIFY(rig.view->canSend());
+    QVERIFY(rig.composer()->pasteAttachment());
+    rig.composer()->attachFile(QUrl::fromLocalFile(file.fileName()));
+    rig.composer()->setDraft(QStringLiteral(" \n"));
+    QVERIFY(rig.composer()->canSend());
 
-    rig.view->send();
+    rig.composer()->send();
     QCOMPARE(svc.client->entries().last().text, QStringLiteral("📎 Вложение"));
-    QVERIFY(!rig.view->hasAttachedImage());
-    QVERIFY(rig.view->attachedFile().isEmpty());
+    QVERIFY(!rig.composer()->hasAttachedImage());
+    QVERIFY(rig.composer()->attachedFile().isEmpty());
     QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
 
     const auto requests = svc.service.requests(QStringLiteral("/api/chat"));
@@ -205,8 +208,8 @@ void ChatSendTest::autoSpeak()
         svc.script("GET", QStringLiteral("/api/chats"), 200, history);
     }
 
-    rig.view->setDraft(QStringLiteral("Как выбрать велосипед?"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Как выбрать велосипед?"));
+    rig.composer()->send();
     QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
     QTest::qWait(vexa::test::scaledMs(50));
     ChatRig::settle();
@@ -230,7 +233,59 @@ void ChatSendTest::autoSpeak()
     }
     // A failed message is back in the composer; a delivered one never, however short the
     // history that follows (it could be sent twice).
-    QCOMPARE(rig.view->draft(), status != 200 ? QStringLiteral("Как выбрать велосипед?") : QString());
+    QCOMPARE(rig.composer()->draft(), status != 200 ? QStringLiteral("Как выбрать велосипед?") : QString());
+}
+
+void ChatSendTest::composerOnItsOwn_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("answered") << 200;
+    QTest::newRow("refused") << 500;
+}
+
+// The composer without the chat screen, as another screen would own it: it sends through the
+// client it is given, holds still while that client sends, and tells its owner of the answer.
+void ChatSendTest::composerOnItsOwn()
+{
+    QFETCH(int, status);
+    ServiceRig svc;
+    QVERIFY(svc.restore());
+    if (status != 200)
+        svc.script("POST", QStringLiteral("/api/chat"), status,
+                   R"({"ok":false,"error":"Сервис перегружен"})");
+    else
+        svc.script("POST", QStringLiteral("/api/chat"), 200,
+                   R"({"ok":true,"answer":"Ответ композитору"})", 100);
+    FakeVoice voice;
+    std::unique_ptr<VoiceService> made;
+    VoicePreferences preferences(svc.dir.filePath(QStringLiteral("prefs.ini")));
+    chat::ChatComposer composer(std::make_shared<FakeChatPlatform>(), &preferences, [&] {
+        if (!made)
+            made = std::make_unique<VoiceService>(voice.factory()());
+        return made.get();
+    });
+    QVERIFY(!composer.canSend()); // no client yet
+    composer.setClient(svc.client.get());
+    QSignalSpy answered(&composer, &chat::ChatComposer::answered);
+
+    composer.setDraft(QStringLiteral("Вопрос без экрана"));
+    QVERIFY(composer.canSend());
+    composer.send();
+    QCOMPARE(composer.draft(), QString());
+    composer.setDraft(QStringLiteral("следующий"));
+    QVERIFY(!composer.canSend()); // the client is still sending
+    QVERIFY(waitUntil([&] { return !svc.client->sending(); }));
+    QVERIFY(composer.canSend());
+    QVERIFY(!made); // no dictation asked for, no voice made
+    if (status == 200) {
+        QVERIFY(waitUntil([&] { return answered.size() == 1; }));
+        QCOMPARE(answered.first().first().toString(), QStringLiteral("Ответ композитору"));
+    } else {
+        QTest::qWait(vexa::test::scaledMs(50));
+        QCOMPARE(answered.size(), 0);
+    }
+    // The user had started on the next message: a failed one does not overwrite it.
+    QCOMPARE(composer.draft(), QStringLiteral("следующий"));
 }
 
 void ChatSendTest::chatListSwitchesAndCreates()
@@ -302,8 +357,8 @@ void ChatSendTest::chatListStillWhileSending()
     svc.script("POST", QStringLiteral("/api/chat"), 200,
                R"({"ok":true,"answer":"Готово"})", 400);
 
-    rig.view->setDraft(QStringLiteral("Долгий вопрос"));
-    rig.view->send();
+    rig.composer()->setDraft(QStringLiteral("Долгий вопрос"));
+    rig.composer()->send();
     QVERIFY(!list.enabled());
     QVERIFY(!rig.view->canCreateChat());
     svc.service.clearRequests();
@@ -358,10 +413,10 @@ void ChatSendTest::newChatAskedFromOutside()
         requests.requestNewChat(asked);
     ChatRig rig(svc.client.get());
     if (!beforeTheScreen)
-        rig.view->setDraft(typed);
+        rig.composer()->setDraft(typed);
     if (whileSending) {
         svc.script("POST", QStringLiteral("/api/chat"), 200, R"({"ok":true,"answer":"Готово"})", 300);
-        rig.view->send();
+        rig.composer()->send();
         QVERIFY(svc.client->sending());
     }
     if (!beforeTheScreen)
@@ -369,16 +424,16 @@ void ChatSendTest::newChatAskedFromOutside()
     if (whileSending) {
         QTest::qWait(vexa::test::scaledMs(50));
         QVERIFY(requests.hasNewChat());
-        QVERIFY(!rig.view->draftFocused());
+        QVERIFY(!rig.composer()->draftFocused());
     }
 
-    QVERIFY(waitUntil([&] { return rig.view->draftFocused(); }));
+    QVERIFY(waitUntil([&] { return rig.composer()->draftFocused(); }));
     QVERIFY(!requests.hasNewChat()); // taken once, by this screen
-    QCOMPARE(rig.view->draft(), draft);
+    QCOMPARE(rig.composer()->draft(), draft);
     // The chat that had messages is left for a new, empty one; the draft stays through it.
     QVERIFY(waitUntil([&] { return svc.client->activeChatIDText() != previous && !svc.client->chatsLoading(); }));
     QVERIFY(svc.client->entries().isEmpty());
-    QCOMPARE(rig.view->draft(), draft);
+    QCOMPARE(rig.composer()->draft(), draft);
 }
 
 QTEST_MAIN(ChatSendTest)

@@ -8,6 +8,7 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 
 namespace {
 
@@ -94,24 +95,24 @@ void ChatViewModelTest::canSend()
     QFETCH(bool, enabled);
 
     ChatRig rig;
-    rig.view->setDraft(draft);
+    rig.composer()->setDraft(draft);
     if (photo) {
         rig.platform->clipboardPicture = picture();
-        QVERIFY(rig.view->pasteAttachment());
+        QVERIFY(rig.composer()->pasteAttachment());
     }
     if (file) {
         const QString path = writeFile(rig.dir, QStringLiteral("notes.txt"), "notes");
-        rig.view->attachFile(QUrl::fromLocalFile(path));
+        rig.composer()->attachFile(QUrl::fromLocalFile(path));
     }
     rig.client->setSending(sending);
-    QCOMPARE(rig.view->canSend(), enabled);
-    QCOMPARE(rig.view->property("canSend").toBool(), enabled); // what the button binds to
+    QCOMPARE(rig.composer()->canSend(), enabled);
+    QCOMPARE(rig.composer()->property("canSend").toBool(), enabled); // what the button binds to
 
     // A press on a disabled button (or Enter) sends nothing and keeps the composer.
     if (!enabled) {
-        rig.view->send();
-        QCOMPARE(rig.view->draft(), draft);
-        QCOMPARE(rig.view->hasAttachedImage(), photo);
+        rig.composer()->send();
+        QCOMPARE(rig.composer()->draft(), draft);
+        QCOMPARE(rig.composer()->hasAttachedImage(), photo);
         QVERIFY(rig.client->entries().isEmpty());
     }
 }
@@ -206,17 +207,17 @@ void ChatViewModelTest::quoting()
     const ChatEntry question = userEntry(QStringLiteral("Вопрос"));
     const ChatEntry reply = answerEntry(answer);
     rig.client->setEntries({question, reply});
-    rig.view->setDraft(QStringLiteral("старый черновик"));
+    rig.composer()->setDraft(QStringLiteral("старый черновик"));
 
     rig.view->quoteEntry(reply.id.toString());
-    QCOMPARE(rig.view->draft(), QStringLiteral("По поводу вашего ответа: ")
+    QCOMPARE(rig.composer()->draft(), QStringLiteral("По поводу вашего ответа: ")
                                     + QString(160, QLatin1Char('z')) + QStringLiteral("\n\n"));
-    QVERIFY(rig.view->draftFocused());
+    QVERIFY(rig.composer()->draftFocused());
 
     // Only answers are quoted.
-    rig.view->setDraft(QStringLiteral("своё"));
+    rig.composer()->setDraft(QStringLiteral("своё"));
     rig.view->quoteEntry(question.id.toString());
-    QCOMPARE(rig.view->draft(), QStringLiteral("своё"));
+    QCOMPARE(rig.composer()->draft(), QStringLiteral("своё"));
 }
 
 void ChatViewModelTest::dictationMerge_data()
@@ -253,29 +254,29 @@ void ChatViewModelTest::dictationMerge()
     QFETCH(QString, result);
 
     ChatRig rig;
-    rig.view->setDraft(draft);
-    QVERIFY(!rig.view->listening());
-    rig.view->toggleDictation();
+    rig.composer()->setDraft(draft);
+    QVERIFY(!rig.composer()->listening());
+    rig.composer()->toggleDictation();
     QVERIFY(waitUntil([&] {
         ChatRig::settle();
-        return rig.view->listening();
+        return rig.composer()->listening();
     }));
-    QCOMPARE(rig.view->dictationPrefix(), draft);
+    QCOMPARE(rig.composer()->dictationPrefix(), draft);
     QCOMPARE(rig.voice.recognition->recognizerLocales.back(), QStringLiteral("ru-RU"));
     for (const QString &text : heard) {
         if (text.startsWith(QLatin1String("user:"))) {
-            rig.view->setDraft(text.mid(5));
+            rig.composer()->setDraft(text.mid(5));
             continue;
         }
         rig.voice.recognition->emitResult(text);
         ChatRig::settle();
     }
-    QCOMPARE(rig.view->draft(), result);
+    QCOMPARE(rig.composer()->draft(), result);
 
     // Stopping keeps what was dictated.
-    rig.view->toggleDictation();
-    QVERIFY(!rig.view->listening());
-    QCOMPARE(rig.view->draft(), result);
+    rig.composer()->toggleDictation();
+    QVERIFY(!rig.composer()->listening());
+    QCOMPARE(rig.composer()->draft(), result);
 }
 
 void ChatViewModelTest::header_data()
@@ -466,32 +467,32 @@ void ChatViewModelTest::photoLoads()
     QFETCH(bool, attached);
 
     ChatRig rig;
-    rig.view->setDraft(QStringLiteral("Что на фото?"));
+    rig.composer()->setDraft(QStringLiteral("Что на фото?"));
     for (const QString &step : steps) {
         const QStringList words = step.split(QLatin1Char(' '));
         if (words[0] == QLatin1String("pick")) {
-            rig.view->pickPhoto(QUrl::fromLocalFile(rig.dir.filePath(words[1] + ".jpg")));
+            rig.composer()->pickPhoto(QUrl::fromLocalFile(rig.dir.filePath(words[1] + ".jpg")));
         } else if (words[0] == QLatin1String("finish")) {
             const int n = words[1].toInt();
             QVERIFY(n < rig.platform->pendingPhotos.size());
             rig.platform->finishPhoto(n, words[2] == QLatin1String("ok") ? picture() : QImage());
             QTest::qWait(vexa::test::scaledMs(30));
         } else if (words[0] == QLatin1String("remove")) {
-            rig.view->removePhoto();
+            rig.composer()->removePhoto();
         } else if (words[0] == QLatin1String("send")) {
-            rig.view->send();
+            rig.composer()->send();
         }
     }
-    QCOMPARE(rig.view->hasAttachedImage(), attached);
-    QCOMPARE(rig.view->attachedImageThumbnail().startsWith("data:image/png;base64,"), attached);
+    QCOMPARE(rig.composer()->hasAttachedImage(), attached);
+    QCOMPARE(rig.composer()->attachedImageThumbnail().startsWith("data:image/png;base64,"), attached);
 }
 
 void ChatViewModelTest::filesDropsAndPaste()
 {
     ChatRig rig;
     // A file that is not there is refused through the notice.
-    rig.view->attachFile(QUrl::fromLocalFile(rig.dir.filePath("missing.pdf")));
-    QVERIFY(rig.view->attachedFile().isEmpty());
+    rig.composer()->attachFile(QUrl::fromLocalFile(rig.dir.filePath("missing.pdf")));
+    QVERIFY(rig.composer()->attachedFile().isEmpty());
     QCOMPARE(rig.client->noticeText(), QStringLiteral("Не удалось открыть выбранный файл."));
 
     // A drop of a picture and a document attaches both, each in its place.
@@ -499,23 +500,23 @@ void ChatViewModelTest::filesDropsAndPaste()
     const QString png = rig.dir.filePath("photo.png");
     QVERIFY(image.save(png));
     const QString pdf = writeFile(rig.dir, "report.pdf", "%PDF-1.4\n%…");
-    QVERIFY(rig.view->attachDropped({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(png),
+    QVERIFY(rig.composer()->attachDropped({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(png),
                                      QUrl(QStringLiteral("https://example.com/x"))}));
-    QCOMPARE(rig.view->attachedFileName(), QStringLiteral("report.pdf"));
+    QCOMPARE(rig.composer()->attachedFileName(), QStringLiteral("report.pdf"));
     QCOMPARE(rig.platform->pendingPhotos.size(), 1);
     QCOMPARE(rig.platform->pendingPhotos.first().path, png);
     rig.platform->finishPhoto(0, image);
-    QVERIFY(waitUntil([&] { return rig.view->hasAttachedImage(); }));
-    QVERIFY(!rig.view->attachDropped({QUrl(QStringLiteral("https://example.com/x"))}));
+    QVERIFY(waitUntil([&] { return rig.composer()->hasAttachedImage(); }));
+    QVERIFY(!rig.composer()->attachDropped({QUrl(QStringLiteral("https://example.com/x"))}));
 
     // Pasting a picture replaces the photo; pasting plain text attaches nothing.
-    rig.view->removePhoto();
-    rig.view->removeFile();
-    QVERIFY(!rig.view->pasteAttachment());
+    rig.composer()->removePhoto();
+    rig.composer()->removeFile();
+    QVERIFY(!rig.composer()->pasteAttachment());
     rig.platform->clipboardPicture = picture(10, 10);
-    QVERIFY(rig.view->pasteAttachment());
-    QVERIFY(rig.view->hasAttachedImage());
-    QCOMPARE(rig.view->attachedImage()->size(), QSize(10, 10));
+    QVERIFY(rig.composer()->pasteAttachment());
+    QVERIFY(rig.composer()->hasAttachedImage());
+    QCOMPARE(rig.composer()->attachedImage()->size(), QSize(10, 10));
 }
 
 void ChatViewModelTest::sendClearsComposerAndFailureGivesItBack_data()
@@ -532,29 +533,29 @@ void ChatViewModelTest::sendClearsComposerAndFailureGivesItBack()
     // Port 9 on loopback refuses connections: the send fails quickly.
     ChatRig rig;
     const QString path = writeFile(rig.dir, "notes.txt", "hello");
-    rig.view->setDraft(QStringLiteral("  Посмотри файл \n"));
-    rig.view->attachFile(QUrl::fromLocalFile(path));
-    rig.view->setDraftFocused(true);
+    rig.composer()->setDraft(QStringLiteral("  Посмотри файл \n"));
+    rig.composer()->attachFile(QUrl::fromLocalFile(path));
+    rig.composer()->setDraftFocused(true);
 
-    rig.view->send();
-    QCOMPARE(rig.view->draft(), QString());
-    QVERIFY(rig.view->attachedFile().isEmpty());
-    QVERIFY(rig.view->draftFocused()); // the next message is typed at once
+    rig.composer()->send();
+    QCOMPARE(rig.composer()->draft(), QString());
+    QVERIFY(rig.composer()->attachedFile().isEmpty());
+    QVERIFY(rig.composer()->draftFocused()); // the next message is typed at once
     QVERIFY(rig.view->thinking());
     QCOMPARE(rig.client->entries().size(), 1);
     QCOMPARE(rig.client->entries().first().text, QStringLiteral("Посмотри файл  📎"));
     if (typesMeanwhile)
-        rig.view->setDraft(QStringLiteral("Другое"));
+        rig.composer()->setDraft(QStringLiteral("Другое"));
 
     QVERIFY(waitUntil([&] { return !rig.client->sending(); }));
     QVERIFY(rig.client->hasNotice());
     QVERIFY(rig.client->entries().isEmpty());
     if (typesMeanwhile) {
-        QCOMPARE(rig.view->draft(), QStringLiteral("Другое"));
-        QVERIFY(rig.view->attachedFile().isEmpty());
+        QCOMPARE(rig.composer()->draft(), QStringLiteral("Другое"));
+        QVERIFY(rig.composer()->attachedFile().isEmpty());
     } else {
-        QCOMPARE(rig.view->draft(), QStringLiteral("  Посмотри файл \n"));
-        QCOMPARE(rig.view->attachedFile(), QUrl::fromLocalFile(path));
+        QCOMPARE(rig.composer()->draft(), QStringLiteral("  Посмотри файл \n"));
+        QCOMPARE(rig.composer()->attachedFile(), QUrl::fromLocalFile(path));
     }
 }
 

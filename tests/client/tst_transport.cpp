@@ -372,7 +372,7 @@ void TransportTest::connectionRefusedIsExplained()
     const auto *platform = std::get_if<PlatformError>(&result.error());
     QVERIFY(platform);
     QCOMPARE(platform->source, PlatformError::Source::Network);
-    QCOMPARE(platform->description, transporttext::connectionRefused());
+    QCOMPARE(platform->description, client::connectionRefused());
 }
 
 void TransportTest::originRules_data()

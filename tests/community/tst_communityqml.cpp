@@ -3,9 +3,10 @@
 // reply, Esc goes back, F5 reloads, the new-topic dialog works without the mouse.
 
 #include "awaittask.h"
-#include "communityfixture.h"
 #include "communitydetailviewmodel.h"
+#include "communityfixture.h"
 #include "communityviewmodel.h"
+#include "quickscreen.h"
 #include "topicdetailviewmodel.h"
 
 #include <QAccessible>
@@ -26,20 +27,6 @@ using namespace vexa::test;
 
 namespace {
 
-QQuickItem *findItem(QQuickItem *root, const QString &name)
-{
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    const auto children = root->childItems();
-    for (QQuickItem *child : children) {
-        if (QQuickItem *found = findItem(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
 int countItems(QQuickItem *root, const QString &prefix)
 {
     if (!root)
@@ -49,23 +36,6 @@ int countItems(QQuickItem *root, const QString &prefix)
     for (QQuickItem *child : children)
         count += countItems(child, prefix);
     return count;
-}
-
-// The names a screen reader finds showing in the window.
-void collectShown(QAccessibleInterface *node, QStringList &names, int depth = 0)
-{
-    if (!node || !node->isValid() || depth > 64 || node->state().invisible)
-        return;
-    if (const QString name = node->text(QAccessible::Name); !name.isEmpty())
-        names.append(name);
-    for (int i = 0; i < node->childCount(); ++i)
-        collectShown(node->child(i), names, depth + 1);
-}
-
-bool anyContains(const QStringList &names, const QString &text)
-{
-    return std::any_of(names.cbegin(), names.cend(),
-                       [&](const QString &name) { return name.contains(text); });
 }
 
 QString likePath(qint64 post)
@@ -91,16 +61,9 @@ private Q_SLOTS:
         m_fixture = std::make_unique<CommunityFixture>();
         VexaClient::setShared(m_fixture->client.get());
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        m_view = std::make_unique<QQuickView>();
-        m_view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Content/CommunityView.qml")));
-        QVERIFY2(m_view->status() == QQuickView::Ready,
-                 qPrintable(QDebug::toString(m_view->errors())));
-        m_view->resize(900, 700);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get(), vexa::test::scaledMs(5000)));
-        m_view->requestActivate();
+        m_view = openScreen(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Content/CommunityView.qml")),
+                            {900, 700});
+        QVERIFY(m_view);
         QVERIFY(waitUntil([this] { return list()->topicList().size() == 4; }));
         QVERIFY(waitUntil([this] { return list()->communityList().size() == 5; }));
     }
@@ -450,12 +413,7 @@ private Q_SLOTS:
     }
 
 private:
-    QStringList shown() const
-    {
-        QStringList names;
-        collectShown(QAccessible::queryAccessibleInterface(m_view.get()), names);
-        return names;
-    }
+    QStringList shown() const { return shownToScreenReaders(*m_view); }
     QString where(const QString &name) const
     {
         QQuickItem *target = item(name);
@@ -515,17 +473,7 @@ private:
         QQuickItem *target = item(name);
         return target && target->hasActiveFocus();
     }
-    // Text arrives one character at a time, as from a keyboard layout without key codes.
-    void type(const QString &text)
-    {
-        for (qsizetype n = 0; n < text.size(); ++n) {
-            // A character outside the basic plane travels as its surrogate pair.
-            const qsizetype length = text.at(n).isHighSurrogate() ? 2 : 1;
-            QTest::sendKeyEvent(QTest::Click, m_view.get(), Qt::Key_unknown, text.mid(n, length),
-                                Qt::NoModifier);
-            n += length - 1;
-        }
-    }
+    void type(const QString &text) { typeText(m_view.get(), text); }
 
     std::unique_ptr<CommunityFixture> m_fixture;
     std::unique_ptr<QQuickView> m_view;

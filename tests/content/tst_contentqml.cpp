@@ -4,8 +4,9 @@
 // the tools Enter asks the web while Shift+Enter breaks the line.
 
 #include "awaittask.h"
-#include "mailcatcher.h"
 #include "contentfixture.h"
+#include "mailcatcher.h"
+#include "quickscreen.h"
 #include "savedanswersviewmodel.h"
 #include "toolsviewmodel.h"
 #include "workspaceviewmodel.h"
@@ -57,15 +58,8 @@ private:
     void load(const QString &file)
     {
         VexaClient::setShared(f->client.get());
-        view = std::make_unique<QQuickView>();
-        view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-        view->setResizeMode(QQuickView::SizeRootObjectToView);
-        view->resize(900, 1600);
-        view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Content/") + file));
-        QCOMPARE(view->status(), QQuickView::Ready);
-        view->show();
-        view->requestActivate();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get(), vexa::test::scaledMs(5000)));
+        view = openScreen(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Content/") + file), {900, 1600});
+        QVERIFY(view);
     }
 
     QQuickItem *named(const QString &name) const
@@ -219,14 +213,7 @@ private Q_SLOTS:
                 menu = objectNamed(QStringLiteral("shareMenu"));
                 return menu && menu->property("opened").toBool();
             }));
-            QStringList entries;
-            for (int i = 0; i < menu->property("count").toInt(); ++i) {
-                QQuickItem *entry = nullptr;
-                QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, entry), Q_ARG(int, i));
-                if (entry && entry->isVisible() && entry->isEnabled())
-                    entries << entry->property("text").toString();
-            }
-            QCOMPARE(entries, (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
+            QCOMPARE(menuEntries(menu), (QStringList{QStringLiteral("Скопировать текст"), QStringLiteral("Сохранить в файл…"),
                                            QStringLiteral("Отправить по почте")}));
             for (int i = 0; i < downs; ++i)
                 QTest::keyClick(view.get(), Qt::Key_Down);

@@ -173,17 +173,17 @@ void FaultsTest::chatKeepsTheUnsentMessage()
     }
     const QUrl attachment = QUrl::fromLocalFile(attachmentPath);
     const QString draft = QStringLiteral("Сообщение, которое нельзя потерять");
-    chat.view->setDraft(draft);
-    chat.view->attachFile(attachment);
-    QCOMPARE(chat.view->attachedFile(), attachment);
+    chat.composer()->setDraft(draft);
+    chat.composer()->attachFile(attachment);
+    QCOMPARE(chat.composer()->attachedFile(), attachment);
 
-    chat.view->send();
-    QCOMPARE(chat.view->draft(), QString()); // on its way
+    chat.composer()->send();
+    QCOMPARE(chat.composer()->draft(), QString()); // on its way
     QVERIFY(waitUntil([&] { return !client.sending(); }, 20'000));
 
     QCOMPARE(client.noticeText(), arranged.message);
-    QCOMPARE(chat.view->draft(), draft);
-    QCOMPARE(chat.view->attachedFile(), attachment);
+    QCOMPARE(chat.composer()->draft(), draft);
+    QCOMPARE(chat.composer()->attachedFile(), attachment);
     QCOMPARE(texts(client.entries()), texts(conversation));
     QVERIFY(QFile::exists(attachmentPath));
     const QStringList strays = rig->strayRequests();
@@ -226,7 +226,7 @@ void FaultsTest::largeRepliesUpToTheCapArriveWhole()
     QVERIFY2(result, "the request did not end");
     if (!accepted) {
         QVERIFY(!*result);
-        QCOMPARE(describe(result->error()), transporttext::tooLarge(kMaxReplyBytes));
+        QCOMPARE(describe(result->error()), client::tooLarge(kMaxReplyBytes));
         return;
     }
     QVERIFY2(*result, qPrintable(*result ? QString() : describe(result->error())));
@@ -244,7 +244,7 @@ void FaultsTest::compressedRepliesCountWhatTheyUnpackTo_data()
     QTest::addColumn<qint64>("unpacked");
     QTest::addColumn<bool>("corrupt");
     QTest::addColumn<QString>("failure"); // empty: the body arrives whole
-    const QString tooLarge = transporttext::tooLarge(kMaxReplyBytes);
+    const QString tooLarge = client::tooLarge(kMaxReplyBytes);
     QTest::newRow("1 MiB unpacked") << qint64(1024 * 1024) << false << QString();
     QTest::newRow("a byte past the cap unpacked") << kMaxReplyBytes + 1 << false << tooLarge;
     QTest::newRow("four times the cap unpacked") << 4 * kMaxReplyBytes << false << tooLarge;
@@ -323,7 +323,7 @@ void FaultsTest::controlsReachTheOrigin()
         QCOMPARE(moved.at(0).method, QByteArray("GET"));
         QVERIFY(moved.at(0).header("cookie").contains(service::LocalService::cookieName()));
         QVERIFY(!chat);
-        QCOMPARE(describe(chat.error()), transporttext::redirectRefused());
+        QCOMPARE(describe(chat.error()), client::redirectRefused());
         QCOMPARE(rig->service().requests(QStringLiteral("/api/chat")).size(), 1);
     } else {
         QVERIFY2(chat, qPrintable(chat ? QString() : describe(chat.error())));

@@ -230,11 +230,11 @@ void RealDialogsTest::fileDialogsOpen()
     QVERIFY(waitUntil([&] { return !fileDialog->property("visible").toBool(); }));
 
     if (dialog == QLatin1String("photoDialog")) {
-        QCOMPARE(chat->pickedPhoto(), url);
-        QVERIFY(waitUntil([&] { return chat->hasAttachedImage(); }));
+        QCOMPARE(chat->composer()->pickedPhoto(), url);
+        QVERIFY(waitUntil([&] { return chat->composer()->hasAttachedImage(); }));
         QVERIFY(!chat->showingPhotoPicker());
     } else if (dialog == QLatin1String("fileDialog")) {
-        QCOMPARE(chat->attachedFile(), url);
+        QCOMPARE(chat->composer()->attachedFile(), url);
         QVERIFY(!chat->showingFilePicker());
     } else if (dialog == QLatin1String("saveDialog")) {
         QFile saved(chosen);
@@ -323,7 +323,7 @@ void RealDialogsTest::saveDialogInRussianSavesInOneClick()
     // Documents (or home without one) at first, the folder of the last choice after one; never
     // the folder the app was started in.
     const QString opened = shown->property("currentFolder").toUrl().toLocalFile();
-    QCOMPARE(opened, FileDialogSupport::startFolder(QStringLiteral("documents")));
+    QCOMPARE(opened, style::FileDialogSupport::startFolder(QStringLiteral("documents")));
     QVERIFY(opened != QDir::currentPath());
     QList<QQuickItem *> items = itemsOf(shown);
     const QStringList labels = textsOf(items, "QQuickLabel");
@@ -390,7 +390,7 @@ void RealDialogsTest::filePickerStartsOnEveryFile()
     }
     QCOMPARE(filters, QStringList{QStringLiteral("Все файлы (*)")});
     const QString opened = shown->property("currentFolder").toUrl().toLocalFile();
-    QCOMPARE(opened, FileDialogSupport::startFolder(QStringLiteral("documents")));
+    QCOMPARE(opened, style::FileDialogSupport::startFolder(QStringLiteral("documents")));
     QVERIFY(opened != QDir::currentPath());
     QVERIFY(buttonTitled(itemsOf(shown), QStringLiteral("Открыть")));
 }

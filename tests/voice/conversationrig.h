@@ -24,9 +24,9 @@ struct ConversationRig
     QTemporaryDir dir;
     service::LocalService service;
     std::unique_ptr<VexaClient> client;
-    std::unique_ptr<VoiceConversationViewModel> conversation;
+    std::unique_ptr<voice::VoiceConversationViewModel> conversation;
 
-    explicit ConversationRig(VoicePlatform platform)
+    explicit ConversationRig(voice::VoicePlatform platform)
     {
         service.listen();
         client = std::make_unique<VexaClient>(service.baseUrl().toString(),
@@ -34,7 +34,7 @@ struct ConversationRig
         QNetworkCookie cookie(service::LocalService::cookieName(), service.createSession());
         cookie.setPath(QStringLiteral("/"));
         client->cookieJar()->setCookiesFromUrl({cookie}, service.baseUrl());
-        conversation = std::make_unique<VoiceConversationViewModel>(
+        conversation = std::make_unique<voice::VoiceConversationViewModel>(
             client.get(), std::move(platform), preferencesPath());
     }
     ~ConversationRig() { conversation.reset(); }

@@ -16,18 +16,14 @@
 
 using namespace vexa;
 using namespace vexa::test;
+using namespace vexa::voice;
 using namespace vexa::voice::fakes;
 namespace texts = vexa::voice::texts;
 
 namespace {
 
-struct Fakes
+struct Fakes : FakeVoiceParts
 {
-    std::shared_ptr<FakeCapture> capture = std::make_shared<FakeCapture>();
-    std::shared_ptr<FakeRecognition> recognition = std::make_shared<FakeRecognition>();
-    std::shared_ptr<FakeSynthesizer> synthesizer = std::make_shared<FakeSynthesizer>();
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    VoicePlatform platform() const { return {capture, recognition, synthesizer, clock}; }
     // Destroyed after whatever used them: a silence monitor still asleep then finds its owner
     // gone when woken, and ends.
     ~Fakes() { clock->advance(std::chrono::seconds(1)); }

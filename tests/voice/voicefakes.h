@@ -4,11 +4,13 @@
 #include "speechrecognition.h"
 #include "speechsynthesizer.h"
 #include "voiceclock.h"
+#include "voiceservice.h"
 
 #include <QCoro/QCoroSignal>
 #include <QObject>
 
 #include <coroutine>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -207,6 +209,17 @@ private:
     std::function<void(UtteranceId, UtteranceEnd)> m_handler;
     UtteranceId m_next = 0;
     UtteranceId m_current = 0;
+};
+
+// One set of fake voice parts, shared by every VoiceService made from them.
+struct FakeVoiceParts {
+    std::shared_ptr<FakeCapture> capture = std::make_shared<FakeCapture>();
+    std::shared_ptr<FakeRecognition> recognition = std::make_shared<FakeRecognition>();
+    std::shared_ptr<FakeSynthesizer> synthesizer = std::make_shared<FakeSynthesizer>();
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+
+    VoicePlatform platform() const { return {capture, recognition, synthesizer, clock}; }
+    std::function<VoicePlatform()> factory() const { return [this] { return platform(); }; }
 };
 
 } // namespace vexa::voice::fakes

@@ -137,11 +137,11 @@ QCoro::Task<bool> stageAttachments(SceneContext &context)
     if (file.open(QIODevice::WriteOnly))
         file.write("%PDF-1.4\n");
     file.close();
-    chat->pickPhoto(QUrl::fromLocalFile(photo));
-    chat->attachFile(QUrl::fromLocalFile(notes));
-    chat->setDraft(QString::fromUtf8("Сравни фото с графиком из отчёта"));
+    chat->composer()->pickPhoto(QUrl::fromLocalFile(photo));
+    chat->composer()->attachFile(QUrl::fromLocalFile(notes));
+    chat->composer()->setDraft(QString::fromUtf8("Сравни фото с графиком из отчёта"));
     const bool attached = co_await context.waitUntil(
-        [chat] { return chat->hasAttachedImage() && !chat->attachedFile().isEmpty(); },
+        [chat] { return chat->composer()->hasAttachedImage() && !chat->composer()->attachedFile().isEmpty(); },
         QString::fromLatin1("both attachments"));
     co_await context.settle();
     co_return attached;

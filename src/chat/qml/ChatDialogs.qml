@@ -24,7 +24,7 @@ Item {
         visible: dialogs.viewModel.showingPhotoPicker
         fileMode: FileDialog.OpenFile
         nameFilters: ["Изображения (*.png *.jpg *.jpeg *.webp *.gif *.bmp *.tif *.tiff *.heic)"]
-        onAccepted: dialogs.viewModel.pickPhoto(selectedFile)
+        onAccepted: dialogs.viewModel.composer.pickPhoto(selectedFile)
         onVisibleChanged: if (!visible) dialogs.viewModel.showingPhotoPicker = false
     }
     VexaFileDialog {
@@ -40,7 +40,7 @@ Item {
                       "Все файлы (*)"]
         // Any file can be sent: the dialog starts on all of them, the kinds above narrow it.
         selectedNameFilter.index: nameFilters.length - 1
-        onAccepted: dialogs.viewModel.attachFile(selectedFile)
+        onAccepted: dialogs.viewModel.composer.attachFile(selectedFile)
         onVisibleChanged: if (!visible) dialogs.viewModel.showingFilePicker = false
     }
     VexaFileDialog {

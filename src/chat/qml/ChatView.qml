@@ -109,7 +109,7 @@ Item {
             Layout.maximumWidth: 900
             Layout.alignment: Qt.AlignHCenter
             Layout.margins: 12
-            viewModel: view.viewModel
+            viewModel: view.viewModel.composer
             onPhotoPickerRequested: view.viewModel.showingPhotoPicker = true
             onFilePickerRequested: view.viewModel.showingFilePicker = true
         }
@@ -119,7 +119,7 @@ Item {
         anchors.fill: parent
         keys: ["text/uri-list"]
         onDropped: drop => {
-            if (view.viewModel.attachDropped(drop.urls))
+            if (view.viewModel.composer.attachDropped(drop.urls))
                 drop.acceptProposedAction()
         }
     }

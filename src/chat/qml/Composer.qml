@@ -9,7 +9,7 @@ import VexaAI.Chat
 ColumnLayout {
     id: composer
 
-    required property ChatViewModel viewModel
+    required property ChatComposer viewModel
     signal photoPickerRequested()
     signal filePickerRequested()
 

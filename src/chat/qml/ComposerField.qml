@@ -9,7 +9,7 @@ import VexaAI.Chat
 ScrollView {
     id: scroller
 
-    required property ChatViewModel viewModel
+    required property ChatComposer viewModel
     signal sendRequested()
 
     function focusField() { field.forceActiveFocus() }

@@ -54,7 +54,7 @@ Item {
             spacing: 8
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            model: panel.viewModel.quickPrompts
+            model: panel.viewModel.composer.quickPrompts
             // Centred while the row fits; scrolls sideways when it does not.
             leftMargin: Math.max(0, (width - contentWidth) / 2)
             ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
@@ -67,7 +67,7 @@ Item {
                 font.capitalization: Font.MixedCase
                 font.pixelSize: VexaTheme.bodySize - 1
                 Accessible.name: modelData
-                onClicked: panel.viewModel.useQuickPrompt(modelData)
+                onClicked: panel.viewModel.composer.useQuickPrompt(modelData)
                 background: Rectangle {
                     radius: 18
                     color: prompt.hovered ? VexaTheme.selectionFill : VexaTheme.cardFill

@@ -47,7 +47,7 @@ QByteArray postMethod()
 } // namespace
 
 ProfileViewModel::ProfileViewModel(QObject *parent)
-    : ProfileViewModel(account::ProfilePlatform::system(), &VoicePlatform::system, QString(), parent)
+    : ProfileViewModel(account::ProfilePlatform::system(), &voice::VoicePlatform::system, QString(), parent)
 {
 }
 
@@ -57,21 +57,21 @@ ProfileViewModel::ProfileViewModel(std::shared_ptr<account::ProfilePlatform> pla
     : QObject(parent),
       m_platform(std::move(platform)),
       m_voiceFactory(std::move(voice)),
-      m_voicePreferences(std::make_unique<VoicePreferences>(preferencesIni)),
+      m_voicePreferences(std::make_unique<voice::VoicePreferences>(preferencesIni)),
       m_chatPreferences(std::make_unique<ChatPreferences>(preferencesIni)),
       m_effectsPreferences(std::make_unique<EffectsPreferences>(preferencesIni))
 {
-    VoicePreferences *preferences = m_voicePreferences.get();
-    connect(preferences, &VoicePreferences::localeChanged, this, &ProfileViewModel::voiceLocaleChanged);
-    connect(preferences, &VoicePreferences::autoSpeakChanged, this, &ProfileViewModel::autoSpeakChanged);
-    connect(preferences, &VoicePreferences::rateChanged, this, &ProfileViewModel::voiceRateChanged);
-    connect(preferences, &VoicePreferences::allowOnlineChanged, this,
+    voice::VoicePreferences *preferences = m_voicePreferences.get();
+    connect(preferences, &voice::VoicePreferences::localeChanged, this, &ProfileViewModel::voiceLocaleChanged);
+    connect(preferences, &voice::VoicePreferences::autoSpeakChanged, this, &ProfileViewModel::autoSpeakChanged);
+    connect(preferences, &voice::VoicePreferences::rateChanged, this, &ProfileViewModel::voiceRateChanged);
+    connect(preferences, &voice::VoicePreferences::allowOnlineChanged, this,
             &ProfileViewModel::allowOnlineSpeechChanged);
     // The caption names the voice of the chosen language; the library may pin another.
-    connect(preferences, &VoicePreferences::localeChanged, this, &ProfileViewModel::voiceCaptionChanged);
-    connect(preferences, &VoicePreferences::russianVoiceIDChanged, this,
+    connect(preferences, &voice::VoicePreferences::localeChanged, this, &ProfileViewModel::voiceCaptionChanged);
+    connect(preferences, &voice::VoicePreferences::russianVoiceIDChanged, this,
             &ProfileViewModel::voiceCaptionChanged);
-    connect(preferences, &VoicePreferences::englishVoiceIDChanged, this,
+    connect(preferences, &voice::VoicePreferences::englishVoiceIDChanged, this,
             &ProfileViewModel::voiceCaptionChanged);
     connect(m_chatPreferences.get(), &ChatPreferences::textSizeChanged, this,
             &ProfileViewModel::chatTextSizeChanged);
@@ -255,12 +255,12 @@ void ProfileViewModel::ensureVoice()
 {
     if (m_voicePreview)
         return;
-    VoicePlatform platform = m_voiceFactory();
-    m_voiceCatalog = new VexaVoiceCatalog(platform.synthesizer, this);
-    connect(m_voiceCatalog, &VexaVoiceCatalog::voicesChanged, this,
+    voice::VoicePlatform platform = m_voiceFactory();
+    m_voiceCatalog = new voice::VexaVoiceCatalog(platform.synthesizer, this);
+    connect(m_voiceCatalog, &voice::VexaVoiceCatalog::voicesChanged, this,
             &ProfileViewModel::voiceCaptionChanged);
-    m_voicePreview = new VoiceService(std::move(platform), this);
-    connect(m_voicePreview, &VoiceService::isSpeakingChanged, this,
+    m_voicePreview = new voice::VoiceService(std::move(platform), this);
+    connect(m_voicePreview, &voice::VoiceService::isSpeakingChanged, this,
             &ProfileViewModel::previewSpeakingChanged);
     Q_EMIT voiceCaptionChanged();
 }
@@ -274,8 +274,8 @@ QString ProfileViewModel::voiceCaption() const
     // as unavailable.
     if (!pinned.isEmpty() && (!m_voiceCatalog || !m_voiceCatalog->filled()))
         return account::voicesListingText();
-    const VexaVoiceCatalog::VoiceInventory none;
-    return VexaVoiceCatalog::selectionTitle(m_voiceCatalog ? m_voiceCatalog->inventory() : none,
+    const voice::VexaVoiceCatalog::VoiceInventory none;
+    return voice::VexaVoiceCatalog::selectionTitle(m_voiceCatalog ? m_voiceCatalog->inventory() : none,
                                             pinned, locale);
 }
 
@@ -344,18 +344,36 @@ void ProfileViewModel::signOut()
         m_client->signOut();
 }
 
-#define VEXA_FLAG(Setter, member, signal)                                                          \
-    void ProfileViewModel::Setter(bool value)                                                      \
-    {                                                                                              \
-        if (member == value)                                                                       \
-            return;                                                                                \
-        member = value;                                                                            \
-        Q_EMIT signal();                                                                           \
-    }
-VEXA_FLAG(setShowingVoiceLibrary, m_showingVoiceLibrary, showingVoiceLibraryChanged)
-VEXA_FLAG(setShowingUtilities, m_showingUtilities, showingUtilitiesChanged)
-VEXA_FLAG(setConfirmClear, m_confirmClear, confirmClearChanged)
-VEXA_FLAG(setConfirmSignOut, m_confirmSignOut, confirmSignOutChanged)
-#undef VEXA_FLAG
+void ProfileViewModel::setShowingVoiceLibrary(bool value)
+{
+    if (m_showingVoiceLibrary == value)
+        return;
+    m_showingVoiceLibrary = value;
+    Q_EMIT showingVoiceLibraryChanged();
+}
+
+void ProfileViewModel::setShowingUtilities(bool value)
+{
+    if (m_showingUtilities == value)
+        return;
+    m_showingUtilities = value;
+    Q_EMIT showingUtilitiesChanged();
+}
+
+void ProfileViewModel::setConfirmClear(bool value)
+{
+    if (m_confirmClear == value)
+        return;
+    m_confirmClear = value;
+    Q_EMIT confirmClearChanged();
+}
+
+void ProfileViewModel::setConfirmSignOut(bool value)
+{
+    if (m_confirmSignOut == value)
+        return;
+    m_confirmSignOut = value;
+    Q_EMIT confirmSignOutChanged();
+}
 
 } // namespace vexa

@@ -23,11 +23,11 @@
 #include <functional>
 #include <memory>
 
-namespace vexa {
-
-namespace account {
+namespace vexa::account {
 class ProfileSettingsQueue;
 }
+
+namespace vexa {
 
 class ProfileViewModel : public QObject
 {
@@ -78,7 +78,7 @@ class ProfileViewModel : public QObject
     Q_PROPERTY(bool confirmSignOut READ confirmSignOut WRITE setConfirmSignOut NOTIFY confirmSignOutChanged)
 
 public:
-    using VoiceFactory = std::function<VoicePlatform()>;
+    using VoiceFactory = std::function<voice::VoicePlatform()>;
 
     // The desktop, the system's voices and the user's defaults store.
     explicit ProfileViewModel(QObject *parent = nullptr);
@@ -156,8 +156,8 @@ public:
     Q_INVOKABLE void signOut();
 
     // The voice that speaks the sample (made when the screen appears); tests watch it.
-    VoiceService *voicePreview() const { return m_voicePreview; }
-    VexaVoiceCatalog *voiceCatalog() const { return m_voiceCatalog; }
+    voice::VoiceService *voicePreview() const { return m_voicePreview; }
+    voice::VexaVoiceCatalog *voiceCatalog() const { return m_voiceCatalog; }
 
 Q_SIGNALS:
     void clientChanged();
@@ -192,15 +192,15 @@ private:
 
     std::shared_ptr<account::ProfilePlatform> m_platform;
     VoiceFactory m_voiceFactory;
-    std::unique_ptr<VoicePreferences> m_voicePreferences;
+    std::unique_ptr<voice::VoicePreferences> m_voicePreferences;
     std::unique_ptr<ChatPreferences> m_chatPreferences;
     std::unique_ptr<EffectsPreferences> m_effectsPreferences;
     QPointer<VexaClient> m_client;
     QList<QMetaObject::Connection> m_clientConnections;
     QPointer<account::ProfileSettingsQueue> m_settingsQueue;
 
-    VoiceService *m_voicePreview = nullptr;
-    VexaVoiceCatalog *m_voiceCatalog = nullptr;
+    voice::VoiceService *m_voicePreview = nullptr;
+    voice::VexaVoiceCatalog *m_voiceCatalog = nullptr;
 
     bool m_claiming = false;
     QString m_selectedLength = QStringLiteral("normal");

@@ -17,18 +17,8 @@ QJsonObject postBody(const QString &content, bool anonymous)
 } // namespace
 
 CommunityDetailViewModel::CommunityDetailViewModel(QObject *parent)
-    : QObject(parent)
-    , m_postRows(new CommunityRowModel({"author", "content", "date", "likes", "spoken"}, this))
+    : CommunityDetailBase({"author", "content", "date", "likes", "spoken"}, parent)
 {
-    setClient(VexaClient::shared());
-}
-
-void CommunityDetailViewModel::setClient(VexaClient *client)
-{
-    if (m_client == client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
 }
 
 void CommunityDetailViewModel::setCommunity(const VexaCommunity &community)
@@ -70,13 +60,6 @@ QString CommunityDetailViewModel::membershipLabel() const
     return isMember() ? QStringLiteral("Выйти") : QStringLiteral("Вступить");
 }
 
-QString CommunityDetailViewModel::postsMessage() const
-{
-    if (m_failed)
-        return community::failedListText();
-    return m_loaded && m_posts.isEmpty() ? community::noPostsText() : QString();
-}
-
 void CommunityDetailViewModel::setDraft(const QString &text)
 {
     if (m_draft == text)
@@ -98,11 +81,6 @@ bool CommunityDetailViewModel::canSend() const
     return isMember() && !m_sending && community::hasText(m_draft);
 }
 
-void CommunityDetailViewModel::reload()
-{
-    detach(load());
-}
-
 void CommunityDetailViewModel::toggleMembership()
 {
     detach(runMembership());
@@ -122,40 +100,13 @@ void CommunityDetailViewModel::send()
 QCoro::Task<> CommunityDetailViewModel::load()
 {
     QPointer<CommunityDetailViewModel> self(this);
-    QPointer<VexaClient> client = m_client;
-    if (!client || !m_community)
+    if (!m_community)
         co_return;
-    const quint64 ticket = ++m_loadTicket;
-    setLoading(true);
-    auto reply = co_await client->fetch<CommunityDetailResponse>(
-        community::groupPath(m_community->id));
-    // A newer load has started since (after a second like, say): it decides what is shown.
-    if (!self || ticket != self->m_loadTicket)
+    const auto reply =
+        co_await fetchLatest<CommunityDetailResponse>(community::groupPath(m_community->id));
+    if (!self || !reply)
         co_return;
-    setLoading(false);
-    if (!reply) {
-        if (client)
-            client->showNotice(describe(reply.error()));
-        co_return;
-    }
     setDetail(reply->community, reply->posts.value_or(QList<VexaCommunityPost>()), !reply->ok);
-}
-
-QCoro::Task<bool> CommunityDetailViewModel::change(QString path, QJsonObject body)
-{
-    QPointer<CommunityDetailViewModel> self(this);
-    QPointer<VexaClient> client = m_client;
-    if (!client)
-        co_return false;
-    auto reply = co_await client->request(std::move(path), std::move(body));
-    if (!self || !client)
-        co_return false;
-    if (!reply) {
-        client->showNotice(describe(reply.error()));
-        co_return false;
-    }
-    client->applyReplyState(*reply);
-    co_return true;
 }
 
 QCoro::Task<> CommunityDetailViewModel::runMembership()
@@ -204,8 +155,6 @@ void CommunityDetailViewModel::setDetail(std::optional<VexaCommunity> detail,
 {
     m_detail = std::move(detail);
     m_posts = failed ? QList<VexaCommunityPost>() : std::move(posts);
-    m_failed = failed;
-    m_loaded = true;
     QList<qint64> ids;
     QList<QVariantMap> rows;
     for (const VexaCommunityPost &post : std::as_const(m_posts)) {
@@ -216,17 +165,9 @@ void CommunityDetailViewModel::setDetail(std::optional<VexaCommunity> detail,
                      {QStringLiteral("likes"), community::likesText(post)},
                      {QStringLiteral("spoken"), community::postSpoken(post)}});
     }
-    m_postRows->setRows(ids, rows);
+    setPostRows(ids, rows, failed);
     Q_EMIT detailChanged();
     Q_EMIT draftChanged(); // membership decides whether a post can be sent
-}
-
-void CommunityDetailViewModel::setLoading(bool value)
-{
-    if (m_loading == value)
-        return;
-    m_loading = value;
-    Q_EMIT loadingChanged();
 }
 
 } // namespace vexa

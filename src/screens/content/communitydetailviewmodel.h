@@ -4,22 +4,18 @@
 // composer for members. Membership is what the group's own detail says once it has loaded.
 
 #include "catalogrecords.h"
-#include "communityrowmodel.h"
+#include "communitydetailbase.h"
 #include "communityrules.h"
-#include "vexaclient.h"
 
-#include <QObject>
-#include <QPointer>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 namespace vexa {
 
-class CommunityDetailViewModel : public QObject
+class CommunityDetailViewModel : public CommunityDetailBase
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(vexa::VexaClient *client READ client WRITE setClient NOTIFY clientChanged)
     // A group row from CommunityViewModel.communityAt().
     Q_PROPERTY(QVariant community READ communityValue WRITE setCommunityValue NOTIFY communityChanged)
     Q_PROPERTY(QString name READ name NOTIFY communityChanged)
@@ -27,9 +23,6 @@ class CommunityDetailViewModel : public QObject
     Q_PROPERTY(QString membersText READ membersText NOTIFY detailChanged)
     Q_PROPERTY(bool isMember READ isMember NOTIFY detailChanged)
     Q_PROPERTY(QString membershipLabel READ membershipLabel NOTIFY detailChanged)
-    Q_PROPERTY(vexa::CommunityRowModel *posts READ posts CONSTANT)
-    Q_PROPERTY(QString postsMessage READ postsMessage NOTIFY detailChanged)
-    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(QString draft READ draft WRITE setDraft NOTIFY draftChanged)
     Q_PROPERTY(bool anonymous READ anonymous WRITE setAnonymous NOTIFY draftChanged)
     Q_PROPERTY(bool sending READ sending NOTIFY draftChanged)
@@ -38,8 +31,6 @@ class CommunityDetailViewModel : public QObject
 public:
     explicit CommunityDetailViewModel(QObject *parent = nullptr);
 
-    VexaClient *client() const { return m_client.data(); }
-    void setClient(VexaClient *client);
     const std::optional<VexaCommunity> &community() const { return m_community; }
     void setCommunity(const VexaCommunity &community);
     QVariant communityValue() const;
@@ -50,10 +41,7 @@ public:
     QString membersText() const;
     bool isMember() const { return community::isMember(m_detail); }
     QString membershipLabel() const;
-    CommunityRowModel *posts() const { return m_postRows; }
     const QList<VexaCommunityPost> &postList() const { return m_posts; }
-    QString postsMessage() const;
-    bool loading() const { return m_loading; }
     QString draft() const { return m_draft; }
     void setDraft(const QString &text);
     bool anonymous() const { return m_anonymous; }
@@ -61,38 +49,26 @@ public:
     bool sending() const { return m_sending; }
     bool canSend() const;
 
-    Q_INVOKABLE void reload();
     Q_INVOKABLE void toggleMembership();
     Q_INVOKABLE void like(qint64 postId);
     Q_INVOKABLE void send();
 
-    QCoro::Task<> load();
+    QCoro::Task<> load() override;
     QCoro::Task<> runMembership();
     QCoro::Task<> runLike(qint64 postId);
     QCoro::Task<> runSend();
 
 Q_SIGNALS:
-    void clientChanged();
     void communityChanged();
     void detailChanged();
-    void loadingChanged();
     void draftChanged();
 
 private:
-    // A change the service accepted: its state applied, then the group loaded again.
-    QCoro::Task<bool> change(QString path, QJsonObject body);
     void setDetail(std::optional<VexaCommunity> detail, QList<VexaCommunityPost> posts, bool failed);
-    void setLoading(bool value);
 
-    QPointer<VexaClient> m_client;
     std::optional<VexaCommunity> m_community; // the row that was opened; its id names the group
     std::optional<VexaCommunity> m_detail;    // the group as last loaded
-    CommunityRowModel *m_postRows;
     QList<VexaCommunityPost> m_posts;
-    bool m_loaded = false;
-    bool m_failed = false;
-    quint64 m_loadTicket = 0; // only the latest load started may change what is shown
-    bool m_loading = false;
     QString m_draft;
     bool m_anonymous = false;
     bool m_sending = false;

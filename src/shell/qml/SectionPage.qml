@@ -10,7 +10,6 @@ FocusScope {
     id: page
 
     required property string document
-    required property string title
     required property int selection
 
     // The slot of every section shown so far, by section; the shown one.
@@ -28,8 +27,7 @@ FocusScope {
     function show() {
         let slot = slots[selection]
         if (!slot) {
-            slot = slotComponent.createObject(page, {section: selection, address: document,
-                                                     title: title})
+            slot = slotComponent.createObject(page, {section: selection, address: document})
             slot.shown = Qt.binding(() => slot.section === page.selection)
             slots[selection] = slot
         }
@@ -37,12 +35,4 @@ FocusScope {
     }
     onSelectionChanged: show()
     Component.onCompleted: show()
-
-    // A section without a screen shows the section's title as the page's title says it.
-    Binding {
-        target: page.current
-        when: page.current !== null
-        property: "title"
-        value: page.title
-    }
 }

@@ -9,23 +9,13 @@ LatchedLoader {
     id: slot
 
     required property int section
-    // The screen's document; a section without one shows its title.
+    // The screen's document.
     required property string address
-    property string title
     property bool shown: true
-
-    readonly property string placeholder: "qrc:/qt/qml/VexaAI/Shell/SectionPlaceholder.qml"
 
     visible: shown
     focus: shown
     wanted: shown
-    document: address !== "" ? address : placeholder
-    initialProperties: address !== "" ? {focus: true} : {focus: true, title: title}
-
-    Binding {
-        target: slot.item
-        when: slot.address === "" && slot.item !== null
-        property: "title"
-        value: slot.title
-    }
+    document: address
+    initialProperties: ({focus: true})
 }

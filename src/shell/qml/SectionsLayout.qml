@@ -44,7 +44,6 @@ Item {
         width: parent.width - x
         height: layout.model.regular ? parent.height : dock.y
         document: layout.model.selectionDocument
-        title: layout.model.selectionTitle
         selection: layout.model.selection
     }
 

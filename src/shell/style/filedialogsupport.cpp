@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QWindow>
 
+namespace vexa::style {
+
 namespace {
 
 // The folders chosen from while the app runs, by kind, and who to tell when one changes.
@@ -173,5 +175,7 @@ void FileDialogSupport::onAccepted()
     if (first.isLocalFile())
         remember(m_kind, QFileInfo(first.toLocalFile()).absolutePath());
 }
+
+} // namespace vexa::style
 
 #include "filedialogsupport.moc"

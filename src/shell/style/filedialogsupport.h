@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
+namespace vexa::style {
+
 // What the app adds to a QtQuick.Dialogs FileDialog (see VexaFileDialog.qml): the folder it
 // opens in — the one last chosen from for its kind while the app runs, at first the user's
 // Pictures or Documents folder — and, when no platform theme offers a native dialog, the mending
@@ -51,3 +53,5 @@ private:
     QPointer<QObject> m_fileNameField; // in Qt's own dialog, once hooked
     QString m_kind = QStringLiteral("documents");
 };
+
+} // namespace vexa::style

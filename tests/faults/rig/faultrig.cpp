@@ -165,13 +165,13 @@ Arrangement FaultRig::arrange(Case id)
     case Case::ConnectionRefused:
         m_origin = Origin::None;
         out.origin = QStringLiteral("http://127.0.0.1:%1").arg(m_closedPort);
-        out.message = transporttext::connectionRefused();
+        out.message = client::connectionRefused();
         break;
     case Case::HostNotFound:
         // .invalid never resolves (RFC 2606).
         m_origin = Origin::None;
         out.origin = QStringLiteral("https://vexa-faults.invalid");
-        out.message = transporttext::hostNotFound(QStringLiteral("vexa-faults.invalid"));
+        out.message = client::hostNotFound(QStringLiteral("vexa-faults.invalid"));
         break;
     case Case::ServerErrorWithText:
         useService();
@@ -214,7 +214,7 @@ Arrangement FaultRig::arrange(Case id)
         Behaviour b;
         b.kind = Behaviour::Kind::Silent;
         m_raw.setBehaviour(b);
-        out.message = transporttext::timedOut();
+        out.message = client::timedOut();
         break;
     }
     case Case::StallInBody: {
@@ -222,7 +222,7 @@ Arrangement FaultRig::arrange(Case id)
         Behaviour b = Behaviour::reply(200, longAnswer());
         b.kind = Behaviour::Kind::StallInBody;
         m_raw.setBehaviour(b);
-        out.message = transporttext::timedOut();
+        out.message = client::timedOut();
         break;
     }
     case Case::BodyCutShort: {
@@ -230,7 +230,7 @@ Arrangement FaultRig::arrange(Case id)
         Behaviour b = Behaviour::reply(200, longAnswer());
         b.kind = Behaviour::Kind::CutShort;
         m_raw.setBehaviour(b);
-        out.message = transporttext::connectionLost();
+        out.message = client::connectionLost();
         break;
     }
     case Case::HugeDeclaredBody:
@@ -241,50 +241,50 @@ Arrangement FaultRig::arrange(Case id)
         b.streamBytes = kHugeBodyBytes;
         b.declareLength = id == Case::HugeDeclaredBody;
         m_raw.setBehaviour(b);
-        out.message = transporttext::tooLarge(kMaxReplyBytes);
+        out.message = client::tooLarge(kMaxReplyBytes);
         break;
     }
     case Case::RedirectToAnotherPort:
         useService();
         scriptService(scripted(302, {}, {{"Location", (m_anotherPort.origin() + elsewhere).toUtf8()}}));
-        out.message = transporttext::redirectRefused();
+        out.message = client::redirectRefused();
         break;
     case Case::RedirectToAnotherHost:
         useService();
         scriptService(scripted(307, {}, {{"Location", (m_anotherHost.origin() + elsewhere).toUtf8()}}));
-        out.message = transporttext::redirectRefused();
+        out.message = client::redirectRefused();
         break;
     case Case::RedirectToAnotherHostName:
         // The service itself under another name: cookies would not follow, the request would.
         useService();
         scriptService(scripted(301, {}, {{"Location", QStringLiteral("http://localhost:%1%2")
                                                           .arg(m_service.port()).arg(elsewhere).toUtf8()}}));
-        out.message = transporttext::redirectRefused();
+        out.message = client::redirectRefused();
         break;
     case Case::RedirectToPlainHttp:
         useTls(QStringLiteral("127.0.0.1"));
         m_tls.setBehaviour(Behaviour::reply(302, {}, {{"Location", (m_anotherPort.origin() + elsewhere).toUtf8()}}));
-        out.message = transporttext::redirectRefused();
+        out.message = client::redirectRefused();
         break;
     case Case::SelfSignedCertificate:
         useTls(QStringLiteral("127.0.0.1"));
         if (m_certificates)
             m_tls.setTls(m_certificates->selfSigned);
         m_originMayBeReached = false;
-        out.message = transporttext::tlsRefused(transporttext::TlsProblem::Untrusted);
+        out.message = client::tlsRefused(client::TlsProblem::Untrusted);
         break;
     case Case::ExpiredCertificate:
         useTls(QStringLiteral("127.0.0.1"));
         if (m_certificates)
             m_tls.setTls(m_certificates->expired);
         m_originMayBeReached = false;
-        out.message = transporttext::tlsRefused(transporttext::TlsProblem::Expired);
+        out.message = client::tlsRefused(client::TlsProblem::Expired);
         break;
     case Case::CertificateForAnotherHost:
         // The certificate names 127.0.0.1 only.
         useTls(QStringLiteral("localhost"));
         m_originMayBeReached = false;
-        out.message = transporttext::tlsRefused(transporttext::TlsProblem::WrongHost);
+        out.message = client::tlsRefused(client::TlsProblem::WrongHost);
         break;
     case Case::RedirectWithinOrigin:
         useService();

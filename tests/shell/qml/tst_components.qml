@@ -23,7 +23,6 @@ TestCase {
     Component { id: cVexaBackground; VexaBackground {} }
     Component { id: cWaitingView; WaitingView {} }
     Component { id: cLoginView; LoginView {} }
-    Component { id: cSectionPlaceholder; SectionPlaceholder {} }
     Component { id: cSidebarHeader; SidebarHeader {} }
     Component { id: cSidebarButton; SidebarButton {} }
     Component { id: cDockButton; DockButton {} }
@@ -60,10 +59,10 @@ TestCase {
 
     function test_shell_data() {
         return [
-            { tag: "WaitingView", component: cWaitingView }, { tag: "LoginView", component: cLoginView }, { tag: "SectionPlaceholder", component: cSectionPlaceholder },
+            { tag: "WaitingView", component: cWaitingView }, { tag: "LoginView", component: cLoginView },
             { tag: "SidebarHeader", component: cSidebarHeader }, { tag: "SidebarButton", component: cSidebarButton }, { tag: "DockButton", component: cDockButton },
             { tag: "RootView", component: cRootView },
-            { tag: "SectionPage", component: cSectionPage, props: { document: "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml", title: "Vexa Code", selection: 1 } },
+            { tag: "SectionPage", component: cSectionPage, props: { document: "qrc:/qt/qml/VexaAI/Code/CodeWorkspaceView.qml", selection: 1 } },
             { tag: "LoginCard", component: cLoginCard, props: { model: loginModel } },
             { tag: "Sidebar", component: cSidebar, props: { model: rootModel } },
             { tag: "SidebarFooter", component: cSidebarFooter, props: { model: rootModel } },

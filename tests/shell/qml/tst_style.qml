@@ -3,8 +3,7 @@ import QtTest
 import VexaAI.Style
 import VexaAI.Shell
 
-// Behaviour of the shared pieces: the still backdrop by default, the card's width, the section
-// page's placeholder.
+// Behaviour of the shared pieces: the still backdrop by default, the card's width.
 TestCase {
     id: testCase
     name: "StyleBehaviour"
@@ -23,7 +22,6 @@ TestCase {
             Column { Text { text: "одна строка" } }
         }
     }
-    Component { id: pageComponent; SectionPage {} }
 
     function init() {
         failOnWarning(/.?/)
@@ -58,20 +56,5 @@ TestCase {
         compare(card.contentChildren[0].width, card.availableWidth)
         verify(card.availableWidth > 0 && card.availableWidth < 300)
         verify(card.implicitHeight > card.contentChildren[0].implicitHeight)
-    }
-
-    function test_section_without_screen_shows_title() {
-        // Every section has its screen; a value outside them (a section added later) shows
-        // its title instead of nothing.
-        var page = createTemporaryObject(pageComponent, testCase,
-                                         { document: "", title: "Инструменты", selection: 3 })
-        var placeholder = null
-        tryVerify(function() {
-            placeholder = findChild(page, "sectionPlaceholder")
-            return placeholder !== null
-        }, 5000 * timeoutScale)
-        compare(placeholder.title, "Инструменты")
-        page.title = "Тарифы"
-        compare(placeholder.title, "Тарифы")
     }
 }
