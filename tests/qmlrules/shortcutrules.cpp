@@ -61,7 +61,7 @@ ShortcutScan scanShortcuts(const QString &file, const QString &code, const QSet<
         return scan;
     }
     static const QRegularExpression fromTable(
-        QStringLiteral(R"(^VexaShortcuts\.keys\(\s*"([A-Za-z0-9_.]+)"\s*\)$)"));
+        QStringLiteral(R"re(^VexaShortcuts\.keys\(\s*"([A-Za-z0-9_.]+)"\s*\)$)re"));
     for (const QmlObject *object : document->all()) {
         if (object->type != QLatin1String("Shortcut"))
             continue;

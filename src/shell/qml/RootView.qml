@@ -8,6 +8,7 @@ import VexaAI.Shell
 // sections, plus the sections sheet and the notice alert above them.
 Item {
     id: root
+    objectName: "rootView"
 
     readonly property RootViewModel model: rootModel
 
