@@ -35,7 +35,7 @@ FreedesktopNotifications::~FreedesktopNotifications()
 {
     // The notices stay on the desktop after the app is gone, as a chat answer should; only the
     // signal subscriptions end.
-    if (m_bus && m_bus->isConnected()) {
+    if (m_subscribed) {
         m_bus->disconnect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                           SLOT(onActionInvoked(uint,QString)));
         m_bus->disconnect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
@@ -54,6 +54,9 @@ bool FreedesktopNotifications::ensureBus()
         m_busFailed = true;
         return false;
     }
+    if (m_subscribed)
+        return true;
+    m_subscribed = true;
     // Any sender: the service's unique name is not known before it answers, and a restarted
     // server gets a new one.
     m_bus->connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,

@@ -80,6 +80,7 @@ private:
 
     std::optional<QDBusConnection> m_bus;
     bool m_busFailed = false;
+    bool m_subscribed = false;
     Capabilities m_capabilities = Capabilities::Unknown;
     bool m_bodyMarkup = false;
     Handle m_next = 1;
