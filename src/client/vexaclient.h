@@ -73,6 +73,22 @@ private:
     QByteArray m_json;
 };
 
+// How a request of the user's that waits for an answer ended: a chat message, a question to the
+// code assistant, a picture. Reported when the answer arrives (or does not), for the desktop's
+// notice while the window is in the background.
+struct AnswerEvent {
+    enum class Kind { Chat, Code, Image };
+    Kind kind = Kind::Chat;
+    QString chatID; // the chat the message went to (Chat), the code conversation (Code)
+    QString title;  // the chat's title; empty where there is none
+    QString text;   // the answer (Markdown); empty for a picture and for a failure
+    bool failed = false;
+};
+
+} // namespace vexa
+Q_DECLARE_METATYPE(vexa::AnswerEvent)
+namespace vexa {
+
 class VexaClient : public QObject
 {
     Q_OBJECT
@@ -255,6 +271,8 @@ Q_SIGNALS:
     void selectingModelChanged();
     void noticeChanged();
     void imageTextResultChanged();
+    // An answer arrived, or the request that waited for one failed.
+    void answerArrived(const vexa::AnswerEvent &event);
 
 protected:
     // Setters: each assignment notifies (records have no equality, so state always does).
@@ -287,6 +305,9 @@ private:
     QCoro::Task<std::optional<QImage>> finishImageRequest(Result<VexaResponse> reply);
     // Drops the entry with this id wherever it is now; the list may have been replaced.
     void removeEntry(const QUuid &id);
+    void reportChatAnswer(const std::optional<QString> &sentTo, const std::optional<QString> &answer);
+    void reportAnswer(AnswerEvent::Kind kind, const QString &conversationID, const QString &text,
+                      bool failed);
     template <records::HasSchema T>
     static Result<T> decodeReply(const QByteArray &bytes);
 

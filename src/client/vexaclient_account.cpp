@@ -161,13 +161,28 @@ QCoro::Task<Result<QString>> VexaClient::askCode(QString message, QString conver
     QPointer<VexaClient> self(this);
     auto reply = co_await request(QString::fromLatin1("/api/chat"),
                                   askBody(message, conversationID, m_state));
+    const bool answered = reply && reply->answer && !reply->answer->isEmpty();
+    if (self)
+        reportAnswer(AnswerEvent::Kind::Code, conversationID,
+                     answered ? *reply->answer : QString(), !answered);
     if (!reply)
         co_return reply.error();
-    if (!reply->answer || reply->answer->isEmpty())
+    if (!answered)
         co_return ClientError(VexaError::invalidResponse());
     if (self && reply->state)
         setState(reply->state);
     co_return *reply->answer;
+}
+
+void VexaClient::reportAnswer(AnswerEvent::Kind kind, const QString &conversationID,
+                              const QString &text, bool failed)
+{
+    AnswerEvent event;
+    event.kind = kind;
+    event.chatID = conversationID;
+    event.text = text;
+    event.failed = failed;
+    Q_EMIT answerArrived(event);
 }
 
 void VexaClient::startSaveAnswer(const QString &text)

@@ -267,6 +267,7 @@ QCoro::Task<std::optional<QString>> VexaClient::send(QString text, std::optional
     }
 
     setSending(true);
+    const std::optional<QString> sentTo = m_activeChatID;
     ChatEntry optimistic = ChatEntry::make(ChatEntry::Role::User,
                                            optimisticText(trimmed, image || filePath));
     const QUuid optimisticID = optimistic.id;
@@ -321,7 +322,24 @@ QCoro::Task<std::optional<QString>> VexaClient::send(QString text, std::optional
     setSending(false);
     if (!answer)
         removeEntry(optimisticID);
+    reportChatAnswer(sentTo, answer);
     co_return answer;
+}
+
+void VexaClient::reportChatAnswer(const std::optional<QString> &sentTo,
+                                  const std::optional<QString> &answer)
+{
+    // A first message makes its chat: the service's id for it is known after the chat sync.
+    AnswerEvent event;
+    event.kind = AnswerEvent::Kind::Chat;
+    event.chatID = sentTo.value_or(m_activeChatID.value_or(QString()));
+    for (const VexaSharedChat &chat : std::as_const(m_chats)) {
+        if (chat.id == event.chatID)
+            event.title = chat.title;
+    }
+    event.text = answer.value_or(QString());
+    event.failed = !answer;
+    Q_EMIT answerArrived(event);
 }
 
 void VexaClient::startCreateChat()

@@ -199,6 +199,7 @@ QCoro::Task<std::optional<QImage>> VexaClient::finishImageRequest(Result<VexaRes
         setNotice(describe(reply.error()));
     }
     setGenerating(false);
+    reportAnswer(AnswerEvent::Kind::Image, QString(), QString(), !image);
     co_return image;
 }
 

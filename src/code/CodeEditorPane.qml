@@ -106,6 +106,11 @@ ColumnLayout {
                         pane.store.editorText = text
                 }
                 Keys.onPressed: event => pane.keyPressed(event)
+                // Ctrl+/ is the window's shortcuts sheet elsewhere; here it comments lines.
+                Keys.onShortcutOverride: event => {
+                    event.accepted = (event.modifiers & Qt.ControlModifier) !== 0
+                            && event.key === Qt.Key_Slash && editing.canComment && !editor.readOnly
+                }
 
                 background: Item {
                     Rectangle {

@@ -4,6 +4,7 @@
 import QtQuick
 import QtQuick.Layouts
 import VexaAI.Code
+import VexaAI.Style
 
 Item {
     id: root
@@ -49,7 +50,7 @@ Item {
 
     Shortcut {
         // Ctrl+S here; Qt reads Ctrl as Command on macOS.
-        sequence: "Ctrl+S"
+        sequences: VexaShortcuts.keys("code.save")
         enabled: root.visible && model.store.hasOpenFile
         onActivated: model.saveFile()
     }

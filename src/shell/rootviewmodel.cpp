@@ -16,6 +16,12 @@ std::optional<VexaSection> sectionFromInt(int value)
 }
 } // namespace
 
+SectionRequests &SectionRequests::instance()
+{
+    static SectionRequests requests;
+    return requests;
+}
+
 RootViewModel::RootViewModel(QObject *parent)
     : QObject(parent),
       m_sidebar(::vexa::sidebarSections()),
@@ -29,6 +35,10 @@ RootViewModel::RootViewModel(QObject *parent)
         select(int(VexaSection::Chat));
     };
     connect(&chat::ComposeRequests::instance(), &chat::ComposeRequests::newChatRequested, this, showChat);
+    connect(&SectionRequests::instance(), &SectionRequests::requested, this, [this](int section) {
+        closeSections();
+        select(section);
+    });
     if (chat::ComposeRequests::instance().hasNewChat())
         showChat();
 }

@@ -10,6 +10,20 @@
 
 namespace vexa {
 
+// A section asked for from outside the window (a desktop notice the user chose), for the root
+// view-model of the window to show.
+class SectionRequests : public QObject
+{
+    Q_OBJECT
+
+public:
+    static SectionRequests &instance();
+    void request(VexaSection section) { Q_EMIT requested(int(section)); }
+
+Q_SIGNALS:
+    void requested(int section);
+};
+
 // What the root window shows and the navigation between sections. Reads the client's loading
 // flag, sign-in, account texts and notice; the only thing it changes on the client is clearing
 // the notice when its alert goes away.

@@ -1,6 +1,9 @@
 #include "vexaaiapp.h"
 
 #include "aboutinfo.h"
+#include "answernotifier.h"
+#include "desktopnotifications.h"
+#include "rootviewmodel.h"
 #include "qtrussian.h"
 #include "symbols.h"
 #include "windowmemory.h"
@@ -125,6 +128,7 @@ bool VexaAIApp::start()
         return false;
     if (m_windowMemory)
         m_windowMemory->track(m_window);
+    startAnswerNotices();
 
     auto firstFrame = std::make_shared<QMetaObject::Connection>();
     *firstFrame = connect(m_window, &QQuickWindow::frameSwapped, this, [this, firstFrame] {
@@ -206,6 +210,34 @@ void VexaAIApp::bringToFront()
     m_window->raise();
     m_window->requestActivate();
     qCInfo(lcApp, "brought to the front by another launch");
+}
+
+void VexaAIApp::startAnswerNotices()
+{
+    if (!m_notifications)
+        m_notifications = new FreedesktopNotifications(std::nullopt, this);
+    m_answerNotifier = std::make_unique<AnswerNotifier>(
+        m_client.get(), m_notifications, std::make_unique<NotificationPreferences>());
+    m_answerNotifier->setWindow(m_window);
+    connect(m_answerNotifier.get(), &AnswerNotifier::openRequested, this, &VexaAIApp::openAnswer);
+}
+
+void VexaAIApp::openAnswer(const AnswerEvent &event)
+{
+    bringToFront();
+    switch (event.kind) {
+    case AnswerEvent::Kind::Chat:
+        SectionRequests::instance().request(VexaSection::Chat);
+        if (!event.chatID.isEmpty() && m_client->activeChatID() != event.chatID)
+            m_client->startSelectChat(event.chatID);
+        break;
+    case AnswerEvent::Kind::Code:
+        SectionRequests::instance().request(VexaSection::Code);
+        break;
+    case AnswerEvent::Kind::Image:
+        SectionRequests::instance().request(VexaSection::Images);
+        break;
+    }
 }
 
 void VexaAIApp::restoreSession()

@@ -18,6 +18,8 @@ class QLoggingCategory;
 namespace vexa {
 
 class WindowMemory;
+class AnswerNotifier;
+class DesktopNotifications;
 
 // "vexa.app": start-up milestones (first frame, hand-over to a running instance).
 const QLoggingCategory &lcApp();
@@ -56,6 +58,11 @@ public:
     VexaClient &client() { return *m_client; }
     QQmlApplicationEngine &engine() { return *m_engine; }
     QQuickWindow *window() const { return m_window; }
+    // Answers that arrive while the window is in the background are announced on the desktop
+    // through `notifications` (the session bus's service unless a test hands in another).
+    // Call before start().
+    void setNotifications(DesktopNotifications *notifications) { m_notifications = notifications; }
+    AnswerNotifier *answerNotifier() const { return m_answerNotifier.get(); }
 
 Q_SIGNALS:
     // The window's first frame is on screen.
@@ -65,6 +72,8 @@ private:
     void restoreSession();
     void placeWindow();
     void revealWindow();
+    void startAnswerNotices();
+    void openAnswer(const AnswerEvent &event);
 
     // Longest the window stays hidden waiting for the session's answer.
     static constexpr int kRevealDeadline = 400;
@@ -75,6 +84,8 @@ private:
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<WindowMemory> m_windowMemory;
+    QPointer<DesktopNotifications> m_notifications;
+    std::unique_ptr<AnswerNotifier> m_answerNotifier;
     bool m_remembersWindow = false;
     bool m_restoreStarted = false;
     bool m_signedInFrameSeen = false;

@@ -42,6 +42,11 @@ void VoiceConversationViewModel::wire()
             &VoiceConversationViewModel::onSpeechOver);
     // An answer cut off by another speaker is over too; waiting for its end would stall the loop.
     connect(voice, &VoiceService::speechInterrupted, this, &VoiceConversationViewModel::onSpeechOver);
+    // A phrase ended any other way (an error, the main button) ends the hold with it.
+    connect(voice, &VoiceService::isListeningChanged, this, [this] {
+        if (!m_voice->isListening())
+            setHoldingToTalk(false);
+    });
     for (auto signal : {&VoiceService::isListeningChanged, &VoiceService::isSpeakingChanged,
                         &VoiceService::transcriptChanged})
         connect(voice, signal, this, &VoiceConversationViewModel::statusChanged);
@@ -261,6 +266,36 @@ QCoro::Task<> VoiceConversationViewModel::startConversation()
 void VoiceConversationViewModel::sendRecognizedPhrase()
 {
     m_voice->sendRecognizedPhrase();
+}
+
+void VoiceConversationViewModel::talkKeyPressed()
+{
+    if (!m_active || m_paused || m_holdingToTalk)
+        return;
+    if (m_voice->isSpeaking()) {
+        // Cut short, not finished: the loop would not restart listening by itself.
+        m_voice->stopSpeaking();
+        listenAgain();
+    } else if (m_voice->isListening()) {
+        m_voice->holdPhrase();
+        setHoldingToTalk(true);
+    }
+}
+
+void VoiceConversationViewModel::talkKeyReleased()
+{
+    if (!m_holdingToTalk)
+        return;
+    setHoldingToTalk(false);
+    m_voice->releasePhrase();
+}
+
+void VoiceConversationViewModel::setHoldingToTalk(bool holding)
+{
+    if (m_holdingToTalk == holding)
+        return;
+    m_holdingToTalk = holding;
+    emit holdingToTalkChanged();
 }
 
 QString VoiceConversationViewModel::pinnedVoice(const QString &locale) const

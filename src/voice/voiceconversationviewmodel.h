@@ -43,6 +43,8 @@ class VoiceConversationViewModel : public QObject
     Q_PROPERTY(QString statusText READ statusText NOTIFY statusChanged)
     Q_PROPERTY(bool canSendPhrase READ canSendPhrase NOTIFY statusChanged)
     Q_PROPERTY(bool mainButtonEnabled READ mainButtonEnabled NOTIFY statusChanged)
+    // Space is held down for push-to-talk.
+    Q_PROPERTY(bool holdingToTalk READ holdingToTalk NOTIFY holdingToTalkChanged)
 
 public:
     using VoiceFactory = std::function<VoicePlatform()>;
@@ -81,6 +83,12 @@ public:
     // "Начать разговор" / "Завершить разговор".
     Q_INVOKABLE void toggleConversation();
     Q_INVOKABLE void sendRecognizedPhrase();
+    // The talk key (Space) from the keyboard. Pressed while the answer is spoken: the speech
+    // stops and listening starts at once (the answer stays on screen). Pressed while listening:
+    // push-to-talk, the phrase ends when the key is released rather than at a pause.
+    Q_INVOKABLE void talkKeyPressed();
+    Q_INVOKABLE void talkKeyReleased();
+    bool holdingToTalk() const { return m_holdingToTalk; }
 
     // For tests and tools: the work the commands start, awaitable.
     QCoro::Task<> refreshThenChoose();
@@ -97,6 +105,7 @@ signals:
     void choosingModelChanged();
     void modelAvailableChanged();
     void statusChanged();
+    void holdingToTalkChanged();
     // A phrase was completed while another was still being answered and was not sent.
     void phraseDropped(const QString &phrase);
 
@@ -106,6 +115,7 @@ private:
     void setProcessing(bool processing);
     void setPaused(bool paused);
     void setChoosingModel(bool choosing);
+    void setHoldingToTalk(bool holding);
     void stopVoice();
     void listenAgain();
     void onPhrase();
@@ -128,6 +138,7 @@ private:
     QString m_modelReason;
     bool m_choosingModel = false;
     bool m_lastModelAvailable = false;
+    bool m_holdingToTalk = false;
     // Grows with every close: work started in an earlier visit ends without effects.
     quint64 m_visit = 0;
 };

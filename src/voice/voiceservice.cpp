@@ -184,7 +184,7 @@ void VoiceService::handleRecognition(quint64 session, std::optional<RecognitionR
             }
             setTranscript(result->formattedString);
         }
-        if (result->isFinal && session == m_session && m_isListening)
+        if (result->isFinal && !m_phraseHeld && session == m_session && m_isListening)
             sendRecognizedPhrase();
     }
     if (error && session == m_session && m_isListening) {
@@ -195,9 +195,13 @@ void VoiceService::handleRecognition(quint64 session, std::optional<RecognitionR
 
 bool VoiceService::phraseSeemsComplete() const
 {
-    if (!m_hasRecognizedSpeech)
+    if (!m_hasRecognizedSpeech || m_phraseHeld)
         return false;
     const TimePoint now = m_platform.clock->now();
+    // Let go before the words came: they are complete once the text stops changing, however
+    // loud the room still is.
+    if (m_endOnWords)
+        return now - m_lastTranscriptUpdate > kQuietAfterTranscript;
     return now - m_lastVoiceActivity > kQuietAfterVoice
            && now - m_lastTranscriptUpdate > kQuietAfterTranscript;
 }
@@ -227,9 +231,32 @@ void VoiceService::sendRecognizedPhrase()
     setFinalTranscript(phrase);
 }
 
+void VoiceService::holdPhrase()
+{
+    if (!m_isListening)
+        return;
+    m_phraseHeld = true;
+    m_endOnWords = false;
+}
+
+void VoiceService::releasePhrase()
+{
+    if (!m_phraseHeld)
+        return;
+    m_phraseHeld = false;
+    if (!m_isListening)
+        return;
+    if (m_transcript.trimmed().isEmpty())
+        m_endOnWords = true; // the recognizer is still behind the voice
+    else
+        sendRecognizedPhrase();
+}
+
 void VoiceService::stopListening()
 {
     m_starting = false;
+    m_phraseHeld = false;
+    m_endOnWords = false;
     ++m_session;
     if (m_silenceMonitor) {
         m_silenceMonitor->cancelled = true;

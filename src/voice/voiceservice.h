@@ -70,6 +70,12 @@ public:
     Q_INVOKABLE void stopListening();
     // Completes the phrase unless only blanks were recognised.
     Q_INVOKABLE void sendRecognizedPhrase();
+    // Push-to-talk, for rooms too noisy for the pause to be heard: while the phrase is held,
+    // neither the silence check nor the recognizer's own end completes it; letting go does, at
+    // once, or when none are recognised yet, once the words that come have stopped changing.
+    Q_INVOKABLE void holdPhrase();
+    Q_INVOKABLE void releasePhrase();
+    bool phraseHeld() const { return m_phraseHeld; }
 
     // Speaks `text` in `language`, with the pinned voice when it is installed and of that
     // language, else the best voice; the stored rate is clamped to 0.4 … 0.62.
@@ -151,6 +157,9 @@ private:
     TimePoint m_lastVoiceActivity;
     TimePoint m_lastTranscriptUpdate;
     bool m_hasRecognizedSpeech = false;
+    bool m_phraseHeld = false;
+    // Let go before any words were recognised: the phrase ends when the text settles.
+    bool m_endOnWords = false;
 
     // A start between its first step and listening (permission waits included).
     bool m_starting = false;

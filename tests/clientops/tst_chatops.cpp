@@ -120,6 +120,7 @@ void ChatOpsTest::optimisticEntryShownThenRemovedOnFailure()
     QVERIFY(writeFile(path, 100));
     f.script("POST", QStringLiteral("/api/chat"), status, reply, 300);
 
+    QSignalSpy reported(f.client.get(), &VexaClient::answerArrived);
     auto task = f.client->send(text, photo ? std::optional(smallPhoto()) : std::nullopt,
                                file ? std::optional(path) : std::nullopt);
     QVERIFY(f.client->sending());
@@ -139,6 +140,12 @@ void ChatOpsTest::optimisticEntryShownThenRemovedOnFailure()
     QCOMPARE(body.contains(QLatin1String("image_data_url")), photo);
     QCOMPARE(body.contains(QLatin1String("file_data")), file);
     QCOMPARE(f.count(QStringLiteral("/api/chats")), 1); // the restore's; no sync after a failure
+    // Told as a failure of the chat it went to (the desktop notice says "Ответ не получен").
+    QCOMPARE(reported.size(), 1);
+    const auto event = reported.first().first().value<AnswerEvent>();
+    QVERIFY(event.failed);
+    QVERIFY(event.text.isEmpty());
+    QCOMPARE(event.chatID, f.client->activeChatID().value_or(QString()));
 }
 
 void ChatOpsTest::optimisticEntryRemovedByIdAfterListReplaced()
@@ -168,6 +175,8 @@ void ChatOpsTest::successEndsWithServersCopy()
              R"({"ok":true,"active_chat_id":"c9","chats":[{"id":"c9","title":"T","messages":[)"
              R"({"role":"user","text":"Вопрос","time":1500},{"role":"bot","text":"Готово"}]}]})");
     f.client->clearNotice();
+    QSignalSpy reported(f.client.get(), &VexaClient::answerArrived);
+    const QString sentTo = f.client->activeChatID().value_or(QStringLiteral("c9"));
     // The locally appended answer, as it was before the chat list replaced it.
     std::optional<ChatEntry> answer;
     bool sendingWhenAnswered = false;
@@ -185,6 +194,13 @@ void ChatOpsTest::successEndsWithServersCopy()
     QCOMPARE(answer->text, QStringLiteral("Готово"));
     QCOMPARE(answer->imageURL, std::optional(QStringLiteral("https://x/y.png")));
     QVERIFY(sendingWhenAnswered); // the chat list is read before the send ends
+    // Reported once, with the chat's title as the synced list names it.
+    QCOMPARE(reported.size(), 1);
+    const auto event = reported.first().first().value<AnswerEvent>();
+    QVERIFY(!event.failed);
+    QCOMPARE(event.text, QStringLiteral("Готово"));
+    QCOMPARE(event.chatID, sentTo);
+    QCOMPARE(event.title, sentTo == QLatin1String("c9") ? QStringLiteral("T") : QString());
 
     QCOMPARE(f.client->entries().size(), 2);
     QVERIFY(f.client->entries().first().id != answer->id);

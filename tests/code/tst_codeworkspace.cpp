@@ -9,6 +9,7 @@
 #include "vexaclient.h"
 
 #include <QJsonDocument>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
@@ -340,14 +341,27 @@ private Q_SLOTS:
         QVERIFY(editor->hasActiveFocus());
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
         QTest::keyClick(&view, Qt::Key_Up);
+        // The window's own Ctrl+/ (the app's shortcuts sheet) does not take the key from the
+        // editor; outside the editor it does.
+        QQmlComponent sheetKey(view.engine());
+        sheetKey.setData("import QtQuick\nShortcut { sequence: \"Ctrl+/\"; context: Qt.WindowShortcut;"
+                         " property int fired: 0; onActivated: fired++ }", QUrl());
+        std::unique_ptr<QObject> windowShortcut(sheetKey.beginCreate(view.engine()->rootContext()));
+        QVERIFY2(windowShortcut, qPrintable(sheetKey.errorString()));
+        windowShortcut->setParent(root);
+        sheetKey.completeCreate();
         QTest::keyClick(&view, Qt::Key_Slash, Qt::ControlModifier);
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("# if x:\n        ")));
+        QCOMPARE(windowShortcut->property("fired").toInt(), 0);
         QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("c = 3\nif x:\n        ")));
         QTest::keyClick(&view, Qt::Key_Escape);
         QTest::keyClick(&view, Qt::Key_Tab);
         QVERIFY(!editor->hasActiveFocus());
         QVERIFY(model->store()->editorText().endsWith(QStringLiteral("if x:\n        ")));
+        QTest::keyClick(&view, Qt::Key_Slash, Qt::ControlModifier);
+        QCOMPARE(windowShortcut->property("fired").toInt(), 1);
+        windowShortcut.reset();
 
         // Ctrl+F finds ("N из M"), Enter steps, Ctrl+H replaces all as one undo step, Esc
         // closes and gives the text its focus back, Ctrl+G goes to a line.

@@ -3,7 +3,9 @@
 
 #include "awaittask.h"
 #include "localservice.h"
+#include "answernotifier.h"
 #include "rootviewmodel.h"
+#include "shortcuttable.h"
 #include "routes.h"
 #include "servicestate.h"
 #include "vexaaiapp.h"
@@ -50,6 +52,8 @@ private slots:
     void aVisitedSectionKeepsItsState_data();
     void aVisitedSectionKeepsItsState();
     void signingOutReleasesTheSections();
+    void shortcutsSheetFromTheKeyboardAndAbout();
+    void chosenAnswerNoticeOpensItsScreen();
 
 private:
     QObject *find(const QString &name) const;
@@ -605,4 +609,68 @@ void ShellAppTest::sidebarWidthFollowsTheDragAndIsKept()
     QVERIFY(waitUntil([&] { return isShown(QStringLiteral("sidebar")); }));
     QCOMPARE(item(QStringLiteral("sidebar"))->width(), widened);
     vexa::WindowMemory(nullptr).setSidebarWidth(vexa::WindowMemory::kDefaultSidebarWidth);
+}
+
+void ShellAppTest::shortcutsSheetFromTheKeyboardAndAbout()
+{
+    signIn();
+    key(Qt::Key_Slash, Qt::ControlModifier);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("shortcutsSheet")); }));
+    QQuickItem *list = item(QStringLiteral("shortcutList"));
+    QVERIFY(list);
+    // Every row of the table, under its screen's heading.
+    const int all = list->property("count").toInt();
+    QCOMPARE(all, int(vexa::shortcutTable().size()));
+    QVERIFY(waitUntil([&] { return item(QStringLiteral("shortcutSearchField"))->hasActiveFocus(); }));
+    type(QStringLiteral("сохранить"));
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 1; }));
+    QVERIFY(!isShown(QStringLiteral("shortcutsNothingFound")));
+    // Down goes to the rows; a row is read as what it does and its keys.
+    key(Qt::Key_Down);
+    QVERIFY(list->hasActiveFocus());
+    auto *row = qvariant_cast<QQuickItem *>(list->property("currentItem"));
+    QVERIFY(row);
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(row);
+    QVERIFY(reader);
+    QVERIFY2(reader->text(QAccessible::Name).startsWith(QStringLiteral("Сохранить файл: ")),
+             qPrintable(reader->text(QAccessible::Name)));
+    key(Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("shortcutsSheet")); }));
+
+    // "Сочетания клавиш" in "О приложении" opens it too, searching from scratch.
+    key(Qt::Key_F1);
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("aboutDialog")); }));
+    click(item(QStringLiteral("aboutShortcutsButton")));
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("aboutDialog")); }));
+    QVERIFY(waitUntil([&] { return popupOpen(QStringLiteral("shortcutsSheet")); }));
+    QCOMPARE(list->property("count").toInt(), all);
+    type(QStringLiteral("щщщ"));
+    QVERIFY(waitUntil([&] { return isShown(QStringLiteral("shortcutsNothingFound")); }));
+    key(Qt::Key_Escape);
+    QVERIFY(waitUntil([&] { return popupClosed(QStringLiteral("shortcutsSheet")); }));
+}
+
+void ShellAppTest::chosenAnswerNoticeOpensItsScreen()
+{
+    signIn();
+    vexa::VexaClient &client = m_app->client();
+    // Two chats: the answer is in the one not shown.
+    QVERIFY(waitUntil([&] { return client.activeChatID().has_value() && !client.chatsLoading(); }));
+    const QString answered = *client.activeChatID();
+    QVERIFY(vexa::test::awaitVoid(client.createChat()));
+    QVERIFY(client.activeChatID() != answered);
+    visit(vexa::VexaSection::Workspace);
+
+    vexa::AnswerEvent event;
+    event.chatID = answered;
+    Q_EMIT m_app->answerNotifier()->openRequested(event);
+    QCOMPARE(root()->selection(), vexa::VexaSection::Chat);
+    QVERIFY(waitUntil([&] { return client.activeChatID() == answered; }));
+
+    event.kind = vexa::AnswerEvent::Kind::Image;
+    Q_EMIT m_app->answerNotifier()->openRequested(event);
+    QCOMPARE(root()->selection(), vexa::VexaSection::Images);
+    event.kind = vexa::AnswerEvent::Kind::Code;
+    Q_EMIT m_app->answerNotifier()->openRequested(event);
+    QCOMPARE(root()->selection(), vexa::VexaSection::Code);
 }

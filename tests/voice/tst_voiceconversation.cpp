@@ -83,6 +83,8 @@ private slots:
     void interruptedAnswerDoesNotStall();
     void voiceLibraryPausesTheConversation();
     void failedSendListensAgain();
+    void talkKeyInterruptsTheAnswer();
+    void talkKeyOutsideItsMoments();
 };
 
 void VoiceConversationTest::modelChoice_data()
@@ -359,6 +361,62 @@ void VoiceConversationTest::failedSendListensAgain()
     QVERIFY(rig.vm.voice()->isListening());
     QVERIFY(rig.fakes.synthesizer->spoken.empty());
     QVERIFY(rig.conversation.client->notice().has_value());
+}
+
+void VoiceConversationTest::talkKeyInterruptsTheAnswer()
+{
+    Rig rig;
+    QVERIFY(rig.startTalking());
+    rig.say(QStringLiteral("Расскажи сказку"));
+    QVERIFY(waitUntil([&] { return rig.fakes.synthesizer->playing() && !rig.vm.processing(); }));
+    const QString answer = rig.vm.lastAnswer();
+    const int starts = rig.recognitionStarts();
+
+    rig.vm.talkKeyPressed();
+    QVERIFY(!rig.fakes.synthesizer->playing());
+    QVERIFY(waitUntil([&] { return rig.vm.voice()->isListening(); }));
+    QCOMPARE(rig.recognitionStarts(), starts + 1);
+    QCOMPARE(rig.vm.lastAnswer(), answer);
+    // Cut short, not finished: no second start from the loop's own "answer spoken".
+    QCOMPARE(rig.vm.voice()->speechFinishedCount(), 0);
+    // The press that interrupted is no hold: its release leaves the pause rule in force.
+    QVERIFY(!rig.vm.holdingToTalk());
+    rig.vm.talkKeyReleased();
+    QVERIFY(rig.vm.voice()->isListening());
+    rig.settle();
+    QCOMPARE(rig.recognitionStarts(), starts + 1);
+}
+
+void VoiceConversationTest::talkKeyOutsideItsMoments()
+{
+    Rig rig;
+    QVERIFY(rig.conversation.restore());
+    QVERIFY(rig.conversation.appear());
+    // Before the conversation: nothing listens.
+    rig.vm.talkKeyPressed();
+    QVERIFY(!rig.vm.holdingToTalk());
+    QVERIFY(!rig.vm.voice()->isListening());
+    rig.vm.toggleConversation();
+    QVERIFY(waitUntil([&] { return rig.vm.voice()->isListening(); }));
+
+    // A recognition error ends listening, and the hold with it: the release sends nothing.
+    rig.vm.talkKeyPressed();
+    QVERIFY(rig.vm.holdingToTalk());
+    QVERIFY(rig.vm.voice()->phraseHeld());
+    rig.fakes.recognition->emitResult(QStringLiteral("Алло"));
+    rig.fakes.recognition->emitError(QStringLiteral("Микрофон отключён"));
+    rig.settle();
+    QVERIFY(!rig.vm.voice()->isListening());
+    QVERIFY(!rig.vm.holdingToTalk());
+    rig.vm.talkKeyReleased();
+    rig.settle();
+    QVERIFY(rig.conversation.chatBodies().isEmpty());
+
+    // Under the voice library the key does nothing either.
+    rig.vm.setShowingVoices(true);
+    rig.vm.talkKeyPressed();
+    QVERIFY(!rig.vm.holdingToTalk());
+    QVERIFY(!rig.vm.voice()->isListening());
 }
 
 QTEST_MAIN(VoiceConversationTest)

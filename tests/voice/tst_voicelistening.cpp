@@ -109,6 +109,8 @@ void VoiceListeningTest::levelCheck()
 //   "T loud"     a buffer with level 0.02
 //   "T open"     expect: still listening, no phrase
 //   "T done X"   expect: listening ended with phrase X
+//   "T final X"  the recognizer reports X as its final result
+//   "T hold", "T release"   push-to-talk: the talk key goes down, comes up
 void VoiceListeningTest::phraseEnd_data()
 {
     QTest::addColumn<QStringList>("timeline");
@@ -130,6 +132,15 @@ void VoiceListeningTest::phraseEnd_data()
         << QStringList{"300 text Привет", "900 text Привет", "1351 done Привет"};
     QTest::newRow("text trimmed, transcript untouched")
         << QStringList{"300 text   Да  |", "1351 done Да"};
+    QTest::newRow("held: a pause does not end the phrase, letting go does at once")
+        << QStringList{"100 hold", "300 text Привет", "6000 open", "6000 release", "6000 done Привет"};
+    QTest::newRow("held: nor does the recognizer's final result")
+        << QStringList{"100 hold", "300 final Привет", "3000 open", "3100 release", "3100 done Привет"};
+    QTest::newRow("let go before the words: they end the phrase once settled, noise or not")
+        << QStringList{"100 hold", "200 release", "300 text Привет", "400 loud", "600 loud",
+                       "800 loud", "900 open", "1051 done Привет"};
+    QTest::newRow("let go with nothing said: listens on")
+        << QStringList{"100 hold", "200 release", "6000 open"};
 }
 
 void VoiceListeningTest::phraseEnd()
@@ -155,6 +166,15 @@ void VoiceListeningTest::phraseEnd()
             rig.recognition->emitResult(argument);
             rig.settle();
             QCOMPARE(rig.service->transcript(), argument);
+        } else if (action == QLatin1String("final")) {
+            rig.recognition->emitResult(argument, true);
+            rig.settle();
+        } else if (action == QLatin1String("hold")) {
+            rig.service->holdPhrase();
+            QVERIFY(rig.service->phraseHeld());
+        } else if (action == QLatin1String("release")) {
+            rig.service->releasePhrase();
+            rig.settle();
         } else if (action == QLatin1String("loud")) {
             rig.capture->deliver(filled(1024, 0.02f));
             rig.settle();

@@ -246,6 +246,32 @@ void VoiceScreensTest::conversationFromTheKeyboard()
     QVERIFY(answer);
     QCOMPARE(answer->property("text").toString(), vm.lastAnswer());
 
+    // Space while the answer is spoken: silence at once and listening, the answer on screen.
+    QVERIFY(m_speaker->playing());
+    const QString firstAnswer = vm.lastAnswer();
+    QTest::keyPress(m_view.get(), Qt::Key_Space);
+    QTest::keyRelease(m_view.get(), Qt::Key_Space);
+    QVERIFY(!m_speaker->playing());
+    QVERIFY(waitUntil([&] { return vm.voice()->isListening(); }));
+    QCOMPARE(vm.lastAnswer(), firstAnswer);
+    QVERIFY(vm.active()); // the focused main button did not take the Space
+
+    // Held while listening: push-to-talk. A pause does not end the phrase; letting go does.
+    QTest::keyPress(m_view.get(), Qt::Key_Space);
+    QVERIFY(vm.holdingToTalk());
+    m_recognition->emitResult(QStringLiteral("Сколько времени"));
+    for (int step = 0; step < 30; ++step) {
+        m_clock->advance(std::chrono::milliseconds(100));
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(vm.voice()->isListening());
+    const qsizetype sent = m_conversation->chatBodies().size();
+    QTest::keyRelease(m_view.get(), Qt::Key_Space);
+    QVERIFY(!vm.holdingToTalk());
+    QVERIFY(waitUntil([&] { return m_conversation->chatBodies().size() == sent + 1 && !vm.processing(); }));
+    QCOMPARE(m_conversation->chatBodies().last().value(QStringLiteral("message")).toString(),
+             QStringLiteral("Сколько времени"));
+
     // "Выбрать голос" pauses the conversation under the library.
     QVERIFY(tabTo(QStringLiteral("chooseVoice")));
     QTest::keyClick(m_view.get(), Qt::Key_Return);

@@ -80,6 +80,31 @@ QCoro::Task<bool> stageSheet(SceneContext &context)
     co_return true;
 }
 
+// The shortcuts sheet as Ctrl+/ opens it; `query` typed into its search.
+QCoro::Task<bool> stageShortcuts(SceneContext &context, QString query)
+{
+    if (!co_await signInAndShowSections(context))
+        co_return false;
+    QObject *rootView = context.find(QString::fromLatin1("rootView"));
+    if (!rootView) {
+        context.fail(QString::fromLatin1("no root view"));
+        co_return false;
+    }
+    QMetaObject::invokeMethod(rootView, "openShortcuts");
+    const bool shown = co_await context.waitUntil(
+        [&context] {
+            QObject *sheet = context.find(QString::fromLatin1("shortcutsSheet"));
+            return sheet && sheet->property("opened").toBool();
+        },
+        QString::fromLatin1("the shortcuts sheet"));
+    if (!shown)
+        co_return false;
+    if (QObject *field = context.find(QString::fromLatin1("shortcutSearchField")))
+        field->setProperty("text", query);
+    co_await context.settle(600ms);
+    co_return true;
+}
+
 QCoro::Task<bool> stageNotice(SceneContext &context)
 {
     if (!co_await waitForSignInScreen(context))
@@ -112,6 +137,11 @@ QList<Scene> shellScenes()
          kCompact, nullptr, stageSections},
         {QStringLiteral("shell-sections-sheet"), QStringLiteral("the sections sheet, \"пр\" typed"),
          kWide, nullptr, stageSheet},
+        {QStringLiteral("shell-shortcuts"), QStringLiteral("the shortcuts sheet (Ctrl+/), every key"),
+         kWide, nullptr, [](SceneContext &context) { return stageShortcuts(context, QString()); }},
+        {QStringLiteral("shell-shortcuts-search"),
+         QStringLiteral("the shortcuts sheet, \"пробел\" searched (420×860)"), kCompact, nullptr,
+         [](SceneContext &context) { return stageShortcuts(context, QStringLiteral("пробел")); }},
         {QStringLiteral("shell-notice"), QStringLiteral("a refused code in the notice alert"),
          kWide, nullptr, stageNotice},
     };

@@ -125,12 +125,12 @@ Item {
     }
 
     Shortcut {
-        sequence: "Ctrl+N"
+        sequences: VexaShortcuts.keys("chat.new")
         enabled: view.visible && view.viewModel.canCreateChat
         onActivated: view.viewModel.createChat()
     }
     Shortcut {
-        sequence: "Ctrl+F"
+        sequences: VexaShortcuts.keys("chat.find")
         enabled: view.visible
         onActivated: {
             view.viewModel.searchVisible = true
@@ -139,22 +139,22 @@ Item {
     }
     // The chat's text size; "Ctrl+=" is also Ctrl with the "+" key's unshifted face.
     Shortcut {
-        sequences: ["Ctrl+=", "Ctrl++"]
+        sequences: VexaShortcuts.keys("chat.zoomIn")
         enabled: view.visible
         onActivated: view.viewModel.zoomText(1)
     }
     Shortcut {
-        sequence: "Ctrl+-"
+        sequences: VexaShortcuts.keys("chat.zoomOut")
         enabled: view.visible
         onActivated: view.viewModel.zoomText(-1)
     }
     Shortcut {
-        sequence: "Ctrl+0"
+        sequences: VexaShortcuts.keys("chat.zoomReset")
         enabled: view.visible
         onActivated: view.viewModel.zoomText(0)
     }
     Shortcut {
-        sequence: "Esc"
+        sequences: VexaShortcuts.keys("chat.closeFind")
         enabled: view.visible && view.viewModel.searchVisible
         onActivated: view.viewModel.searchVisible = false
     }

@@ -59,7 +59,8 @@ ProfileViewModel::ProfileViewModel(std::shared_ptr<account::ProfilePlatform> pla
       m_voiceFactory(std::move(voice)),
       m_voicePreferences(std::make_unique<voice::VoicePreferences>(preferencesIni)),
       m_chatPreferences(std::make_unique<ChatPreferences>(preferencesIni)),
-      m_effectsPreferences(std::make_unique<EffectsPreferences>(preferencesIni))
+      m_effectsPreferences(std::make_unique<EffectsPreferences>(preferencesIni)),
+      m_notificationPreferences(std::make_unique<NotificationPreferences>(preferencesIni))
 {
     voice::VoicePreferences *preferences = m_voicePreferences.get();
     connect(preferences, &voice::VoicePreferences::localeChanged, this, &ProfileViewModel::voiceLocaleChanged);
@@ -79,6 +80,8 @@ ProfileViewModel::ProfileViewModel(std::shared_ptr<account::ProfilePlatform> pla
             &ProfileViewModel::chatHapticsChanged);
     connect(m_effectsPreferences.get(), &EffectsPreferences::reduceEffectsChanged, this,
             &ProfileViewModel::reduceEffectsChanged);
+    connect(m_notificationPreferences.get(), &NotificationPreferences::notifyAnswersChanged, this,
+            &ProfileViewModel::notifyAnswersChanged);
     setClient(VexaClient::shared());
 }
 

@@ -8,6 +8,7 @@
 
 #include "chatpreferences.h"
 #include "effectspreferences.h"
+#include "notificationpreferences.h"
 #include "profileplatform.h"
 #include "profilerules.h"
 #include "vexaclient.h"
@@ -70,6 +71,7 @@ class ProfileViewModel : public QObject
     Q_PROPERTY(double chatTextSize READ chatTextSize WRITE setChatTextSize NOTIFY chatTextSizeChanged)
     Q_PROPERTY(bool chatHaptics READ chatHaptics WRITE setChatHaptics NOTIFY chatHapticsChanged)
     Q_PROPERTY(bool reduceEffects READ reduceEffects WRITE setReduceEffects NOTIFY reduceEffectsChanged)
+    Q_PROPERTY(bool notifyAnswers READ notifyAnswers WRITE setNotifyAnswers NOTIFY notifyAnswersChanged)
 
     // Sheets and confirmations.
     Q_PROPERTY(bool showingVoiceLibrary READ showingVoiceLibrary WRITE setShowingVoiceLibrary NOTIFY showingVoiceLibraryChanged)
@@ -128,6 +130,8 @@ public:
     void setChatHaptics(bool on) { m_chatPreferences->setHaptics(on); }
     bool reduceEffects() const { return m_effectsPreferences->reduceEffects(); }
     void setReduceEffects(bool reduce) { m_effectsPreferences->setReduceEffects(reduce); }
+    bool notifyAnswers() const { return m_notificationPreferences->notifyAnswers(); }
+    void setNotifyAnswers(bool on) { m_notificationPreferences->setNotifyAnswers(on); }
 
     bool showingVoiceLibrary() const { return m_showingVoiceLibrary; }
     void setShowingVoiceLibrary(bool showing);
@@ -174,6 +178,7 @@ Q_SIGNALS:
     void chatTextSizeChanged();
     void chatHapticsChanged();
     void reduceEffectsChanged();
+    void notifyAnswersChanged();
     void showingVoiceLibraryChanged();
     void showingUtilitiesChanged();
     void confirmClearChanged();
@@ -195,6 +200,7 @@ private:
     std::unique_ptr<voice::VoicePreferences> m_voicePreferences;
     std::unique_ptr<ChatPreferences> m_chatPreferences;
     std::unique_ptr<EffectsPreferences> m_effectsPreferences;
+    std::unique_ptr<NotificationPreferences> m_notificationPreferences;
     QPointer<VexaClient> m_client;
     QList<QMetaObject::Connection> m_clientConnections;
     QPointer<account::ProfileSettingsQueue> m_settingsQueue;

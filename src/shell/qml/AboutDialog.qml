@@ -20,6 +20,9 @@ Dialog {
     padding: 22
     topPadding: 8
 
+    // "Сочетания клавиш": the root opens the sheet once this dialog is gone.
+    signal shortcutsRequested()
+
     AboutInfo {
         id: info
     }
@@ -84,6 +87,18 @@ Dialog {
 
     footer: DialogButtonBox {
         background: null
+        Button {
+            objectName: "aboutShortcutsButton"
+            text: "Сочетания клавиш"
+            flat: true
+            font.capitalization: Font.MixedCase
+            // A role of its own: the box's accepted/rejected would also close the dialog first.
+            DialogButtonBox.buttonRole: DialogButtonBox.ActionRole
+            onClicked: {
+                dialog.close()
+                dialog.shortcutsRequested()
+            }
+        }
         Button {
             objectName: "aboutCloseButton"
             text: "Закрыть"

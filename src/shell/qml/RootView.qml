@@ -8,6 +8,7 @@ import VexaAI.Shell
 // sections, plus the sections sheet and the notice alert above them.
 Item {
     id: root
+    objectName: "rootView"
 
     readonly property RootViewModel model: rootModel
 
@@ -59,6 +60,7 @@ Item {
     }
     property QtObject sectionsSheet: null
     property QtObject aboutDialog: null
+    property QtObject shortcutsSheet: null
     property QtObject noticeAlert: null
 
     function make(document, properties) {
@@ -79,9 +81,17 @@ Item {
     }
 
     function openAbout() {
-        if (!aboutDialog)
+        if (!aboutDialog) {
             aboutDialog = make("AboutDialog.qml", {})
+            aboutDialog.shortcutsRequested.connect(root.openShortcuts)
+        }
         aboutDialog.open()
+    }
+
+    function openShortcuts() {
+        if (!shortcutsSheet)
+            shortcutsSheet = make("ShortcutsSheet.qml", {})
+        shortcutsSheet.open()
     }
 
     Connections {
@@ -136,14 +146,20 @@ Item {
     }
 
     Shortcut {
-        sequence: "Ctrl+K"
+        sequences: VexaShortcuts.keys("app.sections")
         context: Qt.WindowShortcut
         enabled: rootModel.screen === RootViewModel.Sections
         onActivated: rootModel.openSections()
     }
     Shortcut {
-        sequence: "F1"
+        sequences: VexaShortcuts.keys("app.about")
         context: Qt.WindowShortcut
         onActivated: root.openAbout()
+    }
+    // The code editor keeps Ctrl+/ for its comments while it has the focus.
+    Shortcut {
+        sequences: VexaShortcuts.keys("app.shortcuts")
+        context: Qt.WindowShortcut
+        onActivated: root.openShortcuts()
     }
 }

@@ -24,6 +24,19 @@ ColumnLayout {
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
+    Label {
+        objectName: "talkKeyHint"
+        textFormat: Text.PlainText
+        Layout.fillWidth: true
+        text: talk.viewModel.holdingToTalk
+              ? "Говорите, пока держите пробел: фраза закончится, когда отпустите."
+              : "Пробел — прервать ответ; удерживайте пробел, пока говорите, если вокруг шумно."
+        wrapMode: Text.Wrap
+        color: VexaTheme.textTertiary
+        font.pixelSize: VexaTheme.captionSize
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+    }
     TextEdit {
         objectName: "transcript"
         Layout.fillWidth: true

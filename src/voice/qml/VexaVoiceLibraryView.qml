@@ -46,7 +46,7 @@ VoiceSheet {
     }
 
     Shortcut {
-        sequence: "F5"
+        sequences: VexaShortcuts.keys("voices.refresh")
         enabled: sheet.opened
         onActivated: sheet.viewModel.refreshVoices()
     }

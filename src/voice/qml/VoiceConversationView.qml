@@ -105,6 +105,15 @@ VoiceSheet {
         }
     }
 
+    // Space interrupts the answer, and held while listening is push-to-talk.
+    TalkKey {
+        objectName: "talkKey"
+        key: Qt.Key_Space
+        enabled: sheet.opened && sheet.viewModel.active && !sheet.viewModel.showingVoices
+        onPressed: sheet.viewModel.talkKeyPressed()
+        onReleased: sheet.viewModel.talkKeyReleased()
+    }
+
     VexaVoiceLibraryView {
         id: library
         visible: sheet.viewModel.showingVoices

@@ -16,7 +16,7 @@ FocusScope {
     onVisibleChanged: if (visible) viewModel.load()
 
     Shortcut {
-        sequence: "F5"
+        sequences: VexaShortcuts.keys("plans.refresh")
         enabled: view.visible
         onActivated: view.viewModel.load()
     }

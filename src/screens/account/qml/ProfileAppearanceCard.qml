@@ -4,7 +4,8 @@ import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Account
 
-// How the chat looks and feels: the text size (the chat follows at once) and feedback.
+// How the chat looks and feels: the text size (the chat follows at once), feedback, and whether
+// an answer that arrives in the background is announced on the desktop.
 GlassCard {
     id: card
 
@@ -51,6 +52,15 @@ GlassCard {
             checked: card.viewModel.chatHaptics
             onToggled: card.viewModel.chatHaptics = checked
             Accessible.name: text
+        }
+        Switch {
+            objectName: "notifyAnswersSwitch"
+            Layout.fillWidth: true
+            text: "Уведомлять о готовом ответе"
+            checked: card.viewModel.notifyAnswers
+            onToggled: card.viewModel.notifyAnswers = checked
+            Accessible.name: text
+            Accessible.description: "Когда окно Vexa AI не активно"
         }
     }
 }

@@ -17,7 +17,7 @@ FocusScope {
     onVisibleChanged: if (visible) viewModel.appear()
 
     Shortcut {
-        sequence: "F5"
+        sequences: VexaShortcuts.keys("profile.refresh")
         enabled: view.visible
         onActivated: view.viewModel.refreshProfile()
     }

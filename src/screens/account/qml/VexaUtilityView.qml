@@ -30,7 +30,7 @@ Popup {
         function onCloseRequested() { sheet.close() }
     }
     Shortcut {
-        sequence: "F5"
+        sequences: VexaShortcuts.keys("utility.refresh")
         enabled: sheet.opened && !sheet.viewModel.busy
         onActivated: sheet.viewModel.load()
     }

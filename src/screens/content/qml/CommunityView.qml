@@ -3,6 +3,7 @@
 import QtQuick
 import QtQuick.Controls
 import VexaAI.Content
+import VexaAI.Style
 
 Item {
     id: root
@@ -45,13 +46,13 @@ Item {
     }
 
     Shortcut {
-        sequence: "F5"
+        sequences: VexaShortcuts.keys("community.refresh")
         enabled: root.visible
         onActivated: pages.currentItem.reload()
     }
 
     Shortcut {
-        sequence: "Esc"
+        sequences: VexaShortcuts.keys("community.back")
         enabled: root.visible && pages.depth > 1
         onActivated: pages.pop()
     }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import VexaAI.Content
+import VexaAI.Style
 
 // The tools section: web search, saved actions and characters. F5 reloads the characters.
 Item {
@@ -31,7 +32,7 @@ Item {
     }
 
     Shortcut {
-        sequence: StandardKey.Refresh
+        sequences: VexaShortcuts.keys("tools.refresh")
         enabled: view.visible
         onActivated: view.viewModel.reloadCharacters()
     }

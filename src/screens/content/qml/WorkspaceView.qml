@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import VexaAI.Content
+import VexaAI.Style
 
 // The workspace section: saved answers and recipes, memory facts, server projects. F5 reloads
 // the page of saved answers shown.
@@ -30,7 +31,7 @@ Item {
     }
 
     Shortcut {
-        sequence: StandardKey.Refresh
+        sequences: VexaShortcuts.keys("workspace.refresh")
         enabled: view.visible
         onActivated: view.savedAnswers.reload()
     }
