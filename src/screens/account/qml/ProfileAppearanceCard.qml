@@ -3,8 +3,10 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Account
+import VexaAI.Spell
 
-// How the chat looks and feels: the text size (the chat follows at once) and feedback.
+// How the chat looks and feels: the text size (the chat follows at once), feedback, and the
+// spelling of what the user types (off limits, with the reason, where no dictionary is installed).
 GlassCard {
     id: card
 
@@ -50,6 +52,31 @@ GlassCard {
             text: "Отклик при отправке и копировании"
             checked: card.viewModel.chatHaptics
             onToggled: card.viewModel.chatHaptics = checked
+            Accessible.name: text
+        }
+        SpellSettings {
+            id: spelling
+        }
+        Switch {
+            objectName: "spellCheckSwitch"
+            Layout.fillWidth: true
+            text: "Проверять орфографию"
+            enabled: spelling.available
+            checked: spelling.enabled && spelling.available
+            onToggled: spelling.enabled = checked
+            Accessible.name: text
+            Accessible.description: spelling.note
+        }
+        Label {
+            objectName: "spellCheckNote"
+            Layout.fillWidth: true
+            visible: spelling.note.length > 0
+            text: spelling.note
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pixelSize: VexaTheme.captionSize
+            color: VexaTheme.textSecondary
+            Accessible.role: Accessible.StaticText
             Accessible.name: text
         }
     }
