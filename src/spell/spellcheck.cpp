@@ -3,10 +3,12 @@
 #include "spellchecker.h"
 #include "spellwords.h"
 
+#include <QFutureWatcher>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace vexa::spell {
 
@@ -16,11 +18,19 @@ namespace {
 constexpr int kOutsideFence = 0;
 constexpr int kInsideFence = 1;
 
-// What a block's last pass found: the words it underlined and those still waiting for a verdict.
-// It moves with the block as lines are added or removed above it.
+// Lines longer than this are not gone through word by word at each key press: their words are
+// found and looked up on the worker once typing in them pauses for kLongLineDelayMs.
+constexpr int kLongLine = 2000;
+constexpr int kLongLineDelayMs = 150;
+
+// What a block's last pass found: the words it underlined and those still waiting for a verdict;
+// for a long line, the underlines the worker found and the block revision they belong to. It
+// moves with the block as lines are added or removed above it.
 struct BlockWords : QTextBlockUserData {
     QSet<QString> misspelled;
     QSet<QString> pending;
+    QList<Misspelling> ranges;
+    int revision = -1;
 };
 
 BlockWords *wordsOf(const QTextBlock &block)
@@ -39,7 +49,12 @@ bool fenceBefore(const QTextBlock &block)
 class SpellHighlighter : public QSyntaxHighlighter
 {
 public:
-    SpellHighlighter(QTextDocument *document, SpellCheck *owner) : QSyntaxHighlighter(document), m_owner(owner) {}
+    SpellHighlighter(QTextDocument *document, SpellCheck *owner) : QSyntaxHighlighter(document), m_owner(owner)
+    {
+        m_longLineTimer.setSingleShot(true);
+        m_longLineTimer.setInterval(kLongLineDelayMs);
+        QObject::connect(&m_longLineTimer, &QTimer::timeout, this, [this] { checkNextLongLine(); });
+    }
 
     void setColor(const QColor &color)
     {
@@ -54,16 +69,37 @@ public:
         if (changed.isEmpty())
             return;
         for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-            const BlockWords *words = wordsOf(block);
-            if (words && (words->pending.intersects(changed) || words->misspelled.intersects(changed)))
+            BlockWords *words = wordsOf(block);
+            if (words && (words->pending.intersects(changed) || words->misspelled.intersects(changed))) {
+                words->revision = -1; // a long line is looked at again
                 rehighlightBlock(block);
+            }
         }
+    }
+
+    // An edit of a long line takes its underlines away until the worker has looked at the new
+    // text: shown on, they would make the highlighter lay the whole line out a second time at
+    // each key press. They go from the layout here, before the edit's own layout and the
+    // highlighting, which then finds nothing to change.
+    void hideLongLineUnderlines(int from)
+    {
+        QTextBlock block = document()->findBlock(from);
+        BlockWords *words = wordsOf(block);
+        if (!words || words->ranges.isEmpty())
+            return;
+        words->ranges.clear();
+        words->misspelled.clear();
+        block.layout()->clearFormats();
     }
 
 protected:
     void highlightBlock(const QString &text) override
     {
         bool inFence = previousBlockState() == kInsideFence;
+        if (text.size() > kLongLine) {
+            highlightLongLine(text, inFence);
+            return;
+        }
         const QList<Word> words = wordsToCheck(text, inFence);
         setCurrentBlockState(inFence ? kInsideFence : kOutsideFence);
         SpellChecker *checker = m_owner->checker();
@@ -90,8 +126,74 @@ protected:
     }
 
 private:
+    void highlightLongLine(const QString &text, bool inFence)
+    {
+        const bool fenceLine = isFenceLine(text);
+        const bool code = inFence || fenceLine;
+        setCurrentBlockState(inFence != fenceLine ? kInsideFence : kOutsideFence);
+        if (!m_owner->active() || !m_owner->checker() || code) {
+            setCurrentBlockUserData(nullptr);
+            return;
+        }
+        BlockWords *words = wordsOf(currentBlock());
+        if (!words) {
+            words = new BlockWords;
+            setCurrentBlockUserData(words);
+        }
+        words->pending.clear();
+        for (const Misspelling &m : std::as_const(words->ranges)) {
+            if (m.start + m.length <= text.size())
+                setFormat(m.start, m.length, m_format);
+        }
+        if (words->revision != currentBlock().revision()) {
+            if (!m_longLines.contains(currentBlock()))
+                m_longLines.append(currentBlock());
+            m_longLineTimer.start();
+        }
+    }
+
+    // One long line at a time goes to the worker; its answer counts only if the line has not
+    // changed since.
+    void checkNextLongLine()
+    {
+        if (m_longLineInFlight || !m_owner->checker())
+            return;
+        QTextBlock block;
+        while (!m_longLines.isEmpty() && !block.isValid()) {
+            const QTextBlock next = m_longLines.takeFirst();
+            const BlockWords *words = next.isValid() && next.document() == document() ? wordsOf(next) : nullptr;
+            if (words && words->revision != next.revision())
+                block = next;
+        }
+        if (!block.isValid())
+            return;
+        const QString text = block.text();
+        const int revision = block.revision();
+        m_longLineInFlight = true;
+        auto *watcher = new QFutureWatcher<QList<Misspelling>>(this);
+        QObject::connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, block, text, revision] {
+            watcher->deleteLater();
+            m_longLineInFlight = false;
+            BlockWords *words = block.isValid() && block.document() == document() ? wordsOf(block) : nullptr;
+            if (words && block.revision() == revision) {
+                words->ranges = watcher->result();
+                words->revision = revision;
+                words->misspelled.clear();
+                for (const Misspelling &m : std::as_const(words->ranges))
+                    words->misspelled.insert(text.sliced(m.start, m.length));
+                rehighlightBlock(block);
+            }
+            if (!m_longLines.isEmpty())
+                m_longLineTimer.start();
+        });
+        watcher->setFuture(m_owner->checker()->checkLine(text, fenceBefore(block)));
+    }
+
     SpellCheck *m_owner;
     QTextCharFormat m_format;
+    QTimer m_longLineTimer;
+    QList<QTextBlock> m_longLines;
+    bool m_longLineInFlight = false;
 };
 
 SpellCheck::SpellCheck(QObject *parent) : QObject(parent) {}
@@ -114,6 +216,11 @@ void SpellCheck::setTextDocument(QTextDocument *document)
 {
     m_document = nullptr;
     attach(document);
+}
+
+SpellChecker *SpellCheck::checker() const
+{
+    return m_checker;
 }
 
 void SpellCheck::setChecker(SpellChecker *checker)
@@ -158,11 +265,18 @@ void SpellCheck::attach(QTextDocument *document)
     if (m_textDocument == document)
         return;
     delete m_highlighter.data();
+    disconnect(m_documentConnection);
     m_textDocument = document;
     if (!document)
         return;
     if (!m_checker)
         setChecker(SpellChecker::shared());
+    // Connected before the highlighter's own handler, which runs after this one.
+    disconnect(m_documentConnection);
+    m_documentConnection = connect(document, &QTextDocument::contentsChange, this, [this](int from) {
+        if (m_highlighter)
+            m_highlighter->hideLongLineUnderlines(from);
+    });
     m_highlighter = new SpellHighlighter(document, this);
     m_highlighter->setColor(m_color);
     refresh();

@@ -46,7 +46,7 @@ public:
     // For C++ users (tests): another checker than the app's, a document without a QML item.
     void setChecker(SpellChecker *checker);
     void setTextDocument(QTextDocument *document);
-    SpellChecker *checker() const { return m_checker; }
+    SpellChecker *checker() const;
 
     // The misspelled word at a text position (the cursor just after a word counts):
     // {start, length, word}, or an empty map.
@@ -74,6 +74,7 @@ private:
     QPointer<SpellHighlighter> m_highlighter;
     QPointer<SpellChecker> m_checker;
     QList<QMetaObject::Connection> m_checkerConnections;
+    QMetaObject::Connection m_documentConnection;
     QString m_requested;
     QColor m_color = Qt::red;
     bool m_enabled = true;

@@ -17,6 +17,8 @@ namespace vexa::spell {
 // What lives on the worker: used by one task at a time (the worker has one thread).
 struct Engine {
     std::array<std::unique_ptr<Dictionary>, kLanguageCount> dictionaries;
+    // Verdicts of the long lines' words, which repeat from one check of a line to the next.
+    std::array<QHash<QString, bool>, kLanguageCount> verdicts;
 };
 
 struct SpellChecker::LoadReport {
@@ -65,6 +67,28 @@ QList<bool> checkAll(std::shared_ptr<Engine> engine, Lookup words)
         verdicts.append(!dictionary || dictionary->check(word));
     }
     return verdicts;
+}
+
+QList<Misspelling> findMisspellings(std::shared_ptr<Engine> engine, QString line, bool inFence,
+                                   QSet<QString> accepted)
+{
+    QList<Misspelling> found;
+    for (const Word &w : wordsToCheck(line, inFence)) {
+        Dictionary *dictionary = engine->dictionaries[size_t(w.language)].get();
+        if (!dictionary)
+            continue;
+        const QString word = line.sliced(w.start, w.length);
+        auto &verdicts = engine->verdicts[size_t(w.language)];
+        auto known = verdicts.constFind(word);
+        if (known == verdicts.cend()) {
+            if (verdicts.size() >= SpellChecker::kMaxCachedWords)
+                verdicts.clear();
+            known = verdicts.insert(word, dictionary->check(word));
+        }
+        if (!known.value() && !accepted.contains(word))
+            found.append({w.start, w.length});
+    }
+    return found;
 }
 
 QStringList suggestFor(std::shared_ptr<Engine> engine, QString word, Language language)
@@ -182,6 +206,8 @@ void SpellChecker::loaded(const LoadReport &report)
 
 bool SpellChecker::isAccepted(const QString &word) const
 {
+    if (m_personal.isEmpty() && m_ignored.isEmpty())
+        return false;
     return m_personal.contains(word) || m_ignored.contains(word) || m_personal.contains(firstLowered(word))
            || m_ignored.contains(firstLowered(word));
 }
@@ -241,6 +267,21 @@ void SpellChecker::sendBatch()
         scheduleBatch();
         Q_EMIT checked(misspelled);
     });
+}
+
+QFuture<QList<Misspelling>> SpellChecker::checkLine(const QString &line, bool inFence)
+{
+    load();
+    // The accepted words as the line's words are spelled: as written and with a small first
+    // letter both.
+    QSet<QString> accepted = m_personal + m_ignored;
+    for (const QString &word : std::as_const(m_personal))
+        if (!word.isEmpty() && word.front().isLower())
+            accepted.insert(word.front().toUpper() + word.sliced(1));
+    for (const QString &word : std::as_const(m_ignored))
+        if (!word.isEmpty() && word.front().isLower())
+            accepted.insert(word.front().toUpper() + word.sliced(1));
+    return QtConcurrent::run(&m_worker, &findMisspellings, m_engine, line, inFence, accepted);
 }
 
 void SpellChecker::requestSuggestions(const QString &word, Language language)

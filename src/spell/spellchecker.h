@@ -2,6 +2,7 @@
 
 #include "spellwords.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -15,6 +16,14 @@ namespace vexa::spell {
 
 class SpellPreferences;
 struct Engine;
+
+// A misspelled word of a line: UTF-16 offsets into it.
+struct Misspelling {
+    int start = 0;
+    int length = 0;
+
+    friend bool operator==(const Misspelling &, const Misspelling &) = default;
+};
 
 // The app's spelling service: the Russian and English hunspell dictionaries, the personal word
 // list and the words skipped this session. Every lookup runs on one worker thread of its own
@@ -63,6 +72,10 @@ public:
     // The word's verdict if known; an unknown word is queued. A word of a language without a
     // dictionary is correct.
     Verdict verdict(const QString &word, Language language);
+    // The misspelled words of a whole line, found on the worker: for lines too long to go
+    // through word by word on the main thread at each key press. Words accepted by then count
+    // as right.
+    QFuture<QList<Misspelling>> checkLine(const QString &line, bool inFence);
     // Up to kMaxSuggestions corrections, announced by suggestionsReady.
     void requestSuggestions(const QString &word, Language language);
     // The personal list (kept across restarts) and the words skipped until the app quits.

@@ -4,12 +4,6 @@ namespace vexa::spell {
 
 namespace {
 
-bool isFenceLine(QStringView line)
-{
-    const QStringView trimmed = line.trimmed();
-    return trimmed.startsWith(u"```") || trimmed.startsWith(u"~~~");
-}
-
 bool isWordLetter(QChar c)
 {
     return c.isLetter() || c.isMark();
@@ -143,6 +137,12 @@ void wordsOfChunk(QStringView line, qsizetype from, qsizetype to, QList<Word> &w
 }
 
 } // namespace
+
+bool isFenceLine(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    return trimmed.startsWith(u"```") || trimmed.startsWith(u"~~~");
+}
 
 QList<Word> wordsToCheck(QStringView line, bool &inFence)
 {

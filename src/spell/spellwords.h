@@ -30,6 +30,9 @@ struct Word {
 // keyboard layout).
 QList<Word> wordsToCheck(QStringView line, bool &inFence);
 
+// Whether the line opens or closes fenced code (``` or ~~~ after any indentation).
+bool isFenceLine(QStringView line);
+
 // The text a dictionary looks up for a word: the typographic apostrophe as the plain one.
 QString lookupForm(QStringView word);
 
