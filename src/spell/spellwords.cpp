@@ -25,43 +25,38 @@ bool isLatin(QChar c)
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= 0x00C0 && u <= 0x024F && u != 0x00D7 && u != 0x00F7);
 }
 
+// Where the run of backticks starting at `from` ends.
+qsizetype backtickRunEnd(QStringView line, qsizetype from)
+{
+    while (from < line.size() && line[from] == u'`')
+        ++from;
+    return from;
+}
+
 // Marks the `code spans` of a line: a run of n backticks opens one, the next run of exactly n
 // closes it; a run without its partner is an ordinary character.
 QList<bool> codeSpans(QStringView line)
 {
     QList<bool> inCode(line.size(), false);
-    qsizetype i = 0;
-    while (i < line.size()) {
-        if (line[i] != u'`') {
-            ++i;
-            continue;
-        }
-        qsizetype run = i;
-        while (run < line.size() && line[run] == u'`')
-            ++run;
-        const qsizetype ticks = run - i;
+    qsizetype i = line.indexOf(u'`');
+    while (i >= 0) {
+        const qsizetype run = backtickRunEnd(line, i);
         qsizetype close = -1;
-        for (qsizetype j = run; j < line.size();) {
-            if (line[j] != u'`') {
-                ++j;
-                continue;
-            }
-            qsizetype end = j;
-            while (end < line.size() && line[end] == u'`')
-                ++end;
-            if (end - j == ticks) {
+        for (qsizetype j = line.indexOf(u'`', run); j >= 0; j = line.indexOf(u'`', j)) {
+            const qsizetype end = backtickRunEnd(line, j);
+            if (end - j == run - i) {
                 close = end;
                 break;
             }
             j = end;
         }
         if (close < 0) {
-            i = run;
+            i = line.indexOf(u'`', run);
             continue;
         }
         for (qsizetype k = i; k < close; ++k)
             inCode[k] = true;
-        i = close;
+        i = line.indexOf(u'`', close);
     }
     return inCode;
 }

@@ -42,6 +42,21 @@ QStringList underlined(QTextDocument *doc)
     return words;
 }
 
+// A laid-out document (edits are announced only to one) under a SpellCheck with the test's
+// checker.
+struct CheckedDocument {
+    QTextDocument doc;
+    SpellCheck check;
+
+    CheckedDocument(SpellChecker *checker, const QString &text)
+    {
+        doc.documentLayout();
+        doc.setPlainText(text);
+        check.setChecker(checker);
+        check.setTextDocument(&doc);
+    }
+};
+
 } // namespace
 
 // SpellCheck on a document (the underlines, the menu's actions, the switch, a long text) and in
@@ -106,13 +121,10 @@ void TstSpellCheck::underlines()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
-    QTextDocument doc;
-    doc.documentLayout(); // edits are announced only to a laid-out document
-    doc.setPlainText(text);
-    SpellCheck check;
-    check.setChecker(m_checker.get());
+    CheckedDocument checked(m_checker.get(), text);
+    QTextDocument &doc = checked.doc;
+    SpellCheck &check = checked.check;
     check.setUnderlineColor(Qt::green);
-    check.setTextDocument(&doc);
     QVERIFY(check.active());
     QVERIFY2(waitUntil([&] { return m_checker->pendingWords() == 0 && underlined(&doc) == expected; }),
              qPrintable(underlined(&doc).join(u", ")));
@@ -125,12 +137,9 @@ void TstSpellCheck::underlines()
 // A fence typed above a paragraph takes its words out; removing it brings them back.
 void TstSpellCheck::fenceOpenedAboveChangesBelow()
 {
-    QTextDocument doc;
-    doc.documentLayout(); // edits are announced only to a laid-out document
-    doc.setPlainText(u"начало\nашибка тут\nконец"_qs);
-    SpellCheck check;
-    check.setChecker(m_checker.get());
-    check.setTextDocument(&doc);
+    CheckedDocument checked(m_checker.get(), u"начало\nашибка тут\nконец"_qs);
+    QTextDocument &doc = checked.doc;
+    SpellCheck &check = checked.check;
     QVERIFY(waitUntil([&] { return underlined(&doc) == QStringList{u"ашибка"_qs}; }));
     QTextCursor cursor(doc.findBlockByNumber(1));
     cursor.insertText(u"```\n"_qs);
@@ -141,12 +150,9 @@ void TstSpellCheck::fenceOpenedAboveChangesBelow()
 
 void TstSpellCheck::replaceIsOneUndoStep()
 {
-    QTextDocument doc;
-    doc.documentLayout(); // edits are announced only to a laid-out document
-    doc.setPlainText(u"Скажи превет всем"_qs);
-    SpellCheck check;
-    check.setChecker(m_checker.get());
-    check.setTextDocument(&doc);
+    CheckedDocument checked(m_checker.get(), u"Скажи превет всем"_qs);
+    QTextDocument &doc = checked.doc;
+    SpellCheck &check = checked.check;
     QVERIFY(waitUntil([&] { return !underlined(&doc).isEmpty(); }));
     // The cursor just after the word counts; a correct word or a space has no menu.
     QCOMPARE(check.misspelledAt(12).value(u"word"_qs).toString(), u"превет"_qs);
@@ -171,17 +177,10 @@ void TstSpellCheck::replaceIsOneUndoStep()
 
 void TstSpellCheck::addedWordLosesItsUnderline()
 {
-    QTextDocument doc;
-    doc.documentLayout(); // edits are announced only to a laid-out document
-    doc.setPlainText(u"Vexa-бот: кодогенерацыя\nещё раз кодогенерацыя и recieve"_qs);
-    SpellCheck check, other;
-    QTextDocument otherDoc;
-    otherDoc.documentLayout(); // edits are announced only to a laid-out document
-    otherDoc.setPlainText(u"кодогенерацыя recieve"_qs);
-    check.setChecker(m_checker.get());
-    other.setChecker(m_checker.get());
-    check.setTextDocument(&doc);
-    other.setTextDocument(&otherDoc);
+    CheckedDocument first(m_checker.get(), u"Vexa-бот: кодогенерацыя\nещё раз кодогенерацыя и recieve"_qs);
+    CheckedDocument second(m_checker.get(), u"кодогенерацыя recieve"_qs);
+    QTextDocument &doc = first.doc, &otherDoc = second.doc;
+    SpellCheck &check = first.check;
     QVERIFY(waitUntil([&] { return underlined(&doc).count(u"кодогенерацыя"_qs) == 2 && underlined(&otherDoc).size() == 2; }));
     check.addToDictionary(u"кодогенерацыя"_qs);
     check.ignore(u"recieve"_qs);
@@ -192,12 +191,9 @@ void TstSpellCheck::addedWordLosesItsUnderline()
 
 void TstSpellCheck::switchOffTakesUnderlinesAway()
 {
-    QTextDocument doc;
-    doc.documentLayout(); // edits are announced only to a laid-out document
-    doc.setPlainText(u"превет recieve"_qs);
-    SpellCheck check;
-    check.setChecker(m_checker.get());
-    check.setTextDocument(&doc);
+    CheckedDocument checked(m_checker.get(), u"превет recieve"_qs);
+    QTextDocument &doc = checked.doc;
+    SpellCheck &check = checked.check;
     QVERIFY(waitUntil([&] { return underlined(&doc).size() == 2; }));
     QSignalSpy activeSpy(&check, &SpellCheck::activeChanged);
     m_checker->preferences()->setEnabled(false);
