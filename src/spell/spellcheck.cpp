@@ -18,6 +18,9 @@ namespace {
 constexpr int kOutsideFence = 0;
 constexpr int kInsideFence = 1;
 
+// Marks the formats of misspelled words (tests and tools tell them from others by it).
+constexpr int kMisspelledProperty = QTextFormat::UserProperty + 71;
+
 // Lines longer than this are not gone through word by word at each key press: their words are
 // found and looked up on the worker once typing in them pauses for kLongLineDelayMs.
 constexpr int kLongLine = 2000;
@@ -58,9 +61,13 @@ public:
 
     void setColor(const QColor &color)
     {
+        // Qt Quick's text draws no wavy (spell-check) underline at all, and its straight one in
+        // the text's colour: the word itself takes the colour, underlined.
         m_format = QTextCharFormat();
-        m_format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+        m_format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
         m_format.setUnderlineColor(color);
+        m_format.setForeground(color);
+        m_format.setProperty(kMisspelledProperty, true);
     }
 
     // Again the blocks that waited for one of these words or showed one of them.
@@ -197,6 +204,11 @@ private:
 };
 
 SpellCheck::SpellCheck(QObject *parent) : QObject(parent) {}
+
+int SpellCheck::misspelledProperty()
+{
+    return kMisspelledProperty;
+}
 
 SpellCheck::~SpellCheck()
 {

@@ -14,7 +14,8 @@ namespace vexa::spell {
 class SpellChecker;
 class SpellHighlighter;
 
-// Underlines the misspelled words of a TextEdit or TextArea as the user types:
+// Underlines the misspelled words of a TextEdit or TextArea as the user types (in the underline
+// colour, the word too: Qt Quick draws a straight underline in the text's colour and no wavy one):
 //     SpellCheck { document: area.textDocument; underlineColor: VexaTheme.error }
 // Lookups go to the shared SpellChecker's worker; the text is only read here, never changed
 // except by replace(). The menu of a word (SpellingMenu) asks misspelledAt() for the word under
@@ -32,6 +33,9 @@ class SpellCheck : public QObject
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
 
 public:
+    // The text format property that marks a misspelled word's format.
+    static int misspelledProperty();
+
     explicit SpellCheck(QObject *parent = nullptr);
     ~SpellCheck() override;
 

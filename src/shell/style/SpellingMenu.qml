@@ -47,6 +47,15 @@ Menu {
         }
     }
 
+    // Drawn by the app, so the menu is the same over any text and in every renderer.
+    background: Rectangle {
+        implicitWidth: 240
+        radius: 10
+        color: VexaTheme.sheetFill
+        border.width: 1
+        border.color: VexaTheme.cardOutline
+    }
+
     component Entry: MenuItem {
         id: entry
         property bool bold: false
