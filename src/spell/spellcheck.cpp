@@ -84,6 +84,14 @@ public:
         }
     }
 
+    // The line at a text position again, unless it is a long one.
+    void rehighlightShortLineAt(int position)
+    {
+        const QTextBlock block = document()->findBlock(position);
+        if (block.isValid() && block.length() <= kLongLine)
+            rehighlightBlock(block);
+    }
+
     // An edit of a long line takes its underlines away until the worker has looked at the new
     // text: shown on, they would make the highlighter lay the whole line out a second time at
     // each key press. They go from the layout here, before the edit's own layout and the
@@ -115,7 +123,10 @@ protected:
             return;
         }
         auto *found = new BlockWords;
+        const int typing = m_owner->cursorPosition() - currentBlock().position();
         for (const Word &w : words) {
+            if (w.start + w.length == typing)
+                continue; // still being typed
             const QString word = text.sliced(w.start, w.length);
             switch (checker->verdict(word, w.language)) {
             case SpellChecker::Verdict::Misspelled:
@@ -312,6 +323,21 @@ void SpellCheck::refresh()
         m_wasActive = now;
         Q_EMIT activeChanged();
     }
+}
+
+// The word the cursor left is underlined if wrong, the one it now ends is not (yet).
+void SpellCheck::setCursorPosition(int position)
+{
+    if (m_cursorPosition == position)
+        return;
+    const int before = m_cursorPosition;
+    m_cursorPosition = position;
+    if (m_highlighter && active()) {
+        m_highlighter->rehighlightShortLineAt(before);
+        if (m_textDocument->findBlock(before) != m_textDocument->findBlock(position))
+            m_highlighter->rehighlightShortLineAt(position);
+    }
+    Q_EMIT cursorPositionChanged();
 }
 
 void SpellCheck::setEnabled(bool enabled)

@@ -31,6 +31,8 @@ class SpellCheck : public QObject
     // Whether words are underlined: the field's choice, the user's "Проверять орфографию" and at
     // least one dictionary.
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
+    // The text cursor: the word it ends is still being typed and is not underlined yet.
+    Q_PROPERTY(int cursorPosition READ cursorPosition WRITE setCursorPosition NOTIFY cursorPositionChanged)
 
 public:
     // The text format property that marks a misspelled word's format.
@@ -46,6 +48,8 @@ public:
     QColor underlineColor() const { return m_color; }
     void setUnderlineColor(const QColor &color);
     bool active() const;
+    int cursorPosition() const { return m_cursorPosition; }
+    void setCursorPosition(int position);
 
     // For C++ users (tests): another checker than the app's, a document without a QML item.
     void setChecker(SpellChecker *checker);
@@ -66,6 +70,7 @@ Q_SIGNALS:
     void documentChanged();
     void activeChanged();
     void underlineColorChanged();
+    void cursorPositionChanged();
     void suggestionsReady(const QString &word, const QStringList &suggestions);
 
 private:
@@ -81,6 +86,7 @@ private:
     QMetaObject::Connection m_documentConnection;
     QString m_requested;
     QColor m_color = Qt::red;
+    int m_cursorPosition = -1;
     bool m_enabled = true;
     bool m_wasActive = false;
 };

@@ -73,6 +73,7 @@ private slots:
     void underlines();
     void fenceOpenedAboveChangesBelow();
     void replaceIsOneUndoStep();
+    void wordBeingTypedWaits();
     void addedWordLosesItsUnderline();
     void switchOffTakesUnderlinesAway();
     void longTextKeyPressStaysWithinAFrame();
@@ -176,6 +177,17 @@ void TstSpellCheck::replaceIsOneUndoStep()
     QVERIFY(waitUntil([&] { return underlined(&doc).isEmpty(); }));
     doc.undo();
     QCOMPARE(doc.toPlainText(), u"Скажи превет всем"_qs);
+}
+
+// The word the cursor ends is still being typed: it is underlined once the cursor leaves it.
+void TstSpellCheck::wordBeingTypedWaits()
+{
+    CheckedDocument checked(m_checker.get(), u"Скажи превет\nи дила"_qs);
+    checked.check.setCursorPosition(12);
+    QVERIFY(waitUntil([&] { return !checked.check.misspelledAt(12).isEmpty() && m_checker->pendingWords() == 0; }));
+    QVERIFY(waitUntil([&] { return underlined(&checked.doc) == QStringList{u"дила"_qs}; }));
+    checked.check.setCursorPosition(19);
+    QCOMPARE(underlined(&checked.doc), QStringList{u"превет"_qs});
 }
 
 void TstSpellCheck::addedWordLosesItsUnderline()

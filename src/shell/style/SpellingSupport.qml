@@ -40,6 +40,7 @@ Item {
     SpellCheck {
         id: check
         document: support.area.textDocument
+        cursorPosition: support.area.cursorPosition
         underlineColor: VexaTheme.error
     }
 
