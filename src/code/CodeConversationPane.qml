@@ -59,6 +59,8 @@ ColumnLayout {
                 Accessible.description: placeholderText
                 onTextChanged: if (text !== pane.viewModel.question) pane.viewModel.question = text
                 Keys.onPressed: event => {
+                    if (spelling.handleKey(event))
+                        return
                     if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
                             && (event.modifiers & Qt.ControlModifier)) {
                         pane.viewModel.send()
@@ -69,6 +71,11 @@ ColumnLayout {
                 FontMetrics {
                     id: fontMetrics
                     font: question.font
+                }
+                // Misspelled words underlined (not inside `code`), with their menu.
+                SpellingSupport {
+                    id: spelling
+                    area: question
                 }
             }
         }

@@ -4,6 +4,7 @@
 
 #include "awaittask.h"
 #include "chatpreferences.h"
+#include "spellpreferences.h"
 #include "localservice.h"
 #include "plansviewmodel.h"
 #include "rootviewmodel.h"
@@ -177,6 +178,18 @@ void ProfileQmlTest::profileFromTheKeyboard()
     QVERIFY(waitUntil([&] { return chat.textSize() != before; }));
     QCOMPARE(std::abs(chat.textSize() - before), 1.0);
     chat.setTextSize(before);
+
+    // "Проверять орфографию" (the dictionaries are installed, so it is on offer): Space turns it
+    // over in the store every text field reads.
+    vexa::spell::SpellPreferences spelling;
+    const bool spellingBefore = spelling.enabled();
+    QQuickItem *spellSwitch = item(QStringLiteral("spellCheckSwitch"));
+    QVERIFY(spellSwitch);
+    QVERIFY(waitUntil([&] { return spellSwitch->isEnabled(); }));
+    QVERIFY(tabTo(spellSwitch));
+    key(Qt::Key_Space);
+    QVERIFY(waitUntil([&] { return spelling.enabled() != spellingBefore; }));
+    spelling.setEnabled(spellingBefore);
 
     // The voice library button opens its sheet; Esc closes it and the keyboard comes back.
     QQuickItem *library = item(QStringLiteral("voiceLibraryButton"));

@@ -138,14 +138,14 @@ void PackageTest::dependenciesAreComputed()
     // From the binary's shared libraries (dpkg-shlibdeps), with versions; not written by hand.
     // The recogniser, opened at run time, is listed by hand and must not be forgotten.
     for (const char *library : {"libqt6core6", "libqt6network6", "libqt6quick6", "libqt6texttospeech6",
-                                "libpocketsphinx3", "libc6"})
+                                "libpocketsphinx3", "libhunspell", "libc6"})
         QVERIFY2(fields.output.contains(QLatin1String(library)), qPrintable(fields.output));
     QVERIFY2(fields.output.contains(QStringLiteral("qml6-module-qt-labs-folderlistmodel")), qPrintable(fields.output));
     const QString recommends = fields.output.section(QStringLiteral("Recommends:"), 1);
     QVERIFY2(recommends.contains(QStringLiteral("speech-dispatcher")), qPrintable(fields.output));
-    // The desktop's own file dialogs and Qt's texts in Russian.
+    // The desktop's own file dialogs, Qt's texts in Russian and the spelling dictionaries.
     for (const char *package : {"qt6-gtk-platformtheme", "qt6-xdgdesktopportal-platformtheme",
-                                "qt6-translations-l10n"})
+                                "qt6-translations-l10n", "hunspell-ru", "hunspell-en-us"})
         QVERIFY2(recommends.contains(QLatin1String(package)), qPrintable(fields.output));
 }
 

@@ -80,6 +80,7 @@ QList<Scene> allScenes();
 QList<Scene> shellScenes();
 QList<Scene> codeScenes();
 QList<Scene> chatScenes();
+QList<Scene> spellingScenes();
 QList<Scene> answerScenes();
 QList<Scene> communityScenes();
 QList<Scene> voiceScenes();

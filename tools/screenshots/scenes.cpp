@@ -10,6 +10,7 @@ QList<Scene> allScenes()
     scenes += shellScenes();
     scenes += codeScenes();
     scenes += chatScenes();
+    scenes += spellingScenes();
     scenes += answerScenes();
     scenes += communityScenes();
     scenes += voiceScenes();

@@ -5,7 +5,9 @@ import VexaAI.Chat
 
 // The message field: grows from one line to five, then scrolls. Enter sends, Shift+Enter
 // breaks the line, and Enter during an input method's composition belongs to the input
-// method. A paste of a picture or of files attaches them instead of pasting text.
+// method. A paste of a picture or of files attaches them instead of pasting text. Misspelled
+// words are underlined (not inside `code`), with their menu on a right click, the menu key or
+// Shift+F10.
 ScrollView {
     id: scroller
 
@@ -40,7 +42,14 @@ ScrollView {
         }
         onActiveFocusChanged: scroller.viewModel.draftFocused = activeFocus
 
+        SpellingSupport {
+            id: spelling
+            area: field
+        }
+
         Keys.onPressed: event => {
+            if (spelling.handleKey(event))
+                return
             if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
                 event.accepted = true
                 // Enter during a composition finishes the composition, never sends it.

@@ -7,8 +7,9 @@ import VexaAI.Style
 // Shift+Tab move on (the keyboard is never trapped in it). Ctrl+Enter runs `submitted`; with
 // `submitOnEnter` Enter does too and Shift+Enter breaks the line. Enter during an input method's
 // composition finishes the composition and never submits it. `framed` draws its own outline
-// (for fields on a card without one). The inner TextArea is named `areaName` and reachable as
-// `textArea`.
+// (for fields on a card without one). Misspelled words are underlined, with their menu on a right
+// click, the menu key or Shift+F10 (`spellCheck: false` turns that off). The inner TextArea is
+// named `areaName` and reachable as `textArea`.
 ScrollView {
     id: field
 
@@ -20,6 +21,7 @@ ScrollView {
     property int maxLines: 4
     property bool submitOnEnter: false
     property bool framed: false
+    property bool spellCheck: true
     readonly property alias textArea: area
     signal submitted()
 
@@ -62,6 +64,13 @@ ScrollView {
             if (event.accepted)
                 field.submitted()
         }
+        SpellingSupport {
+            id: spelling
+            area: field.textArea
+            checking: field.spellCheck
+        }
+
+        Keys.onPressed: event => spelling.handleKey(event)
         Keys.onReturnPressed: event => returnKey(event)
         Keys.onEnterPressed: event => returnKey(event)
         Keys.onTabPressed: event => {

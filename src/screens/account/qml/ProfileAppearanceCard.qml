@@ -3,9 +3,11 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import VexaAI.Style
 import VexaAI.Account
+import VexaAI.Spell
 
-// How the chat looks and feels: the text size (the chat follows at once), feedback, and whether
-// an answer that arrives in the background is announced on the desktop.
+// How the chat looks and feels: the text size (the chat follows at once), feedback, whether an
+// answer that arrives in the background is announced on the desktop, and the spelling of what
+// the user types (off limits, with the reason, where no dictionary is installed).
 GlassCard {
     id: card
 
@@ -61,6 +63,31 @@ GlassCard {
             onToggled: card.viewModel.notifyAnswers = checked
             Accessible.name: text
             Accessible.description: "Когда окно Vexa AI не активно"
+        }
+        SpellSettings {
+            id: spelling
+        }
+        Switch {
+            objectName: "spellCheckSwitch"
+            Layout.fillWidth: true
+            text: "Проверять орфографию"
+            enabled: spelling.available
+            checked: spelling.enabled && spelling.available
+            onToggled: spelling.enabled = checked
+            Accessible.name: text
+            Accessible.description: spelling.note
+        }
+        Label {
+            objectName: "spellCheckNote"
+            Layout.fillWidth: true
+            visible: spelling.note.length > 0
+            text: spelling.note
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pixelSize: VexaTheme.captionSize
+            color: VexaTheme.textSecondary
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
     }
 }

@@ -58,7 +58,13 @@ Dialog {
                 onTextChanged: if (text !== dialog.viewModel.newBody) dialog.viewModel.newBody = text
                 KeyNavigation.priority: KeyNavigation.BeforeItem
                 KeyNavigation.tab: cancelButton
+                SpellingSupport {
+                    id: spelling
+                    area: bodyField
+                }
                 Keys.onPressed: event => {
+                    if (spelling.handleKey(event))
+                        return
                     if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
                             && (event.modifiers & Qt.ControlModifier)) {
                         dialog.viewModel.create()
