@@ -76,7 +76,7 @@ void MathItem::setTex(const QString &tex)
     if (tex == m_tex)
         return;
     m_tex = tex;
-    emit texChanged();
+    Q_EMIT texChanged();
     typeset();
 }
 
@@ -85,7 +85,7 @@ void MathItem::setDisplay(bool display)
     if (display == m_display)
         return;
     m_display = display;
-    emit texChanged();
+    Q_EMIT texChanged();
     typeset();
 }
 
@@ -94,7 +94,7 @@ void MathItem::setTextSize(qreal size)
     if (qFuzzyCompare(size, m_textSize) || !(size > 1))
         return;
     m_textSize = size;
-    emit texChanged();
+    Q_EMIT texChanged();
     typeset();
 }
 
@@ -103,7 +103,7 @@ void MathItem::setColor(const QColor &color)
     if (color == m_color)
         return;
     m_color = color;
-    emit colorChanged();
+    Q_EMIT colorChanged();
     update();
 }
 
@@ -152,7 +152,7 @@ void MathItem::apply(std::shared_ptr<const MathLayout> layout)
     } else {
         setImplicitSize(0, 0);
     }
-    emit layoutChanged();
+    Q_EMIT layoutChanged();
     update();
 }
 

@@ -51,7 +51,7 @@ public:
     // Sets a formula (on any thread) and keeps the result where cached() finds it.
     static std::shared_ptr<const MathLayout> typesetAndKeep(const QString &tex, double size, bool display);
 
-signals:
+Q_SIGNALS:
     void texChanged();
     void colorChanged();
     void layoutChanged();

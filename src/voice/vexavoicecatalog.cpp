@@ -41,7 +41,7 @@ QCoro::Task<> VexaVoiceCatalog::fill(bool reload)
             co_return;
         m_inventory = listed;
         m_filled = true;
-        emit voicesChanged();
+        Q_EMIT voicesChanged();
         if (!m_refreshQueued)
             break;
         m_refreshQueued = false;
@@ -90,7 +90,7 @@ void VexaVoiceCatalog::setLoading(bool loading)
     if (m_loading == loading)
         return;
     m_loading = loading;
-    emit loadingChanged();
+    Q_EMIT loadingChanged();
 }
 
 } // namespace vexa::voice

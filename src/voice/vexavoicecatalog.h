@@ -75,7 +75,7 @@ public:
     static QString qualityLabel(int quality);
     static QString genderLabel(int gender);
 
-signals:
+Q_SIGNALS:
     void voicesChanged();
     void loadingChanged();
 

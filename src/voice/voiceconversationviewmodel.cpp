@@ -55,8 +55,8 @@ void VoiceConversationViewModel::wire()
             const bool available = modelAvailable();
             if (available != m_lastModelAvailable) {
                 m_lastModelAvailable = available;
-                emit modelAvailableChanged();
-                emit statusChanged();
+                Q_EMIT modelAvailableChanged();
+                Q_EMIT statusChanged();
             }
         });
         connect(m_client, &vexa::VexaClient::sendingChanged, this,
@@ -64,8 +64,8 @@ void VoiceConversationViewModel::wire()
     }
     connect(this, &VoiceConversationViewModel::modelChanged, this, [this] {
         m_lastModelAvailable = modelAvailable();
-        emit modelAvailableChanged();
-        emit statusChanged();
+        Q_EMIT modelAvailableChanged();
+        Q_EMIT statusChanged();
     });
 }
 
@@ -112,8 +112,8 @@ void VoiceConversationViewModel::setActive(bool active)
     if (m_active == active)
         return;
     m_active = active;
-    emit activeChanged();
-    emit statusChanged();
+    Q_EMIT activeChanged();
+    Q_EMIT statusChanged();
 }
 
 void VoiceConversationViewModel::setProcessing(bool processing)
@@ -121,8 +121,8 @@ void VoiceConversationViewModel::setProcessing(bool processing)
     if (m_processing == processing)
         return;
     m_processing = processing;
-    emit processingChanged();
-    emit statusChanged();
+    Q_EMIT processingChanged();
+    Q_EMIT statusChanged();
 }
 
 void VoiceConversationViewModel::setPaused(bool paused)
@@ -130,8 +130,8 @@ void VoiceConversationViewModel::setPaused(bool paused)
     if (m_paused == paused)
         return;
     m_paused = paused;
-    emit pausedChanged();
-    emit statusChanged();
+    Q_EMIT pausedChanged();
+    Q_EMIT statusChanged();
 }
 
 void VoiceConversationViewModel::setChoosingModel(bool choosing)
@@ -139,8 +139,8 @@ void VoiceConversationViewModel::setChoosingModel(bool choosing)
     if (m_choosingModel == choosing)
         return;
     m_choosingModel = choosing;
-    emit choosingModelChanged();
-    emit statusChanged();
+    Q_EMIT choosingModelChanged();
+    Q_EMIT statusChanged();
 }
 
 void VoiceConversationViewModel::setShowingVoices(bool showing)
@@ -148,7 +148,7 @@ void VoiceConversationViewModel::setShowingVoices(bool showing)
     if (m_showingVoices == showing)
         return;
     m_showingVoices = showing;
-    emit showingVoicesChanged();
+    Q_EMIT showingVoicesChanged();
     if (showing && m_active) {
         setPaused(true);
         stopVoice();
@@ -173,12 +173,12 @@ void VoiceConversationViewModel::appear()
     setProcessing(false);
     if (!m_lastAnswer.isEmpty()) {
         m_lastAnswer.clear();
-        emit lastAnswerChanged();
+        Q_EMIT lastAnswerChanged();
     }
     m_selectedModel.reset();
     m_selectedModelTitle = texts::choosingModel();
     m_modelReason.clear();
-    emit modelChanged();
+    Q_EMIT modelChanged();
     refreshThenChoose();
 }
 
@@ -191,7 +191,7 @@ void VoiceConversationViewModel::disappear()
     stopVoice();
     if (m_showingVoices) {
         m_showingVoices = false;
-        emit showingVoicesChanged();
+        Q_EMIT showingVoicesChanged();
     }
 }
 
@@ -236,7 +236,7 @@ QCoro::Task<> VoiceConversationViewModel::chooseFastModel()
         m_voice->setErrorMessage(texts::modelChoiceFailedPrefix()
                                  + vexa::describe(recommendation.error()));
     }
-    emit modelChanged();
+    Q_EMIT modelChanged();
     setChoosingModel(false);
 }
 
@@ -295,7 +295,7 @@ void VoiceConversationViewModel::setHoldingToTalk(bool holding)
     if (m_holdingToTalk == holding)
         return;
     m_holdingToTalk = holding;
-    emit holdingToTalkChanged();
+    Q_EMIT holdingToTalkChanged();
 }
 
 QString VoiceConversationViewModel::pinnedVoice(const QString &locale) const
@@ -310,7 +310,7 @@ void VoiceConversationViewModel::onPhrase()
         return;
     if (m_processing) {
         // One turn at a time: the phrase is not queued behind the answer.
-        emit phraseDropped(*phrase);
+        Q_EMIT phraseDropped(*phrase);
         return;
     }
     if (phrase->trimmed().isEmpty())
@@ -333,7 +333,7 @@ QCoro::Task<> VoiceConversationViewModel::takeTurn(QString phrase, quint64 visit
         co_return;
     if (m_active && answer) {
         m_lastAnswer = *answer;
-        emit lastAnswerChanged();
+        Q_EMIT lastAnswerChanged();
         // Paused under the voice library: the answer is on screen; listening resumes on return.
         if (!m_paused) {
             const QString locale = m_preferences->locale();

@@ -95,7 +95,7 @@ public:
     QCoro::Task<> chooseFastModel();
     QCoro::Task<> startConversation();
 
-signals:
+Q_SIGNALS:
     void activeChanged();
     void processingChanged();
     void pausedChanged();

@@ -60,7 +60,7 @@ void VoiceRowModel::setRows(QList<Row> rows)
         if (rows.at(i) == m_rows.at(i))
             continue;
         m_rows[i] = rows.at(i);
-        emit dataChanged(index(int(i)), index(int(i)));
+        Q_EMIT dataChanged(index(int(i)), index(int(i)));
     }
 }
 
@@ -140,7 +140,7 @@ void VoiceLibraryViewModel::onLocaleChanged()
     m_preview->stopSpeaking();
     setQuery(QString());
     setOnlyFavorites(false);
-    emit localeChanged();
+    Q_EMIT localeChanged();
     rebuild();
 }
 
@@ -161,7 +161,7 @@ void VoiceLibraryViewModel::setQuery(const QString &query)
     if (m_query == query)
         return;
     m_query = query;
-    emit queryChanged();
+    Q_EMIT queryChanged();
     rebuild();
 }
 
@@ -170,7 +170,7 @@ void VoiceLibraryViewModel::setOnlyFavorites(bool only)
     if (m_onlyFavorites == only)
         return;
     m_onlyFavorites = only;
-    emit onlyFavoritesChanged();
+    Q_EMIT onlyFavoritesChanged();
     rebuild();
 }
 
@@ -179,7 +179,7 @@ void VoiceLibraryViewModel::setShowingDownloadHelp(bool showing)
     if (m_showingDownloadHelp == showing)
         return;
     m_showingDownloadHelp = showing;
-    emit showingDownloadHelpChanged();
+    Q_EMIT showingDownloadHelpChanged();
 }
 
 void VoiceLibraryViewModel::setSearchLocale(const QLocale &locale)
@@ -275,7 +275,7 @@ void VoiceLibraryViewModel::rebuild()
     }
     m_availableCount = int(sorted.size());
     m_rows.setRows(std::move(rows));
-    emit listChanged();
+    Q_EMIT listChanged();
 }
 
 void VoiceLibraryViewModel::selectVoice(const QString &identifier)

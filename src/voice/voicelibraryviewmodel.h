@@ -137,7 +137,7 @@ public:
     // The sheet is going away.
     Q_INVOKABLE void disappear();
 
-signals:
+Q_SIGNALS:
     void localeChanged();
     void rateChanged();
     void queryChanged();

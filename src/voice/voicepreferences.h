@@ -71,7 +71,7 @@ public:
     // Sorted ascending; nothing when the text cannot be produced.
     static std::optional<QString> encodeFavorites(const QSet<QString> &favorites);
 
-signals:
+Q_SIGNALS:
     void localeChanged();
     void allowOnlineChanged();
     void autoSpeakChanged();

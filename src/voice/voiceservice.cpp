@@ -123,7 +123,7 @@ QCoro::Task<> VoiceService::runStart(QString locale, bool allowOnlineRecognition
     m_silenceMonitor = std::make_shared<MonitorToken>();
     monitorSilence(self, platform.clock, m_silenceMonitor);
     m_recognitionTask = recognizer->startTask(m_recognitionRequest, makeResultHandler());
-    emit isListeningChanged();
+    Q_EMIT isListeningChanged();
 }
 
 void VoiceService::failStart(const QString &message)
@@ -285,7 +285,7 @@ void VoiceService::setTranscript(const QString &transcript)
     if (transcript == m_transcript)
         return;
     m_transcript = transcript;
-    emit transcriptChanged();
+    Q_EMIT transcriptChanged();
 }
 
 void VoiceService::setFinalTranscript(std::optional<QString> phrase)
@@ -293,7 +293,7 @@ void VoiceService::setFinalTranscript(std::optional<QString> phrase)
     if (phrase == m_finalTranscript)
         return;
     m_finalTranscript = std::move(phrase);
-    emit finalTranscriptChanged();
+    Q_EMIT finalTranscriptChanged();
 }
 
 void VoiceService::setListening(bool listening)
@@ -301,7 +301,7 @@ void VoiceService::setListening(bool listening)
     if (listening == m_isListening)
         return;
     m_isListening = listening;
-    emit isListeningChanged();
+    Q_EMIT isListeningChanged();
 }
 
 void VoiceService::setSpeaking(bool speaking)
@@ -309,7 +309,7 @@ void VoiceService::setSpeaking(bool speaking)
     if (speaking == m_isSpeaking)
         return;
     m_isSpeaking = speaking;
-    emit isSpeakingChanged();
+    Q_EMIT isSpeakingChanged();
 }
 
 void VoiceService::setErrorMessage(std::optional<QString> message)
@@ -317,7 +317,7 @@ void VoiceService::setErrorMessage(std::optional<QString> message)
     if (message == m_errorMessage)
         return;
     m_errorMessage = std::move(message);
-    emit errorMessageChanged();
+    Q_EMIT errorMessageChanged();
 }
 
 } // namespace vexa::voice

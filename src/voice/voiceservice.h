@@ -96,7 +96,7 @@ public:
     TimePoint lastTranscriptUpdate() const { return m_lastTranscriptUpdate; }
     bool hasRecognizedSpeech() const { return m_hasRecognizedSpeech; }
 
-signals:
+Q_SIGNALS:
     void transcriptChanged();
     void finalTranscriptChanged();
     void isListeningChanged();

@@ -63,9 +63,9 @@ void VoiceService::handleUtteranceEnd(UtteranceId id, UtteranceEnd end)
     setSpeaking(false);
     if (end == UtteranceEnd::Finished) {
         ++m_speechFinishedCount;
-        emit speechFinishedCountChanged();
+        Q_EMIT speechFinishedCountChanged();
     } else {
-        emit speechInterrupted();
+        Q_EMIT speechInterrupted();
     }
 }
 

@@ -22,7 +22,7 @@ public:
         return memory;
     }
     QHash<QString, QString> folders;
-signals:
+Q_SIGNALS:
     void changed();
 };
 
@@ -48,7 +48,7 @@ void FileDialogSupport::setDialog(QObject *dialog)
         connect(m_dialog, SIGNAL(visibleChanged()), this, SLOT(onVisibleChanged()));
         connect(m_dialog, SIGNAL(accepted()), this, SLOT(onAccepted()));
     }
-    emit dialogChanged();
+    Q_EMIT dialogChanged();
 }
 
 void FileDialogSupport::setKind(const QString &kind)
@@ -56,7 +56,7 @@ void FileDialogSupport::setKind(const QString &kind)
     if (m_kind == kind)
         return;
     m_kind = kind;
-    emit folderChanged();
+    Q_EMIT folderChanged();
 }
 
 QUrl FileDialogSupport::folder() const
@@ -84,7 +84,7 @@ void FileDialogSupport::remember(const QString &kind, const QString &folder)
     if (folder.isEmpty() || memory.folders.value(kind) == folder)
         return;
     memory.folders.insert(kind, folder);
-    emit memory.changed();
+    Q_EMIT memory.changed();
 }
 
 // Qt's own dialog: the popup the FileDialog makes in its window on first show, when no platform

@@ -37,11 +37,11 @@ public:
     // A choice was made in `folder`: dialogs of `kind` open there from now on.
     static void remember(const QString &kind, const QString &folder);
 
-signals:
+Q_SIGNALS:
     void dialogChanged();
     void folderChanged();
 
-private slots:
+private Q_SLOTS:
     void onVisibleChanged();
     void onAccepted();
     void onFileNameEdited();

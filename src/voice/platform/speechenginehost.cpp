@@ -167,7 +167,7 @@ private:
     {
         SpeechEngineHost *host = m_host;
         QMetaObject::invokeMethod(
-            host, [host, owner, id, end] { emit host->utteranceEnded(owner, id, end); },
+            host, [host, owner, id, end] { Q_EMIT host->utteranceEnded(owner, id, end); },
             Qt::QueuedConnection);
     }
 
@@ -224,7 +224,7 @@ void SpeechEngineHost::startListing()
                 [host, listed] {
                     host->m_voices = listed;
                     host->m_listing = false;
-                    emit host->voicesListed();
+                    Q_EMIT host->voicesListed();
                 },
                 Qt::QueuedConnection);
         },

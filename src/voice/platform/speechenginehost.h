@@ -34,7 +34,7 @@ public:
     UtteranceId speak(quint64 owner, const Utterance &utterance);
     void stop(quint64 owner);
 
-signals:
+Q_SIGNALS:
     void utteranceEnded(quint64 owner, vexa::voice::UtteranceId id, vexa::voice::UtteranceEnd end);
     void voicesListed();
 
