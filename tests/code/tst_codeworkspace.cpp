@@ -249,6 +249,8 @@ private Q_SLOTS:
         const CodeProject project = [] {
             CodeProject p = projectAt(QStringLiteral("Демо"), at(1));
             p.messages.append(ChatEntry::make(ChatEntry::Role::User, QStringLiteral("Привет")));
+            p.messages.append(ChatEntry::make(ChatEntry::Role::Assistant,
+                                              QStringLiteral("Так:\n\n```python\nprint(1)\n```")));
             return p;
         }();
         QVERIFY(putProject(dataRoot(), 7, project));
@@ -285,7 +287,10 @@ private Q_SLOTS:
         QVERIFY(find("importButton")->isEnabled());
         QVERIFY(find("noFileState")->isVisible());
         QVERIFY(!find("saveFileButton")->isVisible());
-        QCOMPARE(find("conversation")->property("count").toInt(), 1);
+        QCOMPARE(find("conversation")->property("count").toInt(), 2);
+        // No file open: an answer's code panel offers only copying.
+        QVERIFY(waitUntil([&] { return find("copyCode") != nullptr; }));
+        QVERIFY(!find("insertCode")->isVisible());
 
         // Clicking the file's row in the sidebar opens it.
         QQuickItem *row = nullptr;
@@ -400,6 +405,18 @@ private Q_SLOTS:
         QCOMPARE(model->store()->editorText(), before);
         QVERIFY(model->store()->modified());
         QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
+
+        // "Вставить в файл": the answer's code at the cursor, the focus in the text, and one
+        // Ctrl+Z takes it back.
+        QQuickItem *insert = find("insertCode");
+        QVERIFY(insert->isVisible());
+        const QString beforeInsert = model->store()->editorText();
+        editor->setProperty("cursorPosition", 0);
+        QMetaObject::invokeMethod(insert, "press");
+        QCOMPARE(model->store()->editorText(), QStringLiteral("print(1)") + beforeInsert);
+        QVERIFY(editor->hasActiveFocus());
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), beforeInsert);
 
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();
