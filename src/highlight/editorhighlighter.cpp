@@ -85,8 +85,11 @@ void EditorHighlighter::attach(QTextDocument *document)
     if (m_textDocument)
         disconnect(m_textDocument, nullptr, this, nullptr);
     m_textDocument = document;
-    if (document)
+    if (document) {
+        // A document reports its changes only once it has a layout (an editor's always has).
+        document->documentLayout();
         connect(document, &QTextDocument::contentsChange, this, &EditorHighlighter::contentsChanged);
+    }
     restart();
 }
 

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -16,6 +17,28 @@ using namespace vexa::highlight;
 using vexa::test::waitUntil;
 
 namespace {
+
+// A layout that lays nothing out: a document reports its changes only once it has a layout, and
+// Qt's own would shape every line (a 5 MB one for many seconds) for nothing here.
+class NoLayout : public QAbstractTextDocumentLayout {
+public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter *, const PaintContext &) override {}
+    int hitTest(const QPointF &, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame *) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock &) const override { return {}; }
+
+protected:
+    void documentChanged(int, int, int) override {}
+};
+
+// A document as the editor's: changes reported, nothing laid out.
+class Document : public QTextDocument {
+public:
+    Document() { setDocumentLayout(new NoLayout(this)); }
+};
 
 // The runs drawn on a block, as spans of roles known by their colour.
 QList<Span> drawnSpans(const QTextBlock &block, const detail::RoleColors &colors)
@@ -81,7 +104,7 @@ void TstEditorHighlighter::coloursLikeTheWholeText()
 {
     // Fault: states not carried from piece to piece (a 200-line piece boundary inside a
     // docstring), or runs put on the wrong line.
-    QTextDocument doc;
+    Document doc;
     QString text = pythonSample(60);
     text.insert(text.indexOf(QStringLiteral("def f40")), QStringLiteral("x = \"\"\"a\nb\nc\"\"\"\n"));
     doc.setPlainText(text);
@@ -109,7 +132,7 @@ void TstEditorHighlighter::editsColourOnlyTheirLines()
     QFETCH(int, line);
     QFETCH(QString, typed);
     QFETCH(int, maxLines);
-    QTextDocument doc;
+    Document doc;
     doc.setPlainText(pythonSample(400));
     EditorHighlighter h;
     h.setTextDocument(&doc);
@@ -126,7 +149,7 @@ void TstEditorHighlighter::editsColourOnlyTheirLines()
 
 void TstEditorHighlighter::docstringRunsOnAndCloses()
 {
-    QTextDocument doc;
+    Document doc;
     doc.setPlainText(pythonSample(100));
     EditorHighlighter h;
     h.setTextDocument(&doc);
@@ -154,7 +177,7 @@ void TstEditorHighlighter::hostileLinesStayPlain()
 {
     // One 5 MB line (and mixed tabs and spaces before it): plain, and the main thread is never
     // held long (the line is not even handed to the tokenizer's rules).
-    QTextDocument doc;
+    Document doc;
     QString text = QStringLiteral("\tif x:\n  \t  y = 'a'\n");
     text += QString(5 * 1024 * 1024, u'a');
     text += QStringLiteral("\nz = 1\n");
@@ -170,7 +193,7 @@ void TstEditorHighlighter::hostileLinesStayPlain()
 
 void TstEditorHighlighter::languageChangeRecolours()
 {
-    QTextDocument doc;
+    Document doc;
     doc.setPlainText(QStringLiteral("int x; // c\n"));
     EditorHighlighter h;
     h.setTextDocument(&doc);
