@@ -54,6 +54,18 @@ ScriptedReply reply(const QByteArray &body, int delayMs = 0)
     return scripted;
 }
 
+// An item by name among the visual children (answer blocks are not QObject children).
+QQuickItem *findVisual(QQuickItem *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findVisual(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
 QStringList column(QAbstractItemModel *model, const QByteArray &role)
 {
     const int roleId = model->roleNames().key(role);
@@ -289,8 +301,8 @@ private Q_SLOTS:
         QVERIFY(!find("saveFileButton")->isVisible());
         QCOMPARE(find("conversation")->property("count").toInt(), 2);
         // No file open: an answer's code panel offers only copying.
-        QVERIFY(waitUntil([&] { return find("copyCode") != nullptr; }));
-        QVERIFY(!find("insertCode")->isVisible());
+        QVERIFY(waitUntil([&] { return findVisual(root, QStringLiteral("copyCode")) != nullptr; }));
+        QVERIFY(!findVisual(root, QStringLiteral("insertCode"))->isVisible());
 
         // Clicking the file's row in the sidebar opens it.
         QQuickItem *row = nullptr;
@@ -408,7 +420,7 @@ private Q_SLOTS:
 
         // "Вставить в файл": the answer's code at the cursor, the focus in the text, and one
         // Ctrl+Z takes it back.
-        QQuickItem *insert = find("insertCode");
+        QQuickItem *insert = findVisual(root, QStringLiteral("insertCode"));
         QVERIFY(insert->isVisible());
         const QString beforeInsert = model->store()->editorText();
         editor->setProperty("cursorPosition", 0);
