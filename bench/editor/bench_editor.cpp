@@ -68,13 +68,15 @@ QByteArray largeFile()
         "",
         "    def describe(self):",
         "        return 'Account %1 of ' + self.owner + ': ' + str(round(self.balance, 2))",
-        "",
+        "# ---------------------------------------------------------------------- %1",
     };
     constexpr int kTemplateLines = int(std::size(kTemplate));
     QByteArray out;
     out.reserve(kLines * 62);
     for (int line = 0; line < kLines; ++line) {
+        // Wider than the window, like real code with long names, about 62 bytes a line.
         out += QString::fromLatin1(kTemplate[line % kTemplateLines])
+                   .replace(QLatin1String("self."), QLatin1String("self.account_state."))
                    .replace(QLatin1String("%1"), QString::number(line / kTemplateLines))
                    .toLatin1();
         out += '\n';
@@ -82,31 +84,24 @@ QByteArray largeFile()
     return out;
 }
 
-// The yardstick: a plain TextEdit scrolled by a Flickable, as the editor's own is.
+// The yardstick: a plain text area scrolled by a Flickable, as the editor's own is, without the
+// gutter, colours, current line, status line or the store behind it.
 const char *kPlainEditor = R"(
 import QtQuick
+import QtQuick.Controls
 Item {
     required property string content
     property alias edit: edit
     Flickable {
-        id: flick
         anchors.fill: parent
         clip: true
-        contentWidth: edit.contentWidth
-        contentHeight: edit.contentHeight
-        TextEdit {
+        TextArea.flickable: TextArea {
             id: edit
             text: content
             textFormat: TextEdit.PlainText
             wrapMode: TextEdit.NoWrap
             font.family: "monospace"
             font.pixelSize: 14
-            color: "white"
-            onCursorRectangleChanged: {
-                if (cursorRectangle.y < flick.contentY) flick.contentY = cursorRectangle.y
-                else if (cursorRectangle.y + cursorRectangle.height > flick.contentY + flick.height)
-                    flick.contentY = cursorRectangle.y + cursorRectangle.height - flick.height
-            }
         }
     }
 }
