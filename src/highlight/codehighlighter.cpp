@@ -13,18 +13,6 @@ namespace vexa::highlight {
 
 namespace {
 
-// One worker for every code text of the app: the library takes turns on one lock anyway, and
-// the runs are done in the order they were asked for.
-QThreadPool *workerPool()
-{
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(1);
-        p->setExpiryTimeout(30000);
-        return p;
-    }();
-    return pool;
-}
 
 // How many lines get their formats per turn of the event loop: a large text's colours arrive
 // over several frames rather than stalling one.
@@ -177,7 +165,7 @@ void CodeHighlighter::start()
             finish(generation, watcher->result());
     });
     const auto current = m_generation;
-    watcher->setFuture(QtConcurrent::run(workerPool(), [current, generation, canonical, text, budget] {
+    watcher->setFuture(QtConcurrent::run(detail::workerPool(), [current, generation, canonical, text, budget] {
         if (current->load() != generation)
             return Result{{}, false};
         return highlight(canonical, text, budget);

@@ -12,17 +12,6 @@ namespace vexa::highlight {
 
 namespace {
 
-// The editors' one worker: pieces are tokenized in the order they are handed out.
-QThreadPool *editorPool()
-{
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(1);
-        p->setExpiryTimeout(30000);
-        return p;
-    }();
-    return pool;
-}
 
 // A piece is at most this many lines: the main thread puts their formats on in one turn of the
 // event loop, so a piece must stay well inside a frame.
@@ -208,7 +197,7 @@ void EditorHighlighter::startPiece()
             finishPiece(piece, watcher->result());
         schedule();
     });
-    watcher->setFuture(QtConcurrent::run(editorPool(),
+    watcher->setFuture(QtConcurrent::run(detail::workerPool(),
         [language = m_canonical, lines = std::move(lines), startState, budget = m_budget] {
             return highlightLines(language, lines, startState, budget);
         }));

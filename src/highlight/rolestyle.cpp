@@ -1,6 +1,7 @@
 #include "rolestyle.h"
 
 #include <QQmlEngine>
+#include <QThreadPool>
 
 namespace vexa::highlight::detail {
 
@@ -35,6 +36,17 @@ constexpr RoleColor kRoleColors[] = {
 static_assert(std::size(kRoleColors) == kRoleCount);
 
 } // namespace
+
+QThreadPool *workerPool()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        p->setExpiryTimeout(30000);
+        return p;
+    }();
+    return pool;
+}
 
 RoleColors defaultColors()
 {

@@ -8,6 +8,7 @@
 #include <array>
 
 class QObject;
+class QThreadPool;
 
 // How each role looks: the theme's code* colour, and italics, bold or underline for a few.
 // Shared by the answers' code panels and the editor.
@@ -22,5 +23,9 @@ RoleColors defaultColors();
 // The colours of the VexaTheme in the QML engine the object lives in, where it has one.
 void readThemeColors(QObject *object, RoleColors &colors);
 RoleFormats formatsFor(const RoleColors &colors);
+
+// The one worker thread of every code text of the app (answers' panels and editors): the
+// library takes turns on one lock anyway, and runs are done in the order they were asked for.
+QThreadPool *workerPool();
 
 } // namespace vexa::highlight::detail
