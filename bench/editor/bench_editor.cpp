@@ -1,4 +1,4 @@
-// The code editor with a large file: a 50,000-line (about 3 MB) Python file opened in the real
+// The code editor with a large file: a 50,000-line (about 2 MB) Python file opened in the real
 // editor pane, offscreen on the software renderer, then 200 characters typed in its middle, one
 // key per frame. The yardstick is a plain TextEdit in a Flickable with the same text, font and
 // size, typed into the same way, key for key in turn with ours so both see the same machine.
@@ -74,7 +74,7 @@ QByteArray largeFile()
     QByteArray out;
     out.reserve(kLines * 62);
     for (int line = 0; line < kLines; ++line) {
-        // Wider than the window, like real code with long names, about 62 bytes a line.
+        // Wider than the window, like real code with long names (about 40 bytes a line).
         out += QString::fromLatin1(kTemplate[line % kTemplateLines])
                    .replace(QLatin1String("self."), QLatin1String("self.account_state."))
                    .replace(QLatin1String("%1"), QString::number(line / kTemplateLines))
