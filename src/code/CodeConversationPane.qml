@@ -9,6 +9,8 @@ ColumnLayout {
     id: pane
 
     required property CodeWorkspaceViewModel viewModel
+    // Puts an answer's code into the open file (see CodeEditorPane.insertCode); null: no file.
+    property var insertCode: null
 
     spacing: 8
 
@@ -26,6 +28,7 @@ ColumnLayout {
         onCountChanged: toEnd.restart()
         delegate: CodeMessage {
             width: ListView.view.width
+            insertCode: pane.insertCode
         }
 
         Timer {

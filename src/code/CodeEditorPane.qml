@@ -19,6 +19,8 @@ ColumnLayout {
     id: pane
 
     required property CodeProjectStore store
+    // Save the file (the view-model's save: its notice says how it went).
+    signal saveRequested()
 
     spacing: 6
 
@@ -48,6 +50,12 @@ ColumnLayout {
         Layout.leftMargin: 4
         Accessible.role: Accessible.StaticText
         Accessible.name: text
+    }
+
+    CodeDiskChangeBar {
+        store: pane.store
+        Layout.fillWidth: true
+        onSaveRequested: pane.saveRequested()
     }
 
     CodeFindBar {
@@ -100,10 +108,16 @@ ColumnLayout {
                 tabStopDistance: editing.indentWidth * fontMetrics.advanceWidth(" ")
                 Accessible.name: pane.store.selectedFile
                 Accessible.description: qsTr("Редактор кода. Tab вставляет отступ; Ctrl+Tab или Esc, затем Tab — перейти дальше")
-                Component.onCompleted: load()
+                Component.onCompleted: {
+                    load()
+                    pane.store.editorDocument = textDocument
+                }
+                Component.onDestruction: pane.store.editorDocument = null
+                // Only marks the text as edited: the store takes it when it needs it, so a key
+                // in a large file does not copy the whole text.
                 onTextChanged: {
                     if (!loading)
-                        pane.store.editorText = text
+                        pane.store.editorEdited()
                 }
                 Keys.onPressed: event => pane.keyPressed(event)
                 // Ctrl+/ is the window's shortcuts sheet elsewhere; here it comments lines.
@@ -165,9 +179,20 @@ ColumnLayout {
         fileName: pane.store.selectedFile
     }
 
-    CodeHighlighter {
+    EditorHighlighter {
         document: editor.textDocument
         language: editing.language
+    }
+
+    // An answer's code in place of the selection, or at the cursor: one undo step. The cursor
+    // goes after it and the focus to the text.
+    function insertCode(code) {
+        if (editor.readOnly || code.length === 0)
+            return false
+        const range = editing.insert(editor.selectionStart, editor.selectionEnd, code)
+        editor.cursorPosition = range.y
+        editor.forceActiveFocus()
+        return true
     }
 
     function selectRange(range) {

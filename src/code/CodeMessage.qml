@@ -14,6 +14,8 @@ ColumnLayout {
     required property string html
     required property bool isUser
     required property AnswerModel blocks
+    // The open file's "Вставить в файл" for code blocks (null: none is open for editing).
+    property var insertCode: null
 
     spacing: 4
 
@@ -31,6 +33,7 @@ ColumnLayout {
         visible: !message.isUser
         answer: message.isUser ? null : message.blocks
         maxWidth: message.width
+        insertCode: message.insertCode
         textSize: VexaTheme.bodySize * 0.75
         onLinkActivated: link => { if (link.startsWith("https:") || link.startsWith("mailto:")) Qt.openUrlExternally(link) }
         Accessible.role: Accessible.Grouping

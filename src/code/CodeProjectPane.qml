@@ -9,6 +9,9 @@ ColumnLayout {
     id: pane
 
     required property CodeWorkspaceViewModel viewModel
+    // Narrow: the editor over the conversation, and a way back to the files.
+    property bool compact: false
+    signal filesRequested()
 
     spacing: VexaTheme.spacing
 
@@ -18,6 +21,14 @@ ColumnLayout {
         Layout.rightMargin: VexaTheme.margin
         Layout.topMargin: VexaTheme.margin - 4
         spacing: VexaTheme.spacing
+
+        ToolButton {
+            objectName: "showFilesButton"
+            visible: pane.compact
+            text: "‹ Файлы"
+            onClicked: pane.filesRequested()
+            Accessible.name: "Файлы проекта"
+        }
 
         ColumnLayout {
             Layout.fillWidth: true
@@ -50,24 +61,28 @@ ColumnLayout {
         }
     }
 
-    RowLayout {
+    GridLayout {
+        columns: pane.compact ? 1 : 2
         Layout.fillWidth: true
         Layout.fillHeight: true
         Layout.leftMargin: VexaTheme.margin
         Layout.rightMargin: VexaTheme.margin
         Layout.bottomMargin: VexaTheme.margin
-        spacing: VexaTheme.spacing
+        rowSpacing: VexaTheme.spacing
+        columnSpacing: VexaTheme.spacing
 
         GlassCard {
             padding: 12
             Layout.fillWidth: true
             Layout.fillHeight: true
-            Layout.minimumWidth: pane.viewModel.store.hasOpenFile ? 220 : 240
+            Layout.minimumWidth: pane.compact ? 0 : pane.viewModel.store.hasOpenFile ? 220 : 240
 
             CodeEditorPane {
+                id: editorPane
                 anchors.fill: parent
                 visible: pane.viewModel.store.hasOpenFile
                 store: pane.viewModel.store
+                onSaveRequested: pane.viewModel.saveFile()
             }
             CodeEmptyState {
                 anchors.fill: parent
@@ -82,12 +97,15 @@ ColumnLayout {
         GlassCard {
             padding: 12
             Layout.fillWidth: true
-            Layout.fillHeight: true
-            Layout.minimumWidth: 260
+            Layout.fillHeight: !pane.compact
+            Layout.preferredHeight: pane.compact ? pane.height * 0.3 : -1
+            Layout.minimumWidth: pane.compact ? 0 : 260
 
             CodeConversationPane {
                 anchors.fill: parent
                 viewModel: pane.viewModel
+                insertCode: pane.viewModel.store.hasOpenFile && !pane.viewModel.store.readOnly
+                            ? code => editorPane.insertCode(code) : null
             }
         }
     }

@@ -12,10 +12,22 @@ Item {
     // The application's client unless the host hands in another one.
     property alias client: model.client
     readonly property CodeWorkspaceViewModel viewModel: model
+    // Too narrow for the files beside the project: one or the other is shown, the files first;
+    // opening a file shows the project, its "Файлы" button the files again.
+    readonly property bool compact: width < 720
+    property bool showingFiles: true
 
     CodeWorkspaceViewModel {
         id: model
         shown: root.visible
+    }
+
+    Connections {
+        target: model.store
+        function onSelectedFileChanged() {
+            if (model.store.hasOpenFile)
+                root.showingFiles = false
+        }
     }
 
     RowLayout {
@@ -23,15 +35,20 @@ Item {
         spacing: 0
 
         CodeSidebar {
+            visible: !root.compact || root.showingFiles || !model.store.hasProject
             viewModel: model
             Layout.preferredWidth: 220
+            Layout.fillWidth: root.compact
             Layout.fillHeight: true
         }
 
-        CodeDivider { vertical: true }
+        CodeDivider {
+            visible: !root.compact
+            vertical: true
+        }
 
         CodeEmptyState {
-            visible: !model.store.hasProject
+            visible: !model.store.hasProject && !root.compact
             Layout.fillWidth: true
             Layout.fillHeight: true
             objectName: "noProjectState"
@@ -41,8 +58,10 @@ Item {
         }
 
         CodeProjectPane {
-            visible: model.store.hasProject
+            visible: model.store.hasProject && (!root.compact || !root.showingFiles)
+            compact: root.compact
             viewModel: model
+            onFilesRequested: root.showingFiles = true
             Layout.fillWidth: true
             Layout.fillHeight: true
         }

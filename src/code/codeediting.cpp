@@ -109,6 +109,25 @@ QPoint CodeEditing::tab(int selectionStart, int selectionEnd)
     return {cursor.position(), cursor.position()};
 }
 
+QPoint CodeEditing::insert(int selectionStart, int selectionEnd, const QString &code)
+{
+    if (!m_textDocument)
+        return {selectionStart, selectionEnd};
+    // The editor edits with "\n" only (the file's own endings come back when it is saved).
+    QString text = code;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    const int size = m_textDocument->characterCount() - 1;
+    QTextCursor cursor(m_textDocument);
+    cursor.setPosition(qBound(0, qMin(selectionStart, selectionEnd), size));
+    cursor.setPosition(qBound(0, qMax(selectionStart, selectionEnd), size), QTextCursor::KeepAnchor);
+    const int start = cursor.selectionStart();
+    cursor.beginEditBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    return {start, cursor.position()};
+}
+
 QPoint CodeEditing::backtab(int selectionStart, int selectionEnd)
 {
     return replaceLines(selectionStart, selectionEnd, [](QStringView lines, const void *style) {

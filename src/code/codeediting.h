@@ -63,6 +63,9 @@ public:
     Q_INVOKABLE QPoint tab(int selectionStart, int selectionEnd);
     // Shift+Tab: outdents the lines of the selection; gives the new selection.
     Q_INVOKABLE QPoint backtab(int selectionStart, int selectionEnd);
+    // "Вставить в файл" of an answer's code: replaces the selection (or inserts at the cursor,
+    // start == end) by the code, as one undo step; gives the inserted code's range.
+    Q_INVOKABLE QPoint insert(int selectionStart, int selectionEnd, const QString &code);
     // Ctrl+/: comments or uncomments the lines of the selection; gives the new selection.
     Q_INVOKABLE QPoint toggleComment(int selectionStart, int selectionEnd);
 

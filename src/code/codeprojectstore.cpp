@@ -1,14 +1,13 @@
 #include "codeprojectstore.h"
 
 #include "codefilenames.h"
+#include "codefiletext.h"
 #include "codetexts.h"
 #include "graphemes.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <filesystem>
@@ -19,6 +18,7 @@ namespace vexa {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace codefile;
 
 constexpr qint64 kImportLimit = 2'000'000;
 constexpr qsizetype kProjectNameLimit = 80;
@@ -90,59 +90,6 @@ bool nameTaken(const QString &folder, const QString &name)
     return false;
 }
 
-Outcome<QString> writeAtomically(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
-}
-
-// The whole content as text, when it is valid UTF-8. A byte-order mark stays in the text, so
-// saving writes back what was read.
-std::optional<QString> decodeUtf8(const QByteArray &bytes)
-{
-    // Stateless: a sequence cut off at the end is an error, not input awaited.
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
-// The line ending a text was written with: the first one found, "\n" when it has none. The
-// editor knows only "\n", so the text is edited with those and saved with its own again.
-QString lineEndingOf(const QString &text)
-{
-    const qsizetype at = text.indexOf(QLatin1Char('\r'));
-    if (at < 0)
-        return QStringLiteral("\n");
-    return at + 1 < text.size() && text.at(at + 1) == QLatin1Char('\n') ? QStringLiteral("\r\n")
-                                                                     : QStringLiteral("\r");
-}
-
-QString withNewlines(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString withLineEnding(QString text, const QString &ending)
-{
-    if (ending != QLatin1String("\n"))
-        text.replace(QLatin1Char('\n'), ending);
-    return text;
-}
-
 void sortNewestFirst(QList<CodeProject> &projects)
 {
     std::stable_sort(projects.begin(), projects.end(),
@@ -163,7 +110,19 @@ Outcome<ClientError> writeCodeProject(const QString &accountRoot, const CodeProj
     return {};
 }
 
-CodeProjectStore::CodeProjectStore(QObject *parent) : QObject(parent) {}
+CodeProjectStore::CodeProjectStore(QObject *parent) : QObject(parent)
+{
+    connect(&m_watch, &CodeFileWatch::changedOnDisk, this, &CodeProjectStore::onChangedOnDisk);
+    connect(&m_watch, &CodeFileWatch::deletedOnDisk, this, &CodeProjectStore::onDeletedOnDisk);
+    connect(&m_watch, &CodeFileWatch::folderChanged, this, &CodeProjectStore::refreshFiles);
+    m_editsPause.setSingleShot(true);
+    m_editsPause.setInterval(kEditsPauseMs);
+    connect(&m_editsPause, &QTimer::timeout, this, [this] {
+        // Typing paused: the mark shows whether the text really differs.
+        editorText();
+        Q_EMIT modifiedChanged();
+    });
+}
 
 CodeProjectStore::~CodeProjectStore() = default;
 
@@ -289,13 +248,14 @@ void CodeProjectStore::refreshFiles()
             names.removeAll(QString(kProjectFileName));
         }
     }
-    setFiles(std::move(names));
-    if (m_selectedFile && !m_files.contains(*m_selectedFile)) {
-        setSelectedFile(std::nullopt);
-        m_openFilePath.clear();
-        setOpenFileText({});
-        setEditorText(QString());
+    // The open file gone from its folder stays open and listed: its text is never dropped
+    // (the user is asked whether to save it again).
+    if (m_selectedFile && !names.contains(*m_selectedFile)) {
+        names.append(*m_selectedFile);
+        std::sort(names.begin(), names.end());
+        onDeletedOnDisk();
     }
+    setFiles(std::move(names));
 }
 
 bool CodeProjectStore::createProject(const QString &name)
@@ -377,20 +337,12 @@ void CodeProjectStore::selectFile(const QString &name)
     if (!saveFile(true))
         return;
 
-    const QString path = joined(*folder, name);
-    QFile file(path);
-    std::optional<QString> text;
-    if (file.open(QIODevice::ReadOnly))
-        text = decodeUtf8(file.readAll());
-    if (!text) {
-        setNotice(codetexts::notUtf8Text());
+    const QString previousPath = m_openFilePath;
+    m_openFilePath = joined(*folder, name);
+    if (!readOpenFile()) {
+        m_openFilePath = previousPath;
         return;
     }
-    m_openFilePath = path;
-    m_openFileReadOnly = file.size() > kEditableFileBytes;
-    m_openFileLineEnding = lineEndingOf(*text);
-    setOpenFileText(withNewlines(*text));
-    setEditorText(m_openFileText);
     setSelectedFile(name);
     setNotice(std::nullopt);
 }
@@ -408,16 +360,22 @@ bool CodeProjectStore::saveFile(bool silent)
     if (m_openFileReadOnly)
         return true;
     // Nothing to keep: rewriting unchanged text would only undo changes made outside.
-    if (silent && m_editorText == m_openFileText)
+    if (silent && !modified())
         return true;
     // Saved with the line endings it was read with; the editor hands back "\n" only.
-    const QString text = withLineEnding(withNewlines(m_editorText), m_openFileLineEnding);
-    const auto written = writeAtomically(path, text.toUtf8());
+    const QByteArray bytes = withLineEnding(withNewlines(editorText()), m_openFileLineEnding).toUtf8();
+    const auto written = writeAtomically(path, bytes);
     if (!written) {
         setNotice(codetexts::saveFailed(written.error()));
         return false;
     }
+    // The app's own save is not a change from outside; it answers one pending, too.
+    m_watch.noteContent(bytes);
+    const bool wasMissing = std::exchange(m_openFileMissing, false);
+    setDiskChange(DiskChange::None);
     setOpenFileText(m_editorText);
+    if (wasMissing)
+        refreshFiles();
     if (!silent)
         setNotice(codetexts::savedLocally());
     return true;
@@ -430,6 +388,9 @@ bool CodeProjectStore::closeOpenFile()
     if (!saveFile(true))
         return false;
     m_openFilePath.clear();
+    m_openFileMissing = false;
+    m_watch.watch({}, {});
+    setDiskChange(DiskChange::None);
     setOpenFileText({});
     setSelectedFile(std::nullopt);
     setEditorText(QString());
@@ -490,7 +451,7 @@ void CodeProjectStore::update(const CodeProject &project)
 
 void CodeProjectStore::setEditorText(const QString &text)
 {
-    if (m_editorText == text)
+    if (editorText() == text)
         return;
     m_editorText = text;
     Q_EMIT editorTextChanged();

@@ -12,6 +12,7 @@
 // silently into its own folder, then closes it, so a later save can never carry one project's
 // text into another project's folder.
 
+#include "codefilewatch.h"
 #include "codeproject.h"
 #include "expected.h"
 #include "vexaclient.h"
@@ -19,6 +20,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QQuickTextDocument>
+#include <QTimer>
 #include <QStringList>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
@@ -39,7 +42,13 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(QString projectName READ projectName NOTIFY projectChanged)
     Q_PROPERTY(QString selectedFile READ selectedFileText NOTIFY selectedFileChanged)
     Q_PROPERTY(bool hasOpenFile READ hasOpenFile NOTIFY selectedFileChanged)
+    // The open file's text as edited. Changes notify when the text is replaced from here (a file
+    // opened, reloaded or closed), not for each edit made in the editor.
     Q_PROPERTY(QString editorText READ editorText WRITE setEditorText NOTIFY editorTextChanged)
+    // The editor's document. While set, an edit only marks the text as edited (editorEdited());
+    // the text is taken from the document when something needs it (a save, a question, the
+    // check for "modified" once typing pauses) rather than copied on every key.
+    Q_PROPERTY(QQuickTextDocument *editorDocument READ editorDocument WRITE setEditorDocument NOTIFY editorDocumentChanged)
     Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
     Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
@@ -49,8 +58,14 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(QString lineEndingName READ lineEndingName NOTIFY modifiedChanged)
     // The open file is larger than kEditableFileBytes: shown, never edited or saved.
     Q_PROPERTY(bool readOnly READ readOnly NOTIFY modifiedChanged)
+    // The open file was changed or deleted outside the app and the user has not yet chosen
+    // what to do: reloadFromDisk() or keepEditorText() (or saveFile, which writes the text).
+    Q_PROPERTY(DiskChange diskChange READ diskChange NOTIFY diskChangeChanged)
 
 public:
+    enum class DiskChange { None, Changed, Deleted };
+    Q_ENUM(DiskChange)
+
     // dataRoot stands for the platform's generic data directory; empty means ask the platform
     // each time an account is opened.
     explicit CodeProjectStore(QObject *parent = nullptr);
@@ -69,8 +84,12 @@ public:
     const std::optional<QString> &selectedFile() const { return m_selectedFile; }
     QString selectedFileText() const { return m_selectedFile.value_or(QString()); }
     bool hasOpenFile() const { return m_selectedFile.has_value(); }
-    const QString &editorText() const { return m_editorText; }
+    const QString &editorText() const;
     void setEditorText(const QString &text);
+    QQuickTextDocument *editorDocument() const { return m_editorDocument; }
+    void setEditorDocument(QQuickTextDocument *document);
+    // The editor's document changed by the user.
+    Q_INVOKABLE void editorEdited();
     const std::optional<QString> &notice() const { return m_notice; }
     QString noticeText() const { return m_notice.value_or(QString()); }
     bool hasNotice() const { return m_notice.has_value(); }
@@ -112,8 +131,21 @@ public:
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
     // Larger files open read-only: the editor stays responsive up to about this size.
     static constexpr qint64 kEditableFileBytes = 4 * 1024 * 1024;
+    // How long typing must pause before the edited text is compared with the file's.
+    static constexpr int kEditsPauseMs = 300;
     bool readOnly() const { return m_openFileReadOnly; }
-    bool modified() const { return m_selectedFile.has_value() && m_editorText != m_openFileText; }
+    bool modified() const
+    {
+        // Edits not yet looked at count as changes until typing pauses.
+        return m_selectedFile.has_value()
+            && (m_editorEdited || editorText() != m_openFileText || m_openFileMissing);
+    }
+    DiskChange diskChange() const { return m_diskChange; }
+    // The open file's text as it is on disk now replaces the editor's (the user chose so).
+    Q_INVOKABLE void reloadFromDisk();
+    // The editor's text stays, unsaved: a changed file's disk text becomes what it differs from;
+    // a deleted file stays open until it is saved again or closed. See codeprojectstore_disk.cpp.
+    Q_INVOKABLE void keepEditorText();
     QString lineEndingName() const;
 
 Q_SIGNALS:
@@ -126,6 +158,8 @@ Q_SIGNALS:
     void noticeChanged();
     void busyChanged();
     void modifiedChanged();
+    void diskChangeChanged();
+    void editorDocumentChanged();
 
 private:
     void setProjects(QList<CodeProject> projects);
@@ -135,6 +169,12 @@ private:
     void setNotice(std::optional<QString> notice);
     void setBusy(bool busy);
     void setOpenFileText(const QString &text);
+    // Reads the file at m_openFilePath into the editor; false (with the notice) when it is not
+    // UTF-8 text or cannot be read.
+    bool readOpenFile();
+    void onChangedOnDisk(const QByteArray &bytes);
+    void onDeletedOnDisk();
+    void setDiskChange(DiskChange change);
     // Ends a question: busy off, and the failure's text in the notice when there is one.
     void endAsk(std::optional<QString> failure);
 
@@ -150,7 +190,11 @@ private:
     QStringList m_files;
     std::optional<QUuid> m_selectedProjectID;
     std::optional<QString> m_selectedFile;
-    QString m_editorText;
+    // Taken from m_editorDocument when m_editorEdited (see editorText()).
+    mutable QString m_editorText;
+    QPointer<QQuickTextDocument> m_editorDocument;
+    mutable bool m_editorEdited = false;
+    QTimer m_editsPause;
     std::optional<QString> m_notice;
     bool m_busy = false;
     std::optional<QString> m_accountRoot;
@@ -161,6 +205,12 @@ private:
     QString m_openFileText;
     QString m_openFileLineEnding = QStringLiteral("\n");
     bool m_openFileReadOnly = false;
+    // Deleted outside the app while open: its text is unsaved until written again.
+    bool m_openFileMissing = false;
+    CodeFileWatch m_watch;
+    DiskChange m_diskChange = DiskChange::None;
+    // What a changed file holds on disk now (with "\n" line endings).
+    QString m_diskText;
 };
 
 // Writes project.json into <accountRoot>/<PROJECT-UUID>/ atomically; the folder must exist.

@@ -32,7 +32,7 @@ QCoro::Task<> CodeProjectStore::ask(QString question, QPointer<VexaClient> clien
     const QString accountRoot = *m_accountRoot;
     // Taken before the first suspension, unsaved edits included: the file shown now is the
     // one the question is about, whatever is open when the conversation exists.
-    const QString fileContext = codeprompt::fileContextBlock(m_selectedFile, m_editorText);
+    const QString fileContext = codeprompt::fileContextBlock(m_selectedFile, editorText());
     QPointer<CodeProjectStore> self(this);
     setBusy(true);
 

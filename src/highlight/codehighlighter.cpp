@@ -1,7 +1,7 @@
 #include "codehighlighter.h"
+#include "rolestyle.h"
 
 #include <QFutureWatcher>
-#include <QQmlEngine>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -13,50 +13,10 @@ namespace vexa::highlight {
 
 namespace {
 
-// One worker for every code text of the app: the library takes turns on one lock anyway, and
-// the runs are done in the order they were asked for.
-QThreadPool *workerPool()
-{
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(1);
-        p->setExpiryTimeout(30000);
-        return p;
-    }();
-    return pool;
-}
 
 // How many lines get their formats per turn of the event loop: a large text's colours arrive
 // over several frames rather than stalling one.
 constexpr int kBlocksPerSlice = 300;
-
-struct RoleColor {
-    Role role;
-    const char *themeProperty;
-    const char *fallback; // the theme's value, for a highlighter outside a QML engine
-};
-
-constexpr RoleColor kRoleColors[] = {
-    {Role::Plain, "codeText", "#e6e8f2"},
-    {Role::Keyword, "codeKeyword", "#c4a7ff"},
-    {Role::Type, "codeType", "#7fd4ff"},
-    {Role::String, "codeString", "#a5e07a"},
-    {Role::Number, "codeNumber", "#f7a072"},
-    {Role::Comment, "codeComment", "#7d8299"},
-    {Role::Preprocessor, "codePreprocessor", "#ff9ac1"},
-    {Role::Function, "codeFunction", "#82aaff"},
-    {Role::Operator, "codeOperator", "#89ddff"},
-    {Role::Tag, "codeTag", "#ff7a93"},
-    {Role::Attribute, "codeAttribute", "#ffcb6b"},
-    {Role::Inserted, "codeInserted", "#8fe388"},
-    {Role::Removed, "codeRemoved", "#ff8080"},
-    {Role::Heading, "codeHeading", "#b59cff"},
-    {Role::Emphasis, "codeEmphasis", "#f4f5fb"},
-    {Role::Link, "codeLink", "#2cc3e8"},
-    {Role::Variable, "codeVariable", "#f2c779"},
-    {Role::Escape, "codeEscape", "#d7a8ff"},
-};
-static_assert(std::size(kRoleColors) == size_t(Role::Escape) + 1);
 
 } // namespace
 
@@ -66,29 +26,7 @@ class DocumentHighlighter : public QSyntaxHighlighter {
 public:
     explicit DocumentHighlighter(QTextDocument *document) : QSyntaxHighlighter(document) {}
 
-    void setFormats(const std::array<QColor, size_t(Role::Escape) + 1> &colors)
-    {
-        for (size_t i = 0; i < colors.size(); ++i) {
-            QTextCharFormat f;
-            if (Role(i) != Role::Plain)
-                f.setForeground(colors[i]);
-            switch (Role(i)) {
-            case Role::Comment:
-            case Role::Emphasis:
-                f.setFontItalic(true);
-                break;
-            case Role::Heading:
-                f.setFontWeight(QFont::Bold);
-                break;
-            case Role::Link:
-                f.setFontUnderline(true);
-                break;
-            default:
-                break;
-            }
-            m_formats[i] = f;
-        }
-    }
+    void setFormats(const detail::RoleColors &colors) { m_formats = detail::formatsFor(colors); }
     void setLines(QList<QList<Span>> lines) { m_lines = std::move(lines); }
 
 protected:
@@ -107,14 +45,13 @@ protected:
 
 private:
     QList<QList<Span>> m_lines;
-    std::array<QTextCharFormat, size_t(Role::Escape) + 1> m_formats;
+    detail::RoleFormats m_formats;
 };
 
 CodeHighlighter::CodeHighlighter(QObject *parent)
-    : QObject(parent), m_generation(std::make_shared<std::atomic<quint64>>(0))
+    : QObject(parent), m_generation(std::make_shared<std::atomic<quint64>>(0)),
+      m_colors(detail::defaultColors())
 {
-    for (const RoleColor &c : kRoleColors)
-        m_colors[size_t(c.role)] = QColor(QLatin1StringView(c.fallback));
 }
 
 CodeHighlighter::~CodeHighlighter()
@@ -134,18 +71,7 @@ void CodeHighlighter::componentComplete()
 
 void CodeHighlighter::readThemeColors()
 {
-    QQmlEngine *engine = qmlEngine(this);
-    if (!engine)
-        return;
-    const int typeId = qmlTypeId("VexaAI.Style", 1, 0, "VexaTheme");
-    QObject *theme = typeId >= 0 ? engine->singletonInstance<QObject *>(typeId) : nullptr;
-    if (!theme)
-        return;
-    for (const RoleColor &c : kRoleColors) {
-        const QVariant value = theme->property(c.themeProperty);
-        if (value.isValid())
-            m_colors[size_t(c.role)] = value.value<QColor>();
-    }
+    detail::readThemeColors(this, m_colors);
 }
 
 void CodeHighlighter::setDocument(QQuickTextDocument *document)
@@ -239,7 +165,7 @@ void CodeHighlighter::start()
             finish(generation, watcher->result());
     });
     const auto current = m_generation;
-    watcher->setFuture(QtConcurrent::run(workerPool(), [current, generation, canonical, text, budget] {
+    watcher->setFuture(QtConcurrent::run(detail::workerPool(), [current, generation, canonical, text, budget] {
         if (current->load() != generation)
             return Result{{}, false};
         return highlight(canonical, text, budget);

@@ -87,7 +87,7 @@ private:
     // Shared with the worker's tasks: a task whose generation is no longer current is dropped
     // before it starts.
     std::shared_ptr<std::atomic<quint64>> m_generation;
-    std::array<QColor, size_t(Role::Escape) + 1> m_colors;
+    std::array<QColor, size_t(Role::Escape) + 1> m_colors; // detail::RoleColors
 };
 
 } // namespace vexa::highlight

@@ -13,6 +13,8 @@
 #include <srchilite/regexrulefactory.h>
 #include <srchilite/sourcehighlighter.h>
 
+#include <boost/make_shared.hpp>
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,7 +70,19 @@ struct LoadedLanguage {
     srchilite::HighlightStatePtr state;
     std::unique_ptr<srchilite::FormatterManager> formatters;
     LineSink sink;
+    // The tokenizer states met at lines' ends, each given a number (0: a text's start) that a
+    // later call starts a line from. A state is the current state and the stack under it.
+    struct SavedState {
+        srchilite::HighlightStatePtr current;
+        std::vector<srchilite::HighlightStatePtr> stack; // top first
+    };
+    std::vector<SavedState> states;
+    std::map<std::vector<const void *>, int> stateIds;
 };
+
+// More distinct states than this (a definition whose states nest without end) are not kept:
+// lines after such a state start over from the text's start state.
+constexpr size_t kMaxStates = 100000;
 
 // Everything of source-highlight lives behind this lock: its state machines count their ids in
 // a global without synchronisation, and the definitions' cache is one map.
@@ -117,6 +131,8 @@ LoadedLanguage *load(Library &lib, const LanguageInfo &info)
             l->formatters->addFormatter(element,
                 srchilite::FormatterPtr(new RoleFormatter(role, &l->sink)));
         }
+        l->states.push_back({l->state, {}});
+        l->stateIds.emplace(std::vector<const void *>{l->state.get()}, 0);
         loaded = std::move(l);
     } catch (const std::exception &e) {
         qCWarning(lcHighlight) << "cannot read the definition of" << info.name << "in"
@@ -170,6 +186,92 @@ private:
     int m_unit = 0;
 };
 
+// The number of the highlighter's state now (see LoadedLanguage::states). Lock held.
+int saveState(LoadedLanguage &lang, srchilite::SourceHighlighter &highlighter)
+{
+    LoadedLanguage::SavedState saved{highlighter.getCurrentState(), {}};
+    std::vector<const void *> key{saved.current.get()};
+    if (const auto stack = highlighter.getStateStack()) {
+        srchilite::HighlightStateStack copy = *stack;
+        for (; !copy.empty(); copy.pop()) {
+            key.push_back(copy.top().get());
+            saved.stack.push_back(copy.top());
+        }
+    }
+    const auto found = lang.stateIds.find(key);
+    if (found != lang.stateIds.end())
+        return found->second;
+    if (lang.states.size() >= kMaxStates)
+        return 0;
+    const int id = int(lang.states.size());
+    lang.states.push_back(std::move(saved));
+    lang.stateIds.emplace(std::move(key), id);
+    return id;
+}
+
+// Puts the highlighter in a numbered state (an unknown number: a text's start). Lock held.
+void restoreState(LoadedLanguage &lang, srchilite::SourceHighlighter &highlighter, int id)
+{
+    if (id <= 0 || size_t(id) >= lang.states.size()) {
+        highlighter.setCurrentState(highlighter.getMainState());
+        highlighter.clearStateStack();
+        return;
+    }
+    const LoadedLanguage::SavedState &saved = lang.states[size_t(id)];
+    highlighter.setCurrentState(saved.current);
+    auto stack = boost::make_shared<srchilite::HighlightStateStack>();
+    for (auto it = saved.stack.rbegin(); it != saved.stack.rend(); ++it)
+        stack->push(*it);
+    highlighter.setStateStack(stack);
+}
+
+// The runs of one line, from the highlighter's current state (which it moves on). False when
+// the library gave up on the line: it stays plain and the state starts over. Lock held.
+bool lineRuns(LoadedLanguage &lang, srchilite::SourceHighlighter &highlighter, QStringView line,
+              QList<Span> &spans)
+{
+    const QByteArray utf8 = line.toUtf8();
+    lang.sink.runs.clear();
+    try {
+        highlighter.highlightParagraph(std::string(utf8.constData(), size_t(utf8.size())));
+    } catch (const std::exception &e) {
+        // Boost.Regex gives up on a match past its complexity bound.
+        qCDebug(lcHighlight) << "a line left plain:" << e.what();
+        lang.sink.runs.clear();
+        highlighter.setCurrentState(highlighter.getMainState());
+        highlighter.clearStateStack();
+        return false;
+    }
+    Utf8ToUtf16 toUnits(utf8);
+    spans.reserve(qsizetype(lang.sink.runs.size()));
+    for (const auto &[byteStart, run] : lang.sink.runs) {
+        const int start = toUnits(byteStart);
+        const int end = toUnits(byteStart + run.length);
+        if (end <= start)
+            continue;
+        // Neighbouring runs of one role are one span (a quote and the string it opens).
+        if (!spans.isEmpty() && spans.last().role == run.role
+            && spans.last().start + spans.last().length == start)
+            spans.last().length += end - start;
+        else
+            spans.append(Span{start, end - start, run.role});
+    }
+    return true;
+}
+
+// Takes the library's lock, waiting no longer than the budget's time; then the language.
+LoadedLanguage *lockedLanguage(std::unique_lock<std::mutex> &guard, const LanguageInfo &info,
+                               std::chrono::steady_clock::time_point started,
+                               std::chrono::milliseconds time)
+{
+    while (!guard.try_lock()) {
+        if (std::chrono::steady_clock::now() - started > time)
+            return nullptr;
+        std::this_thread::yield();
+    }
+    return load(library(), info);
+}
+
 } // namespace
 
 Result highlight(const QString &language, const QString &code, Budget budget)
@@ -189,17 +291,9 @@ Result highlight(const QString &language, const QString &code, Budget budget)
         return result;
     }
 
-    Library &lib = library();
-    std::unique_lock guard(lib.lock, std::defer_lock);
     // Waiting for another thread's turn counts against the time too.
-    while (!guard.try_lock()) {
-        if (Clock::now() - started > budget.time) {
-            result.complete = false;
-            return result;
-        }
-        std::this_thread::yield();
-    }
-    LoadedLanguage *lang = load(lib, *info);
+    std::unique_lock guard(library().lock, std::defer_lock);
+    LoadedLanguage *lang = lockedLanguage(guard, *info, started, budget.time);
     if (!lang) {
         result.complete = false;
         return result;
@@ -229,35 +323,56 @@ Result highlight(const QString &language, const QString &code, Budget budget)
             result.complete = false;
             continue;
         }
-        const QByteArray utf8 = line.toUtf8();
-        lang->sink.runs.clear();
-        try {
-            highlighter.highlightParagraph(std::string(utf8.constData(), size_t(utf8.size())));
-        } catch (const std::exception &e) {
-            // Boost.Regex gives up on a match past its complexity bound: the line stays plain
-            // and the state starts over.
-            qCDebug(lcHighlight) << "line" << i << "left plain:" << e.what();
-            lang->sink.runs.clear();
-            highlighter.setCurrentState(highlighter.getMainState());
-            highlighter.clearStateStack();
+        if (!lineRuns(*lang, highlighter, line, result.lines[i]))
             result.complete = false;
-            continue;
+    }
+    return result;
+}
+
+LinesResult highlightLines(const QString &language, const QStringList &lines, int startState,
+                           Budget budget)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    LinesResult result;
+    const QString canonical = detail::findLanguage(language) ? language : canonicalLanguage(language);
+    const LanguageInfo *info = detail::findLanguage(canonical);
+    std::unique_lock guard(library().lock, std::defer_lock);
+    LoadedLanguage *lang = info ? lockedLanguage(guard, *info, started, budget.time) : nullptr;
+    if (!lang) {
+        // Unknown, or a definition that cannot be read (the lock was taken): plain, the state
+        // staying the text's start. Out of time waiting for the lock: nothing done.
+        if (!info || guard.owns_lock()) {
+            result.lines.resize(lines.size());
+            result.endStates.fill(0, lines.size());
         }
-        Utf8ToUtf16 toUnits(utf8);
-        QList<Span> &spans = result.lines[i];
-        spans.reserve(qsizetype(lang->sink.runs.size()));
-        for (const auto &[byteStart, run] : lang->sink.runs) {
-            const int start = toUnits(byteStart);
-            const int end = toUnits(byteStart + run.length);
-            if (end <= start)
-                continue;
-            // Neighbouring runs of one role are one span (a quote and the string it opens).
-            if (!spans.isEmpty() && spans.last().role == run.role
-                && spans.last().start + spans.last().length == start)
-                spans.last().length += end - start;
-            else
-                spans.append(Span{start, end - start, run.role});
+        result.complete = !info;
+        return result;
+    }
+    srchilite::SourceHighlighter highlighter(lang->state);
+    highlighter.setFormatterManager(lang->formatters.get());
+    highlighter.setOptimize(false);
+    srchilite::FormatterParams params;
+    highlighter.setFormatterParams(&params);
+    restoreState(*lang, highlighter, startState);
+    int state = startState;
+    result.lines.reserve(lines.size());
+    result.endStates.reserve(lines.size());
+    for (const QString &line : lines) {
+        // At least one line each call, so a caller going on from the last end state advances.
+        if (!result.lines.isEmpty() && Clock::now() - started > budget.time) {
+            result.complete = false;
+            break;
         }
+        QList<Span> spans;
+        if (line.size() > budget.maxLineChars) {
+            // Plain, and the state passes it unchanged (a string it opens is not carried on).
+        } else if (!line.isEmpty()) {
+            lineRuns(*lang, highlighter, line, spans);
+            state = saveState(*lang, highlighter);
+        }
+        result.lines.append(std::move(spans));
+        result.endStates.append(state);
     }
     return result;
 }

@@ -81,4 +81,20 @@ QStringList languages();
 // is read on its first use.
 Result highlight(const QString &language, const QString &code, Budget budget = {});
 
+// Colouring a text line by line, for an editor that colours again only the lines that changed:
+// each line starts from a numbered tokenizer state (0: a text's start; others as returned in
+// endStates, valid for the whole run of the program and the same language) and gives the state
+// at its end, which starts the next line. A following line whose start state is the one it had
+// before keeps its colours. Lines here are not split further ('\n' is not expected in them).
+// The budget's time ends the call after the lines done so far (at least one; complete false);
+// a line over maxLineChars stays plain and passes the state on unchanged; the text limits do
+// not apply (the caller hands over pieces of its text).
+struct LinesResult {
+    QList<QList<Span>> lines;
+    QList<int> endStates;
+    bool complete = true;
+};
+LinesResult highlightLines(const QString &language, const QStringList &lines, int startState,
+                           Budget budget = {});
+
 } // namespace vexa::highlight

@@ -25,6 +25,8 @@ private slots:
     void commentsToggle();
     void editsAreOneUndoStep_data();
     void editsAreOneUndoStep();
+    void insertsAnswerCode_data();
+    void insertsAnswerCode();
 };
 
 void TstCodeEditing::detectsStyle_data()
@@ -189,6 +191,44 @@ void TstCodeEditing::editsAreOneUndoStep()
     QVERIFY(!doc.isUndoAvailable());
     doc.redo();
     QCOMPARE(doc.toPlainText(), edited);
+}
+
+void TstCodeEditing::insertsAnswerCode_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QPoint>("range");
+    const QString code = u"def g():\n    return 2\n"_qs;
+    QTest::newRow("at the cursor") << 6 << 6 << code << u"a = 1\ndef g():\n    return 2\nb = 2"_qs << QPoint(6, 28);
+    // Fault: the selection kept beside the code, or the anchor's side taken for the start.
+    QTest::newRow("over the selection") << 0 << 5 << code << u"def g():\n    return 2\n\nb = 2"_qs << QPoint(0, 22);
+    QTest::newRow("selection made backwards") << 5 << 0 << code << u"def g():\n    return 2\n\nb = 2"_qs << QPoint(0, 22);
+    // Fault: "\r\n" from an answer put in as two line breaks (or "\r" kept).
+    QTest::newRow("CRLF code") << 11 << 11 << u"x\r\ny"_qs << u"a = 1\nb = 2x\ny"_qs << QPoint(11, 14);
+    QTest::newRow("past the end, clamped") << 40 << 40 << u"z"_qs << u"a = 1\nb = 2z"_qs << QPoint(11, 12);
+}
+
+void TstCodeEditing::insertsAnswerCode()
+{
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(QString, code);
+    QFETCH(QString, expected);
+    QFETCH(QPoint, range);
+    const QString text = u"a = 1\nb = 2"_qs;
+    QTextDocument doc(text);
+    doc.clearUndoRedoStacks();
+    CodeEditing editing;
+    editing.setFileName(u"a.py"_qs);
+    editing.setTextDocument(&doc);
+    QCOMPARE(editing.insert(start, end, code), range);
+    QCOMPARE(doc.toPlainText(), expected);
+    // One undo step takes it all back.
+    doc.undo();
+    QCOMPARE(doc.toPlainText(), text);
+    QVERIFY(!doc.isUndoAvailable());
 }
 
 QTEST_MAIN(TstCodeEditing)

@@ -375,11 +375,14 @@ private Q_SLOTS:
         QCOMPARE(readBytes(folder + "/.secret"), std::optional<QByteArray>("do not touch"));
         QCOMPARE(readBytes(folder + "/b.txt"), std::optional<QByteArray>("changed"));
 
-        // The open file removed by someone else closes in the editor.
+        // The open file removed by someone else stays open with its text, still listed, and
+        // the user is asked whether to save it again.
         QVERIFY(QFile::remove(folder + "/b.txt"));
         store->refreshFiles();
-        QCOMPARE(store->selectedFile(), std::nullopt);
-        QCOMPARE(store->editorText(), QString());
+        QCOMPARE(store->selectedFile(), std::optional<QString>("b.txt"));
+        QCOMPARE(store->editorText(), QStringLiteral("changed"));
+        QCOMPARE(store->files(), (QStringList{".secret", "B.txt", "b.txt"}));
+        QCOMPARE(store->diskChange(), CodeProjectStore::DiskChange::Deleted);
     }
 
     void openingAndSaving()

@@ -55,6 +55,18 @@ ScriptedReply reply(const QByteArray &body, int delayMs = 0)
     return scripted;
 }
 
+// An item by name among the visual children (answer blocks are not QObject children).
+QQuickItem *findVisual(QQuickItem *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findVisual(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
 QStringList column(QAbstractItemModel *model, const QByteArray &role)
 {
     const int roleId = model->roleNames().key(role);
@@ -250,6 +262,8 @@ private Q_SLOTS:
         const CodeProject project = [] {
             CodeProject p = projectAt(QStringLiteral("Демо"), at(1));
             p.messages.append(ChatEntry::make(ChatEntry::Role::User, QStringLiteral("Привет")));
+            p.messages.append(ChatEntry::make(ChatEntry::Role::Assistant,
+                                              QStringLiteral("Так:\n\n```python\nprint(1)\n```")));
             return p;
         }();
         QVERIFY(putProject(dataRoot(), 7, project));
@@ -286,7 +300,10 @@ private Q_SLOTS:
         QVERIFY(find("importButton")->isEnabled());
         QVERIFY(find("noFileState")->isVisible());
         QVERIFY(!find("saveFileButton")->isVisible());
-        QCOMPARE(find("conversation")->property("count").toInt(), 1);
+        QCOMPARE(find("conversation")->property("count").toInt(), 2);
+        // No file open: an answer's code panel offers only copying.
+        QVERIFY(waitUntil([&] { return findVisual(root, QStringLiteral("copyCode")) != nullptr; }));
+        QVERIFY(!findVisual(root, QStringLiteral("insertCode"))->isVisible());
 
         // Clicking the file's row in the sidebar opens it.
         QQuickItem *row = nullptr;
@@ -414,6 +431,18 @@ private Q_SLOTS:
         QCOMPARE(model->store()->editorText(), before);
         QVERIFY(model->store()->modified());
         QCOMPARE(caption->property("text").toString(), QStringLiteral("● main.py"));
+
+        // "Вставить в файл": the answer's code at the cursor, the focus in the text, and one
+        // Ctrl+Z takes it back.
+        QQuickItem *insert = findVisual(root, QStringLiteral("insertCode"));
+        QVERIFY(insert->isVisible());
+        const QString beforeInsert = model->store()->editorText();
+        editor->setProperty("cursorPosition", 0);
+        QMetaObject::invokeMethod(insert, "press");
+        QCOMPARE(model->store()->editorText(), QStringLiteral("print(1)") + beforeInsert);
+        QVERIFY(editor->hasActiveFocus());
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model->store()->editorText(), beforeInsert);
 
         for (const QQmlError &warning : warnings)
             qWarning() << warning.toString();

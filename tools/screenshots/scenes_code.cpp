@@ -20,6 +20,7 @@ namespace vexa::screenshots {
 namespace {
 
 const QSize kWide(1280, 800);
+const QSize kCompact(420, 860);
 
 // The demo account's folder of code projects, where the app's store will look.
 QString accountFolder(service::LocalService &service)
@@ -53,6 +54,18 @@ void putDemoProject(service::LocalService &service)
     QFile file(folder + QStringLiteral("/calc.py"));
     if (file.open(QIODevice::WriteOnly))
         file.write("def add(a, b):\n    return a - b\n\n\ndef mul(a, b):\n    return a * b\n");
+    QFile cpp(folder + QStringLiteral("/geometry.cpp"));
+    if (cpp.open(QIODevice::WriteOnly))
+        cpp.write("#include <cmath>\n#include <vector>\n\n"
+                  "// A point on the plane.\nstruct Point {\n    double x = 0;\n    double y = 0;\n};\n\n"
+                  "/* The length of a closed path through the points. */\n"
+                  "double perimeter(const std::vector<Point> &points)\n{\n"
+                  "    double total = 0.0;\n"
+                  "    for (size_t i = 0; i < points.size(); ++i) {\n"
+                  "        const Point &a = points[i];\n"
+                  "        const Point &b = points[(i + 1) % points.size()];\n"
+                  "        total += std::hypot(b.x - a.x, b.y - a.y);\n    }\n"
+                  "    return total; // \"units\"\n}\n");
     QFile notes(folder + QStringLiteral("/README.md"));
     if (notes.open(QIODevice::WriteOnly))
         notes.write("# Калькулятор\n");
@@ -127,6 +140,20 @@ QCoro::Task<bool> stageFind(SceneContext &context)
     co_return true;
 }
 
+// geometry.cpp open in a narrow window: the editor over the conversation.
+QCoro::Task<bool> stageCppCompact(SceneContext &context)
+{
+    const bool opened = co_await stageProject(context);
+    if (!opened)
+        co_return false;
+    auto *workspace = qobject_cast<CodeWorkspaceViewModel *>(
+        context.findByClass("vexa::CodeWorkspaceViewModel"));
+    workspace->selectFile(QString::fromLatin1("geometry.cpp"));
+    workspace->setQuestion(QString());
+    co_await context.settle();
+    co_return workspace->store()->selectedFileText() == QString::fromLatin1("geometry.cpp");
+}
+
 } // namespace
 
 QList<Scene> codeScenes()
@@ -140,6 +167,9 @@ QList<Scene> codeScenes()
         {QStringLiteral("code-find"),
          QStringLiteral("calc.py with its colours and the find bar on \"add\""), kWide,
          putDemoProject, stageFind},
+        {QStringLiteral("code-cpp-compact"),
+         QStringLiteral("geometry.cpp with its colours at 420×860, the editor over the conversation"),
+         kCompact, putDemoProject, stageCppCompact},
     };
 }
 

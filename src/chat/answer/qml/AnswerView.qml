@@ -12,6 +12,10 @@ Column {
     property real maxWidth: 600
     property real textSize: 15
     property color textColor: VexaTheme.textPrimary
+    // Where an answer about code can put a code block: function(code) returning whether it did.
+    // Set (the code workspace's assistant, while a file is open for editing), every code panel
+    // offers "Вставить в файл"; null (the chat) offers nothing.
+    property var insertCode: null
     // The prose block's Text under a point of this item, or null (for laying a selection over it).
     function textAt(x, y) {
         for (let i = 0; i < blocks.count; ++i) {

@@ -22,6 +22,7 @@ AnswerBlock {
     function reused() {
         scroller.contentX = 0
         copy.flashing = false
+        insert.flashing = false
     }
 
     Rectangle {
@@ -39,7 +40,7 @@ AnswerBlock {
             id: header
             width: parent.width
             height: 30
-            implicitWidth: name.implicitWidth + copy.implicitWidth + 36
+            implicitWidth: name.implicitWidth + copy.implicitWidth + (insert.visible ? insert.implicitWidth : 0) + 36
             Text {
                 textFormat: Text.PlainText
                 id: name
@@ -49,6 +50,16 @@ AnswerBlock {
                 color: VexaTheme.codeHeaderText
                 font.pixelSize: VexaTheme.captionSize
                 Accessible.ignored: true
+            }
+            CopyButton {
+                id: insert
+                objectName: "insertCode"
+                visible: block.view !== null && typeof block.view.insertCode === "function"
+                anchors.right: copy.left
+                anchors.verticalCenter: parent.verticalCenter
+                label: "Вставить в файл"
+                doneLabel: "Вставлено"
+                copy: function() { return block.view.insertCode(block.view.answer.blockCopyText(block.index)) }
             }
             CopyButton {
                 id: copy

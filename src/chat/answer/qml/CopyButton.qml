@@ -7,6 +7,8 @@ Item {
     id: button
 
     property string label: "Копировать"
+    // Said for a moment after a press that did something.
+    property string doneLabel: "Скопировано"
     // Returns whether something was copied.
     property var copy: function() { return false }
     property bool flashing: false
@@ -30,7 +32,7 @@ Item {
         textFormat: Text.PlainText
         id: text
         anchors.centerIn: parent
-        text: button.flashing ? "Скопировано" : button.label
+        text: button.flashing ? button.doneLabel : button.label
         color: button.flashing ? VexaTheme.accentSecondary : VexaTheme.codeHeaderText
         font.pixelSize: VexaTheme.captionSize
     }
