@@ -17,7 +17,7 @@ void CodeEditing::setDocument(QQuickTextDocument *document)
         return;
     m_document = document;
     setTextDocument(document ? document->textDocument() : nullptr);
-    emit documentChanged();
+    Q_EMIT documentChanged();
 }
 
 void CodeEditing::setTextDocument(QTextDocument *document)
@@ -31,7 +31,7 @@ void CodeEditing::setFileName(const QString &fileName)
     if (m_fileName == fileName)
         return;
     m_fileName = fileName;
-    emit fileNameChanged();
+    Q_EMIT fileNameChanged();
     detect();
 }
 
@@ -46,7 +46,7 @@ void CodeEditing::detect()
         return;
     m_language = language;
     m_style = style;
-    emit styleChanged();
+    Q_EMIT styleChanged();
 }
 
 QString CodeEditing::indentName() const

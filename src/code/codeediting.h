@@ -69,7 +69,7 @@ public:
     // Ctrl+/: comments or uncomments the lines of the selection; gives the new selection.
     Q_INVOKABLE QPoint toggleComment(int selectionStart, int selectionEnd);
 
-signals:
+Q_SIGNALS:
     void documentChanged();
     void fileNameChanged();
     void styleChanged();

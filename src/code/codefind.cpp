@@ -90,7 +90,7 @@ void CodeFind::setDocument(QQuickTextDocument *document)
         return;
     m_document = document;
     setTextDocument(document ? document->textDocument() : nullptr);
-    emit documentChanged();
+    Q_EMIT documentChanged();
 }
 
 void CodeFind::setTextDocument(QTextDocument *document)
@@ -124,7 +124,7 @@ void CodeFind::setQuery(const QString &query)
     if (m_options.query == query)
         return;
     m_options.query = query;
-    emit optionsChanged();
+    Q_EMIT optionsChanged();
     schedule();
 }
 
@@ -133,7 +133,7 @@ void CodeFind::setCaseSensitive(bool on)
     if (m_options.caseSensitive == on)
         return;
     m_options.caseSensitive = on;
-    emit optionsChanged();
+    Q_EMIT optionsChanged();
     schedule();
 }
 
@@ -142,7 +142,7 @@ void CodeFind::setWholeWords(bool on)
     if (m_options.wholeWords == on)
         return;
     m_options.wholeWords = on;
-    emit optionsChanged();
+    Q_EMIT optionsChanged();
     schedule();
 }
 
@@ -151,7 +151,7 @@ void CodeFind::setRegularExpression(bool on)
     if (m_options.regularExpression == on)
         return;
     m_options.regularExpression = on;
-    emit optionsChanged();
+    Q_EMIT optionsChanged();
     schedule();
 }
 
@@ -179,10 +179,10 @@ void CodeFind::schedule()
     if (!m_busy) {
         m_result = {};
         m_current = -1;
-        emit resultsChanged();
+        Q_EMIT resultsChanged();
         return;
     }
-    emit resultsChanged();
+    Q_EMIT resultsChanged();
     if (m_scheduled)
         return;
     m_scheduled = true;
@@ -210,7 +210,7 @@ void CodeFind::start()
             self->m_result = std::move(result);
             self->m_busy = false;
             self->m_current = -1;
-            emit self->resultsChanged();
+            Q_EMIT self->resultsChanged();
         }, Qt::QueuedConnection);
     });
 }
@@ -232,7 +232,7 @@ QPoint CodeFind::next(int position)
     auto it = std::lower_bound(ms.begin(), ms.end(), position,
                                [](const FindMatch &m, int p) { return m.start < p; });
     m_current = it == ms.end() ? 0 : int(it - ms.begin());
-    emit resultsChanged();
+    Q_EMIT resultsChanged();
     return {ms[m_current].start, ms[m_current].start + ms[m_current].length};
 }
 
@@ -244,7 +244,7 @@ QPoint CodeFind::previous(int position)
     auto it = std::lower_bound(ms.begin(), ms.end(), position,
                                [](const FindMatch &m, int p) { return m.start < p; });
     m_current = it == ms.begin() ? int(ms.size()) - 1 : int(it - ms.begin()) - 1;
-    emit resultsChanged();
+    Q_EMIT resultsChanged();
     return {ms[m_current].start, ms[m_current].start + ms[m_current].length};
 }
 

@@ -97,7 +97,7 @@ public:
     // Replaces every match as one undo step; gives how many.
     Q_INVOKABLE int replaceAll(const QString &replacement);
 
-signals:
+Q_SIGNALS:
     void documentChanged();
     void optionsChanged();
     void resultsChanged();

@@ -80,7 +80,7 @@ void CodeHighlighter::setDocument(QQuickTextDocument *document)
         return;
     m_document = document;
     attach(document ? document->textDocument() : nullptr);
-    emit documentChanged();
+    Q_EMIT documentChanged();
 }
 
 void CodeHighlighter::setTextDocument(QTextDocument *document)
@@ -118,7 +118,7 @@ void CodeHighlighter::setLanguage(const QString &language)
     if (m_language == language)
         return;
     m_language = language;
-    emit languageChanged();
+    Q_EMIT languageChanged();
     schedule();
 }
 
@@ -218,7 +218,7 @@ void CodeHighlighter::setBusy(bool busy, bool complete)
         return;
     m_busy = busy;
     m_complete = complete;
-    emit busyChanged();
+    Q_EMIT busyChanged();
 }
 
 } // namespace vexa::highlight

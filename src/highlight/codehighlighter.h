@@ -60,7 +60,7 @@ public:
     void classBegin() override {}
     void componentComplete() override;
 
-signals:
+Q_SIGNALS:
     void documentChanged();
     void languageChanged();
     void busyChanged();
