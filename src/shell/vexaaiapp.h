@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktopnotifications.h"
 #include "picturenetwork.h"
 #include "vexaclient.h"
 
@@ -19,7 +20,6 @@ namespace vexa {
 
 class WindowMemory;
 class AnswerNotifier;
-class DesktopNotifications;
 
 // "vexa.app": start-up milestones (first frame, hand-over to a running instance).
 const QLoggingCategory &lcApp();
