@@ -35,7 +35,7 @@ QCoro::Task<QQuickItem *> composerSpelling(SceneContext &context)
     auto *field = qobject_cast<QQuickItem *>(context.find(QString::fromUtf8("composerField")));
     if (!chat || !field)
         co_return nullptr;
-    chat->setDraft(draft());
+    chat->composer()->setDraft(draft());
     auto *support = field->findChild<QQuickItem *>(QString::fromUtf8("spellingSupport"));
     auto *check = field->findChild<spell::SpellCheck *>();
     if (!support || !check)
