@@ -228,8 +228,8 @@ void VexaAIApp::openAnswer(const AnswerEvent &event)
     switch (event.kind) {
     case AnswerEvent::Kind::Chat:
         SectionRequests::instance().request(VexaSection::Chat);
-        if (!event.chatID.isEmpty() && m_client->activeChatID() != event.chatID)
-            m_client->startSelectChat(event.chatID);
+        if (!event.chatID.isEmpty())
+            selectWhenFree(event.chatID);
         break;
     case AnswerEvent::Kind::Code:
         SectionRequests::instance().request(VexaSection::Code);
@@ -238,6 +238,31 @@ void VexaAIApp::openAnswer(const AnswerEvent &event)
         SectionRequests::instance().request(VexaSection::Images);
         break;
     }
+}
+
+// The client takes no other chat while a send or a chats request is under way (it would drop
+// the selection): the chosen chat is selected once both are done.
+void VexaAIApp::selectWhenFree(const QString &chatID)
+{
+    if (m_client->activeChatID() == chatID)
+        return;
+    if (!m_client->sending() && !m_client->chatsLoading()) {
+        m_client->startSelectChat(chatID);
+        return;
+    }
+    struct Waiting {
+        QMetaObject::Connection loading, sending;
+    };
+    auto waiting = std::make_shared<Waiting>();
+    auto retry = [this, chatID, waiting] {
+        if (m_client->sending() || m_client->chatsLoading())
+            return;
+        disconnect(waiting->loading);
+        disconnect(waiting->sending);
+        selectWhenFree(chatID);
+    };
+    waiting->loading = connect(m_client.get(), &VexaClient::chatsLoadingChanged, this, retry);
+    waiting->sending = connect(m_client.get(), &VexaClient::sendingChanged, this, retry);
 }
 
 void VexaAIApp::restoreSession()

@@ -74,6 +74,7 @@ private:
     void revealWindow();
     void startAnswerNotices();
     void openAnswer(const AnswerEvent &event);
+    void selectWhenFree(const QString &chatID);
 
     // Longest the window stays hidden waiting for the session's answer.
     static constexpr int kRevealDeadline = 400;
