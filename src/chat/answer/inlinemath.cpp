@@ -215,6 +215,24 @@ void InlineMath::publish(const QString &text, bool rich)
     Q_EMIT textChanged();
 }
 
+void InlineMath::onPoolThenUpdate(std::function<void()> work)
+{
+    publish(m_html, false);
+    if (m_pending) // the run under way calls update() again, which asks for what is still missing
+        return;
+    m_pending = true;
+    if (m_watcher) {
+        m_watcher->disconnect(this);
+        m_watcher->deleteLater();
+    }
+    m_watcher = new QFutureWatcher<void>(this);
+    connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        m_pending = false;
+        update();
+    });
+    m_watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
 void InlineMath::update()
 {
     // Most text has no formula: it is shown as it is, at once.
@@ -247,21 +265,10 @@ void InlineMath::update()
     }
     if (!missing.isEmpty()) {
         // The TeX shows until the formulas are set on the pool; then this runs again.
-        publish(m_html, false);
-        if (m_pending)
-            return;
-        m_pending = true;
-        if (m_watcher)
-            m_watcher->disconnect(this);
-        m_watcher = new QFutureWatcher<void>(this);
-        connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
-            m_pending = false;
-            update();
-        });
-        m_watcher->setFuture(QtConcurrent::run([missing, size] {
+        onPoolThenUpdate([missing, size] {
             for (const QString &tex : missing)
                 vexa::math::MathItem::typesetAndKeep(tex, size, false);
-        }));
+        });
         return;
     }
     // Every picture is drawn on the pool before the text shows it.
@@ -282,21 +289,10 @@ void InlineMath::update()
             undrawn.append(ids.last());
     }
     if (!undrawn.isEmpty()) {
-        publish(m_html, false);
-        if (m_pending)
-            return;
-        m_pending = true;
-        if (m_watcher)
-            m_watcher->disconnect(this);
-        m_watcher = new QFutureWatcher<void>(this);
-        connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
-            m_pending = false;
-            update();
-        });
-        m_watcher->setFuture(QtConcurrent::run([undrawn] {
+        onPoolThenUpdate([undrawn] {
             for (const QString &id : undrawn)
                 drawPicture(id, nullptr);
-        }));
+        });
         return;
     }
     if (QQmlEngine *engine = qmlEngine(this); engine && !engine->imageProvider(QLatin1String(kProvider)))

@@ -18,6 +18,8 @@
 #include <QQuickImageProvider>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
+
 namespace vexa::answer {
 
 class InlineMath : public QObject
@@ -65,6 +67,8 @@ Q_SIGNALS:
 
 private:
     void update();
+    // Shows the text as it is, runs `work` on the pool, then update() again.
+    void onPoolThenUpdate(std::function<void()> work);
     void publish(const QString &text, bool rich);
 
     QString m_html;
