@@ -53,6 +53,7 @@ private Q_SLOTS:
     void keyboard();
     void zoomFromTheKeyboard_data();
     void zoomFromTheKeyboard();
+    void tabMovesOn();
     void inputMethodCompositionIsNotSent();
     void messageMenu_data();
     void messageMenu();
@@ -138,6 +139,26 @@ void ChatQmlTest::keyboard_data()
         << "Привет" << Qt::KeyboardModifiers(Qt::ShiftModifier) << "Привет\n" << "";
     QTest::newRow("Enter on blanks sends nothing")
         << "   " << Qt::KeyboardModifiers() << "   " << "";
+    QTest::newRow("Ctrl+Enter sends too")
+        << "Привет" << Qt::KeyboardModifiers(Qt::ControlModifier) << "" << "Привет";
+}
+
+// Tab leaves the message field for the next control (it never types a tab into the message),
+// and Shift+Tab comes back; the draft is as typed.
+void ChatQmlTest::tabMovesOn()
+{
+    load();
+    QQuickItem *field = item("composerField");
+    field->forceActiveFocus();
+    for (const QChar c : QStringLiteral("abc"))
+        QTest::keyClick(m_view.get(), c.toLatin1());
+    QTest::keyClick(m_view.get(), Qt::Key_Tab);
+    QVERIFY(!field->hasActiveFocus());
+    QCOMPARE(viewModel()->composer()->draft(), QStringLiteral("abc"));
+    QVERIFY(!viewModel()->composer()->draftFocused());
+    QTest::keyClick(m_view.get(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(field->hasActiveFocus());
+    QVERIFY(viewModel()->composer()->draftFocused());
 }
 
 void ChatQmlTest::keyboard()

@@ -3,85 +3,54 @@ import QtQuick.Controls
 import VexaAI.Style
 import VexaAI.Chat
 
-// The message field: grows from one line to five, then scrolls. Enter sends, Shift+Enter
-// breaks the line, and Enter during an input method's composition belongs to the input
+// The message field: the app's growing field, one line to five. Enter sends, Shift+Enter breaks
+// the line, Tab moves on, and Enter during an input method's composition belongs to the input
 // method. A paste of a picture or of files attaches them instead of pasting text. Misspelled
-// words are underlined (not inside `code`), with their menu on a right click, the menu key or
-// Shift+F10.
-ScrollView {
-    id: scroller
+// words are underlined, with their menu on a right click, the menu key or Shift+F10. The draft
+// lives in the view-model, so nothing typed is lost when the screen is left and made again.
+GrowingTextArea {
+    id: field
 
     required property ChatComposer viewModel
     signal sendRequested()
 
-    function focusField() { field.forceActiveFocus() }
+    areaName: "composerField"
+    placeholderText: "Напишите сообщение…"
+    accessibleName: "Сообщение"
+    minLines: 1
+    maxLines: 5
+    submitOnEnter: true
+    fontPixelSize: VexaTheme.bodySize + 1
+    Component.onCompleted: text = viewModel.draft
 
-    readonly property real lineHeight: fontMetrics.lineSpacing
-    implicitHeight: Math.min(field.implicitHeight,
-                             5 * lineHeight + field.topPadding + field.bottomPadding)
-    ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
-
-    FontMetrics {
-        id: fontMetrics
-        font: field.font
+    onTextChanged: {
+        if (viewModel.draft !== text)
+            viewModel.draft = text
     }
-
-    TextArea {
-        id: field
-        objectName: "composerField"
-        placeholderText: "Напишите сообщение…"
-        wrapMode: TextArea.Wrap
-        textFormat: TextArea.PlainText
-        font.pixelSize: VexaTheme.bodySize + 1
-        Accessible.name: "Сообщение"
-        Component.onCompleted: text = scroller.viewModel.draft
-
-        onTextChanged: {
-            if (scroller.viewModel.draft !== text)
-                scroller.viewModel.draft = text
-        }
-        onActiveFocusChanged: scroller.viewModel.draftFocused = activeFocus
-
-        SpellingSupport {
-            id: spelling
-            area: field
-        }
-
-        Keys.onPressed: event => {
-            if (spelling.handleKey(event))
-                return
-            if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
-                event.accepted = true
-                // Enter during a composition finishes the composition, never sends it.
-                if (field.preeditText.length > 0) {
-                    Qt.inputMethod.commit()
-                    return
-                }
-                if (event.modifiers & Qt.ShiftModifier)
-                    field.insert(field.cursorPosition, "\n")
-                else
-                    scroller.sendRequested()
-            } else if (event.matches(StandardKey.Paste)) {
-                if (scroller.viewModel.pasteAttachment())
-                    event.accepted = true
-            }
-        }
+    onSubmitted: sendRequested()
+    onKeyPressed: event => {
+        if (event.matches(StandardKey.Paste) && viewModel.pasteAttachment())
+            event.accepted = true
     }
 
     Connections {
-        target: scroller.viewModel
+        target: field.textArea
+        function onActiveFocusChanged() { field.viewModel.draftFocused = field.textArea.activeFocus }
+    }
+    Connections {
+        target: field.viewModel
         // Programmatic drafts (a quote, a quick prompt, dictation) put the cursor at the end.
         function onDraftChanged() {
-            if (field.text !== scroller.viewModel.draft) {
-                field.text = scroller.viewModel.draft
-                field.cursorPosition = field.length
+            if (field.text !== field.viewModel.draft) {
+                field.text = field.viewModel.draft
+                field.textArea.cursorPosition = field.textArea.length
             }
         }
         function onDraftFocusedChanged() {
-            if (scroller.viewModel.draftFocused && !field.activeFocus)
-                field.forceActiveFocus()
-            else if (!scroller.viewModel.draftFocused && field.activeFocus)
-                field.focus = false
+            if (field.viewModel.draftFocused && !field.textArea.activeFocus)
+                field.focusField()
+            else if (!field.viewModel.draftFocused && field.textArea.activeFocus)
+                field.textArea.focus = false
         }
     }
 }

@@ -4,7 +4,9 @@ import QtQuick
 // inside `content`, `flickable` scrolls just enough to show it, `margin` clear of the edges (an
 // item taller than the view shows its top). Put one anywhere in the page:
 //   FocusFollower { flickable: page; content: column }
-// For a ScrollView, its contentItem is the Flickable.
+// For a ScrollView, its contentItem is the Flickable. In a ListView (content: its contentItem)
+// the focus inside the current row is left to the view to place, after it has laid out: a row
+// made just for the focus may not have its place yet, and measuring it then scrolls wrong.
 Item {
     id: follower
 
@@ -14,16 +16,37 @@ Item {
 
     function reveal(item) {
         const flick = follower.flickable
-        if (!item || !flick || !flick.contentItem || !follower.holds(item))
+        if (!item || !item.activeFocus || !flick || !flick.contentItem || !follower.holds(item))
             return
+        if (follower.inCurrentRow(item)) {
+            flick.positionViewAtIndex(flick.currentIndex, ListView.Contain)
+            return
+        }
+        // A list places the rows it makes for the new position only when it lays out, which
+        // can move the item again (its heights are estimates until then): measure once more.
+        for (let pass = 0; pass < 3; ++pass) {
+            if (!follower.scrollTo(item) || flick.forceLayout === undefined)
+                return
+            flick.forceLayout()
+        }
+    }
+    // Scrolls so that `item` shows; false when it already did.
+    function scrollTo(item) {
+        const flick = follower.flickable
         const top = item.mapToItem(flick.contentItem, 0, 0).y
         const bottom = top + item.height
-        const last = Math.max(0, flick.contentHeight - flick.height)
-        if (top < flick.contentY + follower.margin)
-            flick.contentY = Math.max(0, top - follower.margin)
-        else if (bottom > flick.contentY + flick.height - follower.margin)
-            flick.contentY = Math.min(last, Math.min(top - follower.margin,
-                                                     bottom - flick.height + follower.margin))
+        const first = flick.originY
+        const last = flick.originY + Math.max(0, flick.contentHeight - flick.height)
+        let y = flick.contentY
+        if (top < y + follower.margin)
+            y = top - follower.margin
+        else if (bottom > y + flick.height - follower.margin)
+            y = Math.min(top - follower.margin, bottom - flick.height + follower.margin)
+        y = Math.max(first, Math.min(last, y))
+        if (Math.abs(y - flick.contentY) < 0.5)
+            return false
+        flick.contentY = y
+        return true
     }
     function holds(item) {
         for (let at = item; at; at = at.parent) {
@@ -32,9 +55,27 @@ Item {
         }
         return false
     }
+    function inCurrentRow(item) {
+        const row = follower.flickable.currentItem
+        if (!row || follower.flickable.positionViewAtIndex === undefined)
+            return false
+        for (let at = item; at; at = at.parent) {
+            if (at === row)
+                return true
+        }
+        return false
+    }
 
     Connections {
         target: follower.Window.window
-        function onActiveFocusItemChanged() { follower.reveal(follower.Window.activeFocusItem) }
+        function onActiveFocusItemChanged() {
+            const item = follower.Window.activeFocusItem
+            if (!follower.holds(item))
+                return
+            if (follower.flickable.positionViewAtIndex !== undefined)
+                Qt.callLater(follower.reveal, item) // a list: after it has laid out
+            else
+                follower.reveal(item)
+        }
     }
 }

@@ -9,11 +9,13 @@ import VexaAI.Style
 // composition finishes the composition and never submits it. `framed` draws its own outline
 // (for fields on a card without one). Misspelled words are underlined, with their menu on a right
 // click, the menu key or Shift+F10 (`spellCheck: false` turns that off). The inner TextArea is
-// named `areaName` and reachable as `textArea`.
+// named `areaName` and reachable as `textArea`; `keyPressed` lets a screen take a key first
+// (accepting the event keeps it from the field).
 ScrollView {
     id: field
 
     property alias text: area.text
+    property alias fontPixelSize: area.font.pixelSize
     property string placeholderText
     property string accessibleName: placeholderText
     property string areaName
@@ -24,6 +26,7 @@ ScrollView {
     property bool spellCheck: true
     readonly property alias textArea: area
     signal submitted()
+    signal keyPressed(var event)
 
     function focusField() { area.forceActiveFocus() }
 
@@ -59,10 +62,14 @@ ScrollView {
             }
             const control = event.modifiers & Qt.ControlModifier
             const shift = event.modifiers & Qt.ShiftModifier
-            // Anything else is the TextArea's own line break (over a selection, too).
-            event.accepted = Boolean(control || (field.submitOnEnter && !shift))
-            if (event.accepted)
+            event.accepted = true
+            if (control || (field.submitOnEnter && !shift)) {
                 field.submitted()
+                return
+            }
+            // A plain line break, over the selection (never the style's soft line separator).
+            area.remove(area.selectionStart, area.selectionEnd)
+            area.insert(area.cursorPosition, "\n")
         }
         SpellingSupport {
             id: spelling
@@ -70,7 +77,10 @@ ScrollView {
             checking: field.spellCheck
         }
 
-        Keys.onPressed: event => spelling.handleKey(event)
+        Keys.onPressed: event => {
+            if (!spelling.handleKey(event))
+                field.keyPressed(event)
+        }
         Keys.onReturnPressed: event => returnKey(event)
         Keys.onEnterPressed: event => returnKey(event)
         Keys.onTabPressed: event => {
