@@ -78,17 +78,14 @@ ColumnLayout {
             Layout.fillHeight: true
         }
 
-        Flickable {
+        CodeScroller {
             id: flick
 
-            clip: true
-            boundsBehavior: Flickable.StopAtBounds
+            editor: editor
             Layout.fillWidth: true
             Layout.fillHeight: true
-            ScrollBar.vertical: ScrollBar {}
-            ScrollBar.horizontal: ScrollBar {}
 
-            TextArea.flickable: TextArea {
+            TextArea {
                 id: editor
 
                 property bool loading: false
@@ -96,6 +93,8 @@ ColumnLayout {
                 property bool leaving: false
 
                 objectName: "editor"
+                width: flick.editorWidth
+                height: flick.editorHeight
                 font.family: "monospace"
                 font.pixelSize: 14
                 color: VexaTheme.textPrimary

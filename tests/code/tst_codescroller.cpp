@@ -1,0 +1,136 @@
+// The editor's scroller: the text item's width must not follow every typed character (Qt lays
+// the whole document out again when it changes), the cursor must stay in sight with a line of
+// context, and the scrolling extent must follow the text, not the item's stepped width.
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VexaAI_CodePlugin)
+Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
+
+namespace {
+
+const QByteArray kScene = R"(
+import QtQuick
+import QtQuick.Controls
+import VexaAI.Code
+CodeScroller {
+    id: flick
+    width: 600; height: 300
+    editor: edit
+    TextArea {
+        id: edit
+        objectName: "edit"
+        width: flick.editorWidth
+        height: flick.editorHeight
+        textFormat: TextEdit.PlainText
+        wrapMode: TextEdit.NoWrap
+        font.family: "monospace"
+        font.pixelSize: 14
+    }
+}
+)";
+
+QString lines(int count, int longest)
+{
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << (i == count / 2 ? QString(longest, u'x') : QStringLiteral("line %1").arg(i));
+    return out.join(u'\n');
+}
+
+} // namespace
+
+class TstCodeScroller : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QQuickStyle::setStyle(QStringLiteral("Material")); }
+    void typingAtTheEndOfTheLongestLine();
+    void cursorStaysInSight_data();
+    void cursorStaysInSight();
+};
+
+// 300 characters typed at the end of the longest line: the text grows by about 2,500 pixels,
+// the item's width changes at most twice (doubling), and the extent follows the text.
+void TstCodeScroller::typingAtTheEndOfTheLongestLine()
+{
+    QQuickView view;
+    view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQmlComponent component(view.engine());
+    component.setData(kScene, QUrl());
+    std::unique_ptr<QQuickItem> flick(qobject_cast<QQuickItem *>(component.create()));
+    QVERIFY2(flick, qPrintable(component.errorString()));
+    flick->setParentItem(view.contentItem());
+    QQuickItem *edit = flick->findChild<QQuickItem *>(QStringLiteral("edit"));
+    edit->setProperty("text", lines(400, 80));
+    const int lineEnd = edit->property("text").toString().indexOf(QString(80, u'x')) + 80;
+    edit->setProperty("cursorPosition", lineEnd);
+    int widthChanges = 0;
+    connect(edit, &QQuickItem::widthChanged, this, [&] { ++widthChanges; });
+    for (int i = 0; i < 300; ++i)
+        QMetaObject::invokeMethod(edit, "insert", Q_ARG(int, edit->property("cursorPosition").toInt()),
+                                  Q_ARG(QString, QStringLiteral("y")));
+    QVERIFY2(widthChanges <= 2, qPrintable(QString::number(widthChanges)));
+    const double textWidth = flick->property("textWidth").toDouble();
+    QVERIFY(edit->width() >= textWidth);
+    QVERIFY(flick->property("contentWidth").toDouble() < textWidth + 100);
+    // The cursor, at the line's end, is in sight horizontally.
+    const QRectF cursor = edit->property("cursorRectangle").toRectF();
+    const double contentX = flick->property("contentX").toDouble();
+    QVERIFY(cursor.x() >= contentX && cursor.right() <= contentX + flick->width());
+
+    // The line deleted: the item narrows again once the text is far narrower.
+    const QString text = edit->property("text").toString();
+    const int start = text.indexOf(QString(80, u'x'));
+    QMetaObject::invokeMethod(edit, "remove", Q_ARG(int, start), Q_ARG(int, start + 380));
+    QCOMPARE(edit->width(), std::max(flick->width(), 1024.0));
+}
+
+void TstCodeScroller::cursorStaysInSight_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::newRow("the last line") << 399;
+    QTest::newRow("the middle") << 200;
+    QTest::newRow("back to the first") << 0;
+}
+
+// Wherever the cursor goes, its line and the lines around it show (the text item leaves out a
+// line that only touches the view's edge).
+void TstCodeScroller::cursorStaysInSight()
+{
+    QFETCH(int, line);
+    QQuickView view;
+    view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQmlComponent component(view.engine());
+    component.setData(kScene, QUrl());
+    std::unique_ptr<QQuickItem> flick(qobject_cast<QQuickItem *>(component.create()));
+    QVERIFY2(flick, qPrintable(component.errorString()));
+    QQuickItem *edit = flick->findChild<QQuickItem *>(QStringLiteral("edit"));
+    const QString text = lines(400, 20);
+    edit->setProperty("text", text);
+    // Far away first, so that each row moves the view.
+    edit->setProperty("cursorPosition", line < 200 ? text.size() : 0);
+    int position = 0;
+    for (int i = 0; i < line; ++i)
+        position = text.indexOf(u'\n', position) + 1;
+    edit->setProperty("cursorPosition", position);
+    const QRectF cursor = edit->property("cursorRectangle").toRectF();
+    const double top = flick->property("contentY").toDouble();
+    const double bottom = top + flick->height();
+    if (line > 0)
+        QVERIFY2(cursor.y() - cursor.height() >= top - 0.5, qPrintable(QStringLiteral("%1 %2").arg(cursor.y()).arg(top)));
+    else
+        QCOMPARE(top, 0.0);
+    if (line < 399)
+        QVERIFY(cursor.bottom() + cursor.height() <= bottom + 0.5);
+    else
+        QVERIFY(cursor.bottom() <= bottom + 0.5);
+}
+
+QTEST_MAIN(TstCodeScroller)
+#include "tst_codescroller.moc"
