@@ -5,7 +5,6 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
-#include <QQuickView>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -43,6 +42,18 @@ QString lines(int count, int longest)
     return out.join(u'\n');
 }
 
+// The scroller with its text area; null (with the errors logged) when the scene does not load.
+std::unique_ptr<QQuickItem> makeScene(QQmlEngine &engine)
+{
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQmlComponent component(&engine);
+    component.setData(kScene, QUrl());
+    std::unique_ptr<QQuickItem> flick(qobject_cast<QQuickItem *>(component.create()));
+    if (!flick)
+        qWarning() << component.errorString();
+    return flick;
+}
+
 } // namespace
 
 class TstCodeScroller : public QObject {
@@ -59,13 +70,9 @@ private Q_SLOTS:
 // the item's width changes at most twice (doubling), and the extent follows the text.
 void TstCodeScroller::typingAtTheEndOfTheLongestLine()
 {
-    QQuickView view;
-    view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    QQmlComponent component(view.engine());
-    component.setData(kScene, QUrl());
-    std::unique_ptr<QQuickItem> flick(qobject_cast<QQuickItem *>(component.create()));
-    QVERIFY2(flick, qPrintable(component.errorString()));
-    flick->setParentItem(view.contentItem());
+    QQmlEngine engine;
+    std::unique_ptr<QQuickItem> flick = makeScene(engine);
+    QVERIFY(flick);
     QQuickItem *edit = flick->findChild<QQuickItem *>(QStringLiteral("edit"));
     edit->setProperty("text", lines(400, 80));
     const int lineEnd = edit->property("text").toString().indexOf(QString(80, u'x')) + 80;
@@ -104,12 +111,9 @@ void TstCodeScroller::cursorStaysInSight_data()
 void TstCodeScroller::cursorStaysInSight()
 {
     QFETCH(int, line);
-    QQuickView view;
-    view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    QQmlComponent component(view.engine());
-    component.setData(kScene, QUrl());
-    std::unique_ptr<QQuickItem> flick(qobject_cast<QQuickItem *>(component.create()));
-    QVERIFY2(flick, qPrintable(component.errorString()));
+    QQmlEngine engine;
+    std::unique_ptr<QQuickItem> flick = makeScene(engine);
+    QVERIFY(flick);
     QQuickItem *edit = flick->findChild<QQuickItem *>(QStringLiteral("edit"));
     const QString text = lines(400, 20);
     edit->setProperty("text", text);

@@ -23,13 +23,21 @@ Item {
             return
         }
         // A list places the rows it makes for the new position only when it lays out, which
-        // can move the item again (its heights are estimates until then): measure once more.
-        for (let pass = 0; pass < 3; ++pass) {
+        // can move the item again (its heights are estimates until then): measure again, until
+        // it stays (each pass makes the rows of one more screen, so this ends quickly).
+        for (let pass = 0; pass < 10; ++pass) {
             if (!follower.scrollTo(item) || flick.forceLayout === undefined)
-                return
+                break
             flick.forceLayout()
         }
+        // A list may still move under it a moment later (a row remade away from the view, the
+        // estimates corrected): for a short while, the item is brought back.
+        if (flick.forceLayout !== undefined) {
+            follower.held = item
+            settling.restart()
+        }
     }
+    property Item held: null
     // Scrolls so that `item` shows; false when it already did.
     function scrollTo(item) {
         const flick = follower.flickable
@@ -64,6 +72,27 @@ Item {
                 return true
         }
         return false
+    }
+
+    Timer {
+        id: settling
+        interval: 600
+        onTriggered: follower.held = null
+    }
+    Connections {
+        target: follower.held ? follower.flickable : null
+        function onContentYChanged() { follower.recheck() }
+        function onOriginYChanged() { follower.recheck() }
+        function onContentHeightChanged() { follower.recheck() }
+    }
+    function recheck() {
+        const item = follower.held
+        if (item && item.activeFocus && settling.running)
+            Qt.callLater(follower.settle, item)
+    }
+    function settle(item) {
+        if (item === follower.held && item.activeFocus)
+            follower.scrollTo(item)
     }
 
     Connections {
