@@ -253,9 +253,7 @@ int main(int argc, char **argv)
     ours.setResizeMode(QQuickView::SizeRootObjectToView);
     ours.setColor(QColor(QStringLiteral("#0b0d17")));
     ours.setInitialProperties({{QStringLiteral("store"), QVariant::fromValue<QObject *>(&store)}});
-    ours.setSource(qEnvironmentVariableIsSet("EDITOR_BENCH_PANE")
-                       ? QUrl::fromLocalFile(qEnvironmentVariable("EDITOR_BENCH_PANE"))
-                       : QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Code/CodeEditorPane.qml")));
+    ours.setSource(QUrl(QStringLiteral("qrc:/qt/qml/VexaAI/Code/CodeEditorPane.qml")));
     if (ours.status() != QQuickView::Ready) {
         std::fprintf(stderr, "the editor pane did not load\n");
         return 1;
@@ -314,11 +312,6 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "a window stopped drawing frames (ours %.0f, plain %.0f, key %d)\n", o, p, key);
                 return 1;
             }
-            if (round == 0 && key == 40 && qEnvironmentVariableIsSet("EDITOR_BENCH_SHOTS"))
-            {
-                ours.grabWindow().save(qEnvironmentVariable("EDITOR_BENCH_SHOTS") + QStringLiteral("/editor_ours_typing.png"));
-                plain.grabWindow().save(qEnvironmentVariable("EDITOR_BENCH_SHOTS") + QStringLiteral("/editor_plain_typing.png"));
-            }
             if (key < kWarmupKeys)
                 continue;
             oursKeys.push_back(o);
@@ -356,7 +349,7 @@ int main(int argc, char **argv)
     const int lineEnd = int(bytes.indexOf('\n', middle));
     qtEdit->forceActiveFocus();
     qtEdit->setProperty("cursorPosition", lineEnd);
-    qtEdit->metaObject()->invokeMethod(qtEdit, "insert", Q_ARG(int, lineEnd), Q_ARG(QString, QString(200, u'#')));
+    QMetaObject::invokeMethod(qtEdit, "insert", Q_ARG(int, lineEnd), Q_ARG(QString, QString(200, u'#')));
     waitForFrame(*qtView);
     std::vector<double> qtKeys;
     for (int key = 0; key < 12; ++key) {
