@@ -20,18 +20,18 @@ Item {
             return
         if (follower.inCurrentRow(item)) {
             flick.positionViewAtIndex(flick.currentIndex, ListView.Contain)
-            return
+        } else {
+            // A list places the rows it makes for the new position only when it lays out, which
+            // can move the item again (its heights are estimates until then): measure again,
+            // until it stays (each pass makes the rows of one more screen, so this ends quickly).
+            for (let pass = 0; pass < 10; ++pass) {
+                if (!follower.scrollTo(item) || flick.forceLayout === undefined)
+                    break
+                flick.forceLayout()
+            }
         }
-        // A list places the rows it makes for the new position only when it lays out, which
-        // can move the item again (its heights are estimates until then): measure again, until
-        // it stays (each pass makes the rows of one more screen, so this ends quickly).
-        for (let pass = 0; pass < 10; ++pass) {
-            if (!follower.scrollTo(item) || flick.forceLayout === undefined)
-                break
-            flick.forceLayout()
-        }
-        // A list may still move under it a moment later (a row remade away from the view, the
-        // estimates corrected): for a short while, the item is brought back.
+        // A list may still move under it a moment later (rows above it taking their real
+        // heights, the estimates corrected): for a short while, the item is brought back.
         if (flick.forceLayout !== undefined) {
             follower.held = item
             settling.restart()
@@ -91,7 +91,11 @@ Item {
             Qt.callLater(follower.settle, item)
     }
     function settle(item) {
-        if (item === follower.held && item.activeFocus)
+        if (item !== follower.held || !item.activeFocus)
+            return
+        if (follower.inCurrentRow(item))
+            follower.flickable.positionViewAtIndex(follower.flickable.currentIndex, ListView.Contain)
+        else
             follower.scrollTo(item)
     }
 

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import VexaAI.Style
 import VexaAI.Voice
 
 // The library's scrolling part: the language card above, one row per voice, the help and the
@@ -32,30 +33,6 @@ ListView {
         else
             list.headerItem.focusLast()
     }
-    function ensureVisible(item) {
-        if (!item || !item.activeFocus)
-            return
-        // A voice's row: the view places it itself, laying out first (a row just made for the
-        // focus may not have its place yet, and measuring it then scrolled to the wrong spot).
-        for (let up = item; up && up !== list.contentItem; up = up.parent) {
-            if (up === list.currentItem) {
-                list.positionViewAtIndex(list.currentIndex, ListView.Contain)
-                return
-            }
-        }
-        const top = item.mapToItem(list.contentItem, 0, 0).y
-        const bottom = top + item.height
-        const margin = 8
-        let y = list.contentY
-        if (bottom + margin > y + list.height)
-            y = bottom + margin - list.height
-        if (top - margin < y)
-            y = top - margin
-        const first = list.originY
-        const last = list.originY + Math.max(0, list.contentHeight - list.height)
-        list.contentY = Math.max(first, Math.min(last, y))
-    }
-
     clip: true
     spacing: 6
     model: viewModel.voices
@@ -64,18 +41,10 @@ ListView {
     currentIndex: -1 // opens at the top, the language and the automatic choice in view
     ScrollBar.vertical: ScrollBar {}
 
-    Connections {
-        target: list.Window
-        function onActiveFocusItemChanged() {
-            const item = list.Window.activeFocusItem
-            for (let up = item; up; up = up.parent) {
-                if (up === list.contentItem) {
-                    // After the view has laid out: a row just made for the focus is placed then.
-                    Qt.callLater(list.ensureVisible, item)
-                    return
-                }
-            }
-        }
+    FocusFollower {
+        flickable: list
+        content: list.contentItem
+        margin: 8
     }
 
     header: VoiceLibraryHeader {
