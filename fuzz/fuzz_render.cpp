@@ -5,6 +5,7 @@
 
 #include "answerblocks.h"
 #include "highlightchecks.h"
+#include "rolestyle.h"
 
 #include <QRegularExpression>
 
@@ -37,6 +38,12 @@ void checkDisplayText(const QString &html)
     check(html.count(u'<') == tags);
 }
 
+const highlight::detail::RoleColors &colors()
+{
+    static const highlight::detail::RoleColors c = highlight::detail::defaultColors();
+    return c;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -50,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         switch (block.kind) {
         case answer::BlockKind::Code: {
             const QString language = highlight::canonicalLanguage(block.language);
-            fuzz::checkHighlight(block.code, highlight::highlight(language, block.code));
+            const highlight::Result result = highlight::highlight(language, block.code);
+            fuzz::checkHighlight(block.code, result);
+            // The panel's coloured text: the code's characters never become markup.
+            checkDisplayText(highlight::styledCode(block.code, result.lines, colors()));
             break;
         }
         case answer::BlockKind::Table:

@@ -274,45 +274,44 @@ LoadedLanguage *lockedLanguage(std::unique_lock<std::mutex> &guard, const Langua
 
 } // namespace
 
-Result highlight(const QString &language, const QString &code, Budget budget)
+namespace {
+
+// Whether the text may be looked at at all; `info` is its language, null when not coloured.
+// Sizes `result.lines` to the text's lines.
+const LanguageInfo *prepareResult(const QString &language, const QString &code, const Budget &budget,
+                                  Result &result)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto started = Clock::now();
-    Result result;
     const qsizetype lineCount = code.count(u'\n') + 1;
     result.lines.resize(lineCount);
-
     const QString canonical = detail::findLanguage(language) ? language : canonicalLanguage(language);
     const LanguageInfo *info = detail::findLanguage(canonical);
     if (!info || code.isEmpty())
-        return result;
+        return nullptr;
     if (code.size() > budget.maxChars || lineCount > budget.maxLines) {
         result.complete = false;
-        return result;
+        return nullptr;
     }
+    return info;
+}
 
-    // Waiting for another thread's turn counts against the time too.
-    std::unique_lock guard(library().lock, std::defer_lock);
-    LoadedLanguage *lang = lockedLanguage(guard, *info, started, budget.time);
-    if (!lang) {
-        result.complete = false;
-        return result;
-    }
-
-    srchilite::SourceHighlighter highlighter(lang->state);
-    highlighter.setFormatterManager(lang->formatters.get());
+// The runs of every line of `code` into `result`, within the budget. Lock held.
+void runLines(LoadedLanguage &lang, const QString &code, std::chrono::steady_clock::time_point started,
+              const Budget &budget, Result &result)
+{
+    srchilite::SourceHighlighter highlighter(lang.state);
+    highlighter.setFormatterManager(lang.formatters.get());
     highlighter.setOptimize(false);
     srchilite::FormatterParams params;
     highlighter.setFormatterParams(&params);
 
     qsizetype from = 0;
-    for (qsizetype i = 0; i < lineCount; ++i) {
+    for (qsizetype i = 0; i < result.lines.size(); ++i) {
         qsizetype to = code.indexOf(u'\n', from);
         if (to < 0)
             to = code.size();
         const QStringView line = QStringView(code).mid(from, to - from);
         from = to + 1;
-        if (Clock::now() - started > budget.time) {
+        if (std::chrono::steady_clock::now() - started > budget.time) {
             result.complete = false;
             break;
         }
@@ -323,9 +322,49 @@ Result highlight(const QString &language, const QString &code, Budget budget)
             result.complete = false;
             continue;
         }
-        if (!lineRuns(*lang, highlighter, line, result.lines[i]))
+        if (!lineRuns(lang, highlighter, line, result.lines[i]))
             result.complete = false;
     }
+}
+
+} // namespace
+
+Result highlight(const QString &language, const QString &code, Budget budget)
+{
+    const auto started = std::chrono::steady_clock::now();
+    Result result;
+    const LanguageInfo *info = prepareResult(language, code, budget, result);
+    if (!info)
+        return result;
+    // Waiting for another thread's turn counts against the time too.
+    std::unique_lock guard(library().lock, std::defer_lock);
+    LoadedLanguage *lang = lockedLanguage(guard, *info, started, budget.time);
+    if (!lang) {
+        result.complete = false;
+        return result;
+    }
+    runLines(*lang, code, started, budget, result);
+    return result;
+}
+
+std::optional<Result> highlightIfReady(const QString &language, const QString &code, Budget budget)
+{
+    const auto started = std::chrono::steady_clock::now();
+    Result result;
+    const LanguageInfo *info = prepareResult(language, code, budget, result);
+    if (!info)
+        return result;
+    std::unique_lock guard(library().lock, std::try_to_lock);
+    if (!guard.owns_lock())
+        return std::nullopt;
+    const auto found = library().loaded.find(info->name);
+    if (found == library().loaded.end())
+        return std::nullopt;
+    if (!found->second) { // its definition failed: plain, as highlight() gives it
+        result.complete = false;
+        return result;
+    }
+    runLines(*found->second, code, started, budget, result);
     return result;
 }
 

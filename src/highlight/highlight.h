@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <chrono>
+#include <optional>
 
 // Syntax colours for code: what kind of token each run of a code text is, by language. The runs
 // come from GNU source-highlight's language definitions (Debian's, and the project's own in
@@ -80,6 +81,11 @@ QStringList languages();
 // state is not safe to share), so callers run it off the main thread. A language's definition
 // is read on its first use.
 Result highlight(const QString &language, const QString &code, Budget budget = {});
+
+// The same for a caller that must not wait (the main thread laying out a short piece of code):
+// nullopt at once when another thread has the library or the language's definition has not
+// been read yet; then ask highlight() on a worker.
+std::optional<Result> highlightIfReady(const QString &language, const QString &code, Budget budget);
 
 // Colouring a text line by line, for an editor that colours again only the lines that changed:
 // each line starts from a numbered tokenizer state (0: a text's start; others as returned in

@@ -37,6 +37,18 @@ static_assert(std::size(kRoleColors) == kRoleCount);
 
 } // namespace
 
+// The few roles drawn in another style as well as their colour, as the tag of styled text.
+const char *emphasisTag(Role role)
+{
+    switch (role) {
+    case Role::Comment:
+    case Role::Emphasis: return "i";
+    case Role::Heading: return "b";
+    case Role::Link: return "u";
+    default: return nullptr;
+    }
+}
+
 QThreadPool *workerPool()
 {
     static QThreadPool *pool = [] {
@@ -79,19 +91,11 @@ RoleFormats formatsFor(const RoleColors &colors)
         QTextCharFormat f;
         if (Role(i) != Role::Plain)
             f.setForeground(colors[i]);
-        switch (Role(i)) {
-        case Role::Comment:
-        case Role::Emphasis:
-            f.setFontItalic(true);
-            break;
-        case Role::Heading:
-            f.setFontWeight(QFont::Bold);
-            break;
-        case Role::Link:
-            f.setFontUnderline(true);
-            break;
-        default:
-            break;
+        if (const char *tag = emphasisTag(Role(i))) {
+            f.setFontItalic(*tag == 'i');
+            if (*tag == 'b')
+                f.setFontWeight(QFont::Bold);
+            f.setFontUnderline(*tag == 'u');
         }
         formats[i] = f;
     }
@@ -99,3 +103,71 @@ RoleFormats formatsFor(const RoleColors &colors)
 }
 
 } // namespace vexa::highlight::detail
+
+namespace vexa::highlight {
+
+namespace {
+
+// One piece of a line, escaped; `column` counts the characters of the line so far (for tabs).
+void appendEscaped(QString &out, QStringView piece, int &column)
+{
+    for (const QChar c : piece) {
+        switch (c.unicode()) {
+        case u'&': out += QLatin1String("&amp;"); break;
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>': out += QLatin1String("&gt;"); break;
+        case u'"': out += QLatin1String("&quot;"); break;
+        case u' ': out += QLatin1String("&nbsp;"); break;
+        case u'\t':
+            do {
+                out += QLatin1String("&nbsp;");
+                ++column;
+            } while (column % 4 != 0);
+            continue;
+        case u'\r': continue;
+        default: out += c; break;
+        }
+        ++column;
+    }
+}
+
+} // namespace
+
+QString styledCode(QStringView code, const QList<QList<Span>> &lines, const detail::RoleColors &colors)
+{
+    QString out;
+    out.reserve(code.size() * 2);
+    qsizetype from = 0;
+    for (qsizetype i = 0; from <= code.size(); ++i) {
+        qsizetype to = code.indexOf(u'\n', from);
+        if (to < 0)
+            to = code.size();
+        const QStringView line = code.sliced(from, to - from);
+        if (i > 0)
+            out += QLatin1String("<br>");
+        int column = 0;
+        qsizetype at = 0;
+        for (const Span &span : i < lines.size() ? lines.at(i) : QList<Span>()) {
+            // Runs out of order or past the line are a highlighter's fault: left plain.
+            if (span.start < at || span.length <= 0 || span.start + span.length > line.size())
+                continue;
+            appendEscaped(out, line.sliced(at, span.start - at), column);
+            const size_t role = size_t(span.role);
+            const char *style = detail::emphasisTag(span.role);
+            out += QLatin1String("<font color=\"") + colors[role < colors.size() ? role : 0].name()
+                + QLatin1String("\">");
+            if (style)
+                out += QLatin1Char('<') + QLatin1String(style) + QLatin1Char('>');
+            appendEscaped(out, line.sliced(span.start, span.length), column);
+            if (style)
+                out += QLatin1String("</") + QLatin1String(style) + QLatin1Char('>');
+            out += QLatin1String("</font>");
+            at = span.start + span.length;
+        }
+        appendEscaped(out, line.sliced(at), column);
+        from = to + 1;
+    }
+    return out;
+}
+
+} // namespace vexa::highlight

@@ -7,6 +7,7 @@
 #include "awaittask.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace vexa::answer;
@@ -134,6 +135,7 @@ private Q_SLOTS:
     void displayCaps();
     void simpleAnswers_data();
     void simpleAnswers();
+    void codeColours();
 };
 
 void AnswerBlocksTest::blocks_data()
@@ -534,6 +536,60 @@ void AnswerBlocksTest::simpleAnswers()
     AnswerModel model;
     model.setMarkdown(markdown);
     QCOMPARE(model.simpleHtml(), html);
+}
+
+// A code block is coloured where it is first shown when that costs no wait, else shown plain
+// and coloured once the highlighter's worker is done; colours for an answer that has since
+// been replaced never reach the new one.
+void AnswerBlocksTest::codeColours()
+{
+    const auto html = [](AnswerModel &model) {
+        return model.data(model.index(0), AnswerModel::CodeHtmlRole).toString();
+    };
+    const auto coloured = [](const QString &text) { return text.contains(QStringLiteral("<font color=")); };
+
+    // A language read for the first time: plain, then coloured in place of it.
+    AnswerModel first;
+    first.setMarkdown(QStringLiteral("```kotlin\nfun main() { val x = 1 }\n```"));
+    QSignalSpy changed(&first, &QAbstractItemModel::dataChanged);
+    QVERIFY(!coloured(html(first)));
+    QCOMPARE(first.data(first.index(0), AnswerModel::LanguageNameRole).toString(), QStringLiteral("Kotlin"));
+    QVERIFY(vexa::test::waitUntil([&] { return !changed.isEmpty(); }));
+    QCOMPARE(changed.first().at(2).value<QList<int>>(), QList<int>{AnswerModel::CodeHtmlRole});
+    QVERIFY(coloured(html(first)));
+
+    // The next block in that language is coloured at once; no second pass.
+    AnswerModel second;
+    second.setMarkdown(QStringLiteral("Так:\n\n```kt\nval y = \"a<b>\"\n```"));
+    QSignalSpy secondChanged(&second, &QAbstractItemModel::dataChanged);
+    const QString now = second.data(second.index(1), AnswerModel::CodeHtmlRole).toString();
+    QVERIFY(coloured(now));
+    QVERIFY(now.contains(QStringLiteral("&lt;b&gt;")));
+    QTest::qWait(50);
+    QVERIFY(secondChanged.isEmpty());
+
+    // Past what is coloured in place: plain first, coloured later.
+    QString longCode = QStringLiteral("```kotlin\n");
+    for (int i = 0; i < 300; ++i)
+        longCode += QStringLiteral("val value%1 = %1 // note\n").arg(i);
+    longCode += QStringLiteral("```");
+    AnswerModel third;
+    third.setMarkdown(longCode);
+    QSignalSpy thirdChanged(&third, &QAbstractItemModel::dataChanged);
+    QVERIFY(!coloured(html(third)));
+    QVERIFY(vexa::test::waitUntil([&] { return !thirdChanged.isEmpty(); }));
+    QVERIFY(coloured(html(third)));
+
+    // Replaced before its colours came: the new answer keeps its own text.
+    AnswerModel replaced;
+    replaced.setMarkdown(QStringLiteral("```swift\nlet greeting = \"hi\"\n```"));
+    QVERIFY(!coloured(html(replaced)));
+    replaced.setMarkdown(QStringLiteral("```\nplain text\n```"));
+    QSignalSpy replacedChanged(&replaced, &QAbstractItemModel::dataChanged);
+    QCOMPARE(html(replaced), QStringLiteral("plain&nbsp;text"));
+    QTest::qWait(300);
+    QVERIFY(replacedChanged.isEmpty());
+    QCOMPARE(html(replaced), QStringLiteral("plain&nbsp;text"));
 }
 
 QTEST_GUILESS_MAIN(AnswerBlocksTest)

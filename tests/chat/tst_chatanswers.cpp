@@ -13,6 +13,7 @@
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickView>
+#include <QTextDocumentFragment>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(VexaAI_ChatPlugin)
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void readingOrderFollowsTheScreen();
     void reusedBlocksShowTheirNewAnswer_data();
     void reusedBlocksShowTheirNewAnswer();
+    void codeSelectsAsWritten();
 };
 
 void ChatAnswersTest::initTestCase()
@@ -187,8 +189,10 @@ void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
         if (!node->isVisible())
             return;
         const QString text = node->property("text").toString();
-        if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")) && !text.isEmpty()
-            && !labels.contains(text) && !text.contains(QLatin1Char('<')))
+        if (node->objectName() == QStringLiteral("codeText"))
+            out.append(QTextDocumentFragment::fromHtml(text).toPlainText()); // the coloured code
+        else if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")) && !text.isEmpty()
+                 && !labels.contains(text) && !text.contains(QLatin1Char('<')))
             out.append(text);
         for (QQuickItem *child : node->childItems())
             texts(child, out);
@@ -240,6 +244,41 @@ void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
         }
     }
     QVERIFY(checked > entries.size());
+}
+
+// The code is a light Text; with the mouse on it a selectable copy is laid over it, and what
+// is selected copies as the code was written (spaces, not the no-break spaces that keep the
+// indents in the styled text; markup characters as text).
+void ChatAnswersTest::codeSelectsAsWritten()
+{
+    const QString code = QStringLiteral("def f():\n    return  \"<b>&amp;</b>\"");
+    m_client->setEntries({userEntry(QStringLiteral("Код?")),
+                          answerEntry(QStringLiteral("```python\n") + code + QStringLiteral("\n```"))});
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return findItem(list, QStringLiteral("codeText")) != nullptr; }));
+    QQuickItem *text = findItem(list, QStringLiteral("codeText"));
+    QVERIFY(waitUntil([&] { return text->property("text").toString().contains(QStringLiteral("<font")); }));
+    QVERIFY(!findItem(list, QStringLiteral("codeSelection")));
+
+    const QPointF onCode = text->mapToScene(QPointF(5, text->height() / 2));
+    QTest::mouseMove(m_view.get(), onCode.toPoint());
+    QVERIFY(waitUntil([&] { return findItem(list, QStringLiteral("codeSelection")) != nullptr; }));
+    QQuickItem *selection = findItem(list, QStringLiteral("codeSelection"));
+    QVERIFY(!text->isVisible());
+    QCOMPARE(selection->width(), text->width());
+    QCOMPARE(selection->height(), text->height());
+    QMetaObject::invokeMethod(selection, "selectAll");
+    QGuiApplication::clipboard()->clear();
+    QMetaObject::invokeMethod(selection, "copy");
+    QVERIFY(waitUntil([&] { return QGuiApplication::clipboard()->text() == code; }));
+
+    // Selected, it stays while the mouse goes; deselected, the light text is back.
+    QTest::mouseMove(m_view.get(), QPoint(2, 2));
+    QTest::qWait(50);
+    QVERIFY(findItem(list, QStringLiteral("codeSelection")));
+    QMetaObject::invokeMethod(selection, "deselect");
+    QVERIFY(waitUntil([&] { return findItem(list, QStringLiteral("codeSelection")) == nullptr && text->isVisible(); }));
 }
 
 QTEST_MAIN(ChatAnswersTest)

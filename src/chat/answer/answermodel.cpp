@@ -3,10 +3,12 @@
 
 #include "highlight.h"
 #include "offthread.h"
+#include "rolestyle.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vexa::answer {
 
@@ -193,6 +195,7 @@ void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
 {
     const bool wasReady = ready();
     beginResetModel();
+    ++m_generation;
     m_answer = std::move(answer);
     m_rows.clear();
     m_hiddenChars = 0;
@@ -312,6 +315,40 @@ void AnswerModel::prepare(const Row &row) const
     }
 }
 
+void AnswerModel::colourCode(int rowIndex) const
+{
+    const Row &row = m_rows.at(rowIndex);
+    const AnswerBlock &block = m_answer->blocks.at(row.block);
+    highlight::detail::RoleColors colors = highlight::detail::defaultColors();
+    highlight::detail::readThemeColors(const_cast<AnswerModel *>(this), colors);
+    highlight::Budget inPlace;
+    inPlace.maxChars = kColourInPlaceChars;
+    inPlace.time = std::chrono::milliseconds(2);
+    const auto now = highlight::highlightIfReady(block.language, row.code, inPlace);
+    if (now && now->complete) {
+        row.codeHtml = highlight::styledCode(row.code, now->lines, colors);
+        return;
+    }
+    row.codeHtml = highlight::styledCode(row.code, {}, colors);
+    // Coloured and written out on the worker: a long block's text is not built on this thread.
+    auto *self = const_cast<AnswerModel *>(this);
+    auto *watcher = new QFutureWatcher<QString>(self);
+    connect(watcher, &QFutureWatcherBase::finished, self,
+            [self, watcher, rowIndex, generation = m_generation] {
+                watcher->deleteLater();
+                if (generation != self->m_generation || rowIndex >= self->m_rows.size())
+                    return;
+                self->m_rows.at(rowIndex).codeHtml = watcher->result();
+                const QModelIndex changed = self->index(rowIndex);
+                Q_EMIT self->dataChanged(changed, changed, {CodeHtmlRole});
+            });
+    watcher->setFuture(QtConcurrent::run(highlight::detail::workerPool(),
+                                         [language = block.language, code = row.code, colors] {
+                                             const highlight::Result result = highlight::highlight(language, code);
+                                             return highlight::styledCode(code, result.lines, colors);
+                                         }));
+}
+
 QVariant AnswerModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !m_answer)
@@ -360,6 +397,19 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
         prepare(row);
         return block.kind == BlockKind::List ? row.code : QString();
     case LanguageRole: return block.language;
+    case LanguageNameRole: {
+        if (block.kind != BlockKind::Code)
+            return QString();
+        const QString name = highlight::displayName(block.language);
+        return name.isEmpty() ? block.language : name;
+    }
+    case CodeHtmlRole:
+        if (block.kind != BlockKind::Code)
+            return QString();
+        prepare(row);
+        if (!row.codeHtml)
+            colourCode(index.row());
+        return *row.codeHtml;
     case ItemsRole: prepare(row); return row.items;
     case CellsRole: prepare(row); return row.cells;
     case AlignmentsRole: {
@@ -393,7 +443,8 @@ QHash<int, QByteArray> AnswerModel::roleNames() const
             {ItemsRole, "items"},         {CellsRole, "cells"},
             {AlignmentsRole, "alignments"}, {HiddenRole, "hidden"},
             {HiddenColumnsRole, "hiddenColumns"}, {SummaryRole, "summary"},
-            {SourceRole, "source"},       {ListHtmlRole, "listHtml"}};
+            {SourceRole, "source"},       {ListHtmlRole, "listHtml"},
+            {CodeHtmlRole, "codeHtml"},   {LanguageNameRole, "languageName"}};
 }
 
 } // namespace vexa::answer

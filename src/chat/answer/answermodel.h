@@ -52,6 +52,8 @@ public:
         SummaryRole,     // table: "таблица, 3 столбца, 5 строк"
         SourceRole,      // picture: https address
         ListHtmlRole,    // list: the shown items as one styled text, a line each
+        CodeHtmlRole,    // code: as laid out, coloured, as styled text (plain until coloured)
+        LanguageNameRole, // code: the language's name for people ("Python"), else the fence's word
     };
     Q_ENUM(Role)
 
@@ -82,6 +84,10 @@ public:
     static constexpr int kMaxShownListItems = 150;
     static constexpr int kMaxShownTableRows = 60;
     static constexpr int kMaxShownTableColumns = 12;
+    // Code up to this size is coloured where it is first shown, when the highlighter is free
+    // and knows the language (no wait): it is laid out once, already coloured. Longer code, or
+    // when the highlighter is busy, is shown plain and coloured on the highlighter's worker.
+    static constexpr int kColourInPlaceChars = 4096;
 
 Q_SIGNALS:
     void markdownChanged();
@@ -96,9 +102,11 @@ private:
         mutable QVariant cells;
         mutable QString code; // code as laid out; for a list, its styled text
         mutable QString listPlain;
+        mutable std::optional<QString> codeHtml;
         mutable int hidden = -1;
     };
     void prepare(const Row &row) const;
+    void colourCode(int row) const;
 
     QString m_markdown;
     std::shared_ptr<const Answer> m_answer;
@@ -108,6 +116,8 @@ private:
     // Made when first asked for (screen readers, copying) and kept with the answer.
     mutable std::optional<QString> m_plainText;
     QFutureWatcher<Answer> *m_watcher = nullptr;
+    // Which answer the rows are of: colours coming back for an earlier one are dropped.
+    quint64 m_generation = 0;
 };
 
 } // namespace vexa::answer

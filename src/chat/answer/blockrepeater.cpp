@@ -107,14 +107,14 @@ void BlockRepeater::setAnswer(AnswerModel *answer)
     m_modelConnections.clear();
     m_answer = answer;
     if (answer) {
-        // Answers change only as a whole (a reset once parsed), but any change makes the
-        // blocks again.
+        // Answers change as a whole (a reset once parsed), which makes the blocks again; a row's
+        // data changes in place (a code block's colours arriving).
         const auto again = [this] { regenerate(); };
         m_modelConnections = {
             connect(answer, &QAbstractItemModel::modelReset, this, again),
             connect(answer, &QAbstractItemModel::rowsInserted, this, again),
             connect(answer, &QAbstractItemModel::rowsRemoved, this, again),
-            connect(answer, &QAbstractItemModel::dataChanged, this, again),
+            connect(answer, &QAbstractItemModel::dataChanged, this, &BlockRepeater::updateRows),
             connect(answer, &QAbstractItemModel::layoutChanged, this, again),
             connect(answer, &QObject::destroyed, this, again),
         };
@@ -142,6 +142,24 @@ void BlockRepeater::setDelegates(const QVariantMap &delegates)
     m_delegates = delegates;
     regenerate();
     Q_EMIT delegatesChanged();
+}
+
+void BlockRepeater::updateRows(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles)
+{
+    if (!m_answer)
+        return;
+    const QHash<int, QByteArray> names = m_answer->roleNames();
+    for (const Made &made : std::as_const(m_items)) {
+        if (!made.item || made.row < first.row() || made.row > last.row())
+            continue;
+        const QModelIndex index = m_answer->index(made.row);
+        QVariantMap values;
+        for (auto it = names.cbegin(); it != names.cend(); ++it) {
+            if (roles.isEmpty() || roles.contains(it.key()))
+                values.insert(QString::fromUtf8(it.value()), index.data(it.key()));
+        }
+        assign(made.item, values);
+    }
 }
 
 QQuickItem *BlockRepeater::itemAt(int index) const
@@ -232,7 +250,7 @@ void BlockRepeater::regenerate()
         }
         item->stackAfter(previous);
         previous = item;
-        m_items.append(Made{item, url});
+        m_items.append(Made{item, url, row});
     }
     Q_EMIT itemsChanged();
 }

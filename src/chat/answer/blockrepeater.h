@@ -67,6 +67,7 @@ protected:
 
 private:
     void regenerate();
+    void updateRows(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
     void releaseItems();
 
     QPointer<AnswerModel> m_answer;
@@ -75,6 +76,7 @@ private:
     struct Made {
         QPointer<QQuickItem> item;
         QUrl component;
+        int row = -1;
     };
     QList<Made> m_items;
     QList<QMetaObject::Connection> m_modelConnections;

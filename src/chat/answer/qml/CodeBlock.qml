@@ -1,26 +1,30 @@
 import QtQuick
 import VexaAI.Style
-import VexaAI.Highlight
 
 // Code in its own darker, rounded panel: the language's name and a copy button above it, the
-// code as written (never re-flowed: long lines scroll sideways), coloured off the main thread
-// by the highlighter (an unknown language, or code over its budget, stays plain).
+// code as written (never re-flowed: long lines scroll sideways), coloured by the highlighter
+// (an unknown language, or code over its budget, stays plain). The code is one light Text; a
+// TextEdit is laid over it only while the mouse is on it or a selection lives there.
 AnswerBlock {
     id: block
 
-    required property string code
+    // The code coloured, as styled text (see AnswerModel's codeHtml).
+    required property string codeHtml
     required property string language
-    required property string hidden
     // The language's name as people write it ("Python"); the fence's word when it is not known.
-    readonly property string languageName: highlighter.languageName.length > 0 ? highlighter.languageName : language
-    // The code's text, for colouring.
-    readonly property TextEdit codeEdit: edit
+    required property string languageName
+    required property string hidden
+    // A selection lives on the code: its selectable copy stays while the mouse is elsewhere.
+    property bool selectionHeld: false
 
     body: panel
 
     // Back from the pool for another answer (see BlockRepeater).
     function reused() {
         scroller.contentX = 0
+        if (selecting.item)
+            selecting.item.deselect()
+        selectionHeld = false
         copy.flashing = false
         insert.flashing = false
     }
@@ -29,7 +33,7 @@ AnswerBlock {
         id: panel
         objectName: "codePanel"
         x: block.inset
-        width: Math.min(Math.max(edit.contentWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
+        width: Math.min(Math.max(codeText.contentWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
         height: header.height + scroller.height + (more.visible ? more.height : 0) + 10
         radius: 10
         color: VexaTheme.codeBackground
@@ -76,26 +80,46 @@ AnswerBlock {
             x: 14
             y: header.height
             width: parent.width - 28
-            height: edit.contentHeight + (contentWidth > width ? 10 : 0)
-            contentWidth: edit.contentWidth
-            contentHeight: edit.contentHeight
+            height: codeText.contentHeight + (contentWidth > width ? 10 : 0)
+            contentWidth: codeText.contentWidth
+            contentHeight: codeText.contentHeight
             flickableDirection: Flickable.HorizontalFlick
             interactive: contentWidth > width
             boundsBehavior: Flickable.StopAtBounds
             clip: true
-            TextEdit {
-                id: edit
+            Text {
+                id: codeText
                 objectName: "codeText"
-                text: block.code
-                textFormat: TextEdit.PlainText
-                wrapMode: TextEdit.NoWrap
-                readOnly: true
-                selectByMouse: true
-                selectionColor: VexaTheme.accent
+                text: block.codeHtml
+                textFormat: Text.StyledText
+                wrapMode: Text.NoWrap
+                visible: !selecting.item
                 color: VexaTheme.codeText
                 font.family: "DejaVu Sans Mono"
                 font.pointSize: block.textSize * 0.82
                 Accessible.ignored: true
+            }
+            HoverHandler {
+                id: pointer
+                cursorShape: Qt.IBeamCursor
+            }
+            Loader {
+                id: selecting
+                active: pointer.hovered || block.selectionHeld
+                sourceComponent: TextEdit {
+                    objectName: "codeSelection"
+                    width: codeText.contentWidth
+                    text: codeText.text
+                    textFormat: TextEdit.RichText
+                    wrapMode: TextEdit.NoWrap
+                    readOnly: true
+                    selectByMouse: true
+                    selectionColor: VexaTheme.accent
+                    color: codeText.color
+                    font: codeText.font
+                    Accessible.ignored: true
+                    onSelectedTextChanged: block.selectionHeld = selectedText.length > 0
+                }
             }
         }
         // Where the sideways scroll is (a Controls ScrollBar costs too much per bubble).
@@ -107,11 +131,6 @@ AnswerBlock {
             height: 3
             radius: 1.5
             color: VexaTheme.codeHeaderText
-        }
-        CodeHighlighter {
-            id: highlighter
-            document: edit.textDocument
-            language: block.language
         }
         Text {
             textFormat: Text.PlainText
