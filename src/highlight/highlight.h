@@ -10,7 +10,7 @@
 // Syntax colours for code: what kind of token each run of a code text is, by language. The runs
 // come from GNU source-highlight's language definitions (Debian's, and the project's own in
 // languages/ for the languages Debian's lack); drawing them (colours from the theme by role) is
-// CodeHighlighter's job. Everything here is plain data and safe to call from any thread.
+// styledCode's and EditorHighlighter's job. Everything here is plain data and safe to call from any thread.
 namespace vexa::highlight {
 
 // What a run of code is, for its colour. Plain runs are never reported.
