@@ -121,6 +121,7 @@ int main(int argc, char *argv[])
     vexa::SingleInstance instance(vexa::SingleInstance::defaultSocketPath(), request);
     std::unique_ptr<vexa::VexaAIApp> app;
     auto startApp = [&] {
+        qCDebug(vexa::lcApp, "the one instance");
         app = std::make_unique<vexa::VexaAIApp>();
         app->setRemembersWindow(true);
         if (!app->start()) {
@@ -149,6 +150,7 @@ int main(int argc, char *argv[])
         qCInfo(vexa::lcApp, "a new chat asked for by another launch");
         vexa::chat::ComposeRequests::instance().requestNewChat(draft);
     });
+    qCDebug(vexa::lcApp, "claiming the one instance");
     instance.claim();
     const int code = application.exec();
     app.reset(); // the window and its screens before the guard and the application

@@ -90,7 +90,9 @@ void VexaAIApp::prepareApplication()
     // window class is the application name, "VexaAI", as the entry's StartupWMClass says.
     QGuiApplication::setDesktopFileName(QStringLiteral("ai.vexa.VexaAI"));
     installRussianQtTexts();
+    qCDebug(lcApp, "Qt's own texts in Russian");
     Symbols::loadFont();
+    qCDebug(lcApp, "the symbol font loaded");
 }
 
 void VexaAIApp::configureEngine(QQmlEngine &engine)
@@ -101,17 +103,21 @@ void VexaAIApp::configureEngine(QQmlEngine &engine)
 bool VexaAIApp::start()
 {
     prepareApplication();
+    qCDebug(lcApp, "starting");
     m_engine = std::make_unique<QQmlApplicationEngine>();
     configureEngine(*m_engine);
+    qCDebug(lcApp, "engine made");
     if (m_remembersWindow)
         placeWindow();
     m_pictures = PictureNetworkFactory::forClient(*m_client);
     m_engine->setNetworkAccessManagerFactory(m_pictures.get());
+    qCDebug(lcApp, "window placed");
     // Connected before the screens are: logged before they rebuild for the new state.
     connect(m_client.get(), &VexaClient::stateChanged, this, [] { qCDebug(lcApp, "state changed"); });
     // The session's round trip runs while the window's QML loads. Its reply is taken by the
     // event loop, after the load, so the screens see it as they would any later reply.
     restoreSession();
+    qCDebug(lcApp, "session restore asked for");
     // The window is shown once that answer is in, with the screen it calls for already built: a
     // returning user's window opens on the sections instead of drawing the waiting screen for a
     // frame first. A slow answer (a locked keyring, a distant service) shows the waiting screen

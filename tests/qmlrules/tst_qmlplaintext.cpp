@@ -54,6 +54,8 @@ const QStringList kRendererFiles = {
     QStringLiteral("src/chat/answer/qml/ListBlock.qml"),
     QStringLiteral("src/chat/answer/qml/TableBlock.qml"),
     QStringLiteral("src/chat/answer/qml/PictureBlock.qml"),
+    // Code coloured as styled text, every character of it escaped (styledCode, rolestyle.h).
+    QStringLiteral("src/chat/answer/qml/CodeBlock.qml"),
 };
 
 QList<TextFinding> scan(const QList<std::pair<QString, QString>> &files,
