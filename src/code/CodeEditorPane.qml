@@ -43,7 +43,7 @@ ColumnLayout {
         objectName: "readOnlyLine"
         visible: pane.store.readOnly
         textFormat: Text.PlainText
-        text: qsTr("Файл больше 4 МБ: он открыт только для чтения, чтобы редактор не замедлялся.")
+        text: pane.store.readOnlyReason
         wrapMode: Text.Wrap
         color: VexaTheme.textSecondary
         Layout.fillWidth: true

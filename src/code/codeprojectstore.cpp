@@ -462,7 +462,10 @@ void CodeProjectStore::setOpenFileText(const QString &text)
 {
     m_openFileText = text;
     if (m_openFileText.isEmpty() && m_openFilePath.isEmpty())
+    {
         m_openFileReadOnly = false; // closed
+        m_openFileLinesCut = false;
+    }
     Q_EMIT modifiedChanged();
 }
 

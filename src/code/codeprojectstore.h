@@ -56,8 +56,10 @@ class CodeProjectStore : public QObject
     Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
     // The open file's line endings for people: "LF", "CRLF" or "CR".
     Q_PROPERTY(QString lineEndingName READ lineEndingName NOTIFY modifiedChanged)
-    // The open file is larger than kEditableFileBytes: shown, never edited or saved.
+    // The open file is larger than kEditableFileBytes, or has a line longer than
+    // kEditableLineChars: shown, never edited or saved; readOnlyReason says which.
     Q_PROPERTY(bool readOnly READ readOnly NOTIFY modifiedChanged)
+    Q_PROPERTY(QString readOnlyReason READ readOnlyReason NOTIFY modifiedChanged)
     // The open file was changed or deleted outside the app and the user has not yet chosen
     // what to do: reloadFromDisk() or keepEditorText() (or saveFile, which writes the text).
     Q_PROPERTY(DiskChange diskChange READ diskChange NOTIFY diskChangeChanged)
@@ -131,9 +133,16 @@ public:
     Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
     // Larger files open read-only: the editor stays responsive up to about this size.
     static constexpr qint64 kEditableFileBytes = 4 * 1024 * 1024;
+    // Qt lays a line out whole (about 4 µs a character, on the main thread): a file with a longer
+    // line opens read-only, such lines shown up to kShownLineChars and " …".
+    static constexpr qsizetype kEditableLineChars = 20000;
+    static constexpr qsizetype kShownLineChars = 10000;
     // How long typing must pause before the edited text is compared with the file's.
     static constexpr int kEditsPauseMs = 300;
     bool readOnly() const { return m_openFileReadOnly; }
+    QString readOnlyReason() const;
+    // A text read from the open file as the editor shows it (its long lines cut, if they are).
+    QString shownText(const QString &text) const;
     bool modified() const
     {
         // Edits not yet looked at count as changes until typing pauses.
@@ -205,6 +214,7 @@ private:
     QString m_openFileText;
     QString m_openFileLineEnding = QStringLiteral("\n");
     bool m_openFileReadOnly = false;
+    bool m_openFileLinesCut = false; // read-only for its long lines, which are shown cut
     // Deleted outside the app while open: its text is unsaved until written again.
     bool m_openFileMissing = false;
     CodeFileWatch m_watch;

@@ -47,6 +47,54 @@ void CodeProjectStore::editorEdited()
         Q_EMIT modifiedChanged();
 }
 
+namespace {
+
+// The text with every line longer than `longest` cut at `shown` characters (" …" after it), or
+// nothing when no line is that long.
+std::optional<QString> withLongLinesCut(const QString &text, qsizetype longest, qsizetype shown)
+{
+    std::optional<QString> cut;
+    qsizetype from = 0;
+    while (from <= text.size()) {
+        qsizetype to = text.indexOf(u'\n', from);
+        if (to < 0)
+            to = text.size();
+        if (to - from > longest && !cut) {
+            cut = text.left(from);
+            cut->reserve(text.size());
+        }
+        if (cut) {
+            const QStringView line = QStringView(text).sliced(from, to - from);
+            if (line.size() > longest) {
+                *cut += line.first(shown);
+                *cut += QStringLiteral(" …");
+            } else {
+                *cut += line;
+            }
+            if (to < text.size())
+                *cut += u'\n';
+        }
+        from = to + 1;
+    }
+    return cut;
+}
+
+} // namespace
+
+QString CodeProjectStore::readOnlyReason() const
+{
+    if (!m_openFileReadOnly)
+        return {};
+    return m_openFileLinesCut ? codetexts::longLinesReadOnly() : codetexts::largeFileReadOnly();
+}
+
+QString CodeProjectStore::shownText(const QString &text) const
+{
+    if (!m_openFileLinesCut)
+        return text;
+    return withLongLinesCut(text, kEditableLineChars, kShownLineChars).value_or(text);
+}
+
 bool CodeProjectStore::readOpenFile()
 {
     QFile file(m_openFilePath);
@@ -60,12 +108,17 @@ bool CodeProjectStore::readOpenFile()
         setNotice(codetexts::notUtf8Text());
         return false;
     }
-    m_openFileReadOnly = file.size() > kEditableFileBytes;
+    QString shown = withNewlines(*text);
+    const std::optional<QString> cut = withLongLinesCut(shown, kEditableLineChars, kShownLineChars);
+    m_openFileLinesCut = cut.has_value();
+    m_openFileReadOnly = file.size() > kEditableFileBytes || m_openFileLinesCut;
+    if (cut)
+        shown = *cut;
     m_openFileLineEnding = lineEndingOf(*text);
     m_openFileMissing = false;
     m_watch.watch(m_openFilePath, bytes);
     setDiskChange(DiskChange::None);
-    setOpenFileText(withNewlines(*text));
+    setOpenFileText(shown);
     setEditorText(m_openFileText);
     return true;
 }
@@ -75,7 +128,8 @@ void CodeProjectStore::onChangedOnDisk(const QByteArray &bytes)
     if (!m_selectedFile || m_openFilePath.isEmpty())
         return;
     const std::optional<QString> text = decodeUtf8(bytes);
-    const QString diskText = text ? withNewlines(*text) : QString();
+    // Compared as the editor would show it (long lines cut, when the open file's are).
+    const QString diskText = text ? shownText(withNewlines(*text)) : QString();
     if (text && diskText == editorText()) {
         // The disk now holds what the editor shows (the file came back as it was, or was saved
         // with this very text elsewhere): nothing to choose.

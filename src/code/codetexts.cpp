@@ -37,6 +37,17 @@ QString notUtf8Text()
     return QStringLiteral("Можно редактировать только текстовые файлы UTF-8.");
 }
 
+QString largeFileReadOnly()
+{
+    return QStringLiteral("Файл больше 4 МБ: он открыт только для чтения, чтобы редактор не замедлялся.");
+}
+
+QString longLinesReadOnly()
+{
+    return QStringLiteral("В файле есть строки длиннее 20 000 знаков: он открыт только для чтения, "
+                          "а такие строки показаны первыми 10 000 знаками.");
+}
+
 QString saveFailed(const QString &description)
 {
     return QStringLiteral("Не удалось сохранить файл: ") + description;

@@ -13,6 +13,9 @@ QString unsafeFileName();
 QString fileExists();
 QString createFileFailed(const QString &description);
 QString notUtf8Text();
+// Why the open file is shown read-only: its size, or lines too long to lay out at a keystroke.
+QString largeFileReadOnly();
+QString longLinesReadOnly();
 QString saveFailed(const QString &description);
 QString savedLocally();
 QString importSummary(int count);

@@ -614,10 +614,50 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<bool>("readOnly");
+        // Lines of 100 bytes: the size alone decides.
         const qint64 limit = CodeProjectStore::kEditableFileBytes;
         QTest::newRow("at the limit") << limit << false;
         QTest::newRow("one byte over") << limit + 1 << true;
-        QTest::newRow("one 5 MB line") << qint64(5 * 1024 * 1024) << true;
+    }
+
+    // A line too long to lay out at a keystroke makes a file read-only whatever its size; such
+    // lines are shown cut (the rest of the file as it is), and the file is never written.
+    void longLinesReadOnly_data()
+    {
+        QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<bool>("readOnly");
+        const int longest = int(CodeProjectStore::kEditableLineChars);
+        QTest::newRow("at the limit") << QList<int>{10, longest, 3} << false;
+        QTest::newRow("one character over") << QList<int>{10, longest + 1, 3} << true;
+        QTest::newRow("the last line, no newline after it") << QList<int>{5, 2 * longest} << true;
+        QTest::newRow("one 1 MB line") << QList<int>{1024 * 1024} << true;
+    }
+
+    void longLinesReadOnly()
+    {
+        QFETCH(QList<int>, lines);
+        QFETCH(bool, readOnly);
+        auto store = openStoreWithProject();
+        const QString folder = selectedFolder(*store);
+        QByteArray bytes;
+        QStringList expected;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QByteArray line(lines.at(i), char('a' + i));
+            bytes += line + (i + 1 < lines.size() ? "\r\n" : "");
+            expected.append(line.size() > CodeProjectStore::kEditableLineChars
+                                ? QString::fromLatin1(line.left(CodeProjectStore::kShownLineChars)) + QStringLiteral(" …")
+                                : QString::fromLatin1(line));
+        }
+        QVERIFY(putFile(folder + "/min.js", bytes));
+        store->refreshFiles();
+        store->selectFile(QStringLiteral("min.js"));
+        QCOMPARE(store->readOnly(), readOnly);
+        QCOMPARE(store->editorText(), expected.join(u'\n'));
+        QVERIFY(!store->modified());
+        QCOMPARE(store->readOnlyReason().contains(QStringLiteral("20 000")), readOnly);
+        store->setEditorText(store->editorText() + QStringLiteral("b"));
+        store->saveFile(false);
+        QCOMPARE(readBytes(folder + "/min.js")->size(), readOnly ? bytes.size() : bytes.size() + 1);
     }
 
     void largeFilesReadOnly()
@@ -626,13 +666,16 @@ private Q_SLOTS:
         QFETCH(bool, readOnly);
         auto store = openStoreWithProject();
         const QString folder = selectedFolder(*store);
-        const QByteArray big(bytes, 'a');
+        QByteArray big(bytes, 'a');
+        for (qint64 at = 99; at < bytes; at += 100)
+            big[at] = '\n';
         QVERIFY(putFile(folder + "/big.txt", big));
         QVERIFY(putFile(folder + "/small.txt", "s"));
         store->refreshFiles();
         store->selectFile(QStringLiteral("big.txt"));
         QCOMPARE(store->selectedFile(), std::optional<QString>("big.txt"));
         QCOMPARE(store->readOnly(), readOnly);
+        QCOMPARE(store->readOnlyReason().isEmpty(), !readOnly);
         store->setEditorText(store->editorText() + QStringLiteral("b"));
         store->saveFile(false);
         QCOMPARE(readBytes(folder + "/big.txt")->size(), readOnly ? bytes : bytes + 1);
