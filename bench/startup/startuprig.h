@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -89,14 +90,19 @@ private:
     QUrl m_base;
 };
 
-// Spins the event loop (the service lives in this process) until the predicate or the deadline.
+// Runs the event loop (the service lives in this process) until the predicate or the deadline.
+// It sleeps between events rather than polling: on a two-core machine a busy loop here would
+// take a whole core from the process being timed. The tick wakes it for predicates that look at
+// something no event announces (a file appearing).
 inline bool spinUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
+    QTimer tick;
+    tick.start(1);
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

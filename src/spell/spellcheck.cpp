@@ -315,7 +315,9 @@ bool SpellCheck::active() const
 void SpellCheck::refresh()
 {
     const bool now = active();
-    if (now && m_textDocument)
+    // The dictionaries (tens of megabytes for Russian) load when there are words to check: an
+    // empty field left alone all day costs nothing; the first word asked for starts the load.
+    if (now && m_textDocument && !m_textDocument->isEmpty())
         m_checker->load();
     if (m_highlighter)
         m_highlighter->rehighlight();

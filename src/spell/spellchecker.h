@@ -86,6 +86,8 @@ public:
     bool personalListWritable() const { return m_personalWritable; }
     // How many lookups are queued or on the worker (tests, benchmarks).
     int pendingWords() const { return int(m_queued.size() + m_inFlight); }
+    // Whether the dictionaries were asked for (they load once, on the first words to check).
+    bool loadStarted() const { return m_loadStarted; }
 
 Q_SIGNALS:
     void statusChanged();

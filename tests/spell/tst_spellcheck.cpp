@@ -71,6 +71,7 @@ private slots:
     void cleanup();
     void underlines_data();
     void underlines();
+    void dictionariesWaitForWords();
     void fenceOpenedAboveChangesBelow();
     void replaceIsOneUndoStep();
     void wordBeingTypedWaits();
@@ -137,6 +138,19 @@ void TstSpellCheck::underlines()
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         for (const QTextLayout::FormatRange &r : b.layout()->formats())
             QVERIFY(r.format.fontUnderline() && r.format.foreground().color() == QColor(Qt::green));
+}
+
+// An empty field costs no dictionaries (they hold tens of megabytes) until something is typed in
+// it; the first word then loads them and is checked.
+void TstSpellCheck::dictionariesWaitForWords()
+{
+    CheckedDocument checked(m_checker.get(), QString());
+    QVERIFY(checked.check.active());
+    QTest::qWait(50);
+    QVERIFY(!m_checker->loadStarted());
+    QTextCursor(&checked.doc).insertText(u"Скажи превет всем"_qs);
+    QVERIFY(m_checker->loadStarted());
+    QVERIFY(waitUntil([&] { return underlined(&checked.doc) == QStringList{u"превет"_qs}; }));
 }
 
 // A fence typed above a paragraph takes its words out; removing it brings them back.
