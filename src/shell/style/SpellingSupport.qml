@@ -12,7 +12,9 @@ Item {
     required property TextEdit area
     property alias checking: check.enabled
     readonly property alias spellCheck: check
-    readonly property alias menu: menu
+    // Made (and compiled, by address) the first time it opens: every text field has one, and
+    // most never show it.
+    property QtObject menu: null
 
     anchors.fill: parent
 
@@ -21,6 +23,8 @@ Item {
         const found = check.misspelledAt(position)
         if (found.word === undefined)
             return false
+        if (!menu)
+            menu = Qt.createComponent("qrc:/qt/qml/VexaAI/Style/SpellingMenu.qml").createObject(support, {check: check})
         menu.returnFocus = support.area
         menu.openFor(found, x, y)
         return true
@@ -50,10 +54,5 @@ Item {
             const p = eventPoint.position
             support.openAt(support.area.positionAt(p.x, p.y), p.x, p.y)
         }
-    }
-
-    SpellingMenu {
-        id: menu
-        check: check
     }
 }
