@@ -71,6 +71,7 @@ private Q_SLOTS:
     void hiddenMenuItemsUnreachable();
     void popupsMadeOnFirstUse_data();
     void popupsMadeOnFirstUse();
+    void searchMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
 };
@@ -647,6 +648,34 @@ void ChatQmlTest::popupsMadeOnFirstUse()
             shown.append(entry->property("text").toString());
     }
     QCOMPARE(shown, entries);
+}
+
+// The in-chat search is made when Ctrl+F first opens it, with the keyboard in its field; Esc
+// closes it (and empties the query); Ctrl+F brings the same field back with the keyboard in it.
+void ChatQmlTest::searchMadeOnFirstUse()
+{
+    m_client->setEntries({userEntry(QStringLiteral("Напиши сумму")), answerEntry(QStringLiteral("Сумма"))});
+    load();
+    QVERIFY(!item("chatSearchField"));
+    QQuickItem *first = nullptr;
+    for (int round = 0; round < 2; ++round) {
+        QTest::keyClick(m_view.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(viewModel()->searchVisible());
+        QQuickItem *field = nullptr;
+        QVERIFY(waitUntil([&] {
+            field = item("chatSearchField");
+            return field && field->hasActiveFocus();
+        }));
+        if (round == 0)
+            first = field;
+        QCOMPARE(field, first);
+        QCOMPARE(field->property("text").toString(), QString());
+        for (const QChar c : QStringLiteral("сум"))
+            QTest::sendKeyEvent(QTest::Click, m_view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(viewModel()->searchText(), QStringLiteral("сум"));
+        QTest::keyClick(m_view.get(), Qt::Key_Escape);
+        QVERIFY(!viewModel()->searchVisible());
+    }
 }
 
 void ChatQmlTest::hiddenMenuItemsUnreachable_data()

@@ -62,16 +62,24 @@ Item {
             implicitHeight: 1
             color: VexaTheme.separator
         }
-        ChatSearchBar {
+        // Made the first time the search is opened and kept from then on (its query with it).
+        LatchedLoader {
             id: searchBar
             Layout.fillWidth: true
             Layout.leftMargin: 16
             Layout.rightMargin: 12
-            Layout.preferredHeight: view.viewModel.searchVisible ? implicitHeight : 0
+            Layout.preferredHeight: view.viewModel.searchVisible && item ? item.implicitHeight : 0
             opacity: view.viewModel.searchVisible ? 1 : 0
             visible: Layout.preferredHeight > 0
             clip: true
-            viewModel: view.viewModel
+            wanted: view.viewModel.searchVisible
+            sourceComponent: ChatSearchBar {
+                viewModel: view.viewModel
+            }
+            function focusField() {
+                latch()
+                item.focusField()
+            }
             Behavior on Layout.preferredHeight { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
             Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         }
