@@ -40,12 +40,12 @@ Rectangle {
             color: VexaTheme.textPrimary
             Layout.fillWidth: true
         }
-        Button {
+        TextButton {
             objectName: bar.deleted ? "saveAgainButton" : "reloadButton"
             text: bar.deleted ? qsTr("Сохранить снова") : qsTr("Загрузить с диска")
             onClicked: bar.deleted ? bar.saveRequested() : bar.store.reloadFromDisk()
         }
-        Button {
+        TextButton {
             objectName: "keepTextButton"
             text: qsTr("Оставить мой текст")
             onClicked: bar.store.keepEditorText()

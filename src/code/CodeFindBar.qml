@@ -173,7 +173,7 @@ Rectangle {
                 Layout.fillWidth: true
                 Keys.onEscapePressed: bar.close()
             }
-            Button {
+            TextButton {
                 text: qsTr("Заменить")
                 enabled: find.count > 0
                 onClicked: {
@@ -183,7 +183,7 @@ Rectangle {
                         bar.editor.select(at.x, at.y)
                 }
             }
-            Button {
+            TextButton {
                 objectName: "replaceAllButton"
                 text: qsTr("Заменить все")
                 enabled: find.count > 0
@@ -207,7 +207,7 @@ Rectangle {
                 Keys.onEnterPressed: bar.goToLine()
                 Keys.onEscapePressed: bar.close()
             }
-            Button {
+            TextButton {
                 text: qsTr("Перейти")
                 onClicked: bar.goToLine()
             }

@@ -2,6 +2,7 @@
 // closing it any other way counts as "Отмена".
 import QtQuick
 import QtQuick.Controls
+import VexaAI.Style
 
 Dialog {
     id: dialog
@@ -37,12 +38,12 @@ Dialog {
     }
 
     footer: DialogButtonBox {
-        Button {
+        TextButton {
             objectName: "cancelButton"
             text: "Отмена"
             onClicked: dialog.cancelled()
         }
-        Button {
+        TextButton {
             objectName: "createButton"
             text: "Создать"
             onClicked: dialog.confirmed()

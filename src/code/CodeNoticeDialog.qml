@@ -2,6 +2,7 @@
 // is dismissed, the notice is cleared.
 import QtQuick
 import QtQuick.Controls
+import VexaAI.Style
 import VexaAI.Code
 
 Dialog {
@@ -34,7 +35,7 @@ Dialog {
     }
 
     footer: DialogButtonBox {
-        Button {
+        TextButton {
             objectName: "noticeButton"
             text: "Понятно"
             onClicked: dialog.store.clearNotice()

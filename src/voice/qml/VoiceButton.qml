@@ -4,14 +4,13 @@ import VexaAI.Style
 
 // A button of the voice screens: an optional symbol before the title, or the symbol alone (then
 // `accessibleName` says what it does). Enter and Return press it like Space does.
-Button {
+TextButton {
     id: control
 
     property string symbol
     property color symbolColor: VexaTheme.textPrimary
     property string accessibleName: text
 
-    font.capitalization: Font.MixedCase
     font.pixelSize: VexaTheme.bodySize
     display: text.length > 0 ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
     Accessible.role: Accessible.Button

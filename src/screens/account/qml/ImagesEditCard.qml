@@ -30,12 +30,11 @@ GlassCard {
         }
         RowLayout {
             spacing: 8
-            Button {
+            TextButton {
                 id: pickButton
                 objectName: "pickButton"
                 text: card.viewModel.hasSource ? "Заменить изображение" : "Выбрать изображение"
                 icon.width: 0
-                font.capitalization: Font.MixedCase
                 onClicked: card.pickRequested()
                 Keys.onReturnPressed: clicked()
                 Keys.onEnterPressed: clicked()

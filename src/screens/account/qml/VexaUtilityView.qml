@@ -125,12 +125,11 @@ Popup {
                             refreshButton.forceActiveFocus(Qt.OtherFocusReason)
                     }
                 }
-                Button {
+                TextButton {
                     id: refreshButton
                     objectName: "refreshButton"
                     text: "Обновить"
                     enabled: !sheet.viewModel.busy
-                    font.capitalization: Font.MixedCase
                     onClicked: sheet.viewModel.load()
                     Keys.onReturnPressed: clicked()
                     Keys.onEnterPressed: clicked()

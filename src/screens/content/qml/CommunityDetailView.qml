@@ -62,9 +62,8 @@ FocusScope {
                     Accessible.name: text
                 }
                 Item { Layout.fillWidth: true }
-                Button {
+                TextButton {
                     objectName: "membershipButton"
-                    font.capitalization: Font.MixedCase
                     text: vm.membershipLabel
                     focusPolicy: Qt.StrongFocus
                     onClicked: vm.toggleMembership()

@@ -94,9 +94,8 @@ FocusScope {
                     title: "Форум Vexa"
                 }
                 Item { Layout.fillWidth: true }
-                Button {
+                TextButton {
                     objectName: "newTopicButton"
-                    font.capitalization: Font.MixedCase
                     text: "Новая тема"
                     focus: true
                     focusPolicy: Qt.StrongFocus

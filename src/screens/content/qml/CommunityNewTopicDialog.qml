@@ -76,10 +76,9 @@ Dialog {
     }
 
     footer: DialogButtonBox {
-        Button {
+        TextButton {
             id: cancelButton
             objectName: "cancelTopicButton"
-            font.capitalization: Font.MixedCase
             text: "Отмена"
             onClicked: dialog.viewModel.cancelCreate()
         }

@@ -107,8 +107,7 @@ GlassCard {
         }
         RowLayout {
             Layout.fillWidth: true
-            Button {
-                font.capitalization: Font.MixedCase
+            TextButton {
                 objectName: "previousPageButton"
                 text: "← Назад"
                 enabled: card.viewModel.canPageBack
@@ -125,8 +124,7 @@ GlassCard {
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
             }
-            Button {
-                font.capitalization: Font.MixedCase
+            TextButton {
                 objectName: "nextPageButton"
                 Layout.alignment: Qt.AlignRight
                 text: "Далее →"

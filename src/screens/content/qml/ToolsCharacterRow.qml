@@ -76,9 +76,8 @@ FocusScope {
                 Accessible.name: text
             }
         }
-        Button {
+        TextButton {
             id: enable
-            font.capitalization: Font.MixedCase
             objectName: "characterButton_" + row.rowId
             visible: row.button === "active" || row.button === "enable"
             text: row.button === "active" ? "Активен" : "Включить"
@@ -87,9 +86,8 @@ FocusScope {
             Keys.onReturnPressed: clicked()
             Accessible.name: text + ": " + row.name
         }
-        Button {
+        TextButton {
             id: link
-            font.capitalization: Font.MixedCase
             objectName: "characterLink_" + row.rowId
             visible: row.button === "open"
             text: "Открыть"

@@ -19,8 +19,7 @@ GlassCard {
             title: "Персонажи"
             caption: "Выбранный персонаж действует и в Telegram, и здесь."
         }
-        Button {
-            font.capitalization: Font.MixedCase
+        TextButton {
             objectName: "characterOffButton"
             text: "Выключить персонажа"
             enabled: !card.viewModel.activating

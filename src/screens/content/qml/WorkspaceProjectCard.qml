@@ -20,9 +20,8 @@ GlassCard {
             title: "Мои проекты"
             caption: "Проекты связаны с вашим аккаунтом Vexa AI."
         }
-        Button {
+        TextButton {
             id: formToggle
-            font.capitalization: Font.MixedCase
             objectName: "projectFormToggle"
             text: card.viewModel.showProjectForm ? "Скрыть форму" : "Создать проект"
             onClicked: card.viewModel.toggleProjectForm()

@@ -89,14 +89,12 @@ WorkspaceDisclosure {
             Flow {
                 Layout.fillWidth: true
                 spacing: 8
-                Button {
-                    font.capitalization: Font.MixedCase
+                TextButton {
                     text: "Скопировать запрос"
                     onClicked: library.viewModel.copyRecipe(recipe.index)
                     Keys.onReturnPressed: clicked()
                 }
-                Button {
-                    font.capitalization: Font.MixedCase
+                TextButton {
                     text: recipe.isFavorite ? "Убрать из избранного" : "☆ В избранное"
                     enabled: !library.viewModel.pinning
                     onClicked: library.viewModel.toggleFavorite(recipe.index)
