@@ -27,4 +27,10 @@ QString readSource(const QString &relativePath);
 // template literal's ${…} parts are left out. The documents hold no regular expression literals.
 QList<SourceText> stringLiterals(const QString &file, const QString &code);
 
+// A probe document for a rule's data rows: `body` after the QtQuick and Controls imports.
+inline QString qmlProbe(const QString &body)
+{
+    return QStringLiteral("import QtQuick\nimport QtQuick.Controls\n") + body + u'\n';
+}
+
 } // namespace vexa::test

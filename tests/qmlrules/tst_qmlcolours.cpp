@@ -13,11 +13,6 @@ namespace {
 
 const QString kThemeFile = QStringLiteral("src/shell/style/VexaTheme.qml");
 
-QString qml(const QString &body)
-{
-    return QStringLiteral("import QtQuick\nimport QtQuick.Controls\n") + body + u'\n';
-}
-
 QString listed(const QList<TextFinding> &found)
 {
     QStringList lines;
@@ -39,37 +34,37 @@ private Q_SLOTS:
         QTest::addColumn<int>("findings");
         QTest::addColumn<int>("line"); // of the first finding
 
-        QTest::newRow("a role") << qml(QStringLiteral("Text { color: VexaTheme.error }")) << 0 << 0;
-        QTest::newRow("a hex colour") << qml(QStringLiteral("Text { color: \"#ff6b6b\" }")) << 1 << 3;
+        QTest::newRow("a role") << qmlProbe(QStringLiteral("Text { color: VexaTheme.error }")) << 0 << 0;
+        QTest::newRow("a hex colour") << qmlProbe(QStringLiteral("Text { color: \"#ff6b6b\" }")) << 1 << 3;
         QTest::newRow("a short hex colour with alpha")
-            << qml(QStringLiteral("Rectangle {\n  border.color: \"#f00a\" }")) << 1 << 4;
+            << qmlProbe(QStringLiteral("Rectangle {\n  border.color: \"#f00a\" }")) << 1 << 4;
         QTest::newRow("a hex colour in a choice")
-            << qml(QStringLiteral("Button { property bool on\n  icon.color: on ? \"#e5484d\" : VexaTheme.accent }"))
+            << qmlProbe(QStringLiteral("Button { property bool on\n  icon.color: on ? \"#e5484d\" : VexaTheme.accent }"))
             << 1 << 4;
         QTest::newRow("a hex colour in a function")
-            << qml(QStringLiteral("Item { function shade() { return \"#2a2f47\" } }")) << 1 << 3;
+            << qmlProbe(QStringLiteral("Item { function shade() { return \"#2a2f47\" } }")) << 1 << 3;
         QTest::newRow("a hex colour on a custom property")
-            << qml(QStringLiteral("Item { property color glow: \"#ffd60a\" }")) << 1 << 3;
-        QTest::newRow("a Material colour") << qml(QStringLiteral("Label { Material.foreground: \"#ff6b6b\" }"))
+            << qmlProbe(QStringLiteral("Item { property color glow: \"#ffd60a\" }")) << 1 << 3;
+        QTest::newRow("a Material colour") << qmlProbe(QStringLiteral("Label { Material.foreground: \"#ff6b6b\" }"))
                                           << 1 << 3;
-        QTest::newRow("Qt.rgba of numbers") << qml(QStringLiteral("Rectangle { color: Qt.rgba(0, 0, 0, 0.5) }"))
+        QTest::newRow("Qt.rgba of numbers") << qmlProbe(QStringLiteral("Rectangle { color: Qt.rgba(0, 0, 0, 0.5) }"))
                                             << 1 << 3;
         QTest::newRow("Qt.rgba of a role's parts")
-            << qml(QStringLiteral("Rectangle { color: Qt.rgba(VexaTheme.accent.r, VexaTheme.accent.g, 1, 0.2) }"))
+            << qmlProbe(QStringLiteral("Rectangle { color: Qt.rgba(VexaTheme.accent.r, VexaTheme.accent.g, 1, 0.2) }"))
             << 1 << 3;
-        QTest::newRow("Qt.hsla") << qml(QStringLiteral("Rectangle { color: Qt.hsla(0.5, 1, 0.5, 1) }")) << 1 << 3;
-        QTest::newRow("a colour's name") << qml(QStringLiteral("Text { color: \"white\" }")) << 1 << 3;
-        QTest::newRow("a colour's name on a tint") << qml(QStringLiteral("Button { property color tint\n  tint: \"cyan\" }"))
+        QTest::newRow("Qt.hsla") << qmlProbe(QStringLiteral("Rectangle { color: Qt.hsla(0.5, 1, 0.5, 1) }")) << 1 << 3;
+        QTest::newRow("a colour's name") << qmlProbe(QStringLiteral("Text { color: \"white\" }")) << 1 << 3;
+        QTest::newRow("a colour's name on a tint") << qmlProbe(QStringLiteral("Button { property color tint\n  tint: \"cyan\" }"))
                                                    << 1 << 4;
-        QTest::newRow("transparent") << qml(QStringLiteral("Rectangle { color: hovered ? VexaTheme.hoverFill : \"transparent\" }"))
+        QTest::newRow("transparent") << qmlProbe(QStringLiteral("Rectangle { color: hovered ? VexaTheme.hoverFill : \"transparent\" }"))
                                      << 0 << 0;
-        QTest::newRow("a colour's word as text") << qml(QStringLiteral("Text { text: \"white\" }")) << 0 << 0;
-        QTest::newRow("a hash in a text") << qml(QStringLiteral("Text { text: \"#1 of 5\" }")) << 0 << 0;
+        QTest::newRow("a colour's word as text") << qmlProbe(QStringLiteral("Text { text: \"white\" }")) << 0 << 0;
+        QTest::newRow("a hash in a text") << qmlProbe(QStringLiteral("Text { text: \"#1 of 5\" }")) << 0 << 0;
         QTest::newRow("a colour made from a role")
-            << qml(QStringLiteral("Rectangle { color: Qt.lighter(VexaTheme.accent, 1.4) }")) << 0 << 0;
+            << qmlProbe(QStringLiteral("Rectangle { color: Qt.lighter(VexaTheme.accent, 1.4) }")) << 0 << 0;
         QTest::newRow("a role with another alpha")
-            << qml(QStringLiteral("Rectangle { color: VexaTheme.withAlpha(VexaTheme.cardShadow, 0.05) }")) << 0 << 0;
-        QTest::newRow("a colour in a comment") << qml(QStringLiteral("Text { color: VexaTheme.error } // was \"#ff6b6b\""))
+            << qmlProbe(QStringLiteral("Rectangle { color: VexaTheme.withAlpha(VexaTheme.cardShadow, 0.05) }")) << 0 << 0;
+        QTest::newRow("a colour in a comment") << qmlProbe(QStringLiteral("Text { color: VexaTheme.error } // was \"#ff6b6b\""))
                                                << 0 << 0;
         QTest::newRow("not QML") << QStringLiteral("Item { color: }") << 1 << 1;
     }

@@ -34,11 +34,6 @@ QStringList layeredButtons(const QString &file, const QString &code)
     return found;
 }
 
-QString qml(const QString &body)
-{
-    return QStringLiteral("import QtQuick\nimport QtQuick.Controls\n") + body + u'\n';
-}
-
 } // namespace
 
 class QmlLayersTest : public QObject
@@ -51,14 +46,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("document");
         QTest::addColumn<int>("findings");
 
-        QTest::newRow("the style's button") << qml(QStringLiteral("Item { Button { text: \"Обновить\" } }")) << 1;
-        QTest::newRow("a round one") << qml(QStringLiteral("Item { RoundButton { text: \"+\" } }")) << 1;
+        QTest::newRow("the style's button") << qmlProbe(QStringLiteral("Item { Button { text: \"Обновить\" } }")) << 1;
+        QTest::newRow("a round one") << qmlProbe(QStringLiteral("Item { RoundButton { text: \"+\" } }")) << 1;
         QTest::newRow("with its own background")
-            << qml(QStringLiteral("Button { background: Rectangle { radius: 4 } }")) << 0;
-        QTest::newRow("flat") << qml(QStringLiteral("Row { RoundButton { flat: true } }")) << 0;
-        QTest::newRow("flat only sometimes") << qml(QStringLiteral("Row { Button { flat: hovered } }")) << 1;
-        QTest::newRow("the app's text button") << qml(QStringLiteral("Row { TextButton { text: \"Открыть\" } }")) << 0;
-        QTest::newRow("one of two") << qml(QStringLiteral("Row { Button { flat: true }\n Button { text: \"Да\" } }")) << 1;
+            << qmlProbe(QStringLiteral("Button { background: Rectangle { radius: 4 } }")) << 0;
+        QTest::newRow("flat") << qmlProbe(QStringLiteral("Row { RoundButton { flat: true } }")) << 0;
+        QTest::newRow("flat only sometimes") << qmlProbe(QStringLiteral("Row { Button { flat: hovered } }")) << 1;
+        QTest::newRow("the app's text button") << qmlProbe(QStringLiteral("Row { TextButton { text: \"Открыть\" } }")) << 0;
+        QTest::newRow("one of two") << qmlProbe(QStringLiteral("Row { Button { flat: true }\n Button { text: \"Да\" } }")) << 1;
     }
 
     void rules()

@@ -70,11 +70,6 @@ QList<TextFinding> scan(const QList<std::pair<QString, QString>> &files,
     return PlainTextRules(pointers, constants, renderer).findings();
 }
 
-QString qml(const QString &body)
-{
-    return QStringLiteral("import QtQuick\nimport QtQuick.Controls\n") + body + u'\n';
-}
-
 } // namespace
 
 class QmlPlainTextTest : public QObject
@@ -87,41 +82,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("document");
         QTest::addColumn<int>("findings");
 
-        QTest::newRow("a literal") << qml(QStringLiteral("Label { text: \"Готово\" }")) << 0;
+        QTest::newRow("a literal") << qmlProbe(QStringLiteral("Label { text: \"Готово\" }")) << 0;
         QTest::newRow("literals joined or chosen")
-            << qml(QStringLiteral("Label { text: busy ? \"Ищем…\" : \"Найти\" + \" сейчас\" }")) << 0;
-        QTest::newRow("a model's text, automatic") << qml(QStringLiteral("Text { text: model.emoji }")) << 1;
+            << qmlProbe(QStringLiteral("Label { text: busy ? \"Ищем…\" : \"Найти\" + \" сейчас\" }")) << 0;
+        QTest::newRow("a model's text, automatic") << qmlProbe(QStringLiteral("Text { text: model.emoji }")) << 1;
         QTest::newRow("a model's text, plain")
-            << qml(QStringLiteral("Label { text: model.name; textFormat: Text.PlainText }")) << 0;
+            << qmlProbe(QStringLiteral("Label { text: model.name; textFormat: Text.PlainText }")) << 0;
         QTest::newRow("a model's text, styled")
-            << qml(QStringLiteral("Text { text: model.name; textFormat: Text.StyledText }")) << 1;
+            << qmlProbe(QStringLiteral("Text { text: model.name; textFormat: Text.StyledText }")) << 1;
         QTest::newRow("a text edit is plain unless told")
-            << qml(QStringLiteral("TextEdit { text: model.name }")) << 0;
-        QTest::newRow("a rich text edit") << qml(QStringLiteral("TextEdit { text: model.name; textFormat: TextEdit.RichText }")) << 1;
-        QTest::newRow("a JavaScript block") << qml(QStringLiteral("Label { text: { return \"a\" } }")) << 1;
+            << qmlProbe(QStringLiteral("TextEdit { text: model.name }")) << 0;
+        QTest::newRow("a rich text edit") << qmlProbe(QStringLiteral("TextEdit { text: model.name; textFormat: TextEdit.RichText }")) << 1;
+        QTest::newRow("a JavaScript block") << qmlProbe(QStringLiteral("Label { text: { return \"a\" } }")) << 1;
         QTest::newRow("a button's data text")
-            << qml(QStringLiteral("Button { text: modelData.title }")) << 1;
+            << qmlProbe(QStringLiteral("Button { text: modelData.title }")) << 1;
         QTest::newRow("a menu entry with a plain label")
-            << qml(QStringLiteral("MenuItem { id: i; text: modelData.title\n"
+            << qmlProbe(QStringLiteral("MenuItem { id: i; text: modelData.title\n"
                                   "  contentItem: Text { text: i.text; textFormat: Text.PlainText } }")) << 0;
         QTest::newRow("a menu entry whose own label is automatic")
-            << qml(QStringLiteral("MenuItem { id: i; text: modelData.title\n  contentItem: Text { text: i.text } }")) << 1;
+            << qmlProbe(QStringLiteral("MenuItem { id: i; text: modelData.title\n  contentItem: Text { text: i.text } }")) << 1;
         QTest::newRow("a tool tip of data")
-            << qml(QStringLiteral("Item { ToolTip.text: model.hint }")) << 1;
+            << qmlProbe(QStringLiteral("Item { ToolTip.text: model.hint }")) << 1;
         QTest::newRow("a dialog titled with data")
-            << qml(QStringLiteral("Dialog { title: \"Удалить «\" + name + \"»?\" }")) << 1;
+            << qmlProbe(QStringLiteral("Dialog { title: \"Удалить «\" + name + \"»?\" }")) << 1;
         QTest::newRow("a combo box over data")
-            << qml(QStringLiteral("ComboBox { model: viewModel.actions; textRole: \"title\" }")) << 1;
+            << qmlProbe(QStringLiteral("ComboBox { model: viewModel.actions; textRole: \"title\" }")) << 1;
         QTest::newRow("a combo box over literals")
-            << qml(QStringLiteral("ComboBox { model: [\"ru-RU\", \"en-US\"] }")) << 0;
+            << qmlProbe(QStringLiteral("ComboBox { model: [\"ru-RU\", \"en-US\"] }")) << 0;
         QTest::newRow("a combo box with its own delegate")
-            << qml(QStringLiteral("ComboBox { model: viewModel.actions\n"
+            << qmlProbe(QStringLiteral("ComboBox { model: viewModel.actions\n"
                                   "  delegate: ItemDelegate { required property string title; text: title\n"
                                   "    contentItem: Label { text: parent.text; textFormat: Text.PlainText } } }")) << 0;
         QTest::newRow("nested in a delegate")
-            << qml(QStringLiteral("Column { Repeater { model: m; delegate: Row { Label { text: modelData } } } }")) << 1;
+            << qmlProbe(QStringLiteral("Column { Repeater { model: m; delegate: Row { Label { text: modelData } } } }")) << 1;
         QTest::newRow("a property declared with data")
-            << qml(QStringLiteral("Item { property string shown: x\n  Label { text: parent.shown } }")) << 1;
+            << qmlProbe(QStringLiteral("Item { property string shown: x\n  Label { text: parent.shown } }")) << 1;
         QTest::newRow("not QML") << QStringLiteral("Item { text: }") << 1;
     }
 
@@ -140,27 +135,27 @@ private Q_SLOTS:
     // allowed only constants is checked at every use.
     void components()
     {
-        const QString caption = qml(QStringLiteral("Label { id: c; color: \"grey\" }"));
+        const QString caption = qmlProbe(QStringLiteral("Label { id: c; color: \"grey\" }"));
         QCOMPARE(scan({{QStringLiteral("Caption.qml"), caption},
-                       {QStringLiteral("Use.qml"), qml(QStringLiteral("Caption { text: story }"))}}).size(), 1);
-        const QString plainCaption = qml(QStringLiteral("Label { textFormat: Text.PlainText }"));
+                       {QStringLiteral("Use.qml"), qmlProbe(QStringLiteral("Caption { text: story }"))}}).size(), 1);
+        const QString plainCaption = qmlProbe(QStringLiteral("Label { textFormat: Text.PlainText }"));
         QCOMPARE(scan({{QStringLiteral("Caption.qml"), plainCaption},
-                       {QStringLiteral("Use.qml"), qml(QStringLiteral("Caption { text: story }"))}}).size(), 0);
+                       {QStringLiteral("Use.qml"), qmlProbe(QStringLiteral("Caption { text: story }"))}}).size(), 0);
 
-        const QString button = qml(QStringLiteral("Button { id: b; property string label\n  ToolTip.text: b.label }"));
+        const QString button = qmlProbe(QStringLiteral("Button { id: b; property string label\n  ToolTip.text: b.label }"));
         const QList<ConstantProperty> constants{{QStringLiteral("IconButton"), QStringLiteral("label")}};
         QCOMPARE(scan({{QStringLiteral("IconButton.qml"), button},
-                       {QStringLiteral("Use.qml"), qml(QStringLiteral("IconButton { label: \"Удалить\" }"))}},
+                       {QStringLiteral("Use.qml"), qmlProbe(QStringLiteral("IconButton { label: \"Удалить\" }"))}},
                       constants).size(), 0);
         const auto misuse = scan({{QStringLiteral("IconButton.qml"), button},
-                                  {QStringLiteral("Use.qml"), qml(QStringLiteral("IconButton { label: model.name }"))}},
+                                  {QStringLiteral("Use.qml"), qmlProbe(QStringLiteral("IconButton { label: model.name }"))}},
                                  constants);
         QCOMPARE(misuse.size(), 1);
         QCOMPARE(misuse.first().file, QStringLiteral("Use.qml"));
         // Without the allowance the component's own tool tip is the finding.
         QCOMPARE(scan({{QStringLiteral("IconButton.qml"), button}}).size(), 1);
         // Rich text only where the renderer's output is shown.
-        const QString rich = qml(QStringLiteral("Text { text: model.html; textFormat: Text.RichText }"));
+        const QString rich = qmlProbe(QStringLiteral("Text { text: model.html; textFormat: Text.RichText }"));
         QCOMPARE(scan({{QStringLiteral("Bubble.qml"), rich}}, {}, {QStringLiteral("Bubble.qml")}).size(), 0);
         QCOMPARE(scan({{QStringLiteral("Other.qml"), rich}}, {}, {QStringLiteral("Bubble.qml")}).size(), 1);
     }
