@@ -315,7 +315,7 @@ bool SpellCheck::active() const
 void SpellCheck::refresh()
 {
     const bool now = active();
-    // The dictionaries (tens of megabytes for Russian) load when there are words to check: an
+    // The dictionaries (about 16 MB for Russian) load when there are words to check: an
     // empty field left alone all day costs nothing; the first word asked for starts the load.
     if (now && m_textDocument && !m_textDocument->isEmpty())
         m_checker->load();

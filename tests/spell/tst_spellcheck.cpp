@@ -140,7 +140,7 @@ void TstSpellCheck::underlines()
             QVERIFY(r.format.fontUnderline() && r.format.foreground().color() == QColor(Qt::green));
 }
 
-// An empty field costs no dictionaries (they hold tens of megabytes) until something is typed in
+// An empty field costs no dictionaries (they hold about 18 MB) until something is typed in
 // it; the first word then loads them and is checked.
 void TstSpellCheck::dictionariesWaitForWords()
 {

@@ -62,7 +62,7 @@ Item {
             implicitHeight: 1
             color: VexaTheme.separator
         }
-        // Made the first time the search is opened and kept from then on (its query with it).
+        // Made the first time the search is opened and kept from then on.
         LatchedLoader {
             id: searchBar
             Layout.fillWidth: true
