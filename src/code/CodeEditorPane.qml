@@ -85,7 +85,7 @@ ColumnLayout {
             Layout.fillWidth: true
             Layout.fillHeight: true
 
-            TextArea {
+            CodeEditorView {
                 id: editor
 
                 property bool loading: false
@@ -95,21 +95,26 @@ ColumnLayout {
                 objectName: "editor"
                 width: flick.editorWidth
                 height: flick.editorHeight
+                viewport: Qt.rect(flick.contentX - x, flick.contentY - y, flick.width, flick.height)
+                leftPadding: 6
+                rightPadding: 6
+                topPadding: 6
+                bottomPadding: 6
                 font.family: "monospace"
                 font.pixelSize: 14
                 color: VexaTheme.textPrimary
+                backgroundColor: VexaTheme.codeBackground
                 selectionColor: VexaTheme.selectionFill
-                textFormat: TextEdit.PlainText
-                wrapMode: TextEdit.NoWrap
-                selectByMouse: true
-                persistentSelection: true
+                currentLineColor: Qt.tint(VexaTheme.codeBackground, VexaTheme.hoverFill)
+                cursorColor: VexaTheme.accent
                 readOnly: pane.store.readOnly
                 tabStopDistance: editing.indentWidth * fontMetrics.advanceWidth(" ")
+                Accessible.role: Accessible.EditableText
                 Accessible.name: pane.store.selectedFile
                 Accessible.description: qsTr("Редактор кода. Tab вставляет отступ; Ctrl+Tab или Esc, затем Tab — перейти дальше")
                 Component.onCompleted: {
                     load()
-                    pane.store.editorDocument = textDocument
+                    pane.store.editorDocument = document
                 }
                 Component.onDestruction: pane.store.editorDocument = null
                 // Only marks the text as edited: the store takes it when it needs it, so a key
@@ -125,19 +130,8 @@ ColumnLayout {
                             && event.key === Qt.Key_Slash && editing.canComment && !editor.readOnly
                 }
 
-                background: Item {
-                    Rectangle {
-                        // The current line, subtly.
-                        visible: editor.activeFocus && editor.selectionStart === editor.selectionEnd
-                        y: editor.cursorRectangle.y
-                        width: Math.max(flick.width, editor.width)
-                        height: editor.cursorRectangle.height
-                        color: VexaTheme.hoverFill
-                    }
-                }
-
                 function load() {
-                    if (text === pane.store.editorText)
+                    if (length === pane.store.editorText.length && text === pane.store.editorText)
                         return
                     loading = true
                     text = pane.store.editorText
@@ -174,12 +168,12 @@ ColumnLayout {
 
     CodeEditing {
         id: editing
-        document: editor.textDocument
+        document: editor.document
         fileName: pane.store.selectedFile
     }
 
     EditorHighlighter {
-        document: editor.textDocument
+        document: editor.document
         language: editing.language
     }
 

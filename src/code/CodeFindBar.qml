@@ -10,7 +10,7 @@ import VexaAI.Style
 Rectangle {
     id: bar
 
-    required property TextArea editor
+    required property CodeEditorView editor
     required property CodeEditing editing
     // "find", "replace" or "line"; "" when closed.
     property string mode: ""
@@ -54,7 +54,7 @@ Rectangle {
 
     CodeFind {
         id: find
-        document: bar.mode === "find" || bar.mode === "replace" ? bar.editor.textDocument : null
+        document: bar.mode === "find" || bar.mode === "replace" ? bar.editor.document : null
         query: findField.text
         onResultsChanged: {
             if (bar.advancePending && !busy) {

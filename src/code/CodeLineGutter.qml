@@ -2,13 +2,14 @@
 // many delegates as fit on screen), placed by the editor's own line height and scroll offset,
 // so they follow scrolling and the font size.
 import QtQuick
+import VexaAI.Code
 import VexaAI.Style
 
 Item {
     id: gutter
 
     required property Flickable flickable
-    required property TextEdit editor
+    required property CodeEditorView editor
     required property font font
 
     readonly property real lineHeight: Math.max(1, editor.cursorRectangle.height)
@@ -18,6 +19,11 @@ Item {
     implicitWidth: numbers.advanceWidth(String(Math.max(99, editor.lineCount))) + 16
     clip: true
     Accessible.ignored: true
+
+    Rectangle {
+        anchors.fill: parent
+        color: VexaTheme.codeBackground
+    }
 
     FontMetrics {
         id: numbers

@@ -11,19 +11,13 @@ namespace vexa::code {
 
 CodeEditing::CodeEditing(QObject *parent) : QObject(parent) {}
 
-void CodeEditing::setDocument(QQuickTextDocument *document)
-{
-    if (m_document == document)
-        return;
-    m_document = document;
-    setTextDocument(document ? document->textDocument() : nullptr);
-    Q_EMIT documentChanged();
-}
-
 void CodeEditing::setTextDocument(QTextDocument *document)
 {
+    if (m_textDocument == document)
+        return;
     m_textDocument = document;
     detect();
+    Q_EMIT documentChanged();
 }
 
 void CodeEditing::setFileName(const QString &fileName)

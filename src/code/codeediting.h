@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QQuickTextDocument>
+#include <QTextDocument>
 #include <QtQml/qqmlregistration.h>
 
 class QTextDocument;
@@ -14,13 +14,13 @@ namespace vexa::code {
 
 // The editor's keys that change whole lines, applied to the editor's document through one
 // QTextCursor edit block each, so each is one undo step of the editor:
-//     CodeEditing { id: editing; document: editor.textDocument; fileName: store.selectedFile }
+//     CodeEditing { id: editing; document: editor.document; fileName: store.selectedFile }
 //     Keys.onReturnPressed: editor.cursorPosition = editing.newline(editor.selectionStart, ...)
 // The indentation unit is the file's own, detected when the file name changes (a file opened).
 class CodeEditing : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QQuickTextDocument *document READ document WRITE setDocument NOTIFY documentChanged)
+    Q_PROPERTY(QTextDocument *document READ document WRITE setTextDocument NOTIFY documentChanged)
     Q_PROPERTY(QString fileName READ fileName WRITE setFileName NOTIFY fileNameChanged)
     // The language of the file's colours and comments ("python"), "" when unknown.
     Q_PROPERTY(QString language READ language NOTIFY styleChanged)
@@ -34,8 +34,7 @@ class CodeEditing : public QObject {
 public:
     explicit CodeEditing(QObject *parent = nullptr);
 
-    QQuickTextDocument *document() const { return m_document; }
-    void setDocument(QQuickTextDocument *document);
+    QTextDocument *document() const { return m_textDocument; }
     QString fileName() const { return m_fileName; }
     void setFileName(const QString &fileName);
     QString language() const { return m_language; }
@@ -78,7 +77,6 @@ private:
     QPoint replaceLines(int selectionStart, int selectionEnd, QString (*change)(QStringView, const void *),
                         const void *context);
 
-    QPointer<QQuickTextDocument> m_document;
     QPointer<QTextDocument> m_textDocument;
     QString m_fileName;
     QString m_language;

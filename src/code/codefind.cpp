@@ -84,17 +84,10 @@ CodeFind::CodeFind(QObject *parent) : QObject(parent) {}
 
 CodeFind::~CodeFind() = default;
 
-void CodeFind::setDocument(QQuickTextDocument *document)
-{
-    if (m_document == document)
-        return;
-    m_document = document;
-    setTextDocument(document ? document->textDocument() : nullptr);
-    Q_EMIT documentChanged();
-}
-
 void CodeFind::setTextDocument(QTextDocument *document)
 {
+    if (m_textDocument == document)
+        return;
     disconnect(m_contents);
     m_textDocument = document;
     if (document) {
@@ -117,6 +110,7 @@ void CodeFind::setTextDocument(QTextDocument *document)
         });
     }
     schedule();
+    Q_EMIT documentChanged();
 }
 
 void CodeFind::setQuery(const QString &query)

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QQuickTextDocument>
+#include <QTextDocument>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -46,11 +46,11 @@ QString expandReplacement(const QString &matched, const FindOptions &options,
 // The editor's find and replace. The search runs on a worker thread over a copy of the text,
 // again after each change of the query, its options or the text; a later search makes an
 // earlier one's result stale, and it is dropped:
-//     CodeFind { id: find; document: editor.textDocument; query: field.text }
+//     CodeFind { id: find; document: editor.document; query: field.text }
 class CodeFind : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QQuickTextDocument *document READ document WRITE setDocument NOTIFY documentChanged)
+    Q_PROPERTY(QTextDocument *document READ document WRITE setTextDocument NOTIFY documentChanged)
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY optionsChanged)
     Q_PROPERTY(bool caseSensitive READ caseSensitive WRITE setCaseSensitive NOTIFY optionsChanged)
     Q_PROPERTY(bool wholeWords READ wholeWords WRITE setWholeWords NOTIFY optionsChanged)
@@ -68,9 +68,8 @@ public:
     explicit CodeFind(QObject *parent = nullptr);
     ~CodeFind() override;
 
-    QQuickTextDocument *document() const { return m_document; }
-    void setDocument(QQuickTextDocument *document);
-    void setTextDocument(QTextDocument *document); // for C++ users (tests)
+    QTextDocument *document() const { return m_textDocument; }
+    void setTextDocument(QTextDocument *document);
     QString query() const { return m_options.query; }
     void setQuery(const QString &query);
     bool caseSensitive() const { return m_options.caseSensitive; }
@@ -107,7 +106,6 @@ private:
     void start();
     const FindMatch *matchAt(int start, int end) const;
 
-    QPointer<QQuickTextDocument> m_document;
     QPointer<QTextDocument> m_textDocument;
     QMetaObject::Connection m_contents;
     FindOptions m_options;

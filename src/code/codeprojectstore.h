@@ -20,7 +20,7 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QQuickTextDocument>
+#include <QTextDocument>
 #include <QTimer>
 #include <QStringList>
 #include <QUrl>
@@ -48,7 +48,7 @@ class CodeProjectStore : public QObject
     // The editor's document. While set, an edit only marks the text as edited (editorEdited());
     // the text is taken from the document when something needs it (a save, a question, the
     // check for "modified" once typing pauses) rather than copied on every key.
-    Q_PROPERTY(QQuickTextDocument *editorDocument READ editorDocument WRITE setEditorDocument NOTIFY editorDocumentChanged)
+    Q_PROPERTY(QTextDocument *editorDocument READ editorDocument WRITE setEditorDocument NOTIFY editorDocumentChanged)
     Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
     Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
@@ -88,8 +88,8 @@ public:
     bool hasOpenFile() const { return m_selectedFile.has_value(); }
     const QString &editorText() const;
     void setEditorText(const QString &text);
-    QQuickTextDocument *editorDocument() const { return m_editorDocument; }
-    void setEditorDocument(QQuickTextDocument *document);
+    QTextDocument *editorDocument() const { return m_editorDocument; }
+    void setEditorDocument(QTextDocument *document);
     // The editor's document changed by the user.
     Q_INVOKABLE void editorEdited();
     const std::optional<QString> &notice() const { return m_notice; }
@@ -201,7 +201,7 @@ private:
     std::optional<QString> m_selectedFile;
     // Taken from m_editorDocument when m_editorEdited (see editorText()).
     mutable QString m_editorText;
-    QPointer<QQuickTextDocument> m_editorDocument;
+    QPointer<QTextDocument> m_editorDocument;
     mutable bool m_editorEdited = false;
     QTimer m_editsPause;
     std::optional<QString> m_notice;

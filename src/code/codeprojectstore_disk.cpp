@@ -18,7 +18,7 @@ const QString &CodeProjectStore::editorText() const
 {
     if (m_editorEdited) {
         m_editorEdited = false;
-        if (QTextDocument *document = m_editorDocument ? m_editorDocument->textDocument() : nullptr) {
+        if (QTextDocument *document = m_editorDocument) {
             // The raw text keeps no-break spaces as they are; lines are split by U+2029 there.
             QString text = document->toRawText();
             text.replace(QChar::ParagraphSeparator, u'\n');
@@ -28,7 +28,7 @@ const QString &CodeProjectStore::editorText() const
     return m_editorText;
 }
 
-void CodeProjectStore::setEditorDocument(QQuickTextDocument *document)
+void CodeProjectStore::setEditorDocument(QTextDocument *document)
 {
     if (m_editorDocument == document)
         return;

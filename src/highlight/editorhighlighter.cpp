@@ -52,19 +52,17 @@ void EditorHighlighter::componentComplete()
     restart();
 }
 
-void EditorHighlighter::setDocument(QQuickTextDocument *document)
+void EditorHighlighter::setDocument(QTextDocument *document)
 {
-    if (m_document == document)
+    if (m_textDocument == document)
         return;
-    m_document = document;
-    attach(document ? document->textDocument() : nullptr);
+    attach(document);
     Q_EMIT documentChanged();
 }
 
 void EditorHighlighter::setTextDocument(QTextDocument *document)
 {
-    m_document = nullptr;
-    attach(document);
+    setDocument(document);
 }
 
 void EditorHighlighter::attach(QTextDocument *document)

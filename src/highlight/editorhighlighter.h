@@ -6,17 +6,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QQmlParserStatus>
-#include <QQuickTextDocument>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QtQml/qqmlregistration.h>
 
 #include <map>
 
-class QTextDocument;
 
 namespace vexa::highlight {
 
 // Colours an editor's text as code and keeps the colours as the text is edited:
-//     EditorHighlighter { document: editor.textDocument; language: "python" }
+//     EditorHighlighter { document: editor.document; language: "python" }
 // Each line remembers the tokenizer's state at its end (its block's user state; -1: not coloured
 // yet). An edit colours again the lines it touched, then the lines after them only while their
 // starting state differs from before (an opened string or comment runs on; a typed letter stops
@@ -28,7 +28,7 @@ class EditorHighlighter : public QObject, public QQmlParserStatus {
     Q_OBJECT
     Q_INTERFACES(QQmlParserStatus)
     QML_ELEMENT
-    Q_PROPERTY(QQuickTextDocument *document READ document WRITE setDocument NOTIFY documentChanged)
+    Q_PROPERTY(QTextDocument *document READ document WRITE setDocument NOTIFY documentChanged)
     Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY languageChanged)
     // True while lines wait for their colours.
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
@@ -37,8 +37,8 @@ public:
     explicit EditorHighlighter(QObject *parent = nullptr);
     ~EditorHighlighter() override;
 
-    QQuickTextDocument *document() const { return m_document; }
-    void setDocument(QQuickTextDocument *document);
+    QTextDocument *document() const { return m_textDocument; }
+    void setDocument(QTextDocument *document);
     QString language() const { return m_language; }
     void setLanguage(const QString &language);
     bool busy() const { return m_running || m_scheduled; }
@@ -69,7 +69,6 @@ private:
     void applySpans(const QTextBlock &block, const QList<Span> &spans);
     void setRunning(bool running);
 
-    QPointer<QQuickTextDocument> m_document;
     QPointer<QTextDocument> m_textDocument;
     QString m_language;
     QString m_canonical;
