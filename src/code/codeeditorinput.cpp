@@ -57,6 +57,12 @@ constexpr std::array kMoves{
     Move{QKeySequence::SelectPreviousPage, QTextCursor::Up, QTextCursor::KeepAnchor},
 };
 
+// A finger on a touch screen: its drag scrolls the view, its tap places the cursor.
+bool byTouch(const QMouseEvent *event)
+{
+    return event->pointingDevice() && event->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen;
+}
+
 bool isPage(QKeySequence::StandardKey key)
 {
     return key == QKeySequence::MoveToNextPage || key == QKeySequence::MoveToPreviousPage
@@ -241,7 +247,13 @@ void CodeEditorView::mousePressEvent(QMouseEvent *event)
         return;
     }
     forceActiveFocus(Qt::MouseFocusReason);
-    // A Flickable around the editor must not take the drag for scrolling.
+    if (byTouch(event)) {
+        // The cursor goes where the finger lifts, if it did not scroll.
+        m_pressAnchor = -1;
+        event->accept();
+        return;
+    }
+    // A Flickable around the editor must not take the mouse's drag for scrolling.
     setKeepMouseGrab(true);
     const int position = positionAt(event->position().x(), event->position().y());
     const bool triple = m_lastDoubleClick.isValid()
@@ -324,6 +336,12 @@ void CodeEditorView::mouseMoveEvent(QMouseEvent *event)
 
 void CodeEditorView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (byTouch(event)) {
+        m_cursor.setPosition(positionAt(event->position().x(), event->position().y()));
+        cursorMoved();
+        event->accept();
+        return;
+    }
     setKeepMouseGrab(false);
     m_pressAnchor = -1;
     // What is selected with the mouse is the primary selection where the system has one.

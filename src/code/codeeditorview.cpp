@@ -1,5 +1,6 @@
 #include "codeeditorview.h"
 
+#include "codeeditoraccessible.h"
 #include "codetextlayout.h"
 
 #include <QClipboard>
@@ -17,6 +18,7 @@ CodeEditorView::CodeEditorView(QQuickItem *parent)
     : QQuickItem(parent), m_document(new QTextDocument(this)), m_layout(new CodeTextLayout(m_document)),
       m_cursor(m_document)
 {
+    installCodeEditorAccessibility();
     setFlag(ItemHasContents);
     setFlag(ItemAcceptsInputMethod);
     setFlag(ItemIsFocusScope, false);
@@ -310,14 +312,16 @@ void CodeEditorView::cursorMoved(bool resetVerticalX)
         Q_EMIT cursorRectangleChanged();
     }
     Q_EMIT cursorPositionChanged();
+    notifyCodeEditorCursorMoved(this);
     if (QGuiApplication::inputMethod() && hasActiveFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImCursorPosition | Qt::ImAnchorPosition
                                                | Qt::ImSurroundingText | Qt::ImCurrentSelection);
     repaint();
 }
 
-void CodeEditorView::contentsChanged(int, int, int)
+void CodeEditorView::contentsChanged(int position, int removed, int added)
 {
+    notifyCodeEditorTextChanged(this, position, removed, added);
     Q_EMIT textChanged();
     if (m_lineCount != m_document->blockCount()) {
         m_lineCount = m_document->blockCount();
@@ -409,6 +413,7 @@ QSGNode *CodeEditorView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 
 void CodeEditorView::paintText(QPainter &painter, const QRectF &area)
 {
+    m_layout->setDrawing(true);
     const QRectF caret = cursorRectangle();
     if (hasActiveFocus() && !m_cursor.hasSelection() && m_currentLineColor.alpha() > 0)
         painter.fillRect(QRectF(area.left(), caret.top(), area.width(), caret.height()), m_currentLineColor);
@@ -430,6 +435,7 @@ void CodeEditorView::paintText(QPainter &painter, const QRectF &area)
     if (m_caretShown && hasActiveFocus())
         painter.fillRect(QRectF(caret.left(), caret.top(), 2, caret.height()),
                          m_cursorColor.isValid() ? m_cursorColor : m_color);
+    m_layout->setDrawing(false);
 }
 
 } // namespace vexa

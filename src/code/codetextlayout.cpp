@@ -88,7 +88,6 @@ QTextBlock CodeTextLayout::blockAt(qreal y) const
 void CodeTextLayout::draw(QPainter *painter, const PaintContext &context)
 {
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(QPointF(), documentSize());
-    m_drawing = true;
     painter->setPen(context.palette.color(QPalette::Text));
     const QTextBlock last = blockAt(clip.bottom());
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
@@ -109,7 +108,6 @@ void CodeTextLayout::draw(QPainter *painter, const PaintContext &context)
         if (block == last)
             break;
     }
-    m_drawing = false;
 }
 
 int CodeTextLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const

@@ -26,6 +26,9 @@ public:
     void setFont(const QFont &font);
     void setTabStopDistance(qreal distance);
     qreal lineHeight() const { return m_lineHeight; }
+    // Set around drawing (which may be on the render thread): a line found wider meanwhile is
+    // announced afterwards, on the layout's own thread.
+    void setDrawing(bool drawing) { m_drawing = drawing; }
 
     // The block's layout, laid out now if it was not (or no longer is).
     QTextLayout *ensureLayout(const QTextBlock &block) const;
@@ -54,7 +57,6 @@ private:
     qreal m_lineHeight = 16;
     qreal m_advance = 8;
     mutable qreal m_width = 0;
-    // While drawing (possibly on the render thread) a wider line is announced afterwards.
     bool m_drawing = false;
     mutable bool m_growing = false;
     // After text was removed, the width is measured again once the typing pauses.
