@@ -127,7 +127,7 @@ ApplicationWindow {
                 spacing: 12
                 model: 200
                 readonly property real columnWidth: Math.min(width - 48, 900)
-                delegate: MessageBubble {
+                delegate: TextBubble {
                     id: bubble
                     required property int index
                     readonly property string text: index % 2
@@ -138,8 +138,6 @@ ApplicationWindow {
                     model: ({ text: text, entryID: String(index), imageSource: "" })
                     isUser: index % 2 === 0
                     html: isUser ? text : answer.simpleHtml
-                    blocks: isUser ? null : answer
-                    drawnBlocks: isUser || answer.simpleHtml.length > 0 ? null : answer
                     hasImage: false
                     maxBubbleWidth: Math.max(200, Math.min(messages.columnWidth * 0.86, 760))
                     AnswerModel { id: answer; markdown: bubble.isUser ? "" : bubble.text }

@@ -134,6 +134,8 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
         return row.imageSource;
     case HasImageRole:
         return !row.imageSource.isEmpty();
+    case LayoutRole:
+        return isUser || !html(row).isEmpty() ? QStringLiteral("text") : QStringLiteral("blocks");
     }
     return {};
 }
@@ -142,7 +144,7 @@ QHash<int, QByteArray> ChatEntryModel::roleNames() const
 {
     return {{EntryIDRole, "entryID"}, {IsUserRole, "isUser"},     {TextRole, "text"},
             {HtmlRole, "html"},       {BlocksRole, "blocks"},     {DrawnBlocksRole, "drawnBlocks"},
-            {ImageSourceRole, "imageSource"}, {HasImageRole, "hasImage"}};
+            {ImageSourceRole, "imageSource"}, {HasImageRole, "hasImage"}, {LayoutRole, "layout"}};
 }
 
 answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const

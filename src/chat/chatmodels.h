@@ -43,6 +43,9 @@ public:
         DrawnBlocksRole,
         ImageSourceRole, // QUrl, empty when there is no picture to show
         HasImageRole,
+        // "text" where HtmlRole has the message, "blocks" where DrawnBlocksRole does: the list
+        // makes and reuses each kind of bubble apart.
+        LayoutRole,
     };
 
     using QAbstractListModel::QAbstractListModel;

@@ -5,6 +5,8 @@
 #include "awaittask.h"
 #include "chatscreen.h"
 
+#include "screenreader.h"
+
 #include <QAccessible>
 #include <QBuffer>
 #include <QClipboard>
@@ -74,11 +76,14 @@ private Q_SLOTS:
     void searchMadeOnFirstUse();
     void goneMessagesLeaveTheAccessibilityTree_data();
     void goneMessagesLeaveTheAccessibilityTree();
+    void namesWaitForAScreenReader();
 };
 
 void ChatQmlTest::initTestCase()
 {
     setUpApplication();
+    // The screen is checked as a screen reader hears it: one is listening.
+    vexa::ScreenReader::assumeListening(true);
 }
 
 void ChatQmlTest::init()
@@ -774,6 +779,37 @@ void ChatQmlTest::goneMessagesLeaveTheAccessibilityTree()
     const QStringList shown = shownToScreenReaders(*m_view);
     QVERIFY2(!anyContains(shown, gone), qPrintable(shown.join(QLatin1String(" | "))));
     QVERIFY2(anyContains(shown, kept), qPrintable(shown.join(QLatin1String(" | "))));
+}
+
+// The messages' spoken names (with their speakers) are made only while a screen reader listens;
+// one that starts listening hears every bubble on screen, in the screen's order.
+void ChatQmlTest::namesWaitForAScreenReader()
+{
+    m_client->setEntries({userEntry(QStringLiteral("Первый вопрос")), answerEntry(QStringLiteral("Первый ответ"))});
+    vexa::ScreenReader::assumeListening(false);
+    const auto listening = qScopeGuard([] { vexa::ScreenReader::assumeListening(true); });
+    load();
+    auto *list = item("messageList");
+    QVERIFY(waitUntil([&] { return list->property("count").toInt() == 2; }));
+    const auto spokenNames = [&] {
+        QStringList names;
+        for (QQuickItem *child : list->property("contentItem").value<QQuickItem *>()->childItems()) {
+            if (child->isVisible() && child->property("cardItem").isValid())
+                names << child->property("spoken").toString();
+        }
+        return names;
+    };
+    QCOMPARE(spokenNames(), (QStringList{QString(), QString()}));
+    vexa::ScreenReader::assumeListening(true);
+    QVERIFY(waitUntil([&] {
+        const QStringList names = spokenNames();
+        return names.contains(QStringLiteral("Вы: Первый вопрос")) && names.contains(QStringLiteral("Vexa: Первый ответ"));
+    }));
+    QVERIFY(waitUntil([&] {
+        const QStringList shown = shownToScreenReaders(*m_view);
+        const qsizetype question = shown.indexOf(QStringLiteral("Вы: Первый вопрос"));
+        return question >= 0 && question < shown.indexOf(QStringLiteral("Vexa: Первый ответ"));
+    }));
 }
 
 QTEST_MAIN(ChatQmlTest)

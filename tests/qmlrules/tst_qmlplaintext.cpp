@@ -45,7 +45,7 @@ const QList<ConstantBinding> kConstantBindings = {
 // The documents that show the answer renderer's output: rich text made from Markdown and escaped
 // by the chat's and the code assistant's models.
 const QStringList kRendererFiles = {
-    QStringLiteral("src/chat/qml/MessageBubble.qml"),    // the message text (SelectableText)
+    QStringLiteral("src/chat/qml/TextBubble.qml"),       // the message text (SelectableText)
     QStringLiteral("src/chat/qml/MessageSelection.qml"), // the same text, selectable
     QStringLiteral("src/code/CodeMessage.qml"),          // the code assistant's messages
     // An answer's blocks: display text the renderer made from escaped pieces (answerblocks.h).

@@ -1,21 +1,17 @@
 import QtQuick
 import VexaAI.Style
-import VexaAI.Answer
 
-// One message: the user's on the trailing side on blue, Vexa's on the leading side on a faint
-// white. The user's words are one plain Text; an answer is its blocks (AnswerView: prose,
-// lists, code panels, tables…), made once per message and kept with it by the model. The few
-// with a picture get a MessageImage made for them. The list opens the menu and lays the
-// selection over the text under the mouse (see cardContains, textAt).
+// What every message shares: the card (the user's on the trailing side on blue, Vexa's on the
+// leading side on a faint white), the picture of the few that have one, and the list's ways in
+// (cardContains, textAt). What is inside the card is the kind's own: TextBubble (one Text: the
+// user's words, and answers of prose, lists and quotes) or BlocksBubble (an answer drawn block
+// by block). The list makes and reuses each kind apart, so neither carries the other's items.
 Item {
     id: bubble
 
     // The rest of the row (id, raw text) is read when it is needed.
     required property var model
     required property bool isUser
-    required property string html
-    required property AnswerModel blocks
-    required property AnswerModel drawnBlocks
     required property bool hasImage
     property real textSize: 17
     property real maxBubbleWidth: 600
@@ -30,16 +26,22 @@ Item {
 
     readonly property real padding: 14
     readonly property real innerMaxWidth: maxBubbleWidth - 2 * padding
-    // Most answers are prose, lists and quotes only: one Text, as the user's words are (the
-    // fast path for scrolling); the others are drawn block by block.
-    readonly property bool oneText: drawnBlocks === null
-    // What a screen reader says for the whole message, with its speaker.
-    readonly property string spoken: isUser ? "Вы: " + (model ? model.text : "")
-                                            : "Vexa: " + (blocks ? blocks.plainText : "")
-    // The message's first text (the user's words, or an answer's first prose block).
-    readonly property Item textItem: oneText ? userText : answerView.firstText
+    // Where the kind's content starts in the card (under the picture, if any).
+    readonly property real contentTop: picture ? picture.y + picture.height + 8 : 10
+    // Set by the kind: its content's drawn size, its first text, its block view (if any).
+    property real contentWidth: 0
+    property real contentHeight: 0
+    property Item textItem: null
+    property Item answerView: null
+    // What a screen reader says for the whole message, with its speaker; made only while one
+    // is listening.
+    readonly property string spoken: !ScreenReader.active || !model ? ""
+        : isUser ? "Вы: " + model.text
+                 : "Vexa: " + (model.blocks ? model.blocks.plainText : "")
     readonly property Item cardItem: card
     property MessageImage picture: null
+    // The kind's content goes into the card.
+    default property alias content: card.data
 
     implicitHeight: card.height
 
@@ -51,8 +53,8 @@ Item {
     // The text item under a point of the scene, or null (code panels and tables select on
     // their own).
     function textAt(scenePosition) {
-        if (oneText)
-            return userText
+        if (!answerView)
+            return textItem
         const local = answerView.mapFromItem(null, scenePosition.x, scenePosition.y)
         return answerView.textAt(local.x, local.y)
     }
@@ -79,38 +81,14 @@ Item {
     Rectangle {
         id: card
 
-        readonly property real contentTop: bubble.picture ? bubble.picture.y + bubble.picture.height + 8 : 10
         x: bubble.isUser ? bubble.width - width : 0
         width: Math.min(bubble.maxBubbleWidth,
-                        Math.max(bubble.oneText ? userText.contentWidth : answerView.width,
-                                 bubble.picture ? bubble.picture.contentWidth : 0)
+                        Math.max(bubble.contentWidth, bubble.picture ? bubble.picture.contentWidth : 0)
                         + 2 * bubble.padding)
-        height: contentTop + (bubble.oneText ? userText.height : answerView.height) + 10
+        height: bubble.contentTop + bubble.contentHeight + 10
         radius: 18
         color: bubble.isUser ? bubble.userColor : bubble.answerColor
-        Accessible.role: bubble.oneText ? Accessible.NoRole : Accessible.Grouping
-        Accessible.name: bubble.oneText ? "" : "Vexa"
-
-        SelectableText {
-            id: userText
-            x: bubble.padding
-            y: card.contentTop
-            width: bubble.innerMaxWidth
-            visible: bubble.oneText
-            text: bubble.html
-            spoken: bubble.oneText ? bubble.spoken : ""
-            font.pointSize: bubble.textSize
-            onLinkActivated: link => bubble.linkActivated(link)
-        }
-        AnswerView {
-            id: answerView
-            x: bubble.padding
-            y: card.contentTop
-            visible: !bubble.oneText
-            answer: bubble.drawnBlocks
-            maxWidth: bubble.innerMaxWidth
-            textSize: bubble.textSize
-            onLinkActivated: link => bubble.linkActivated(link)
-        }
+        Accessible.role: bubble.answerView ? Accessible.Grouping : Accessible.NoRole
+        Accessible.name: bubble.answerView ? "Vexa" : ""
     }
 }

@@ -104,28 +104,26 @@ ListView {
         }
     }
 
-    delegate: MessageBubble {
-        width: list.columnWidth
-        textSize: list.viewModel.textSize
-        userColor: list.userColor
-        answerColor: list.answerColor
-        maxBubbleWidth: Math.max(200, Math.min(list.columnWidth * 0.86, 760))
-        onOpenImageRequested: source => list.viewModel.openImage(source)
+    // Two kinds of bubble, each made and reused apart (see MessageBubble).
+    delegate: MessageDelegates {
+        messageList: list
         pictureComponent: pictureArea
-        onLinkActivated: link => list.viewModel.activateLink(model.entryID, link)
-        // A bubble put aside for reuse (its message removed, filtered out, or of another chat)
-        // is only culled: hidden, it leaves the accessibility tree instead of being read there
-        // at its old place.
-        ListView.onPooled: visible = false
-        ListView.onReused: { visible = true; list.arrangeReadingOrder() }
-        Component.onCompleted: list.arrangeReadingOrder()
+    }
+    readonly property real bubbleWidth: Math.max(200, Math.min(list.columnWidth * 0.86, 760))
+    // A bubble put aside for reuse (its message removed, filtered out, or of another chat) is
+    // only culled: hidden, it leaves the accessibility tree instead of being read there at its
+    // old place.
+    function bubblePooled(bubble) { bubble.visible = false }
+    function bubbleReused(bubble) {
+        bubble.visible = true
+        list.arrangeReadingOrder()
     }
 
     // Screen readers follow the screen, oldest message first (see ReadingOrder), once per
     // batch of new bubbles.
     property bool readingOrderPending: false
     function arrangeReadingOrder() {
-        if (readingOrderPending)
+        if (readingOrderPending || !ScreenReader.active)
             return
         readingOrderPending = true
         Qt.callLater(() => {
@@ -203,6 +201,10 @@ ListView {
     Connections {
         target: list.viewModel
         function onScrollToEndRequested(animated) { list.scrollToEnd(animated) }
+    }
+    Connections {
+        target: ScreenReader
+        function onActiveChanged() { list.arrangeReadingOrder() }
     }
     // While the end is on screen the list stays there as bubbles settle (pictures arrive,
     // heights become known); scrolling away, by any means, lets go.

@@ -136,7 +136,7 @@ AnswerBlock {
                             font.bold: cell.row === 0
                             onLinkActivated: link => block.view.linkActivated(link)
                             Accessible.role: cell.row === 0 ? Accessible.ColumnHeader : Accessible.Cell
-                            Accessible.name: label.text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, cell.row, cell.column) : ""
+                            Accessible.name: ScreenReader.active && label.text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, cell.row, cell.column) : ""
                         }
                     }
                 }
