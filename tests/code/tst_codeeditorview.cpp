@@ -158,6 +158,7 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void clipboardGivesLines();
+    void pagesMoveByTheView();
     void mouse_data();
     void mouse();
     void touchTapPlacesTheCursor();
@@ -233,6 +234,33 @@ void TstCodeEditorView::clipboardGivesLines()
     QCOMPARE(scene.editor->text(), QStringLiteral("def f():\n    return 1def f():\n    return 1"));
     QCOMPARE(scene.editor->lineCount(), 3);
     QCOMPARE(scene.shortcuts(), 0);
+}
+
+// Page Down moves the cursor by a view's height of lines, keeping its column, and the view
+// follows it; Page Up comes back.
+void TstCodeEditorView::pagesMoveByTheView()
+{
+    Scene scene;
+    QVERIFY(scene.ready());
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("line %1").arg(i, 3, 10, QLatin1Char('0'));
+    scene.editor->setText(lines.join(u'\n'));
+    scene.editor->setCursorPosition(2);
+    const int page = scene.editor->linesPerPage();
+    QVERIFY2(page > 5 && page * scene.editor->lineHeight() <= 300, qPrintable(QString::number(page)));
+    scene.press(QStringLiteral("PgDown"));
+    scene.press(QStringLiteral("PgDown"));
+    const QTextCursor &cursor = scene.editor->textCursor();
+    QCOMPARE(cursor.blockNumber(), 2 * page);
+    QCOMPARE(cursor.positionInBlock(), 2);
+    auto *flick = scene.editor->parentItem()->parentItem();
+    const QRectF caret = scene.editor->cursorRectangle();
+    const qreal top = flick->property("contentY").toReal();
+    QVERIFY(caret.top() >= top && caret.bottom() <= top + flick->height());
+    scene.press(QStringLiteral("Shift+PgUp"));
+    QCOMPARE(scene.editor->textCursor().blockNumber(), page);
+    QCOMPARE(scene.editor->selectedText().count(QChar::ParagraphSeparator), page);
 }
 
 void TstCodeEditorView::mouse_data()
