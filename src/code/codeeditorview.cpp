@@ -111,40 +111,19 @@ int CodeEditorView::linesPerPage() const
     return qMax(1, int(height / m_layout->lineHeight()) - 1);
 }
 
-void CodeEditorView::setLeftPadding(qreal value)
+void CodeEditorView::setLeftPadding(qreal value) { setPadding(m_padding.left, value); }
+void CodeEditorView::setRightPadding(qreal value) { setPadding(m_padding.right, value); }
+void CodeEditorView::setTopPadding(qreal value) { setPadding(m_padding.top, value); }
+void CodeEditorView::setBottomPadding(qreal value) { setPadding(m_padding.bottom, value); }
+
+void CodeEditorView::setPadding(qreal &side, qreal value)
 {
-    if (qFuzzyCompare(m_padding.left(), value))
+    if (qFuzzyCompare(side, value))
         return;
-    m_padding.setLeft(value);
+    side = value;
     Q_EMIT paddingChanged();
+    setImplicitSize(contentWidth() + leftPadding() + rightPadding(), contentHeight() + topPadding() + bottomPadding());
     cursorMoved(false);
-    repaint();
-}
-
-void CodeEditorView::setRightPadding(qreal value)
-{
-    if (qFuzzyCompare(m_padding.right(), value))
-        return;
-    m_padding.setRight(value);
-    Q_EMIT paddingChanged();
-}
-
-void CodeEditorView::setTopPadding(qreal value)
-{
-    if (qFuzzyCompare(m_padding.top(), value))
-        return;
-    m_padding.setTop(value);
-    Q_EMIT paddingChanged();
-    cursorMoved(false);
-    repaint();
-}
-
-void CodeEditorView::setBottomPadding(qreal value)
-{
-    if (qFuzzyCompare(m_padding.bottom(), value))
-        return;
-    m_padding.setBottom(value);
-    Q_EMIT paddingChanged();
 }
 
 void CodeEditorView::setViewport(const QRectF &viewport)

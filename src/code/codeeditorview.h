@@ -77,10 +77,10 @@ public:
     qreal contentWidth() const;
     qreal contentHeight() const;
     qreal lineHeight() const;
-    qreal leftPadding() const { return m_padding.left(); }
-    qreal rightPadding() const { return m_padding.right(); }
-    qreal topPadding() const { return m_padding.top(); }
-    qreal bottomPadding() const { return m_padding.bottom(); }
+    qreal leftPadding() const { return m_padding.left; }
+    qreal rightPadding() const { return m_padding.right; }
+    qreal topPadding() const { return m_padding.top; }
+    qreal bottomPadding() const { return m_padding.bottom; }
     void setLeftPadding(qreal value);
     void setRightPadding(qreal value);
     void setTopPadding(qreal value);
@@ -151,6 +151,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void setPadding(qreal &side, qreal value);
     void contentsChanged(int position, int removed, int added);
     void layoutUpdated(const QRectF &rect);
     void paintText(QPainter &painter, const QRectF &area);
@@ -167,7 +168,12 @@ private:
     CodeTextLayout *m_layout;
     QTextCursor m_cursor;
     QFont m_font;
-    QMarginsF m_padding;
+    struct {
+        qreal left = 0;
+        qreal right = 0;
+        qreal top = 0;
+        qreal bottom = 0;
+    } m_padding;
     QRectF m_viewport;
     bool m_readOnly = false;
     QColor m_color = Qt::black;
