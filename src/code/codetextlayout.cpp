@@ -72,6 +72,13 @@ QTextLayout *CodeTextLayout::ensureLayout(const QTextBlock &block) const
         x += line.naturalTextWidth();
     }
     layout->endLayout();
+    m_laidOut.push_back(block.blockNumber());
+    while (m_laidOut.size() > kKeptLayouts) {
+        const QTextBlock oldest = document()->findBlockByNumber(m_laidOut.front());
+        m_laidOut.pop_front();
+        if (oldest.isValid() && oldest != block)
+            oldest.layout()->clearLayout();
+    }
     // The layout stays at the origin: a line's place comes from its block's number, which lines
     // added or removed above change without the block being laid out again.
     grow(x);
@@ -186,6 +193,7 @@ void CodeTextLayout::relayoutAll()
     QTextDocument *doc = document();
     m_blockCount = doc->blockCount();
     m_width = 0;
+    m_laidOut.clear();
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) {
         if (QTextLayout *layout = block.layout(); layout && layout->lineCount() > 0)
             layout->clearLayout();

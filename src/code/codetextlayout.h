@@ -6,6 +6,8 @@
 #include <QTextOption>
 #include <QTimer>
 
+#include <deque>
+
 namespace vexa {
 
 // The layout of a code editor's document: one line per block, no wrapping, every line as high as
@@ -21,6 +23,11 @@ class CodeTextLayout : public QAbstractTextDocumentLayout {
     Q_OBJECT
 
 public:
+    // Lines whose layout (with its shaped glyphs) is kept; the oldest laid out beyond that are
+    // let go and laid out again if they are reached again, so scrolling through a large file
+    // does not keep a layout of every line it passed.
+    static constexpr std::size_t kKeptLayouts = 2000;
+
     explicit CodeTextLayout(QTextDocument *document);
 
     void setFont(const QFont &font);
@@ -61,6 +68,9 @@ private:
     mutable bool m_growing = false;
     // After text was removed, the width is measured again once the typing pauses.
     QTimer m_shrink;
+    // The numbers of the blocks laid out, oldest first. Lines added or removed since shift them:
+    // then another block's layout is let go, which costs only its laying out again.
+    mutable std::deque<int> m_laidOut;
     int m_blockCount = 1;
 };
 
