@@ -86,9 +86,14 @@ Rectangle {
         anchors.margins: 4
         spacing: 2
 
-        RowLayout {
+        // One row when the bar is wide enough; when narrow, the field and its options on the
+        // first and the count, the steps and the close button under them.
+        GridLayout {
             visible: bar.mode !== "line"
-            spacing: 4
+            columns: bar.width >= 470 ? 8 : 4
+            rowSpacing: 2
+            columnSpacing: 4
+            Layout.fillWidth: true
             TextField {
                 id: findField
                 objectName: "findField"

@@ -391,6 +391,20 @@ private Q_SLOTS:
         QTest::keyClick(&view, '=');
         QObject *summary = root->findChild<QObject *>(QStringLiteral("findSummary"));
         QVERIFY(waitUntil([&] { return summary->property("text").toString() == QStringLiteral("3"); }));
+        // Every control of the bar lies within it, whatever the pane's width (once laid out).
+        const auto outsideTheBar = [&] {
+            QQuickItem *bar = find("findBar");
+            const QRectF barArea = bar->mapRectToScene(bar->boundingRect());
+            for (QQuickItem *control : qobject_cast<QQuickItem *>(summary)->parentItem()->childItems()) {
+                const QRectF area = control->mapRectToScene(control->boundingRect());
+                const bool inside = area.left() >= barArea.left() - 0.5 && area.right() <= barArea.right() + 0.5
+                    && area.top() >= barArea.top() - 0.5 && area.bottom() <= barArea.bottom() + 0.5;
+                if (control->isVisible() && !inside)
+                    return QDebug::toString(area) + QLatin1String(" outside ") + QDebug::toString(barArea);
+            }
+            return QString();
+        };
+        QVERIFY2(waitUntil([&] { return outsideTheBar().isEmpty(); }), qPrintable(outsideTheBar()));
         QTest::keyClick(&view, Qt::Key_Return);
         QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(summary->property("text").toString(), QStringLiteral("2 из 3"));
