@@ -140,6 +140,18 @@ bool CodeEditorView::handleMove(QKeyEvent *event)
         if (!event->matches(move.key))
             continue;
         const int times = isPage(move.key) ? linesPerPage() : 1;
+        // Home goes to the line's first character that is not a blank, and from there to the
+        // line's start, as in code editors.
+        if (move.operation == QTextCursor::StartOfLine) {
+            const QString line = m_cursor.block().text();
+            int first = 0;
+            while (first < line.size() && (line.at(first) == u' ' || line.at(first) == u'\t'))
+                ++first;
+            const int column = m_cursor.positionInBlock() == first ? 0 : first;
+            m_cursor.setPosition(m_cursor.block().position() + column, move.mode);
+            cursorMoved();
+            return true;
+        }
         // Left or Right with a selection goes to its edge rather than past it.
         if (move.mode == QTextCursor::MoveAnchor && m_cursor.hasSelection()
                 && (move.operation == QTextCursor::NextCharacter || move.operation == QTextCursor::PreviousCharacter)) {

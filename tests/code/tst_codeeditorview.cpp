@@ -183,7 +183,10 @@ void TstCodeEditorView::keys_data()
     QTest::newRow("Down keeps the column past a short line")
         << "abcdef|\nab\nabcdefgh" << QStringList{"Down", "Down"} << false << "abcdef\nab\nabcdef|gh" << 0;
     QTest::newRow("Shift+Down selects across lines") << "a|b\ncd" << QStringList{"Shift+Down"} << false << "a^b\nc|d" << 0;
-    QTest::newRow("Home and End") << "  ab|c" << QStringList{"Home"} << false << "|  abc" << 0;
+    QTest::newRow("Home goes to the first non-blank") << "  ab|c" << QStringList{"Home"} << false << "  |abc" << 0;
+    QTest::newRow("Home again goes to the line's start") << "  ab|c" << QStringList{"Home", "Home"} << false << "|  abc" << 0;
+    QTest::newRow("Shift+Home selects to the first non-blank") << "\tab|c" << QStringList{"Shift+Home"} << false << "\t|ab^c" << 0;
+    QTest::newRow("End") << "  |abc\nd" << QStringList{"End"} << false << "  abc|\nd" << 0;
     QTest::newRow("Ctrl+End") << "|a\nb\nc" << QStringList{"Ctrl+End"} << false << "a\nb\nc|" << 0;
     QTest::newRow("Backspace at a line's start joins the lines") << "ab\n|cd" << QStringList{"Backspace"} << false << "ab|cd" << 0;
     QTest::newRow("Delete") << "a|bc" << QStringList{"Delete"} << false << "a|c" << 0;
