@@ -17,6 +17,8 @@
 #include <QTextBlock>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <memory>
+
 Q_IMPORT_QML_PLUGIN(VexaAI_CodePlugin)
 Q_IMPORT_QML_PLUGIN(VexaAI_StylePlugin)
 
@@ -312,10 +314,10 @@ void TstCodeEditorView::touchTapPlacesTheCursor()
     Scene scene;
     QVERIFY(scene.ready());
     scene.set(parse("al|pha beta\ngamma delta"));
-    QPointingDevice *finger = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> finger(QTest::createTouchDevice());
     const QPoint at = scene.pointAt(13);
-    QTest::touchEvent(&scene.window, finger).press(0, at, &scene.window);
-    QTest::touchEvent(&scene.window, finger).release(0, at, &scene.window);
+    QTest::touchEvent(&scene.window, finger.get()).press(0, at, &scene.window);
+    QTest::touchEvent(&scene.window, finger.get()).release(0, at, &scene.window);
     QTRY_COMPARE(mark(scene.editor), QStringLiteral("alpha beta\nga|mma delta"));
 }
 
