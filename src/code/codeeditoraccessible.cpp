@@ -5,6 +5,7 @@
 #include "codeeditoraccessible.h"
 
 #include "codeeditorview.h"
+#include "codefiletext.h"
 
 #include <QAccessibleObject>
 #include <QQuickWindow>
@@ -116,13 +117,7 @@ public:
     void setCursorPosition(int position) override { view()->setCursorPosition(position); }
     int characterCount() const override { return view()->length(); }
 
-    QString text(int start, int end) const override
-    {
-        QTextCursor range(document());
-        range.setPosition(qBound(0, start, characterCount()));
-        range.setPosition(qBound(0, end, characterCount()), QTextCursor::KeepAnchor);
-        return range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
-    }
+    QString text(int start, int end) const override { return codefile::documentText(*document(), start, end); }
 
     QRect characterRect(int offset) const override
     {
@@ -259,10 +254,8 @@ void notifyCodeEditorTextChanged(CodeEditorView *view, int position, int removed
     if (!QAccessible::isActive())
         return;
     if (removed == 0 && added > 0) {
-        QTextCursor range(view->document());
-        range.setPosition(position);
-        range.setPosition(position + added, QTextCursor::KeepAnchor);
-        QAccessibleTextInsertEvent event(view, position, range.selectedText().replace(QChar::ParagraphSeparator, u'\n'));
+        QAccessibleTextInsertEvent event(view, position,
+                                         codefile::documentText(*view->document(), position, position + added));
         QAccessible::updateAccessibility(&event);
     } else {
         QAccessibleTextUpdateEvent event(view, position, QString(), QString());

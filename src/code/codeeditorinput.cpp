@@ -359,7 +359,7 @@ void CodeEditorView::mouseReleaseEvent(QMouseEvent *event)
     // What is selected with the mouse is the primary selection where the system has one.
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (m_cursor.hasSelection() && clipboard->supportsSelection())
-        clipboard->setText(selectedText().replace(QChar::ParagraphSeparator, u'\n'), QClipboard::Selection);
+        clipboard->setText(selectedLines(), QClipboard::Selection);
     event->accept();
 }
 

@@ -1,6 +1,7 @@
 #include "codeeditorview.h"
 
 #include "codeeditoraccessible.h"
+#include "codefiletext.h"
 #include "codetextlayout.h"
 
 #include <QClipboard>
@@ -37,7 +38,7 @@ CodeEditorView::CodeEditorView(QQuickItem *parent)
     connect(m_document, &QTextDocument::redoAvailable, this, &CodeEditorView::undoRedoChanged);
     connect(m_layout, &QAbstractTextDocumentLayout::update, this, &CodeEditorView::layoutUpdated);
     connect(m_layout, &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] {
-        setImplicitSize(contentWidth() + leftPadding() + rightPadding(), contentHeight() + topPadding() + bottomPadding());
+        updateImplicitSize();
         Q_EMIT contentSizeChanged();
     });
     m_blink.setInterval(qMax(100, QGuiApplication::styleHints()->cursorFlashTime() / 2));
@@ -51,10 +52,12 @@ CodeEditorView::~CodeEditorView() = default;
 
 QString CodeEditorView::text() const
 {
-    // The raw text keeps no-break spaces; lines are split by U+2029 there.
-    QString text = m_document->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return codefile::documentText(*m_document);
+}
+
+QString CodeEditorView::selectedLines() const
+{
+    return codefile::documentText(*m_document, selectionStart(), selectionEnd());
 }
 
 void CodeEditorView::setText(const QString &text)
@@ -122,8 +125,13 @@ void CodeEditorView::setPadding(qreal &side, qreal value)
         return;
     side = value;
     Q_EMIT paddingChanged();
-    setImplicitSize(contentWidth() + leftPadding() + rightPadding(), contentHeight() + topPadding() + bottomPadding());
+    updateImplicitSize();
     cursorMoved(false);
+}
+
+void CodeEditorView::updateImplicitSize()
+{
+    setImplicitSize(contentWidth() + leftPadding() + rightPadding(), contentHeight() + topPadding() + bottomPadding());
 }
 
 void CodeEditorView::setViewport(const QRectF &viewport)
@@ -228,7 +236,7 @@ void CodeEditorView::redo()
 void CodeEditorView::copy() const
 {
     if (m_cursor.hasSelection())
-        QGuiApplication::clipboard()->setText(selectedText().replace(QChar::ParagraphSeparator, u'\n'));
+        QGuiApplication::clipboard()->setText(selectedLines());
 }
 
 void CodeEditorView::cut()
@@ -276,11 +284,17 @@ void CodeEditorView::cursorMoved(bool resetVerticalX)
         m_cursor.setVerticalMovementX(-1);
     if (hasActiveFocus())
         restartBlink();
+    repaint();
+    // Only what changed is announced: an edit comes here twice, from the document's change and
+    // from the key that made it.
+    const int position = m_cursor.position();
     const int start = m_cursor.selectionStart();
     const int end = m_cursor.selectionEnd();
-    // A selection that moves or collapses changes what is drawn; so does the caret's line.
     const QRectF rect = cursorRectangle();
     const bool selectionMoved = start != m_lastSelectionStart || end != m_lastSelectionEnd;
+    const bool moved = position != m_lastPosition;
+    if (!selectionMoved && !moved && rect == m_lastCursorRect)
+        return;
     if (selectionMoved) {
         m_lastSelectionStart = start;
         m_lastSelectionEnd = end;
@@ -290,12 +304,19 @@ void CodeEditorView::cursorMoved(bool resetVerticalX)
         m_lastCursorRect = rect;
         Q_EMIT cursorRectangleChanged();
     }
-    Q_EMIT cursorPositionChanged();
-    notifyCodeEditorCursorMoved(this);
+    if (moved) {
+        m_lastPosition = position;
+        Q_EMIT cursorPositionChanged();
+        notifyCodeEditorCursorMoved(this);
+    }
+    updateInputMethod();
+}
+
+void CodeEditorView::updateInputMethod()
+{
     if (QGuiApplication::inputMethod() && hasActiveFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImCursorPosition | Qt::ImAnchorPosition
                                                | Qt::ImSurroundingText | Qt::ImCurrentSelection);
-    repaint();
 }
 
 void CodeEditorView::contentsChanged(int position, int removed, int added)
@@ -306,7 +327,9 @@ void CodeEditorView::contentsChanged(int position, int removed, int added)
         m_lineCount = m_document->blockCount();
         Q_EMIT lineCountChanged();
     }
-    // The cursor kept its place in the text; where that is on screen may have moved.
+    // The text around the cursor changed; the cursor kept its place in the text, and where that
+    // is on screen may have moved.
+    updateInputMethod();
     cursorMoved(false);
 }
 
@@ -375,11 +398,9 @@ QSGNode *CodeEditorView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         const bool opaque = m_backgroundColor.alpha() == 255;
         QImage image((area.size() * ratio).toSize(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
-        image.fill(opaque ? m_backgroundColor : QColor(Qt::transparent));
+        image.fill(m_backgroundColor);
         {
             QPainter painter(&image);
-            if (!opaque && m_backgroundColor.alpha() > 0)
-                painter.fillRect(QRectF(QPointF(), area.size()), m_backgroundColor);
             painter.translate(-area.topLeft());
             paintText(painter, area);
         }

@@ -119,6 +119,8 @@ public:
     QTextCursor &textCursor() { return m_cursor; }
     // After m_cursor moved or changed the text: the signals, the caret shown, a new frame.
     void cursorMoved(bool resetVerticalX = true);
+    // The selection with "\n" between its lines (what copying gives).
+    QString selectedLines() const;
     // Lines that fit in the view (Page Up and Page Down).
     int linesPerPage() const;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -152,6 +154,8 @@ protected:
 
 private:
     void setPadding(qreal &side, qreal value);
+    void updateImplicitSize();
+    void updateInputMethod();
     void contentsChanged(int position, int removed, int added);
     void layoutUpdated(const QRectF &rect);
     void paintText(QPainter &painter, const QRectF &area);
@@ -188,6 +192,7 @@ private:
     bool m_contentDirty = true;
     int m_lineCount = 1;
     QRectF m_lastCursorRect;
+    int m_lastPosition = 0;
     int m_lastSelectionStart = 0;
     int m_lastSelectionEnd = 0;
     // Mouse selection: what a press selected (a word or a line after a double or triple click).

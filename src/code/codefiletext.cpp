@@ -2,8 +2,26 @@
 
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace vexa::codefile {
+
+QString documentText(const QTextDocument &document, int start, int end)
+{
+    const int size = document.characterCount() - 1;
+    QString text;
+    if (start <= 0 && (end < 0 || end >= size)) {
+        text = document.toRawText();
+    } else {
+        QTextCursor range(const_cast<QTextDocument *>(&document));
+        range.setPosition(qBound(0, start, size));
+        range.setPosition(qBound(0, end < 0 ? size : end, size), QTextCursor::KeepAnchor);
+        text = range.selectedText();
+    }
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
 
 Outcome<QString> writeAtomically(const QString &path, const QByteArray &bytes)
 {

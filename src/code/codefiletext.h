@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QTextDocument;
+
 #include <optional>
 
 namespace vexa::codefile {
@@ -21,6 +23,10 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes);
 QString lineEndingOf(const QString &text);
 QString withNewlines(QString text);
 QString withLineEnding(QString text, const QString &ending);
+
+// The editor document's text from `start` to `end` (all of it by default), with "\n" between
+// lines where the document keeps U+2029, and no-break spaces kept as they are.
+QString documentText(const QTextDocument &document, int start = 0, int end = -1);
 
 // Writes through a temporary file renamed over the target, so a crash leaves old or new.
 Outcome<QString> writeAtomically(const QString &path, const QByteArray &bytes);

@@ -1,5 +1,7 @@
 #include "codefind.h"
 
+#include "codefiletext.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -98,11 +100,7 @@ void CodeFind::setTextDocument(QTextDocument *document)
             // The highlighter's colours change formats, not the text (a change of as many
             // characters as it removed, the same ones): only a changed text is searched again.
             if (removed == added && m_textDocument && !m_busy) {
-                QTextCursor range(m_textDocument);
-                range.setPosition(qMin(from, m_textDocument->characterCount() - 1));
-                range.setPosition(qMin(from + added, m_textDocument->characterCount() - 1),
-                                  QTextCursor::KeepAnchor);
-                const QString now = range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+                const QString now = codefile::documentText(*m_textDocument, from, from + added);
                 if (QStringView(m_text).mid(from, now.size()) == now && now.size() == qMin<qsizetype>(added, m_text.size() - from))
                     return;
             }

@@ -18,12 +18,8 @@ const QString &CodeProjectStore::editorText() const
 {
     if (m_editorEdited) {
         m_editorEdited = false;
-        if (QTextDocument *document = m_editorDocument) {
-            // The raw text keeps no-break spaces as they are; lines are split by U+2029 there.
-            QString text = document->toRawText();
-            text.replace(QChar::ParagraphSeparator, u'\n');
-            m_editorText = std::move(text);
-        }
+        if (QTextDocument *document = m_editorDocument)
+            m_editorText = documentText(*document);
     }
     return m_editorText;
 }
