@@ -5,6 +5,8 @@
 
 #include <QQmlEngine>
 
+#include <utility>
+
 
 namespace vexa {
 
@@ -105,6 +107,14 @@ int ChatEntryModel::indexOf(const QUuid &id) const
     return -1;
 }
 
+bool ChatEntryModel::isPrepared(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return false;
+    const Row &at = m_rows.at(row);
+    return at.blocks || (at.ahead.isValid() && at.ahead.isFinished());
+}
+
 int ChatEntryModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -135,6 +145,8 @@ QVariant ChatEntryModel::data(const QModelIndex &index, int role) const
     case HasImageRole:
         return !row.imageSource.isEmpty();
     case LayoutRole:
+        // The first role a list asks of a row it is about to show.
+        prepareAround(index.row());
         return isUser || !html(row).isEmpty() ? QStringLiteral("text") : QStringLiteral("blocks");
     }
     return {};
@@ -154,9 +166,40 @@ answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const
         // the view may still hold it for a moment.
         row.blocks.reset(new answer::AnswerModel, [](answer::AnswerModel *model) { model->deleteLater(); });
         QQmlEngine::setObjectOwnership(row.blocks.get(), QQmlEngine::CppOwnership);
-        row.blocks->setMarkdown(row.entry.text);
+        if (row.ahead.isValid() && row.ahead.isFinished())
+            row.blocks->setPrepared(row.entry.text, row.ahead.result());
+        else
+            row.blocks->setMarkdown(row.entry.text);
+        // Unfinished, it is not waited for: it is dropped (before it starts, if it has not).
+        if (row.ahead.isValid() && !row.ahead.isFinished())
+            row.ahead.cancel();
+        row.ahead = {};
     }
     return row.blocks.get();
+}
+
+void ChatEntryModel::prepareAround(int at) const
+{
+    if (m_prepareCentres.isEmpty())
+        QMetaObject::invokeMethod(const_cast<ChatEntryModel *>(this), [this] { startPreparing(); },
+                                  Qt::QueuedConnection);
+    m_prepareCentres.append(at);
+}
+
+void ChatEntryModel::startPreparing() const
+{
+    const QList<int> centres = std::exchange(m_prepareCentres, {});
+    for (const int at : centres) {
+        const int first = std::max(0, at - kPrepareAhead);
+        const int last = std::min(int(m_rows.size()) - 1, at + kPrepareAhead);
+        for (int i = first; i <= last; ++i) {
+            const Row &row = m_rows.at(i);
+            if (row.entry.role == ChatEntry::Role::User || row.blocks || row.ahead.isValid()
+                || row.entry.text.size() > answer::kParseInPlaceChars)
+                continue;
+            row.ahead = answer::AnswerModel::prepareAhead(row.entry.text);
+        }
+    }
 }
 
 const QString &ChatEntryModel::html(const Row &row) const

@@ -11,9 +11,9 @@
 #include <memory>
 #include <optional>
 
-namespace vexa::answer {
-class AnswerModel;
-}
+#include "answermodel.h"
+
+#include <QFuture>
 
 namespace vexa {
 
@@ -56,6 +56,12 @@ public:
     void setEntries(const QList<ChatEntry> &entries, const QUrl &serviceOrigin);
     const ChatEntry *entryAt(int row) const;
     int indexOf(const QUuid &id) const;
+    // Whether a row's answer is parsed and its code coloured, so showing it costs no more
+    // than laying it out (made, or prepared ahead).
+    bool isPrepared(int row) const;
+    // Rows before and after the one shown that are prepared ahead: more than a page of a tall
+    // window, in either direction.
+    static constexpr int kPrepareAhead = 12;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -69,8 +75,17 @@ private:
         QUrl imageSource;
         mutable std::optional<QString> html;
         mutable std::shared_ptr<answer::AnswerModel> blocks;
+        // The answer parsed and coloured on a worker before the list asks for it.
+        mutable QFuture<answer::PreparedAnswer> ahead;
     };
     answer::AnswerModel *blocks(const Row &row) const;
+    // Starts preparing the answers near a row the list is about to show, so a scroll that
+    // reaches them finds them parsed and coloured.
+    // Done once the frame that asked is over, so the worker does not hold the highlighter
+    // while that frame colours its own rows in place.
+    void prepareAround(int row) const;
+    void startPreparing() const;
+    mutable QList<int> m_prepareCentres;
     const QString &html(const Row &row) const;
     QList<Row> m_rows;
 };

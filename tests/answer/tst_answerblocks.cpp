@@ -136,6 +136,8 @@ private Q_SLOTS:
     void simpleAnswers_data();
     void simpleAnswers();
     void codeColours();
+    void preparedAhead_data();
+    void preparedAhead();
 };
 
 void AnswerBlocksTest::blocks_data()
@@ -590,6 +592,62 @@ void AnswerBlocksTest::codeColours()
     QTest::qWait(300);
     QVERIFY(replacedChanged.isEmpty());
     QCOMPARE(html(replaced), QStringLiteral("plain&nbsp;text"));
+}
+
+void AnswerBlocksTest::preparedAhead_data()
+{
+    QTest::addColumn<QString>("markdown");
+    QString longCode = QStringLiteral("```kotlin\n");
+    for (int i = 0; i < 300; ++i)
+        longCode += QStringLiteral("val value%1 = %1 // note\n").arg(i);
+    longCode += QStringLiteral("```");
+    // Past what is coloured in place: only the worker's colours can be there at once.
+    QTest::newRow("long code") << longCode;
+    // The runs belong to the block they were made for, not to the row at that place.
+    QTest::newRow("code among other blocks")
+        << QStringLiteral("Сначала текст.\n\n```python\nprint('a')\n```\n\n| a | b |\n|---|---|\n| 1 | 2 |\n\n"
+                          "```sql\nSELECT 1;\n```\n\n```nosuchlanguage\nplain\n```");
+    // Coloured as the panel shows it: a line cut at its length limit.
+    QTest::newRow("cut line") << QStringLiteral("```python\nx = '") + QString(2500, QLatin1Char('a'))
+            + QStringLiteral("'\ny = 2\n```");
+    QTest::newRow("no code") << QStringLiteral("- один\n- два\n\n> цитата");
+}
+
+// An answer prepared on the worker shows exactly what the same answer parsed where it is
+// shown shows once its colours have come, and at once: no second pass.
+void AnswerBlocksTest::preparedAhead()
+{
+    QFETCH(QString, markdown);
+    AnswerModel expected;
+    expected.setMarkdown(markdown);
+    QSignalSpy expectedChanged(&expected, &QAbstractItemModel::dataChanged);
+    for (int row = 0; row < expected.rowCount(); ++row)
+        expected.data(expected.index(row), AnswerModel::CodeHtmlRole);
+    QTest::qWait(20);
+    QVERIFY(vexa::test::waitUntil([&] {
+        for (int row = 0; row < expected.rowCount(); ++row) {
+            if (expected.data(expected.index(row), AnswerModel::KindRole).toString() == QLatin1String("code")
+                && expected.data(expected.index(row), AnswerModel::LanguageNameRole).toString() != QLatin1String("nosuchlanguage")
+                && !expected.data(expected.index(row), AnswerModel::CodeHtmlRole).toString().contains(QStringLiteral("<font")))
+                return false;
+        }
+        return true;
+    }));
+
+    QFuture<PreparedAnswer> ahead = AnswerModel::prepareAhead(markdown);
+    QVERIFY(vexa::test::waitUntil([&] { return ahead.isFinished(); }));
+    AnswerModel prepared;
+    prepared.setPrepared(markdown, ahead.result());
+    QSignalSpy preparedChanged(&prepared, &QAbstractItemModel::dataChanged);
+    QCOMPARE(prepared.markdown(), markdown);
+    QCOMPARE(prepared.rowCount(), expected.rowCount());
+    const QList<int> roles = expected.roleNames().keys();
+    for (int row = 0; row < expected.rowCount(); ++row) {
+        for (const int role : roles)
+            QCOMPARE(prepared.data(prepared.index(row), role), expected.data(expected.index(row), role));
+    }
+    QTest::qWait(50);
+    QVERIFY(preparedChanged.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(AnswerBlocksTest)

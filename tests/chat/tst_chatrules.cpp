@@ -1,6 +1,7 @@
 // The chat screen's text rules, picture addresses, and how the message model follows the
 // client's list without resetting the view (answers' Markdown: tests/answer).
 
+#include "awaittask.h"
 #include "chatfixture.h"
 #include "chatmodels.h"
 #include "chatrules.h"
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void mailBody();
     void modelFollowsEntries_data();
     void modelFollowsEntries();
+    void answersPreparedAhead();
 };
 
 void ChatRulesTest::quote_data()
@@ -220,6 +222,35 @@ void ChatRulesTest::modelFollowsEntries()
         QCOMPARE(model.data(index, ChatEntryModel::EntryIDRole).toString(),
                  target.at(i).id.toString(QUuid::WithoutBraces));
     }
+}
+
+// Answers near the rows a list shows are parsed and coloured on the worker before they are
+// asked for, so a scroll that reaches them finds their code coloured at once; farther ones
+// and the user's words are left alone.
+void ChatRulesTest::answersPreparedAhead()
+{
+    QString code = QStringLiteral("Вот так:\n\n```kotlin\n");
+    for (int i = 0; i < 300; ++i) // past what is coloured where it is shown
+        code += QStringLiteral("val value%1 = %1 // note\n").arg(i);
+    code += QStringLiteral("```");
+    QList<ChatEntry> entries;
+    for (int i = 0; i < 60; ++i)
+        entries.append(i % 2 == 0 ? userEntry(QStringLiteral("Вопрос %1").arg(i)) : answerEntry(code));
+    ChatEntryModel model;
+    model.setEntries(entries, QUrl());
+
+    const int shown = 31;
+    QCOMPARE(model.data(model.index(shown), ChatEntryModel::LayoutRole).toString(), QStringLiteral("blocks"));
+    const int ahead = shown + ChatEntryModel::kPrepareAhead;
+    const int behind = shown - ChatEntryModel::kPrepareAhead;
+    QVERIFY(vexa::test::waitUntil([&] { return model.isPrepared(ahead) && model.isPrepared(behind); }));
+    QVERIFY(!model.isPrepared(ahead + 2));
+    QVERIFY(!model.isPrepared(behind - 2));
+    QVERIFY(!model.isPrepared(ahead - 1)); // the user's words
+
+    auto *answer = model.data(model.index(ahead), ChatEntryModel::DrawnBlocksRole).value<answer::AnswerModel *>();
+    QVERIFY(answer);
+    QVERIFY(answer->data(answer->index(1), answer::AnswerModel::CodeHtmlRole).toString().contains(QStringLiteral("<font color=")));
 }
 
 QTEST_GUILESS_MAIN(ChatRulesTest)

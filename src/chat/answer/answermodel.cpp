@@ -191,13 +191,54 @@ void AnswerModel::setMarkdown(const QString &markdown)
     m_watcher->setFuture(offthread::run(&parseAnswer, markdown));
 }
 
-void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer)
+QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
+{
+    return QtConcurrent::run(highlight::detail::workerPool(), [markdown] {
+        PreparedAnswer prepared;
+        prepared.answer = std::make_shared<const Answer>(parseAnswer(markdown));
+        qsizetype shown = 0;
+        const auto &blocks = prepared.answer->blocks;
+        for (qsizetype i = 0; i < blocks.size() && i < kMaxBlocks && shown <= kMaxShownChars; ++i) {
+            const AnswerBlock &block = blocks.at(i);
+            shown += block.size;
+            if (block.kind != BlockKind::Code || highlight::canonicalLanguage(block.language).isEmpty())
+                continue;
+            int hidden = 0;
+            // As the worker colours a block shown plain: what the budget allowed (a line
+            // past its length limit stays plain).
+            prepared.codeRuns.insert(int(i), highlight::highlight(block.language, shownCode(block.code, &hidden)).lines);
+        }
+        return prepared;
+    });
+}
+
+void AnswerModel::setPrepared(const QString &markdown, const PreparedAnswer &prepared)
+{
+    if (!prepared.answer) {
+        setMarkdown(markdown);
+        return;
+    }
+    if (m_watcher) {
+        m_watcher->disconnect(this);
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+    }
+    const bool changed = markdown != m_markdown;
+    m_markdown = markdown;
+    if (changed)
+        Q_EMIT markdownChanged();
+    setAnswer(prepared.answer, prepared.codeRuns);
+}
+
+void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer,
+                            QHash<int, QList<QList<highlight::Span>>> preparedRuns)
 {
     const bool wasReady = ready();
     beginResetModel();
     ++m_generation;
     m_answer = std::move(answer);
     m_rows.clear();
+    m_preparedRuns = std::move(preparedRuns);
     m_hiddenChars = 0;
     m_simpleHtml = m_answer ? simpleAnswerHtml(*m_answer) : QString();
     m_plainText.reset();
@@ -321,6 +362,11 @@ void AnswerModel::colourCode(int rowIndex) const
     const AnswerBlock &block = m_answer->blocks.at(row.block);
     highlight::detail::RoleColors colors = highlight::detail::defaultColors();
     highlight::detail::readThemeColors(const_cast<AnswerModel *>(this), colors);
+    const auto prepared = m_preparedRuns.constFind(row.block);
+    if (prepared != m_preparedRuns.cend()) {
+        row.codeHtml = highlight::styledCode(row.code, *prepared, colors);
+        return;
+    }
     highlight::Budget inPlace;
     inPlace.maxChars = kColourInPlaceChars;
     inPlace.time = std::chrono::milliseconds(2);

@@ -10,6 +10,7 @@
 // items, rows and lines. Copying goes by the blocks, so it is always whole.
 
 #include "answerblocks.h"
+#include "highlight.h"
 
 #include <QAbstractListModel>
 #include <QFutureWatcher>
@@ -19,6 +20,15 @@
 #include <optional>
 
 namespace vexa::answer {
+
+// An answer parsed, and the code it shows coloured, before anything asks for it: made on the
+// highlighter's worker for messages about to scroll into view, so the frame that shows them
+// only lays them out.
+struct PreparedAnswer {
+    std::shared_ptr<const Answer> answer;
+    // The runs of each shown code block's lines, by block index.
+    QHash<int, QList<QList<highlight::Span>>> codeRuns;
+};
 
 class AnswerModel : public QAbstractListModel
 {
@@ -62,6 +72,11 @@ public:
 
     QString markdown() const { return m_markdown; }
     void setMarkdown(const QString &markdown);
+    // Parses `markdown` and colours its code on the highlighter's worker (one thread, shared
+    // with every code text of the app). For an answer of up to kParseInPlaceChars.
+    static QFuture<PreparedAnswer> prepareAhead(const QString &markdown);
+    // The same as setMarkdown(markdown), from what prepareAhead(markdown) gave.
+    void setPrepared(const QString &markdown, const PreparedAnswer &prepared);
     bool ready() const { return m_answer != nullptr; }
     QString plainText() const;
     QString simpleHtml() const { return m_simpleHtml; }
@@ -94,7 +109,8 @@ Q_SIGNALS:
     void readyChanged();
 
 private:
-    void setAnswer(std::shared_ptr<const Answer> answer);
+    void setAnswer(std::shared_ptr<const Answer> answer,
+                   QHash<int, QList<QList<highlight::Span>>> preparedRuns = {});
 
     struct Row {
         int block = -1; // -1: the "more" row
@@ -111,6 +127,8 @@ private:
     QString m_markdown;
     std::shared_ptr<const Answer> m_answer;
     QList<Row> m_rows;
+    // Colours made ahead (see PreparedAnswer), used by the rows as they are first drawn.
+    QHash<int, QList<QList<highlight::Span>>> m_preparedRuns;
     qsizetype m_hiddenChars = 0;
     QString m_simpleHtml;
     // Made when first asked for (screen readers, copying) and kept with the answer.

@@ -186,11 +186,16 @@ void BlockRepeater::releaseItems()
     for (const Made &made : std::as_const(m_items)) {
         if (!made.item)
             continue;
-        made.item->setParentItem(nullptr);
-        if (engine)
+        if (engine) {
+            // Hidden where it is, not taken out of the scene: an item moved to another answer
+            // of the same window keeps its scene-graph nodes (text, rounded grounds), which
+            // taking it out would throw away and the next answer would make again.
+            made.item->setVisible(false);
             BlockPool::of(engine)->put(made.component, made.item);
-        else
+        } else {
+            made.item->setParentItem(nullptr);
             made.item->deleteLater();
+        }
     }
     m_items.clear();
 }
@@ -226,8 +231,10 @@ void BlockRepeater::regenerate()
 
         QQuickItem *item = pool->take(url);
         if (item) {
-            item->setParentItem(container);
+            if (item->parentItem() != container)
+                item->setParentItem(container);
             assign(item, values);
+            item->setVisible(true);
             if (item->metaObject()->indexOfMethod("reused()") >= 0)
                 QMetaObject::invokeMethod(item, "reused");
         } else {
