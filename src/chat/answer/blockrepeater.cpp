@@ -14,6 +14,14 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcBlocks, "vexa.answer.blocks")
 
+// A model role a kind of item declares as a property: a delegate takes the roles it draws,
+// and only those are asked of the model (a code block's colours are not made for a table).
+struct Binding {
+    int role;
+    QString name;
+    int property; // its index in the item's meta-object
+};
+
 // The engine's free block items by component, and the components themselves (compiled once).
 // A child of the engine: it and every item it made go with it.
 class BlockPool : public QObject
@@ -50,6 +58,22 @@ public:
         return nullptr;
     }
 
+    // What the items of a component take from the model, found once per component.
+    const QList<Binding> &bindings(const QUrl &url, const QObject *item, const QHash<int, QByteArray> &roles)
+    {
+        auto found = m_bindings.constFind(url);
+        if (found != m_bindings.cend())
+            return *found;
+        QList<Binding> bindings;
+        const QMetaObject *meta = item->metaObject();
+        for (auto it = roles.cbegin(); it != roles.cend(); ++it) {
+            const int index = meta->indexOfProperty(it.value().constData());
+            if (index >= 0)
+                bindings.append({it.key(), QString::fromUtf8(it.value()), index});
+        }
+        return *m_bindings.insert(url, bindings);
+    }
+
     void put(const QUrl &url, QQuickItem *item)
     {
         QList<QPointer<QQuickItem>> &free = m_free[url];
@@ -66,27 +90,17 @@ private:
     QQmlEngine *m_engine;
     QHash<QUrl, QQmlComponent *> m_components;
     QHash<QUrl, QList<QPointer<QQuickItem>>> m_free;
+    QHash<QUrl, QList<Binding>> m_bindings;
 };
 
-// Only the properties an item declares: a delegate takes the roles it draws.
-void assign(QObject *item, const QVariantMap &values)
-{
-    const QMetaObject *meta = item->metaObject();
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        if (meta->indexOfProperty(it.key().toUtf8().constData()) >= 0)
-            item->setProperty(it.key().toUtf8().constData(), it.value());
-    }
-}
 
-QVariantMap declared(QObject *item, const QVariantMap &values)
+} // namespace
+
+namespace {
+
+void write(QObject *item, const Binding &binding, const QModelIndex &index)
 {
-    QVariantMap kept;
-    const QMetaObject *meta = item->metaObject();
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        if (meta->indexOfProperty(it.key().toUtf8().constData()) >= 0)
-            kept.insert(it.key(), it.value());
-    }
-    return kept;
+    item->metaObject()->property(binding.property).write(item, index.data(binding.role));
 }
 
 } // namespace
@@ -148,17 +162,19 @@ void BlockRepeater::updateRows(const QModelIndex &first, const QModelIndex &last
 {
     if (!m_answer)
         return;
+    QQmlEngine *engine = qmlEngine(this);
+    if (!engine)
+        return;
+    BlockPool *pool = BlockPool::of(engine);
     const QHash<int, QByteArray> names = m_answer->roleNames();
     for (const Made &made : std::as_const(m_items)) {
         if (!made.item || made.row < first.row() || made.row > last.row())
             continue;
         const QModelIndex index = m_answer->index(made.row);
-        QVariantMap values;
-        for (auto it = names.cbegin(); it != names.cend(); ++it) {
-            if (roles.isEmpty() || roles.contains(it.key()))
-                values.insert(QString::fromUtf8(it.value()), index.data(it.key()));
+        for (const Binding &binding : pool->bindings(made.component, made.item, names)) {
+            if (roles.isEmpty() || roles.contains(binding.role))
+                write(made.item, binding, index);
         }
-        assign(made.item, values);
     }
 }
 
@@ -223,17 +239,14 @@ void BlockRepeater::regenerate()
         const QUrl url = m_delegates.value(index.data(AnswerModel::KindRole).toString()).toUrl();
         if (url.isEmpty())
             continue;
-        QVariantMap values;
-        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
-            values.insert(QString::fromUtf8(it.value()), index.data(it.key()));
-        values.insert(QStringLiteral("index"), row);
-        values.insert(QStringLiteral("view"), QVariant::fromValue(m_view.data()));
-
         QQuickItem *item = pool->take(url);
         if (item) {
             if (item->parentItem() != container)
                 item->setParentItem(container);
-            assign(item, values);
+            for (const Binding &binding : pool->bindings(url, item, roles))
+                write(item, binding, index);
+            item->setProperty("index", row);
+            item->setProperty("view", QVariant::fromValue(m_view.data()));
             item->setVisible(true);
             if (item->metaObject()->indexOfMethod("reused()") >= 0)
                 QMetaObject::invokeMethod(item, "reused");
@@ -248,7 +261,11 @@ void BlockRepeater::regenerate()
                 delete object;
                 continue;
             }
-            component->setInitialProperties(item, declared(item, values));
+            QVariantMap values{{QStringLiteral("index"), row},
+                               {QStringLiteral("view"), QVariant::fromValue(m_view.data())}};
+            for (const Binding &binding : pool->bindings(url, item, roles))
+                values.insert(binding.name, index.data(binding.role));
+            component->setInitialProperties(item, values);
             item->setParentItem(container);
             component->completeCreate();
             // The pool owns it; this repeater only lends it out.
