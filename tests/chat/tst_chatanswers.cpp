@@ -194,7 +194,9 @@ void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
             return;
         const QString text = node->property("text").toString();
         if (node->objectName() == QStringLiteral("codeText"))
-            out.append(QTextDocumentFragment::fromHtml(text).toPlainText()); // the coloured code
+            out.append(node->property("lines").value<vexa::answer::CodeLines>().code); // the code's picture
+        else if (node->objectName() == QStringLiteral("codeAsText"))
+            out.append(QTextDocumentFragment::fromHtml(text).toPlainText()); // code too large for one
         else if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")) && !text.isEmpty()
                  && !labels.contains(text) && !text.contains(QLatin1Char('<')))
             out.append(text);
@@ -250,7 +252,7 @@ void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
     QVERIFY(checked > entries.size());
 }
 
-// The code is a light Text; with the mouse on it a selectable copy is laid over it, and what
+// The code is one picture; with the mouse on it a selectable copy is laid over it, and what
 // is selected copies as the code was written (spaces, not the no-break spaces that keep the
 // indents in the styled text; markup characters as text).
 void ChatAnswersTest::codeSelectsAsWritten()
@@ -262,7 +264,10 @@ void ChatAnswersTest::codeSelectsAsWritten()
     auto *list = item("messageList");
     QVERIFY(waitUntil([&] { return findItem(list, QStringLiteral("codeText")) != nullptr; }));
     QQuickItem *text = findItem(list, QStringLiteral("codeText"));
-    QVERIFY(waitUntil([&] { return text->property("text").toString().contains(QStringLiteral("<font")); }));
+    QVERIFY(waitUntil([&] {
+        return text->property("drawn").toBool()
+            && !text->property("lines").value<vexa::answer::CodeLines>().runs.value(0).isEmpty();
+    }));
     QVERIFY(!findItem(list, QStringLiteral("codeSelection")));
 
     const QPointF onCode = text->mapToScene(QPointF(5, text->height() / 2));

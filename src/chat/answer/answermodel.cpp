@@ -193,7 +193,7 @@ void AnswerModel::setMarkdown(const QString &markdown)
 
 QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
 {
-    return QtConcurrent::run(highlight::detail::workerPool(), [markdown] {
+    return QtConcurrent::run(highlight::detail::workerPool(), [markdown, style = lastCodeStyle()] {
         PreparedAnswer prepared;
         prepared.answer = std::make_shared<const Answer>(parseAnswer(markdown));
         qsizetype shown = 0;
@@ -201,12 +201,16 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
         for (qsizetype i = 0; i < blocks.size() && i < kMaxBlocks && shown <= kMaxShownChars; ++i) {
             const AnswerBlock &block = blocks.at(i);
             shown += block.size;
-            if (block.kind != BlockKind::Code || highlight::canonicalLanguage(block.language).isEmpty())
+            if (block.kind != BlockKind::Code)
                 continue;
             int hidden = 0;
+            const QString code = shownCode(block.code, &hidden);
             // As the worker colours a block shown plain: what the budget allowed (a line
             // past its length limit stays plain).
-            prepared.codeRuns.insert(int(i), highlight::highlight(block.language, shownCode(block.code, &hidden)).lines);
+            const auto runs = highlight::highlight(block.language, code).lines;
+            prepared.codeRuns.insert(int(i), runs);
+            if (style && codePictureBytes() < kAheadBudget)
+                prepared.codePictures.insert(int(i), drawCode(code, runs, *style));
         }
         return prepared;
     });
@@ -227,18 +231,18 @@ void AnswerModel::setPrepared(const QString &markdown, const PreparedAnswer &pre
     m_markdown = markdown;
     if (changed)
         Q_EMIT markdownChanged();
-    setAnswer(prepared.answer, prepared.codeRuns);
+    setAnswer(prepared.answer, prepared);
 }
 
-void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer,
-                            QHash<int, QList<QList<highlight::Span>>> preparedRuns)
+void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer, const PreparedAnswer &prepared)
 {
     const bool wasReady = ready();
     beginResetModel();
     ++m_generation;
     m_answer = std::move(answer);
     m_rows.clear();
-    m_preparedRuns = std::move(preparedRuns);
+    m_preparedRuns = prepared.codeRuns;
+    m_preparedPictures = prepared.codePictures;
     m_hiddenChars = 0;
     m_simpleHtml = m_answer ? simpleAnswerHtml(*m_answer) : QString();
     m_plainText.reset();
@@ -360,11 +364,9 @@ void AnswerModel::colourCode(int rowIndex) const
 {
     const Row &row = m_rows.at(rowIndex);
     const AnswerBlock &block = m_answer->blocks.at(row.block);
-    highlight::detail::RoleColors colors = highlight::detail::defaultColors();
-    highlight::detail::readThemeColors(const_cast<AnswerModel *>(this), colors);
     const auto prepared = m_preparedRuns.constFind(row.block);
     if (prepared != m_preparedRuns.cend()) {
-        row.codeHtml = highlight::styledCode(row.code, *prepared, colors);
+        row.runs = *prepared;
         return;
     }
     highlight::Budget inPlace;
@@ -372,27 +374,44 @@ void AnswerModel::colourCode(int rowIndex) const
     inPlace.time = std::chrono::milliseconds(2);
     const auto now = highlight::highlightIfReady(block.language, row.code, inPlace);
     if (now && now->complete) {
-        row.codeHtml = highlight::styledCode(row.code, now->lines, colors);
+        row.runs = now->lines;
         return;
     }
-    row.codeHtml = highlight::styledCode(row.code, {}, colors);
-    // Coloured and written out on the worker: a long block's text is not built on this thread.
+    row.runs = QList<QList<highlight::Span>>();
     auto *self = const_cast<AnswerModel *>(this);
-    auto *watcher = new QFutureWatcher<QString>(self);
+    auto *watcher = new QFutureWatcher<QList<QList<highlight::Span>>>(self);
     connect(watcher, &QFutureWatcherBase::finished, self,
             [self, watcher, rowIndex, generation = m_generation] {
                 watcher->deleteLater();
                 if (generation != self->m_generation || rowIndex >= self->m_rows.size())
                     return;
-                self->m_rows.at(rowIndex).codeHtml = watcher->result();
+                const Row &coloured = self->m_rows.at(rowIndex);
+                coloured.runs = watcher->result();
+                coloured.codeHtml.reset();
                 const QModelIndex changed = self->index(rowIndex);
-                Q_EMIT self->dataChanged(changed, changed, {CodeHtmlRole});
+                Q_EMIT self->dataChanged(changed, changed, {CodeHtmlRole, CodeLinesRole});
             });
     watcher->setFuture(QtConcurrent::run(highlight::detail::workerPool(),
-                                         [language = block.language, code = row.code, colors] {
-                                             const highlight::Result result = highlight::highlight(language, code);
-                                             return highlight::styledCode(code, result.lines, colors);
+                                         [language = block.language, code = row.code] {
+                                             return highlight::highlight(language, code).lines;
                                          }));
+}
+
+QString AnswerModel::codeHtml(int rowIndex) const
+{
+    if (!m_answer || rowIndex < 0 || rowIndex >= m_rows.size() || m_rows.at(rowIndex).block < 0
+        || m_answer->blocks.at(m_rows.at(rowIndex).block).kind != BlockKind::Code)
+        return {};
+    const Row &row = m_rows.at(rowIndex);
+    prepare(row);
+    if (!row.runs)
+        colourCode(rowIndex);
+    if (!row.codeHtml) {
+        highlight::detail::RoleColors colors = highlight::detail::defaultColors();
+        highlight::detail::readThemeColors(const_cast<AnswerModel *>(this), colors);
+        row.codeHtml = highlight::styledCode(row.code, *row.runs, colors);
+    }
+    return *row.codeHtml;
 }
 
 QVariant AnswerModel::data(const QModelIndex &index, int role) const
@@ -450,12 +469,16 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
         return name.isEmpty() ? block.language : name;
     }
     case CodeHtmlRole:
+        return codeHtml(index.row());
+    case CodeLinesRole:
         if (block.kind != BlockKind::Code)
-            return QString();
+            return {};
         prepare(row);
-        if (!row.codeHtml)
+        if (!row.runs)
             colourCode(index.row());
-        return *row.codeHtml;
+        // A picture drawn ahead goes to the first item that shows the block, and no longer
+        // stays with the answer.
+        return QVariant::fromValue(CodeLines{row.code, *row.runs, m_preparedPictures.take(row.block)});
     case ItemsRole: prepare(row); return row.items;
     case CellsRole: prepare(row); return row.cells;
     case AlignmentsRole: {
@@ -490,7 +513,8 @@ QHash<int, QByteArray> AnswerModel::roleNames() const
             {AlignmentsRole, "alignments"}, {HiddenRole, "hidden"},
             {HiddenColumnsRole, "hiddenColumns"}, {SummaryRole, "summary"},
             {SourceRole, "source"},       {ListHtmlRole, "listHtml"},
-            {CodeHtmlRole, "codeHtml"},   {LanguageNameRole, "languageName"}};
+            {CodeHtmlRole, "codeHtml"},   {LanguageNameRole, "languageName"},
+            {CodeLinesRole, "codeLines"}};
 }
 
 } // namespace vexa::answer

@@ -10,6 +10,7 @@
 // items, rows and lines. Copying goes by the blocks, so it is always whole.
 
 #include "answerblocks.h"
+#include "codepicture.h"
 #include "highlight.h"
 
 #include <QAbstractListModel>
@@ -21,6 +22,16 @@
 
 namespace vexa::answer {
 
+// A code block as a panel draws it: the code as laid out and the coloured runs of each of its
+// lines (none while it is still plain).
+struct CodeLines {
+    QString code;
+    QList<QList<highlight::Span>> runs;
+    // The two drawn ahead, when they were (handed out once: the item showing it keeps it).
+    std::shared_ptr<const CodePicture> picture;
+    bool operator==(const CodeLines &) const = default;
+};
+
 // An answer parsed, and the code it shows coloured, before anything asks for it: made on the
 // highlighter's worker for messages about to scroll into view, so the frame that shows them
 // only lays them out.
@@ -28,6 +39,8 @@ struct PreparedAnswer {
     std::shared_ptr<const Answer> answer;
     // The runs of each shown code block's lines, by block index.
     QHash<int, QList<QList<highlight::Span>>> codeRuns;
+    // Those blocks drawn, in the style code was last shown in (none before any was).
+    QHash<int, std::shared_ptr<const CodePicture>> codePictures;
 };
 
 class AnswerModel : public QAbstractListModel
@@ -64,6 +77,7 @@ public:
         ListHtmlRole,    // list: the shown items as one styled text, a line each
         CodeHtmlRole,    // code: as laid out, coloured, as styled text (plain until coloured)
         LanguageNameRole, // code: the language's name for people ("Python"), else the fence's word
+        CodeLinesRole,   // code: CodeLines, changing with CodeHtmlRole when colours arrive
     };
     Q_ENUM(Role)
 
@@ -86,6 +100,8 @@ public:
     Q_INVOKABLE bool copyBlock(int row) const;
     // What copyBlock puts there.
     Q_INVOKABLE QString blockCopyText(int row) const;
+    // A code row's CodeHtmlRole (for a component that wants it only now and then).
+    Q_INVOKABLE QString codeHtml(int row) const;
     // A table cell's text without marks (what a screen reader says for it).
     Q_INVOKABLE QString cellText(int row, int tableRow, int column) const;
 
@@ -109,8 +125,7 @@ Q_SIGNALS:
     void readyChanged();
 
 private:
-    void setAnswer(std::shared_ptr<const Answer> answer,
-                   QHash<int, QList<QList<highlight::Span>>> preparedRuns = {});
+    void setAnswer(std::shared_ptr<const Answer> answer, const PreparedAnswer &prepared = {});
 
     struct Row {
         int block = -1; // -1: the "more" row
@@ -118,10 +133,13 @@ private:
         mutable QVariant cells;
         mutable QString code; // code as laid out; for a list, its styled text
         mutable QString listPlain;
+        mutable std::optional<QList<QList<highlight::Span>>> runs; // code: its colours, once known
         mutable std::optional<QString> codeHtml;
         mutable int hidden = -1;
     };
     void prepare(const Row &row) const;
+    // Gives a code row its runs: made ahead, at once when that costs no wait, else none until
+    // the worker's come (then dataChanged).
     void colourCode(int row) const;
 
     QString m_markdown;
@@ -129,6 +147,7 @@ private:
     QList<Row> m_rows;
     // Colours made ahead (see PreparedAnswer), used by the rows as they are first drawn.
     QHash<int, QList<QList<highlight::Span>>> m_preparedRuns;
+    mutable QHash<int, std::shared_ptr<const CodePicture>> m_preparedPictures;
     qsizetype m_hiddenChars = 0;
     QString m_simpleHtml;
     // Made when first asked for (screen readers, copying) and kept with the answer.
@@ -139,3 +158,5 @@ private:
 };
 
 } // namespace vexa::answer
+
+Q_DECLARE_METATYPE(vexa::answer::CodeLines)

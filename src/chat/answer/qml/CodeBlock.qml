@@ -1,21 +1,29 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // Code in its own darker, rounded panel: the language's name and a copy button above it, the
 // code as written (never re-flowed: long lines scroll sideways), coloured by the highlighter
-// (an unknown language, or code over its budget, stays plain). The code is one light Text; a
-// TextEdit is laid over it only while the mouse is on it or a selection lives there.
+// (an unknown language, or code over its budget, stays plain). The code is one picture
+// (CodeText), or a Text when it is too large for one; a TextEdit is laid over it only while the
+// mouse is on it or a selection lives there.
 AnswerBlock {
     id: block
 
-    // The code coloured, as styled text (see AnswerModel's codeHtml).
-    required property string codeHtml
+    // The code and its colours (see AnswerModel's codeLines).
+    required property var codeLines
     required property string language
     // The language's name as people write it ("Python"); the fence's word when it is not known.
     required property string languageName
     required property string hidden
     // A selection lives on the code: its selectable copy stays while the mouse is elsewhere.
     property bool selectionHeld: false
+    // What shows the code: the picture, or the Text that stands in for a large one.
+    readonly property Item shown: codeText.drawn || !asText.item ? codeText : asText.item
+    // The code as styled text, for the Text and the selection (made only for them).
+    function codeHtml() {
+        return block.codeLines, block.view ? block.view.answer.codeHtml(block.index) : ""
+    }
 
     body: panel
 
@@ -33,7 +41,7 @@ AnswerBlock {
         id: panel
         objectName: "codePanel"
         x: block.inset
-        width: Math.min(Math.max(codeText.contentWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
+        width: Math.min(Math.max(block.shown.implicitWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
         height: header.height + scroller.height + (more.visible ? more.height : 0) + 10
         radius: 10
         color: VexaTheme.codeBackground
@@ -80,24 +88,37 @@ AnswerBlock {
             x: 14
             y: header.height
             width: parent.width - 28
-            height: codeText.contentHeight + (contentWidth > width ? 10 : 0)
-            contentWidth: codeText.contentWidth
-            contentHeight: codeText.contentHeight
+            height: block.shown.implicitHeight + (contentWidth > width ? 10 : 0)
+            contentWidth: block.shown.implicitWidth
+            contentHeight: block.shown.implicitHeight
             flickableDirection: Flickable.HorizontalFlick
             interactive: contentWidth > width
             boundsBehavior: Flickable.StopAtBounds
             clip: true
-            Text {
+            CodeText {
                 id: codeText
                 objectName: "codeText"
-                text: block.codeHtml
-                textFormat: Text.StyledText
-                wrapMode: Text.NoWrap
-                visible: !selecting.item
+                lines: block.codeLines
+                visible: drawn && !selecting.item
                 color: VexaTheme.codeText
+                ground: VexaTheme.codeBackground
                 font.family: "DejaVu Sans Mono"
                 font.pointSize: block.textSize * 0.82
                 Accessible.ignored: true
+            }
+            Loader {
+                id: asText
+                active: !codeText.drawn
+                sourceComponent: Text {
+                    objectName: "codeAsText"
+                    text: block.codeHtml()
+                    textFormat: Text.StyledText
+                    wrapMode: Text.NoWrap
+                    visible: !selecting.item
+                    color: codeText.color
+                    font: codeText.font
+                    Accessible.ignored: true
+                }
             }
             HoverHandler {
                 id: pointer
@@ -108,8 +129,8 @@ AnswerBlock {
                 active: pointer.hovered || block.selectionHeld
                 sourceComponent: TextEdit {
                     objectName: "codeSelection"
-                    width: codeText.contentWidth
-                    text: codeText.text
+                    width: block.shown.implicitWidth
+                    text: block.codeHtml()
                     textFormat: TextEdit.RichText
                     wrapMode: TextEdit.NoWrap
                     readOnly: true
