@@ -19,7 +19,10 @@ constexpr int kMaxCached = 4000;
 struct Cache {
     QMutex mutex;
     QHash<QString, std::shared_ptr<const MathLayout>> layouts;
+    // The sizes formulas were lately shown in, newest first: inline [0], display [1].
+    QList<double> shownSizes[2];
 };
+constexpr int kShownSizes = 3;
 
 Cache &cache()
 {
@@ -62,6 +65,31 @@ std::shared_ptr<const MathLayout> MathItem::typesetAndKeep(const QString &tex, d
     if (auto hit = cached(tex, size, display))
         return hit;
     return setAndKeep(tex, size, display);
+}
+
+void MathItem::noteShownSize(double size, bool display)
+{
+    Cache &c = cache();
+    QMutexLocker lock(&c.mutex);
+    QList<double> &sizes = c.shownSizes[display ? 1 : 0];
+    if (!sizes.isEmpty() && sizes.first() == size)
+        return;
+    sizes.removeAll(size);
+    sizes.prepend(size);
+    if (sizes.size() > kShownSizes)
+        sizes.removeLast();
+}
+
+void MathItem::typesetAhead(const QString &tex, bool display)
+{
+    QList<double> sizes;
+    {
+        Cache &c = cache();
+        QMutexLocker lock(&c.mutex);
+        sizes = c.shownSizes[display ? 1 : 0];
+    }
+    for (const double size : std::as_const(sizes))
+        typesetAndKeep(tex, size, display);
 }
 
 std::shared_ptr<const MathLayout> MathItem::cached(const QString &tex, double size, bool display)
@@ -124,6 +152,7 @@ void MathItem::typeset()
             apply(nullptr);
             return;
         }
+        noteShownSize(m_textSize, m_display);
         if (auto hit = cached(m_tex, m_textSize, m_display)) {
             apply(std::move(hit));
             return;

@@ -50,6 +50,11 @@ public:
     static std::shared_ptr<const MathLayout> cached(const QString &tex, double size, bool display);
     // Sets a formula (on any thread) and keeps the result where cached() finds it.
     static std::shared_ptr<const MathLayout> typesetAndKeep(const QString &tex, double size, bool display);
+    // Sets a formula (on any thread) in the sizes items have lately shown formulas of its kind
+    // in, for an answer about to be shown.
+    static void typesetAhead(const QString &tex, bool display);
+    // Notes a size formulas are shown in (the main thread; the last few are kept).
+    static void noteShownSize(double size, bool display);
 
 Q_SIGNALS:
     void texChanged();

@@ -276,6 +276,41 @@ private slots:
 
     // A formula inside text sits on the text's baseline: an x of the text and an x of the
     // formula end on the same row (both letters rest on the baseline).
+    // Once a text has shown formulas in a style, a text prepared ahead finds its own formulas
+    // set and drawn in that style: it shows them at once, not their TeX first and then a second
+    // layout. Display formulas are set in the size they were last shown in.
+    void formulasPreparedAhead()
+    {
+        const auto htmlOf = [](const QString &markdown) { return parseAnswer(markdown).blocks.value(0).text.html; };
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSizeF(13.5);
+        InlineMath shown;
+        shown.setFont(font);
+        shown.setColor(QColor(QStringLiteral("#e0e0e0")));
+        shown.setDevicePixelRatio(1);
+        shown.setHtml(htmlOf(QStringLiteral("Пусть $a_1^2$.")));
+        QVERIFY(vexa::test::waitUntil([&] { return shown.rich(); }));
+
+        const QString next = htmlOf(QStringLiteral("Тогда $\\frac{b_7}{c_9} + 41$, и всё."));
+        InlineMath::prepareAhead(next);
+        InlineMath later;
+        later.setFont(font);
+        later.setColor(QColor(QStringLiteral("#e0e0e0")));
+        later.setDevicePixelRatio(1);
+        later.setHtml(next);
+        QVERIFY(later.rich());
+        QVERIFY(later.text().contains(QStringLiteral("<img")));
+
+        vexa::math::MathItem display;
+        display.setDisplay(true);
+        display.setTextSize(23.25);
+        display.setTex(QStringLiteral("x^3"));
+        QVERIFY(vexa::test::waitUntil([&] { return display.ready(); }));
+        QVERIFY(!vexa::math::MathItem::cached(QStringLiteral("\\sqrt{y_5}"), 23.25, true));
+        vexa::math::MathItem::typesetAhead(QStringLiteral("\\sqrt{y_5}"), true);
+        QVERIFY(vexa::math::MathItem::cached(QStringLiteral("\\sqrt{y_5}"), 23.25, true));
+    }
+
     void inlineBaseline_data()
     {
         QTest::addColumn<int>("textSize");

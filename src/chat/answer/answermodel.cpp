@@ -1,5 +1,7 @@
 #include "answermodel.h"
 #include "answermath.h"
+#include "inlinemath.h"
+#include "mathitem.h"
 
 #include "highlight.h"
 #include "offthread.h"
@@ -193,6 +195,8 @@ void AnswerModel::setMarkdown(const QString &markdown)
 
 QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
 {
+    // Drawn in the worker with a copy of the font: Qt's font keeps its engines per thread.
+    // Formulas are set and drawn too, in the sizes and colours texts lately showed them in.
     return QtConcurrent::run(highlight::detail::workerPool(), [markdown, style = lastCodeStyle()] {
         PreparedAnswer prepared;
         prepared.answer = std::make_shared<const Answer>(parseAnswer(markdown));
@@ -201,8 +205,25 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
         for (qsizetype i = 0; i < blocks.size() && i < kMaxBlocks && shown <= kMaxShownChars; ++i) {
             const AnswerBlock &block = blocks.at(i);
             shown += block.size;
-            if (block.kind != BlockKind::Code)
+            switch (block.kind) {
+            case BlockKind::Prose:
+            case BlockKind::Quote:
+            case BlockKind::Heading:
+                InlineMath::prepareAhead(block.text.html);
                 continue;
+            case BlockKind::List: {
+                QString plain;
+                InlineMath::prepareAhead(listHtml(block, std::min<qsizetype>(block.items.size(), kMaxShownListItems), &plain));
+                continue;
+            }
+            case BlockKind::Math:
+                math::MathItem::typesetAhead(block.code, true);
+                continue;
+            case BlockKind::Code:
+                break;
+            default:
+                continue;
+            }
             int hidden = 0;
             const QString code = shownCode(block.code, &hidden);
             // As the worker colours a block shown plain: what the budget allowed (a line

@@ -86,8 +86,9 @@ public:
 
     QString markdown() const { return m_markdown; }
     void setMarkdown(const QString &markdown);
-    // Parses `markdown` and colours its code on the highlighter's worker (one thread, shared
-    // with every code text of the app). For an answer of up to kParseInPlaceChars.
+    // Parses `markdown`, colours and draws its code and sets its formulas on the highlighter's
+    // worker (one thread, shared with every code text of the app). For an answer of up to
+    // kParseInPlaceChars.
     static QFuture<PreparedAnswer> prepareAhead(const QString &markdown);
     // The same as setMarkdown(markdown), from what prepareAhead(markdown) gave.
     void setPrepared(const QString &markdown, const PreparedAnswer &prepared);

@@ -126,7 +126,94 @@ QImage drawPicture(const QString &id, QSize *logicalSize)
     return image;
 }
 
+// What a formula's picture shows: its TeX, with punctuation right after it set with it ("$x$,"
+// never leaves the comma to start the next line: rich text may break after any picture).
+// Widens the pieces over that punctuation.
+QStringList drawnFormulas(QList<InlineMath::Piece> &pieces, const QString &html)
+{
+    QStringList drawn;
+    for (InlineMath::Piece &piece : pieces) {
+        const qsizetype after = piece.start + piece.length;
+        const QChar next = after < html.size() ? html.at(after) : QChar();
+        if (QStringView(u",.;:!?)").contains(next)) {
+            drawn.append(piece.tex + QStringLiteral("\\text{") + next + u'}');
+            ++piece.length;
+        } else {
+            drawn.append(piece.tex);
+        }
+    }
+    return drawn;
+}
+
+// How a text shows its formulas' pictures.
+struct PictureStyle {
+    QFont font;
+    QColor color;
+    qreal dpr = 1;
+    double size = 0; // the formulas' pixel size for the font
+    bool operator==(const PictureStyle &) const = default;
+};
+
+// The picture's address (see MathImageProvider).
+QString pictureId(const QString &drawnTex, const vexa::math::MathLayout &layout, const PictureStyle &style)
+{
+    const Placement p = place(layout.box, style.font);
+    // Put together piece by piece: the percent-encoded TeX is full of '%'.
+    return QString::number(style.size) + u'/' + QString::number(style.dpr) + u'/'
+        + QString::number(style.color.rgba(), 16) + u'/' + QString::number(p.padAbove, 'f', 3) + u'/'
+        + QString::number(p.padBelow, 'f', 3) + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(drawnTex));
+}
+
+// The styles texts lately showed formulas in, newest first (prose, quotes, headings differ).
+struct RecentStyles {
+    QMutex mutex;
+    QList<PictureStyle> styles;
+};
+constexpr int kRecentStyles = 4;
+
+RecentStyles &recentStyles()
+{
+    static RecentStyles r;
+    return r;
+}
+
+void noteStyle(const PictureStyle &style)
+{
+    RecentStyles &r = recentStyles();
+    QMutexLocker lock(&r.mutex);
+    if (!r.styles.isEmpty() && r.styles.first() == style)
+        return;
+    r.styles.removeAll(style);
+    r.styles.prepend(style);
+    if (r.styles.size() > kRecentStyles)
+        r.styles.removeLast();
+}
+
 } // namespace
+
+void InlineMath::prepareAhead(const QString &html)
+{
+    if (!hasInlineMath(html))
+        return;
+    QList<PictureStyle> styles;
+    {
+        RecentStyles &r = recentStyles();
+        QMutexLocker lock(&r.mutex);
+        styles = r.styles;
+    }
+    QList<Piece> pieces = formulasIn(html);
+    const QStringList drawn = drawnFormulas(pieces, html);
+    for (const PictureStyle &style : std::as_const(styles)) {
+        for (const QString &tex : drawn) {
+            const auto layout = vexa::math::MathItem::typesetAndKeep(tex, style.size, false);
+            if (!layout->ok)
+                continue;
+            const QString id = pictureId(tex, *layout, style);
+            if (!pictureReady(id))
+                drawPicture(id, nullptr);
+        }
+    }
+}
 
 InlineMath::InlineMath(QObject *parent)
     : QObject(parent)
@@ -241,20 +328,11 @@ void InlineMath::update()
         return;
     }
     QList<Piece> pieces = formulasIn(m_html);
-    // Punctuation right after a formula is set with it ("$x$," never leaves the comma to start
-    // the next line: rich text may break after any picture). `drawn` is what the picture shows.
-    QStringList drawn;
-    for (Piece &piece : pieces) {
-        const qsizetype after = piece.start + piece.length;
-        const QChar next = after < m_html.size() ? m_html.at(after) : QChar();
-        if (QStringView(u",.;:!?)").contains(next)) {
-            drawn.append(piece.tex + QStringLiteral("\\text{") + next + u'}');
-            ++piece.length;
-        } else {
-            drawn.append(piece.tex);
-        }
-    }
+    const QStringList drawn = drawnFormulas(pieces, m_html);
     const double size = formulaPixelSize(m_font);
+    const PictureStyle style{m_font, m_color, m_dpr, size};
+    // Texts prepared ahead set and draw their formulas like this one.
+    noteStyle(style);
     QStringList missing;
     QList<std::shared_ptr<const vexa::math::MathLayout>> layouts;
     for (const QString &tex : std::as_const(drawn)) {
@@ -272,7 +350,6 @@ void InlineMath::update()
         return;
     }
     // Every picture is drawn on the pool before the text shows it.
-    const QString colour = QString::number(m_color.rgba(), 16);
     QStringList ids;
     QStringList undrawn;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
@@ -280,11 +357,7 @@ void InlineMath::update()
             ids.append(QString());
             continue;
         }
-        const Placement p = place(layouts.at(i)->box, m_font);
-        // Put together piece by piece: the percent-encoded TeX is full of '%'.
-        ids.append(QString::number(size) + u'/' + QString::number(m_dpr) + u'/' + colour + u'/'
-                   + QString::number(p.padAbove, 'f', 3) + u'/' + QString::number(p.padBelow, 'f', 3) + u'/'
-                   + QString::fromLatin1(QUrl::toPercentEncoding(drawn.at(i))));
+        ids.append(pictureId(drawn.at(i), *layouts.at(i), style));
         if (!pictureReady(ids.last()))
             undrawn.append(ids.last());
     }

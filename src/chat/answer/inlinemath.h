@@ -60,6 +60,10 @@ public:
     };
     // The formulas of styled text in order, with where their fallback stands.
     static QList<Piece> formulasIn(const QString &html);
+    // Sets and draws the formulas of styled text (on any thread) in the styles texts have
+    // lately shown formulas in, so a text about to be shown finds them ready and is laid out
+    // once, with its formulas, instead of first with their TeX.
+    static void prepareAhead(const QString &html);
 
 Q_SIGNALS:
     void inputChanged();
