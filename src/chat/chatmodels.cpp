@@ -166,13 +166,13 @@ answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const
         // the view may still hold it for a moment.
         row.blocks.reset(new answer::AnswerModel, [](answer::AnswerModel *model) { model->deleteLater(); });
         QQmlEngine::setObjectOwnership(row.blocks.get(), QQmlEngine::CppOwnership);
-        if (row.ahead.isValid() && row.ahead.isFinished())
+        if (row.ahead.isValid() && row.ahead.isFinished()) {
             row.blocks->setPrepared(row.entry.text, row.ahead.result());
-        else
-            row.blocks->setMarkdown(row.entry.text);
-        // Unfinished, it is not waited for: it is dropped (before it starts, if it has not).
-        if (row.ahead.isValid() && !row.ahead.isFinished())
+        } else {
+            // Unfinished, it is not waited for: it is dropped (before it starts, if it has not).
             row.ahead.cancel();
+            row.blocks->setMarkdown(row.entry.text);
+        }
         row.ahead = {};
     }
     return row.blocks.get();

@@ -2,18 +2,16 @@
 
 // The chat screen's two lists as QML models: the messages on display and the account's chats.
 
+#include "answermodel.h"
 #include "chatrecords.h"
 
 #include <QAbstractListModel>
+#include <QFuture>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
 #include <optional>
-
-#include "answermodel.h"
-
-#include <QFuture>
 
 namespace vexa {
 

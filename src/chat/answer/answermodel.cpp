@@ -172,23 +172,18 @@ void AnswerModel::setMarkdown(const QString &markdown)
         return;
     m_markdown = markdown;
     Q_EMIT markdownChanged();
-    if (m_watcher) {
-        // A parse of the text before is no longer wanted; it ends on its own.
-        m_watcher->disconnect(this);
-        m_watcher->deleteLater();
-        m_watcher = nullptr;
-    }
+    dropParse();
     if (markdown.size() <= kParseInPlaceChars) {
-        setAnswer(std::make_shared<const Answer>(parseAnswer(markdown)));
+        setAnswer({std::make_shared<const Answer>(parseAnswer(markdown))});
         return;
     }
-    setAnswer(nullptr);
+    setAnswer({});
     m_watcher = new QFutureWatcher<Answer>(this);
     connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
         auto answer = std::make_shared<const Answer>(m_watcher->result());
         m_watcher->deleteLater();
         m_watcher = nullptr;
-        setAnswer(std::move(answer));
+        setAnswer({std::move(answer)});
     });
     m_watcher->setFuture(offthread::run(&parseAnswer, markdown));
 }
@@ -243,24 +238,30 @@ void AnswerModel::setPrepared(const QString &markdown, const PreparedAnswer &pre
         setMarkdown(markdown);
         return;
     }
+    dropParse();
+    if (markdown != m_markdown) {
+        m_markdown = markdown;
+        Q_EMIT markdownChanged();
+    }
+    setAnswer(prepared);
+}
+
+void AnswerModel::dropParse()
+{
     if (m_watcher) {
+        // A parse of the text before is no longer wanted; it ends on its own.
         m_watcher->disconnect(this);
         m_watcher->deleteLater();
         m_watcher = nullptr;
     }
-    const bool changed = markdown != m_markdown;
-    m_markdown = markdown;
-    if (changed)
-        Q_EMIT markdownChanged();
-    setAnswer(prepared.answer, prepared);
 }
 
-void AnswerModel::setAnswer(std::shared_ptr<const Answer> answer, const PreparedAnswer &prepared)
+void AnswerModel::setAnswer(const PreparedAnswer &prepared)
 {
     const bool wasReady = ready();
     beginResetModel();
     ++m_generation;
-    m_answer = std::move(answer);
+    m_answer = prepared.answer;
     m_rows.clear();
     m_preparedRuns = prepared.codeRuns;
     m_preparedPictures = prepared.codePictures;

@@ -126,7 +126,9 @@ Q_SIGNALS:
     void readyChanged();
 
 private:
-    void setAnswer(std::shared_ptr<const Answer> answer, const PreparedAnswer &prepared = {});
+    // The answer (none while a long one is parsed), with what was made ahead of it.
+    void setAnswer(const PreparedAnswer &prepared);
+    void dropParse();
 
     struct Row {
         int block = -1; // -1: the "more" row

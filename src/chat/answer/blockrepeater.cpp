@@ -93,11 +93,6 @@ private:
     QHash<QUrl, QList<Binding>> m_bindings;
 };
 
-
-} // namespace
-
-namespace {
-
 void write(QObject *item, const Binding &binding, const QModelIndex &index)
 {
     item->metaObject()->property(binding.property).write(item, index.data(binding.role));
