@@ -34,6 +34,7 @@ ColumnLayout {
         answer: message.isUser ? null : message.blocks
         maxWidth: message.width
         insertCode: message.insertCode
+        offersInsert: true
         textSize: VexaTheme.bodySize * 0.75
         onLinkActivated: link => { if (link.startsWith("https:") || link.startsWith("mailto:")) Qt.openUrlExternally(link) }
         Accessible.role: Accessible.Grouping

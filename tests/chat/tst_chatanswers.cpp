@@ -197,7 +197,8 @@ void ChatAnswersTest::reusedBlocksShowTheirNewAnswer()
             out.append(node->property("lines").value<vexa::answer::CodeLines>().code); // the code's picture
         else if (node->objectName() == QStringLiteral("codeAsText"))
             out.append(QTextDocumentFragment::fromHtml(text).toPlainText()); // code too large for one
-        else if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")) && !text.isEmpty()
+        else if ((node->inherits("QQuickText") || node->inherits("QQuickTextEdit")
+                  || node->inherits("vexa::answer::TextPicture")) && !text.isEmpty()
                  && !labels.contains(text) && !text.contains(QLatin1Char('<')))
             out.append(text);
         for (QQuickItem *child : node->childItems())

@@ -70,6 +70,13 @@ struct AnswerBlock {
     bool operator==(const AnswerBlock &) const = default;
 };
 
+// How far a block is set in from the answer's left edge, in pixels: a step per list it sits
+// in, a smaller one per quote (the quote's bar stands in it).
+inline int blockInset(const AnswerBlock &block)
+{
+    return block.indent * 22 + block.quoteDepth * 14;
+}
+
 struct Answer {
     QList<AnswerBlock> blocks; // every block; what a screen lays out is capped (below)
 };

@@ -2,6 +2,7 @@
 #include "answermath.h"
 #include "inlinemath.h"
 #include "mathitem.h"
+#include "textpicture.h"
 
 #include "highlight.h"
 #include "offthread.h"
@@ -205,10 +206,15 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
             case BlockKind::Quote:
             case BlockKind::Heading:
                 InlineMath::prepareAhead(block.text.html);
+                if (drawnTextBytes() < kAheadBudget)
+                    TextPicture::prepare(block, block.text.html);
                 continue;
             case BlockKind::List: {
                 QString plain;
-                InlineMath::prepareAhead(listHtml(block, std::min<qsizetype>(block.items.size(), kMaxShownListItems), &plain));
+                const QString html = listHtml(block, std::min<qsizetype>(block.items.size(), kMaxShownListItems), &plain);
+                InlineMath::prepareAhead(html);
+                if (drawnTextBytes() < kAheadBudget)
+                    TextPicture::prepare(block, html);
                 continue;
             }
             case BlockKind::Math:
@@ -477,6 +483,7 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
     case LevelRole: return block.level;
     case IndentRole: return block.indent;
     case QuoteDepthRole: return block.quoteDepth;
+    case InsetRole: return blockInset(block);
     case CodeRole:
         prepare(row);
         return block.kind == BlockKind::Code ? row.code : block.kind == BlockKind::Math ? block.code : QString();
@@ -530,6 +537,7 @@ QHash<int, QByteArray> AnswerModel::roleNames() const
     return {{KindRole, "kind"},           {HtmlRole, "html"},
             {PlainRole, "plain"},         {LevelRole, "level"},
             {IndentRole, "indent"},       {QuoteDepthRole, "quoteDepth"},
+            {InsetRole, "inset"},
             {CodeRole, "code"},           {LanguageRole, "language"},
             {ItemsRole, "items"},         {CellsRole, "cells"},
             {AlignmentsRole, "alignments"}, {HiddenRole, "hidden"},

@@ -65,6 +65,7 @@ public:
         LevelRole,       // heading 1-3
         IndentRole,      // list nesting around the block
         QuoteDepthRole,  // quotes around it
+        InsetRole,       // how far it is set in from the answer's edge, in pixels (blockInset)
         CodeRole,        // code as laid out (long lines and many lines cut); math: its TeX
         LanguageRole,    // the fence's info word
         ItemsRole,       // list: [{depth, marker, html, plain}]

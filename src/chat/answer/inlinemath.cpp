@@ -189,6 +189,35 @@ void noteStyle(const PictureStyle &style)
         r.styles.removeLast();
 }
 
+// The rich text of `html` with each formula a picture in `style`; the addresses of pictures
+// not drawn yet go to `undrawn` (the text names them all the same).
+QString composeRich(const QString &html, const QList<InlineMath::Piece> &pieces, const QStringList &drawn,
+                    const QList<std::shared_ptr<const vexa::math::MathLayout>> &layouts,
+                    const PictureStyle &style, QStringList *undrawn)
+{
+    QString rich;
+    rich.reserve(html.size() + pieces.size() * 96);
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const InlineMath::Piece &piece = pieces.at(i);
+        rich += QStringView(html).mid(at, piece.start - at);
+        at = piece.start + piece.length;
+        if (!layouts.at(i)->ok) {
+            rich += QStringView(html).mid(piece.start, piece.length); // its TeX, monospaced
+            continue;
+        }
+        const QString id = pictureId(drawn.at(i), *layouts.at(i), style);
+        if (!pictureReady(id))
+            undrawn->append(id);
+        const Placement p = place(layouts.at(i)->box, style.font);
+        rich += QStringLiteral("<img src=\"image://") + QLatin1String(kProvider) + u'/' + id
+            + QStringLiteral("\" width=\"") + QString::number(p.width) + QStringLiteral("\" height=\"")
+            + QString::number(p.height) + QStringLiteral("\" align=\"middle\">");
+    }
+    rich += QStringView(html).mid(at);
+    return rich;
+}
+
 } // namespace
 
 void InlineMath::prepareAhead(const QString &html)
@@ -350,17 +379,8 @@ void InlineMath::update()
         return;
     }
     // Every picture is drawn on the pool before the text shows it.
-    QStringList ids;
     QStringList undrawn;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (!layouts.at(i)->ok) {
-            ids.append(QString());
-            continue;
-        }
-        ids.append(pictureId(drawn.at(i), *layouts.at(i), style));
-        if (!pictureReady(ids.last()))
-            undrawn.append(ids.last());
-    }
+    const QString rich = composeRich(m_html, pieces, drawn, layouts, style, &undrawn);
     if (!undrawn.isEmpty()) {
         onPoolThenUpdate([undrawn] {
             for (const QString &id : undrawn)
@@ -370,25 +390,31 @@ void InlineMath::update()
     }
     if (QQmlEngine *engine = qmlEngine(this); engine && !engine->imageProvider(QLatin1String(kProvider)))
         engine->addImageProvider(QLatin1String(kProvider), new MathImageProvider);
-
-    QString rich;
-    rich.reserve(m_html.size() + pieces.size() * 96);
-    qsizetype at = 0;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const Piece &piece = pieces.at(i);
-        rich += QStringView(m_html).mid(at, piece.start - at);
-        at = piece.start + piece.length;
-        if (ids.at(i).isEmpty()) {
-            rich += QStringView(m_html).mid(piece.start, piece.length); // its TeX, monospaced
-            continue;
-        }
-        const Placement p = place(layouts.at(i)->box, m_font);
-        rich += QStringLiteral("<img src=\"image://") + QLatin1String(kProvider) + u'/' + ids.at(i)
-            + QStringLiteral("\" width=\"") + QString::number(p.width) + QStringLiteral("\" height=\"")
-            + QString::number(p.height) + QStringLiteral("\" align=\"middle\">");
-    }
-    rich += QStringView(m_html).mid(at);
     publish(rich, true);
+}
+
+std::optional<QString> InlineMath::composed(const QString &html, const QFont &font, const QColor &color,
+                                            qreal devicePixelRatio, double formulaSize)
+{
+    QList<Piece> pieces = formulasIn(html);
+    const QStringList drawn = drawnFormulas(pieces, html);
+    QList<std::shared_ptr<const vexa::math::MathLayout>> layouts;
+    for (const QString &tex : drawn) {
+        auto layout = vexa::math::MathItem::cached(tex, formulaSize, false);
+        if (!layout)
+            return std::nullopt;
+        layouts.append(std::move(layout));
+    }
+    QStringList undrawn;
+    QString rich = composeRich(html, pieces, drawn, layouts, {font, color, devicePixelRatio, formulaSize}, &undrawn);
+    if (!undrawn.isEmpty())
+        return std::nullopt;
+    return rich;
+}
+
+QImage InlineMath::formulaPicture(const QString &id)
+{
+    return drawPicture(id, nullptr);
 }
 
 MathImageProvider::MathImageProvider()

@@ -19,6 +19,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
+#include <optional>
 
 namespace vexa::answer {
 
@@ -64,6 +65,12 @@ public:
     // lately shown formulas in, so a text about to be shown finds them ready and is laid out
     // once, with its formulas, instead of first with their TeX.
     static void prepareAhead(const QString &html);
+    // The rich text a text with formulas shows in a style, on any thread; none while one of
+    // its formulas is not set or not drawn in that style.
+    static std::optional<QString> composed(const QString &html, const QFont &font, const QColor &color,
+                                           qreal devicePixelRatio, double formulaSize);
+    // A formula's picture by its address (what the "vexamath" provider serves), on any thread.
+    static QImage formulaPicture(const QString &id);
 
 Q_SIGNALS:
     void inputChanged();

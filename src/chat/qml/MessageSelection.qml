@@ -12,10 +12,10 @@ TextEdit {
 
     // The bubble under the mouse and the text there, or null.
     property MessageBubble hovered: null
-    property Text hoveredText: null
+    property Item hoveredText: null
     // The bubble and text it lies on.
     property MessageBubble target: null
-    property Text targetText: null
+    property Item targetText: null
 
     property font restingFont
     signal linkActivated(string link)
@@ -23,6 +23,8 @@ TextEdit {
     parent: targetText
     visible: targetText !== null
     width: targetText ? targetText.width : 0
+    // A heading's room above its text.
+    topPadding: targetText && targetText.topPadding ? targetText.topPadding : 0
     text: targetText ? targetText.text : ""
     textFormat: TextEdit.RichText
     wrapMode: TextEdit.Wrap

@@ -9,6 +9,8 @@ Item {
     required property int index
     required property int indent
     required property int quoteDepth
+    // How far the block is set in (lists and quotes around it).
+    required property int inset
     required property string plain
     property Item view
     // The block's laid-out content; the block is as large as it, past the inset.
@@ -20,7 +22,6 @@ Item {
     // out twice, and a long chat scrolls slower for it).
     property real bodyWidth: body ? body.width : 0
 
-    readonly property real inset: indent * 22 + quoteDepth * 14
     readonly property real innerMaxWidth: Math.max(120, (view ? view.maxWidth : 600) - inset)
     readonly property real textSize: view ? view.textSize : 15
     readonly property color textColor: view ? view.textColor : VexaTheme.textPrimary

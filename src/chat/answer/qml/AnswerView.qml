@@ -16,6 +16,9 @@ Column {
     // Set (the code workspace's assistant, while a file is open for editing), every code panel
     // offers "Вставить в файл"; null (the chat) offers nothing.
     property var insertCode: null
+    // Whether this view's code panels have the "Вставить в файл" button at all (shown while
+    // insertCode is set); the chat's have none.
+    property bool offersInsert: false
     // The prose block's Text under a point of this item, or null (for laying a selection over it).
     function textAt(x, y) {
         for (let i = 0; i < blocks.count; ++i) {

@@ -34,7 +34,8 @@ AnswerBlock {
             selecting.item.deselect()
         selectionHeld = false
         copy.flashing = false
-        insert.flashing = false
+        if (insert.item)
+            insert.item.flashing = false
     }
 
     Rectangle {
@@ -52,7 +53,7 @@ AnswerBlock {
             id: header
             width: parent.width
             height: 30
-            implicitWidth: name.implicitWidth + copy.implicitWidth + (insert.visible ? insert.implicitWidth : 0) + 36
+            implicitWidth: name.implicitWidth + copy.implicitWidth + (insert.item && insert.item.visible ? insert.item.implicitWidth : 0) + 36
             Text {
                 textFormat: Text.PlainText
                 id: name
@@ -63,15 +64,19 @@ AnswerBlock {
                 font.pixelSize: VexaTheme.captionSize
                 Accessible.ignored: true
             }
-            CopyButton {
+            // Only where the view offers it (the code workspace); the chat makes none.
+            Loader {
                 id: insert
-                objectName: "insertCode"
-                visible: block.view !== null && typeof block.view.insertCode === "function"
+                active: block.view !== null && block.view.offersInsert
                 anchors.right: copy.left
                 anchors.verticalCenter: parent.verticalCenter
-                label: "Вставить в файл"
-                doneLabel: "Вставлено"
-                copy: function() { return block.view.insertCode(block.view.answer.blockCopyText(block.index)) }
+                sourceComponent: CopyButton {
+                    objectName: "insertCode"
+                    visible: typeof block.view.insertCode === "function"
+                    label: "Вставить в файл"
+                    doneLabel: "Вставлено"
+                    copy: function() { return block.view.insertCode(block.view.answer.blockCopyText(block.index)) }
+                }
             }
             CopyButton {
                 id: copy
@@ -83,18 +88,14 @@ AnswerBlock {
                 copy: function() { return block.view.answer.copyBlock(block.index) }
             }
         }
-        Flickable {
+        // The code as written; long lines scroll sideways.
+        SidewaysScroller {
             id: scroller
             x: 14
             y: header.height
             width: parent.width - 28
-            height: block.shown.implicitHeight + (contentWidth > width ? 10 : 0)
+            height: block.shown.implicitHeight + (interactive ? 10 : 0)
             contentWidth: block.shown.implicitWidth
-            contentHeight: block.shown.implicitHeight
-            flickableDirection: Flickable.HorizontalFlick
-            interactive: contentWidth > width
-            boundsBehavior: Flickable.StopAtBounds
-            clip: true
             CodeText {
                 id: codeText
                 objectName: "codeText"
@@ -142,16 +143,6 @@ AnswerBlock {
                     onSelectedTextChanged: block.selectionHeld = selectedText.length > 0
                 }
             }
-        }
-        // Where the sideways scroll is (a Controls ScrollBar costs too much per bubble).
-        Rectangle {
-            visible: scroller.interactive
-            x: scroller.x + scroller.visibleArea.xPosition * scroller.width
-            y: scroller.y + scroller.height - 5
-            width: scroller.visibleArea.widthRatio * scroller.width
-            height: 3
-            radius: 1.5
-            color: VexaTheme.codeHeaderText
         }
         Text {
             textFormat: Text.PlainText

@@ -21,14 +21,14 @@ AnswerBlock {
         color: text.color
         devicePixelRatio: Screen.devicePixelRatio
     }
-    Text {
+    TextPicture {
         id: text
+        role: "heading" + Math.min(3, Math.max(1, block.level))
+        inset: block.inset
         x: block.inset
         width: block.innerMaxWidth
         topPadding: block.index > 0 ? 6 : 0
         text: math.text
-        textFormat: math.rich ? Text.RichText : Text.StyledText
-        wrapMode: Text.Wrap
         color: block.textColor
         font.pointSize: block.textSize * (block.level === 1 ? 1.45 : block.level === 2 ? 1.25 : 1.08)
         font.bold: true

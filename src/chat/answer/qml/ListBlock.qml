@@ -5,8 +5,8 @@ import VexaAI.Answer
 
 // A list: bullets by level, numbers from the list's own start, ☐/☑ for tasks, nested items
 // indented under theirs, an item's later paragraphs under its text without a marker. One
-// styled text for the whole list (a line per item), so a list costs what prose costs to lay
-// out while scrolling; a wrapped item goes on at the line's start.
+// picture of the whole list's text (a line per item, see TextPicture), so a list costs what
+// prose costs while scrolling; a wrapped item goes on at the line's start.
 AnswerBlock {
     id: block
 
@@ -28,12 +28,12 @@ AnswerBlock {
             color: text.color
             devicePixelRatio: Screen.devicePixelRatio
         }
-        Text {
+        TextPicture {
             id: text
+            role: "list"
+            inset: block.inset
             width: block.innerMaxWidth
             text: math.text
-            textFormat: math.rich ? Text.RichText : Text.StyledText
-            wrapMode: Text.Wrap
             color: block.textColor
             font.pointSize: block.textSize
             lineHeight: 1.12

@@ -24,16 +24,15 @@ AnswerBlock {
         Accessible.role: Accessible.StaticText
         Accessible.name: formula.failed ? "Формула не распознана, её текст: " + block.code : block.plain
 
-        Flickable {
+        // Wider than the bubble, it scrolls sideways.
+        SidewaysScroller {
             id: scroller
             anchors.fill: parent
             visible: !formula.failed
             contentWidth: formula.implicitWidth
-            contentHeight: height
-            flickableDirection: Flickable.HorizontalFlick
-            boundsBehavior: Flickable.StopAtBounds
-            interactive: contentWidth > width
-            clip: contentWidth > width
+            barColor: VexaTheme.ruleLine
+            barHeight: 2
+            barBottom: 0
 
             MathItem {
                 id: formula
@@ -47,16 +46,6 @@ AnswerBlock {
                 textSize: block.textSize * Screen.logicalPixelDensity * 25.4 / 72 * 1.1
                 color: block.textColor
             }
-        }
-        // Shown sideways scrolling: a thin bar under a formula wider than the bubble.
-        Rectangle {
-            visible: scroller.interactive && !formula.failed
-            y: parent.height - 2
-            x: scroller.visibleArea.xPosition * scroller.width
-            width: scroller.visibleArea.widthRatio * scroller.width
-            height: 2
-            radius: 1
-            color: VexaTheme.ruleLine
         }
         Text {
             id: source

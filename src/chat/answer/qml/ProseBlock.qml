@@ -3,8 +3,8 @@ import QtQuick.Window
 import VexaAI.Style
 import VexaAI.Answer
 
-// A paragraph (or several) of prose, or of a quote: one styled Text, the fast path that keeps
-// a long chat scrolling smoothly.
+// A paragraph (or several) of prose, or of a quote: one picture of the text (see TextPicture),
+// drawn ahead for answers about to scroll into view.
 AnswerBlock {
     id: block
 
@@ -24,13 +24,13 @@ AnswerBlock {
         color: text.color
         devicePixelRatio: Screen.devicePixelRatio
     }
-    Text {
+    TextPicture {
         id: text
+        role: block.kind
+        inset: block.inset
         x: block.inset
         width: block.innerMaxWidth
         text: math.text
-        textFormat: math.rich ? Text.RichText : Text.StyledText
-        wrapMode: Text.Wrap
         color: block.quoted ? VexaTheme.quoteText : block.textColor
         font.pointSize: block.textSize
         font.italic: block.quoted

@@ -84,19 +84,14 @@ AnswerBlock {
             radius: 8
             color: "transparent"
             border.color: VexaTheme.tableGrid
-            clip: true
-            Flickable {
+            // Wider than the bubble, the grid scrolls sideways.
+            SidewaysScroller {
                 id: scroller
                 x: 1
                 y: 1
                 width: parent.width - 2
                 height: parent.height - 2
                 contentWidth: block.gridWidth
-                contentHeight: block.gridHeight
-                flickableDirection: Flickable.HorizontalFlick
-                interactive: contentWidth > width + 0.5
-                boundsBehavior: Flickable.StopAtBounds
-                clip: true
 
                 Repeater {
                     model: block.rows
@@ -140,16 +135,6 @@ AnswerBlock {
                         }
                     }
                 }
-            }
-            // Where the sideways scroll is (a Controls ScrollBar costs too much per bubble).
-            Rectangle {
-                visible: scroller.interactive
-                x: scroller.x + scroller.visibleArea.xPosition * scroller.width
-                y: scroller.y + scroller.height - 5
-                width: scroller.visibleArea.widthRatio * scroller.width
-                height: 3
-                radius: 1.5
-                color: VexaTheme.codeHeaderText
             }
         }
         Item {
