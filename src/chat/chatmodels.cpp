@@ -194,10 +194,11 @@ void ChatEntryModel::startPreparing() const
         const int last = std::min(int(m_rows.size()) - 1, at + kPrepareAhead);
         for (int i = first; i <= last; ++i) {
             const Row &row = m_rows.at(i);
-            if (row.entry.role == ChatEntry::Role::User || row.blocks || row.ahead.isValid()
-                || row.entry.text.size() > answer::kParseInPlaceChars)
+            if (row.blocks || row.ahead.isValid() || row.entry.text.size() > answer::kParseInPlaceChars)
                 continue;
-            row.ahead = answer::AnswerModel::prepareAhead(row.entry.text);
+            row.ahead = row.entry.role == ChatEntry::Role::User
+                ? answer::AnswerModel::prepareWords(row.entry.text)
+                : answer::AnswerModel::prepareAhead(row.entry.text);
         }
     }
 }

@@ -73,7 +73,8 @@ private:
         QUrl imageSource;
         mutable std::optional<QString> html;
         mutable std::shared_ptr<answer::AnswerModel> blocks;
-        // The answer parsed and coloured on a worker before the list asks for it.
+        // The answer parsed and coloured on a worker before the list asks for it (the user's
+        // words: their text drawn, see AnswerModel::prepareWords).
         mutable QFuture<answer::PreparedAnswer> ahead;
     };
     answer::AnswerModel *blocks(const Row &row) const;

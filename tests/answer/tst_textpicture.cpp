@@ -164,6 +164,32 @@ private Q_SLOTS:
         QCOMPARE(m_picture->drawn()->image, drawn->image);
     }
 
+    // A block item lent to another block has its text, size and width set one after another;
+    // in a batch it is laid out once, in the style it ends with, and a text that goes away in
+    // the batch is not touched when it ends.
+    void laidOutOnceInABatch()
+    {
+        m_picture->setText(QStringLiteral("Прежний текст"));
+        QSignalSpy laidOut(m_picture, &TextPicture::laidOut);
+        const QString html = parseAnswer(QStringLiteral("Новый текст, **жирный** и длинный.")).blocks.value(0).text.html;
+        QFont font = m_picture->font();
+        font.setPointSizeF(15);
+        {
+            auto *gone = new TextPicture(m_root.get());
+            gone->setText(QStringLiteral("Уходит"));
+            TextLayoutBatch batch;
+            m_picture->setText(html);
+            m_picture->setFont(font);
+            m_picture->setWidth(220);
+            gone->setWidth(120);
+            delete gone;
+            QCOMPARE(laidOut.size(), 0);
+        }
+        QCOMPARE(laidOut.size(), 1);
+        const TextStyle style{font, m_picture->color(), 220, 1, m_window->effectiveDevicePixelRatio()};
+        QCOMPARE(m_picture->drawn()->image, drawText(html, style)->image);
+    }
+
 private:
     std::unique_ptr<QQuickView> m_window;
     std::unique_ptr<QQuickItem> m_root;

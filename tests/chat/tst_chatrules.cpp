@@ -225,8 +225,8 @@ void ChatRulesTest::modelFollowsEntries()
 }
 
 // Answers near the rows a list shows are parsed and coloured on the worker before they are
-// asked for, so a scroll that reaches them finds their code coloured at once; farther ones
-// and the user's words are left alone.
+// asked for, so a scroll that reaches them finds their code coloured at once; the user's words
+// near them are drawn ahead too; farther rows are left alone.
 void ChatRulesTest::answersPreparedAhead()
 {
     QString code = QStringLiteral("Вот так:\n\n```kotlin\n");
@@ -246,7 +246,7 @@ void ChatRulesTest::answersPreparedAhead()
     QVERIFY(vexa::test::waitUntil([&] { return model.isPrepared(ahead) && model.isPrepared(behind); }));
     QVERIFY(!model.isPrepared(ahead + 2));
     QVERIFY(!model.isPrepared(behind - 2));
-    QVERIFY(!model.isPrepared(ahead - 1)); // the user's words
+    QVERIFY(model.isPrepared(ahead - 1)); // the user's words
 
     auto *answer = model.data(model.index(ahead), ChatEntryModel::DrawnBlocksRole).value<answer::AnswerModel *>();
     QVERIFY(answer);

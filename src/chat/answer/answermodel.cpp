@@ -196,6 +196,10 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
     return QtConcurrent::run(highlight::detail::workerPool(), [markdown, style = lastCodeStyle()] {
         PreparedAnswer prepared;
         prepared.answer = std::make_shared<const Answer>(parseAnswer(markdown));
+        // An answer of text only is shown as one text, the way the user's words are.
+        const QString simple = simpleAnswerHtml(*prepared.answer);
+        if (!simple.isEmpty())
+            TextPicture::prepareText(QStringLiteral("message"), simple, 0);
         qsizetype shown = 0;
         const auto &blocks = prepared.answer->blocks;
         for (qsizetype i = 0; i < blocks.size() && i < kMaxBlocks && shown <= kMaxShownChars; ++i) {
@@ -206,14 +210,14 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
             case BlockKind::Quote:
             case BlockKind::Heading:
                 InlineMath::prepareAhead(block.text.html);
-                if (drawnTextBytes() < kAheadBudget)
+                if (simple.isEmpty())
                     TextPicture::prepare(block, block.text.html);
                 continue;
             case BlockKind::List: {
                 QString plain;
                 const QString html = listHtml(block, std::min<qsizetype>(block.items.size(), kMaxShownListItems), &plain);
                 InlineMath::prepareAhead(html);
-                if (drawnTextBytes() < kAheadBudget)
+                if (simple.isEmpty())
                     TextPicture::prepare(block, html);
                 continue;
             }
@@ -235,6 +239,14 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
                 prepared.codePictures.insert(int(i), drawCode(code, runs, *style));
         }
         return prepared;
+    });
+}
+
+QFuture<PreparedAnswer> AnswerModel::prepareWords(const QString &text)
+{
+    return QtConcurrent::run(highlight::detail::workerPool(), [text] {
+        TextPicture::prepareText(QStringLiteral("message"), plainToHtml(text), 0);
+        return PreparedAnswer{};
     });
 }
 

@@ -91,6 +91,9 @@ public:
     // worker (one thread, shared with every code text of the app). For an answer of up to
     // kParseInPlaceChars.
     static QFuture<PreparedAnswer> prepareAhead(const QString &markdown);
+    // The user's words as their bubble shows them, drawn ahead the same way (no answer comes
+    // of it).
+    static QFuture<PreparedAnswer> prepareWords(const QString &text);
     // The same as setMarkdown(markdown), from what prepareAhead(markdown) gave.
     void setPrepared(const QString &markdown, const PreparedAnswer &prepared);
     bool ready() const { return m_answer != nullptr; }

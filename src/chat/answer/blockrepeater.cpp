@@ -1,5 +1,7 @@
 #include "blockrepeater.h"
 
+#include "textpicture.h"
+
 #include "answermodel.h"
 
 #include <QHash>
@@ -161,6 +163,7 @@ void BlockRepeater::updateRows(const QModelIndex &first, const QModelIndex &last
     if (!engine)
         return;
     BlockPool *pool = BlockPool::of(engine);
+    const TextLayoutBatch batch; // texts are laid out once their blocks are all set
     const QHash<int, QByteArray> names = m_answer->roleNames();
     for (const Made &made : std::as_const(m_items)) {
         if (!made.item || made.row < first.row() || made.row > last.row())
@@ -225,6 +228,7 @@ void BlockRepeater::regenerate()
         return;
     }
     BlockPool *pool = BlockPool::of(engine);
+    const TextLayoutBatch batch; // texts are laid out once their blocks are all set
     const QHash<int, QByteArray> roles = m_answer->roleNames();
     QQuickItem *previous = this;
     const int rows = m_answer->rowCount();

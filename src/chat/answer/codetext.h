@@ -29,6 +29,9 @@ class CodeText : public QQuickItem
     Q_PROPERTY(QColor ground READ ground WRITE setGround NOTIFY styleChanged)
     // Whether the code is drawn here; false when its picture would be too large.
     Q_PROPERTY(bool drawn READ drawn NOTIFY pictureChanged)
+    // Whether the code is too large for one picture (its panel shows it as text). False until
+    // the code is laid out.
+    Q_PROPERTY(bool tooLarge READ tooLarge NOTIFY pictureChanged)
 
 public:
     explicit CodeText(QQuickItem *parent = nullptr);
@@ -42,6 +45,7 @@ public:
     QColor ground() const { return m_style.ground; }
     void setGround(const QColor &ground);
     bool drawn() const { return m_picture && m_picture->drawn; }
+    bool tooLarge() const { return m_picture && !m_picture->drawn && !m_lines.code.isEmpty(); }
     // What is shown now (tests).
     std::shared_ptr<const CodePicture> picture() const { return m_picture; }
 

@@ -2,6 +2,7 @@
 
 #include "answerblocks.h"
 #include "answermath.h"
+#include "codepicture.h"
 #include "inlinemath.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 #include <QMutex>
 #include <QPainter>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QTextBlock>
@@ -149,7 +151,29 @@ QList<TextLink> linksOf(const QTextDocument &doc)
     return links;
 }
 
+// Texts waiting for the batch to end (see TextLayoutBatch); main thread only.
+int g_batchDepth = 0;
+QList<QPointer<TextPicture>> g_deferred;
+
 } // namespace
+
+TextLayoutBatch::TextLayoutBatch()
+{
+    ++g_batchDepth;
+}
+
+TextLayoutBatch::~TextLayoutBatch()
+{
+    if (--g_batchDepth > 0)
+        return;
+    const QList<QPointer<TextPicture>> deferred = std::exchange(g_deferred, {});
+    for (const QPointer<TextPicture> &text : deferred) {
+        if (text) {
+            text->m_deferred = false;
+            text->relayout();
+        }
+    }
+}
 
 DrawnText::~DrawnText()
 {
@@ -211,7 +235,13 @@ QString TextPicture::roleOf(const AnswerBlock &block)
 
 void TextPicture::prepare(const AnswerBlock &block, const QString &html)
 {
-    const QString role = roleOf(block);
+    prepareText(roleOf(block), html, blockInset(block));
+}
+
+void TextPicture::prepareText(const QString &role, const QString &html, qreal inset)
+{
+    if (drawnTextBytes() >= kAheadBudget)
+        return; // many are alive already: these are drawn where they are shown
     Recent recent;
     {
         RecentRoles &r = recentRoles();
@@ -230,7 +260,7 @@ void TextPicture::prepare(const AnswerBlock &block, const QString &html)
         shown = *rich;
     }
     TextStyle style = recent.style;
-    style.width = std::max(kMinTextWidth, recent.viewWidth - blockInset(block));
+    style.width = std::max(kMinTextWidth, recent.viewWidth - inset);
     keepPrepared(shown, style, drawText(shown, style));
 }
 
@@ -317,6 +347,13 @@ void TextPicture::relayout()
 {
     if (!isComponentComplete())
         return;
+    if (g_batchDepth > 0) {
+        if (!m_deferred) {
+            m_deferred = true;
+            g_deferred.append(this);
+        }
+        return;
+    }
     TextStyle style = m_style;
     style.width = width();
     style.devicePixelRatio = window() ? window()->effectiveDevicePixelRatio() : qApp->devicePixelRatio();

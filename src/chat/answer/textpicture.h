@@ -56,6 +56,18 @@ std::shared_ptr<const DrawnText> drawText(const QString &html, const TextStyle &
 // Bytes held by drawn texts alive now.
 qint64 drawnTextBytes();
 
+// While one lives (on the main thread), a text whose properties change is laid out once, when
+// the last one ends: a block item lent to another block has its properties set one after
+// another, and laying its text out at each would draw it in styles it never shows.
+class TextLayoutBatch
+{
+public:
+    TextLayoutBatch();
+    ~TextLayoutBatch();
+    TextLayoutBatch(const TextLayoutBatch &) = delete;
+    TextLayoutBatch &operator=(const TextLayoutBatch &) = delete;
+};
+
 class TextPicture : public QQuickItem
 {
     Q_OBJECT
@@ -105,6 +117,8 @@ public:
     // shows it, formulas set where they are ready) in the style its role was last shown in,
     // and keeps it for the item that shows it. Nothing while no text of the role was shown.
     static void prepare(const AnswerBlock &block, const QString &html);
+    // The same for any text of a role, set in by `inset` (a message bubble's: "message").
+    static void prepareText(const QString &role, const QString &html, qreal inset);
     // Drawn texts kept, not yet taken (tests).
     static int preparedCount();
 
@@ -135,6 +149,8 @@ private:
     QString m_drawnText;
     QString m_pressedLink;
     bool m_textureStale = true;
+    bool m_deferred = false;
+    friend class TextLayoutBatch;
 };
 
 } // namespace vexa::answer

@@ -19,7 +19,7 @@ AnswerBlock {
     // A selection lives on the code: its selectable copy stays while the mouse is elsewhere.
     property bool selectionHeld: false
     // What shows the code: the picture, or the Text that stands in for a large one.
-    readonly property Item shown: codeText.drawn || !asText.item ? codeText : asText.item
+    readonly property Item shown: codeText.tooLarge && asText.item ? asText.item : codeText
     // The code as styled text, for the Text and the selection (made only for them).
     function codeHtml() {
         return block.codeLines, block.view ? block.view.answer.codeHtml(block.index) : ""
@@ -100,7 +100,7 @@ AnswerBlock {
                 id: codeText
                 objectName: "codeText"
                 lines: block.codeLines
-                visible: drawn && !selecting.item
+                visible: !selecting.item
                 color: VexaTheme.codeText
                 ground: VexaTheme.codeBackground
                 font.family: "DejaVu Sans Mono"
@@ -109,7 +109,7 @@ AnswerBlock {
             }
             Loader {
                 id: asText
-                active: !codeText.drawn
+                active: codeText.tooLarge
                 sourceComponent: Text {
                     objectName: "codeAsText"
                     text: block.codeHtml()
