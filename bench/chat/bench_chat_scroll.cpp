@@ -139,6 +139,10 @@ QList<ChatEntry> richConversation()
                        "console.log(lines.reduce((a, b) => a + b, 0));\n```"),
     };
     return turns(questions, [](int turn) {
+        // CHAT_BENCH_RICH_PART=n: every answer is the nth kind alone (0 a table, 1 code in two
+        // languages, 2 nested lists, 3 quotes, 4 SQL, 5 shell and JavaScript), to see what each costs.
+        if (qEnvironmentVariableIsSet("CHAT_BENCH_RICH_PART"))
+            return parts.value(qEnvironmentVariableIntValue("CHAT_BENCH_RICH_PART"), parts.first());
         QString answer = parts.at(turn % parts.size());
         if (turn % 4 == 0)
             answer += QStringLiteral("\n\n") + parts.at((turn + 3) % parts.size());

@@ -19,8 +19,17 @@ Item {
     // The bar's distance from the bottom.
     property real barBottom: 2
     default property alias content: inner.data
+    // `interactive` once the sizes have settled: an item lent to another block takes the new
+    // content's width before its own, and the handlers would be made and thrown away between.
+    property bool settled: false
 
     clip: interactive
+    Binding {
+        target: scroller
+        property: "settled"
+        value: scroller.interactive
+        delayed: true
+    }
 
     function scrollTo(x) {
         contentX = Math.max(0, Math.min(contentWidth - width, x))
@@ -36,7 +45,7 @@ Item {
     }
     Loader {
         anchors.fill: parent
-        active: scroller.interactive
+        active: scroller.settled
         sourceComponent: Item {
             WheelHandler {
                 orientation: Qt.Horizontal
