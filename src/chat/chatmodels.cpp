@@ -189,16 +189,20 @@ void ChatEntryModel::prepareAround(int at) const
 void ChatEntryModel::startPreparing() const
 {
     const QList<int> centres = std::exchange(m_prepareCentres, {});
-    for (const int at : centres) {
-        const int first = std::max(0, at - kPrepareAhead);
-        const int last = std::min(int(m_rows.size()) - 1, at + kPrepareAhead);
-        for (int i = first; i <= last; ++i) {
-            const Row &row = m_rows.at(i);
-            if (row.blocks || row.ahead.isValid() || row.entry.text.size() > answer::kParseInPlaceChars)
-                continue;
-            row.ahead = row.entry.role == ChatEntry::Role::User
-                ? answer::AnswerModel::prepareWords(row.entry.text)
-                : answer::AnswerModel::prepareAhead(row.entry.text);
+    // Nearest first: the rows just past those shown are the next a scroll shows, and the
+    // worker takes them in this order.
+    for (int distance = 0; distance <= kPrepareAhead; ++distance) {
+        for (const int at : centres) {
+            for (const int i : {at - distance, at + distance}) {
+                if (i < 0 || i >= int(m_rows.size()))
+                    continue;
+                const Row &row = m_rows.at(i);
+                if (row.blocks || row.ahead.isValid() || row.entry.text.size() > answer::kParseInPlaceChars)
+                    continue;
+                row.ahead = row.entry.role == ChatEntry::Role::User
+                    ? answer::AnswerModel::prepareWords(row.entry.text)
+                    : answer::AnswerModel::prepareAhead(row.entry.text);
+            }
         }
     }
 }

@@ -69,10 +69,10 @@ bool isMarkup(const LanguageInfo &language)
     return name == "html" || name == "xml";
 }
 
+// Asked for every code block a list shows: no allocation.
 bool listed(const char *spaceSeparated, QStringView word)
 {
-    const QString list = QString::fromLatin1(spaceSeparated);
-    for (QStringView item : QStringView(list).split(u' ', Qt::SkipEmptyParts))
+    for (const auto item : QLatin1StringView(spaceSeparated).tokenize(u' ', Qt::SkipEmptyParts))
         if (item == word)
             return true;
     return false;
@@ -132,7 +132,8 @@ QString canonicalLanguage(const QString &fenceInfo)
     if (word.isEmpty() || word.size() > 32)
         return {};
     for (const auto &l : kLanguages) {
-        if (word == QLatin1StringView(l.name) || word == QString::fromUtf8(l.display).toLower()
+        // The table's names are ASCII.
+        if (word == QLatin1StringView(l.name) || QLatin1StringView(l.display).compare(word, Qt::CaseInsensitive) == 0
             || detail::listed(l.aliases, word))
             return QString::fromLatin1(l.name);
     }

@@ -164,6 +164,30 @@ private Q_SLOTS:
         QCOMPARE(m_picture->drawn()->image, drawn->image);
     }
 
+    // The same text about to be shown in two rows (a question asked again) is drawn once and
+    // taken by both showings; a third draws it itself.
+    void drawnAheadForEachRowShowingIt()
+    {
+        m_picture->setInset(0);
+        m_picture->setText(QStringLiteral("Показанный текст"));
+        const AnswerBlock block = parseAnswer(QStringLiteral("Тот же ответ ещё раз.")).blocks.value(0);
+        const int before = TextPicture::preparedCount();
+        TextPicture::prepare(block, block.text.html);
+        TextPicture::prepare(block, block.text.html);
+        QCOMPARE(TextPicture::preparedCount(), before + 1);
+        m_picture->setText(block.text.html);
+        const auto first = m_picture->drawn();
+        QCOMPARE(TextPicture::preparedCount(), before + 1);
+        m_picture->setText(QStringLiteral("Между ними"));
+        m_picture->setText(block.text.html);
+        QCOMPARE(m_picture->drawn(), first);
+        QCOMPARE(TextPicture::preparedCount(), before);
+        m_picture->setText(QStringLiteral("Между ними"));
+        m_picture->setText(block.text.html);
+        QVERIFY(m_picture->drawn() != first);
+        QCOMPARE(m_picture->drawn()->image, first->image);
+    }
+
     // A block item lent to another block has its text, size and width set one after another;
     // in a batch it is laid out once, in the style it ends with, and a text that goes away in
     // the batch is not touched when it ends.

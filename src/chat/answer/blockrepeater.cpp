@@ -95,9 +95,17 @@ private:
     QHash<QUrl, QList<Binding>> m_bindings;
 };
 
+// A QML property notifies on every write, equal or not, and what binds to it is evaluated
+// again: an item lent to a block like its last one keeps what is the same.
+void write(QObject *item, const QMetaProperty &property, const QVariant &value)
+{
+    if (property.read(item) != value)
+        property.write(item, value);
+}
+
 void write(QObject *item, const Binding &binding, const QModelIndex &index)
 {
-    item->metaObject()->property(binding.property).write(item, index.data(binding.role));
+    write(item, item->metaObject()->property(binding.property), index.data(binding.role));
 }
 
 } // namespace
@@ -244,8 +252,9 @@ void BlockRepeater::regenerate()
                 item->setParentItem(container);
             for (const Binding &binding : pool->bindings(url, item, roles))
                 write(item, binding, index);
-            item->setProperty("index", row);
-            item->setProperty("view", QVariant::fromValue(m_view.data()));
+            const QMetaObject *meta = item->metaObject();
+            write(item, meta->property(meta->indexOfProperty("index")), row);
+            write(item, meta->property(meta->indexOfProperty("view")), QVariant::fromValue(m_view.data()));
             item->setVisible(true);
             if (item->metaObject()->indexOfMethod("reused()") >= 0)
                 QMetaObject::invokeMethod(item, "reused");

@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <deque>
@@ -37,6 +38,9 @@ struct PreparedEntry {
     QString text;
     TextStyle style;
     std::shared_ptr<const DrawnText> drawn;
+    // How many rows about to be shown have this text (the same answer may come again): each
+    // showing takes it, the last one removes it.
+    int wanted = 1;
 };
 
 struct Prepared {
@@ -51,33 +55,52 @@ Prepared &prepared()
     return p;
 }
 
+// The entry of a text in a style; with the mutex held.
+std::deque<PreparedEntry>::iterator findPrepared(Prepared &p, const QString &text, const TextStyle &style)
+{
+    const size_t hash = qHash(text);
+    return std::find_if(p.entries.begin(), p.entries.end(), [&](const PreparedEntry &entry) {
+        return entry.hash == hash && entry.style == style && entry.text == text;
+    });
+}
+
 std::shared_ptr<const DrawnText> takePrepared(const QString &text, const TextStyle &style)
 {
     Prepared &p = prepared();
-    const size_t hash = qHash(text);
     QMutexLocker lock(&p.mutex);
-    for (auto it = p.entries.begin(); it != p.entries.end(); ++it) {
-        if (it->hash == hash && it->style == style && it->text == text) {
-            auto drawn = std::move(it->drawn);
-            p.bytes -= drawn->image.sizeInBytes();
-            p.entries.erase(it);
-            return drawn;
-        }
+    const auto it = findPrepared(p, text, style);
+    if (it == p.entries.end())
+        return nullptr;
+    auto drawn = it->drawn;
+    if (--it->wanted == 0) {
+        p.bytes -= drawn->image.sizeInBytes();
+        p.entries.erase(it);
     }
-    return nullptr;
+    return drawn;
+}
+
+// Whether the text is kept drawn in the style already; if so, one more showing will take it.
+bool wantPreparedAgain(const QString &text, const TextStyle &style)
+{
+    Prepared &p = prepared();
+    QMutexLocker lock(&p.mutex);
+    const auto it = findPrepared(p, text, style);
+    if (it == p.entries.end())
+        return false;
+    ++it->wanted;
+    return true;
 }
 
 void keepPrepared(const QString &text, const TextStyle &style, std::shared_ptr<const DrawnText> drawn)
 {
     Prepared &p = prepared();
-    const size_t hash = qHash(text);
     QMutexLocker lock(&p.mutex);
-    for (const PreparedEntry &entry : p.entries) {
-        if (entry.hash == hash && entry.style == style && entry.text == text)
-            return;
+    if (const auto it = findPrepared(p, text, style); it != p.entries.end()) {
+        ++it->wanted; // drawn meanwhile by another worker
+        return;
     }
     p.bytes += drawn->image.sizeInBytes();
-    p.entries.push_back({hash, text, style, std::move(drawn)});
+    p.entries.push_back({qHash(text), text, style, std::move(drawn)});
     while (p.bytes > kPreparedBudget && !p.entries.empty()) {
         p.bytes -= p.entries.front().drawn->image.sizeInBytes();
         p.entries.pop_front();
@@ -261,7 +284,8 @@ void TextPicture::prepareText(const QString &role, const QString &html, qreal in
     }
     TextStyle style = recent.style;
     style.width = std::max(kMinTextWidth, recent.viewWidth - inset);
-    keepPrepared(shown, style, drawText(shown, style));
+    if (!wantPreparedAgain(shown, style))
+        keepPrepared(shown, style, drawText(shown, style));
 }
 
 int TextPicture::preparedCount()
