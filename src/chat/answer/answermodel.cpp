@@ -519,7 +519,7 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
             colourCode(index.row());
         // A picture drawn ahead goes to the first item that shows the block, and no longer
         // stays with the answer.
-        return QVariant::fromValue(CodeLines{row.code, *row.runs, m_preparedPictures.take(row.block)});
+        return QVariant::fromValue(CodeLines{row.code, *row.runs, handOff(m_preparedPictures.take(row.block))});
     case ItemsRole: prepare(row); return row.items;
     case CellsRole: prepare(row); return row.cells;
     case AlignmentsRole: {

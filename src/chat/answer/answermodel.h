@@ -24,11 +24,28 @@ namespace vexa::answer {
 
 // A code block as a panel draws it: the code as laid out and the coloured runs of each of its
 // lines (none while it is still plain).
+// A picture drawn ahead on its way to the one item that shows it, which takes it out: a value
+// passed through QML lives on until the script engine collects it (which does not see how
+// large a picture is), and must not keep the picture alive meanwhile. Main thread.
+struct PictureHandoff {
+    std::shared_ptr<const CodePicture> picture;
+};
+
+inline std::shared_ptr<PictureHandoff> handOff(std::shared_ptr<const CodePicture> picture)
+{
+    return picture ? std::make_shared<PictureHandoff>(PictureHandoff{std::move(picture)}) : nullptr;
+}
+
 struct CodeLines {
     QString code;
     QList<QList<highlight::Span>> runs;
-    // The two drawn ahead, when they were (handed out once: the item showing it keeps it).
-    std::shared_ptr<const CodePicture> picture;
+    // The two drawn ahead, when they were (handed out once: the item showing it takes it).
+    std::shared_ptr<PictureHandoff> ahead;
+    // The picture drawn ahead, taken out (null when there was none or it was taken).
+    std::shared_ptr<const CodePicture> takePicture() const
+    {
+        return ahead ? std::exchange(ahead->picture, nullptr) : nullptr;
+    }
     bool operator==(const CodeLines &) const = default;
 };
 

@@ -13,14 +13,17 @@ CodeText::CodeText(QQuickItem *parent) : QQuickItem(parent)
 void CodeText::setLines(const QVariant &lines)
 {
     CodeLines value = lines.value<CodeLines>();
+    std::shared_ptr<const CodePicture> ahead = value.takePicture();
+    value.ahead.reset();
     // The picture is a hint that comes with the code: the same code without it is no change.
-    if (value.code == m_lines.code && value.runs == m_lines.runs && (!value.picture || value.picture == m_picture))
+    if (value.code == m_lines.code && value.runs == m_lines.runs && (!ahead || ahead == m_picture))
         return;
     m_lines = std::move(value);
+    m_ahead = std::move(ahead);
     // Drawn ahead in the style this item shows: taken at once, so the panel has its size in
     // this frame. Otherwise it is drawn when the frame is polished (once, whatever else is set).
-    if (m_lines.picture && m_picture && m_lines.picture->style == m_picture->style)
-        show(m_lines.picture);
+    if (m_ahead && m_picture && m_ahead->style == m_picture->style)
+        show(m_ahead);
     else
         polish();
     Q_EMIT linesChanged();
@@ -65,10 +68,10 @@ CodeStyle CodeText::currentStyle() const
 void CodeText::updatePolish()
 {
     const CodeStyle style = currentStyle();
-    if (m_picture && m_picture->style == style && m_lines.picture == m_picture)
+    if (m_picture && m_picture->style == style && m_ahead == m_picture)
         return;
-    if (m_lines.picture && m_lines.picture->style == style) {
-        show(m_lines.picture);
+    if (m_ahead && m_ahead->style == style) {
+        show(m_ahead);
     } else {
         show(drawCode(m_lines.code, m_lines.runs, style));
         // Answers prepared from now on are drawn as this one is.
@@ -79,7 +82,7 @@ void CodeText::updatePolish()
 void CodeText::show(std::shared_ptr<const CodePicture> picture)
 {
     m_picture = std::move(picture);
-    m_lines.picture = m_picture;
+    m_ahead = m_picture;
     setImplicitSize(m_picture->size.width(), m_picture->size.height());
     m_textureStale = true;
     update();

@@ -64,7 +64,9 @@ private:
     CodeStyle currentStyle() const;
     void show(std::shared_ptr<const CodePicture> picture);
 
-    CodeLines m_lines;
+    CodeLines m_lines; // without its picture
+    // The picture that came with the code, or the one drawn for it.
+    std::shared_ptr<const CodePicture> m_ahead;
     CodeStyle m_style;
     std::shared_ptr<const CodePicture> m_picture;
     bool m_textureStale = true;

@@ -43,10 +43,16 @@ Item {
         width: Math.max(scroller.contentWidth, scroller.width)
         height: scroller.height
     }
+    // Made the first time the content does not fit, then kept (hidden while it fits): a pooled
+    // block item shows wide and narrow content in turn.
+    property bool handlersMade: false
+    onSettledChanged: if (settled) handlersMade = true
+
     Loader {
         anchors.fill: parent
-        active: scroller.settled
+        active: scroller.handlersMade
         sourceComponent: Item {
+            visible: scroller.settled
             WheelHandler {
                 orientation: Qt.Horizontal
                 target: null
