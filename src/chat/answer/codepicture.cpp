@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QMutex>
 #include <QPainter>
+#include <QQuickWindow>
+#include <QSGImageNode>
 #include <QTextLayout>
 
 #include <atomic>
@@ -30,6 +32,28 @@ LastStyle &last()
 CodePicture::~CodePicture()
 {
     g_bytes -= image.sizeInBytes();
+}
+
+QSGNode *pictureNode(QQuickWindow *window, QSGNode *old, const QImage &image, const QRectF &rect, bool &stale)
+{
+    if (!window || image.isNull()) {
+        delete old;
+        return nullptr;
+    }
+    auto *node = static_cast<QSGImageNode *>(old);
+    if (!node) {
+        node = window->createImageNode();
+        node->setOwnsTexture(true);
+        node->setFiltering(QSGTexture::Nearest);
+        stale = true;
+    }
+    if (stale) {
+        stale = false;
+        node->setTexture(window->createTextureFromImage(image));
+        node->setSourceRect(QRectF(QPointF(), image.size()));
+    }
+    node->setRect(rect);
+    return node;
 }
 
 qint64 codePictureBytes()

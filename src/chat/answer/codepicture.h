@@ -19,6 +19,9 @@
 #include <memory>
 #include <optional>
 
+class QQuickWindow;
+class QSGNode;
+
 namespace vexa::answer {
 
 // How code is drawn.
@@ -49,6 +52,11 @@ std::shared_ptr<const CodePicture> drawCode(const QString &code, const QList<QLi
 // The style code was last drawn in on screen, if any has been; what is drawn ahead uses it.
 std::optional<CodeStyle> lastCodeStyle();
 void setLastCodeStyle(const CodeStyle &style);
+
+// The one image node of an item showing a picture (text or code) at `rect`: made when there is
+// none, its texture made again from `image` when `stale` (then cleared). Nothing (and `old`
+// deleted) without a window or an image.
+QSGNode *pictureNode(QQuickWindow *window, QSGNode *old, const QImage &image, const QRectF &rect, bool &stale);
 
 // Bytes held by pictures alive now. Pictures drawn ahead stop being made past kAheadBudget,
 // so answers prepared but never shown cannot hold much.

@@ -1,7 +1,6 @@
 #include "codetext.h"
 
 #include <QQuickWindow>
-#include <QSGImageNode>
 
 namespace vexa::answer {
 
@@ -91,24 +90,11 @@ void CodeText::show(std::shared_ptr<const CodePicture> picture)
 
 QSGNode *CodeText::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
-    if (!drawn() || !window()) {
+    if (!drawn()) {
         delete old;
         return nullptr;
     }
-    auto *node = static_cast<QSGImageNode *>(old);
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Nearest);
-        m_textureStale = true;
-    }
-    if (m_textureStale) {
-        m_textureStale = false;
-        node->setTexture(window()->createTextureFromImage(m_picture->image));
-        node->setSourceRect(QRectF(QPointF(), m_picture->image.size()));
-    }
-    node->setRect(QRectF(QPointF(), m_picture->size));
-    return node;
+    return pictureNode(window(), old, m_picture->image, QRectF(QPointF(), m_picture->size), m_textureStale);
 }
 
 void CodeText::itemChange(ItemChange change, const ItemChangeData &value)

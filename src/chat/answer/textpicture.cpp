@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QQuickWindow>
-#include <QSGImageNode>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -431,24 +430,12 @@ void TextPicture::mouseReleaseEvent(QMouseEvent *event)
 
 QSGNode *TextPicture::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
-    if (!m_drawn || m_drawn->image.isNull() || !window()) {
+    if (!m_drawn) {
         delete old;
         return nullptr;
     }
-    auto *node = static_cast<QSGImageNode *>(old);
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Nearest);
-        m_textureStale = true;
-    }
-    if (m_textureStale) {
-        m_textureStale = false;
-        node->setTexture(window()->createTextureFromImage(m_drawn->image));
-        node->setSourceRect(QRectF(QPointF(), m_drawn->image.size()));
-    }
-    node->setRect(QRectF(QPointF(0, m_topPadding), m_drawn->image.deviceIndependentSize()));
-    return node;
+    return pictureNode(window(), old, m_drawn->image,
+                       QRectF(QPointF(0, m_topPadding), m_drawn->image.deviceIndependentSize()), m_textureStale);
 }
 
 void TextPicture::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
