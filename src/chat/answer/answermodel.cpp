@@ -198,6 +198,7 @@ QFuture<PreparedAnswer> AnswerModel::prepareAhead(const QString &markdown)
         prepared.answer = std::make_shared<const Answer>(parseAnswer(markdown));
         // An answer of text only is shown as one text, the way the user's words are.
         const QString simple = simpleAnswerHtml(*prepared.answer);
+        prepared.simpleHtml = simple;
         if (!simple.isEmpty())
             TextPicture::prepareText(QStringLiteral("message"), simple, 0);
         qsizetype shown = 0;
@@ -284,7 +285,8 @@ void AnswerModel::setAnswer(const PreparedAnswer &prepared)
     m_preparedRuns = prepared.codeRuns;
     m_preparedPictures = prepared.codePictures;
     m_hiddenChars = 0;
-    m_simpleHtml = m_answer ? simpleAnswerHtml(*m_answer) : QString();
+    m_simpleHtml = prepared.simpleHtml ? *prepared.simpleHtml
+                                       : m_answer ? simpleAnswerHtml(*m_answer) : QString();
     m_plainText.reset();
     if (m_answer) {
         qsizetype shown = 0;

@@ -22,8 +22,6 @@
 
 namespace vexa::answer {
 
-// A code block as a panel draws it: the code as laid out and the coloured runs of each of its
-// lines (none while it is still plain).
 // A picture drawn ahead on its way to the one item that shows it, which takes it out: a value
 // passed through QML lives on until the script engine collects it (which does not see how
 // large a picture is), and must not keep the picture alive meanwhile. Main thread.
@@ -36,10 +34,12 @@ inline std::shared_ptr<PictureHandoff> handOff(std::shared_ptr<const CodePicture
     return picture ? std::make_shared<PictureHandoff>(PictureHandoff{std::move(picture)}) : nullptr;
 }
 
+// A code block as a panel draws it: the code as laid out and the coloured runs of each of its
+// lines (none while it is still plain).
 struct CodeLines {
     QString code;
     QList<QList<highlight::Span>> runs;
-    // The two drawn ahead, when they were (handed out once: the item showing it takes it).
+    // The code drawn ahead, when it was (handed out once: the item showing it takes it).
     std::shared_ptr<PictureHandoff> ahead;
     // The picture drawn ahead, taken out (null when there was none or it was taken).
     std::shared_ptr<const CodePicture> takePicture() const
@@ -58,6 +58,8 @@ struct PreparedAnswer {
     QHash<int, QList<QList<highlight::Span>>> codeRuns;
     // Those blocks drawn, in the style code was last shown in (none before any was).
     QHash<int, std::shared_ptr<const CodePicture>> codePictures;
+    // The answer as one text when it is text only (empty otherwise); unset when not made yet.
+    std::optional<QString> simpleHtml;
 };
 
 class AnswerModel : public QAbstractListModel

@@ -1,8 +1,7 @@
 #include "blockrepeater.h"
 
-#include "textpicture.h"
-
 #include "answermodel.h"
+#include "textpicture.h"
 
 #include <QHash>
 #include <QLoggingCategory>

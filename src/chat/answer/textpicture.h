@@ -61,11 +61,11 @@ qint64 drawnTextBytes();
 // another, and laying its text out at each would draw it in styles it never shows.
 class TextLayoutBatch
 {
+    Q_DISABLE_COPY(TextLayoutBatch)
+
 public:
     TextLayoutBatch();
     ~TextLayoutBatch();
-    TextLayoutBatch(const TextLayoutBatch &) = delete;
-    TextLayoutBatch &operator=(const TextLayoutBatch &) = delete;
 };
 
 class TextPicture : public QQuickItem
