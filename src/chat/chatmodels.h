@@ -58,8 +58,14 @@ public:
     // than laying it out (made, or prepared ahead).
     bool isPrepared(int row) const;
     // Rows before and after the one shown that are prepared ahead: more than a page of a tall
-    // window, in either direction.
+    // window, in either direction, once the list has moved. Until then a few: a chat just
+    // opened may never be scrolled, and every answer drawn ahead holds its pictures.
     static constexpr int kPrepareAhead = 12;
+    static constexpr int kPrepareAtRest = 4;
+    // The list has left the place it opened at: rows are prepared as far as kPrepareAhead from
+    // now on, around the rows asked for next.
+    Q_INVOKABLE void listMoved();
+    int prepareReach() const { return m_moved ? kPrepareAhead : kPrepareAtRest; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -85,6 +91,7 @@ private:
     void prepareAround(int row) const;
     void startPreparing() const;
     mutable QList<int> m_prepareCentres;
+    bool m_moved = false;
     const QString &html(const Row &row) const;
     QList<Row> m_rows;
 };

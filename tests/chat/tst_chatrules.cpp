@@ -30,6 +30,7 @@ private Q_SLOTS:
     void mailBody();
     void modelFollowsEntries_data();
     void modelFollowsEntries();
+    void answersPreparedAhead_data();
     void answersPreparedAhead();
 };
 
@@ -226,9 +227,20 @@ void ChatRulesTest::modelFollowsEntries()
 
 // Answers near the rows a list shows are parsed and coloured on the worker before they are
 // asked for, so a scroll that reaches them finds their code coloured at once; the user's words
-// near them are drawn ahead too; farther rows are left alone.
+// near them are drawn ahead too; farther rows are left alone. A list that has not moved since
+// it opened has only a few rows drawn ahead (each holds its pictures); once it moves, more.
+void ChatRulesTest::answersPreparedAhead_data()
+{
+    QTest::addColumn<bool>("moved");
+    QTest::addColumn<int>("reach");
+    QTest::newRow("at rest") << false << int(ChatEntryModel::kPrepareAtRest);
+    QTest::newRow("moved") << true << int(ChatEntryModel::kPrepareAhead);
+}
+
 void ChatRulesTest::answersPreparedAhead()
 {
+    QFETCH(bool, moved);
+    QFETCH(int, reach);
     QString code = QStringLiteral("Вот так:\n\n```kotlin\n");
     for (int i = 0; i < 300; ++i) // past what is coloured where it is shown
         code += QStringLiteral("val value%1 = %1 // note\n").arg(i);
@@ -238,11 +250,13 @@ void ChatRulesTest::answersPreparedAhead()
         entries.append(i % 2 == 0 ? userEntry(QStringLiteral("Вопрос %1").arg(i)) : answerEntry(code));
     ChatEntryModel model;
     model.setEntries(entries, QUrl());
+    if (moved)
+        model.listMoved();
 
     const int shown = 31;
     QCOMPARE(model.data(model.index(shown), ChatEntryModel::LayoutRole).toString(), QStringLiteral("blocks"));
-    const int ahead = shown + ChatEntryModel::kPrepareAhead;
-    const int behind = shown - ChatEntryModel::kPrepareAhead;
+    const int ahead = shown + reach;
+    const int behind = shown - reach;
     QVERIFY(vexa::test::waitUntil([&] { return model.isPrepared(ahead) && model.isPrepared(behind); }));
     QVERIFY(!model.isPrepared(ahead + 2));
     QVERIFY(!model.isPrepared(behind - 2));
