@@ -108,31 +108,28 @@ AnswerBlock {
                     id: cellRepeater
                     model: block.rows * block.columns
                     onItemAdded: (index, item) => { if (index === count - 1 || count === model) block.relayout() }
-                    Item {
+                    // A cell is its Text alone: an item around each would be one more node
+                    // for the renderer to move and walk on every frame a table scrolls past.
+                    Text {
                         id: cell
                         required property int index
                         readonly property int row: Math.floor(index / block.columns)
                         readonly property int column: index % block.columns
-                        readonly property real naturalWidth: Math.min(label.implicitWidth, block.maxCellWidth)
-                        readonly property real textHeight: label.height
+                        readonly property real naturalWidth: Math.min(implicitWidth, block.maxCellWidth)
+                        readonly property real textHeight: height
                         x: (block.columnX.length > column ? block.columnX[column] : 0) + block.cellPadding
                         y: (block.rowY.length > row ? block.rowY[row] : 0) + block.cellPadding
                         width: block.columnWidths.length > column ? block.columnWidths[column] : naturalWidth
-                        height: label.height
-                        Text {
-                            id: label
-                            width: cell.width
-                            text: block.cells[cell.row][cell.column] || ""
-                            textFormat: Text.StyledText
-                            wrapMode: Text.Wrap
-                            horizontalAlignment: block.alignments[cell.column]
-                            color: block.textColor
-                            font.pointSize: block.textSize * 0.92
-                            font.bold: cell.row === 0
-                            onLinkActivated: link => block.view.linkActivated(link)
-                            Accessible.role: cell.row === 0 ? Accessible.ColumnHeader : Accessible.Cell
-                            Accessible.name: ScreenReader.active && label.text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, cell.row, cell.column) : ""
-                        }
+                        text: block.cells[row][column] || ""
+                        textFormat: Text.StyledText
+                        wrapMode: Text.Wrap
+                        horizontalAlignment: block.alignments[column]
+                        color: block.textColor
+                        font.pointSize: block.textSize * 0.92
+                        font.bold: row === 0
+                        onLinkActivated: link => block.view.linkActivated(link)
+                        Accessible.role: row === 0 ? Accessible.ColumnHeader : Accessible.Cell
+                        Accessible.name: ScreenReader.active && text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, row, column) : ""
                     }
                 }
             }
