@@ -49,10 +49,19 @@ public:
         return component->isReady() ? component : nullptr;
     }
 
-    QQuickItem *take(const QUrl &url)
+    // One of the component's free items, preferably one already in `container`: an item moved
+    // into another answer is taken out of the scene where it was and put in again, which the
+    // renderer pays for with its whole subtree.
+    QQuickItem *take(const QUrl &url, const QQuickItem *container)
     {
         auto it = m_free.find(url);
-        while (it != m_free.end() && !it->isEmpty()) {
+        if (it == m_free.end())
+            return nullptr;
+        for (qsizetype i = it->size() - 1; i >= 0; --i) {
+            if (it->at(i) && it->at(i)->parentItem() == container)
+                return it->takeAt(i);
+        }
+        while (!it->isEmpty()) {
             if (QQuickItem *item = it->takeLast())
                 return item;
         }
@@ -245,7 +254,7 @@ void BlockRepeater::regenerate()
         const QUrl url = m_delegates.value(index.data(AnswerModel::KindRole).toString()).toUrl();
         if (url.isEmpty())
             continue;
-        QQuickItem *item = pool->take(url);
+        QQuickItem *item = pool->take(url, container);
         if (item) {
             if (item->parentItem() != container)
                 item->setParentItem(container);
