@@ -196,7 +196,7 @@ void ChatEntryModel::startPreparing() const
     const QList<int> centres = std::exchange(m_prepareCentres, {});
     // Nearest first: the rows just past those shown are the next a scroll shows, and the
     // worker takes them in this order.
-    for (int distance = 0, reach = prepareReach(); distance <= reach; ++distance) {
+    for (int distance = 0, reach = m_moved ? kPrepareAhead : kPrepareAtRest; distance <= reach; ++distance) {
         for (const int at : centres) {
             for (const int i : {at - distance, at + distance}) {
                 if (i < 0 || i >= int(m_rows.size()))

@@ -65,7 +65,6 @@ public:
     // The list has left the place it opened at: rows are prepared as far as kPrepareAhead from
     // now on, around the rows asked for next.
     Q_INVOKABLE void listMoved();
-    int prepareReach() const { return m_moved ? kPrepareAhead : kPrepareAtRest; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

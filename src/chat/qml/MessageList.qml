@@ -14,7 +14,8 @@ ListView {
 
     // Shows the last message at the bottom; glides there when it is near.
     function scrollToEnd(animated) {
-        if (count === 0) return
+        if (count === 0)
+            return
         pinnedToEnd = true
         glide.stop()
         const from = contentY
@@ -110,7 +111,8 @@ ListView {
     }
     readonly property real bubbleWidth: Math.max(200, Math.min(list.columnWidth * 0.86, 760))
     // A bubble put aside for reuse (its message removed, filtered out, or of another chat) is
-    // only culled: hidden, it leaves the accessibility tree instead of being read at its old place.
+    // only culled: hidden, it leaves the accessibility tree instead of being read there at its
+    // old place.
     function bubblePooled(bubble) { bubble.visible = false }
     function bubbleReused(bubble) {
         bubble.visible = true
@@ -217,10 +219,8 @@ ListView {
             contentY = end
         keepingEnd = false
     }
-    onContentYChanged: if (placed && !keepingEnd && !glide.running) {
-        pinnedToEnd = atYEnd
-        if (!atYEnd) viewModel.visibleEntries.listMoved()
-    }
+    onContentYChanged: if (placed && !keepingEnd && !glide.running) pinnedToEnd = atYEnd
+    onPinnedToEndChanged: if (!pinnedToEnd) viewModel.visibleEntries.listMoved()
     onContentHeightChanged: if (pinnedToEnd && !glide.running) keepEnd()
     // The chat opens at its last message in its first frame: the list goes to the end as the
     // layout first gives it a height (in the same pass, before anything is drawn, and before it
