@@ -1,7 +1,8 @@
 // Block items are lent from answer to answer through the engine's pool. An answer that takes the
 // place of another takes back the items put aside in that place before those another answer left:
 // an item moved into another bubble is taken out of one part of the scene and put into another,
-// which costs the renderer its whole subtree on every frame a chat scrolls.
+// which costs the renderer its whole subtree on every frame a chat scrolls. An answer view has
+// its height as soon as it shows an answer: the list that made the bubble reads it at once.
 #include "answermodel.h"
 #include "blockrepeater.h"
 
@@ -67,6 +68,59 @@ private Q_SLOTS:
         secondBlocks->setAnswer(&one);
         QCOMPARE(secondBlocks->itemAt(0), theirs);
         QCOMPARE(theirs->parentItem(), second);
+    }
+
+    void heightAtOnce_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("nothing, then an answer") << QString() << QStringLiteral("Ответ.\n\n- один\n- два");
+        QTest::newRow("short, then long")
+            << QStringLiteral("Коротко.")
+            << QStringLiteral("Длинный ответ.\n\n# Заголовок\n\n- один\n- два\n\n> цитата\n\n---\n\nКонец.");
+        QTest::newRow("long, then short")
+            << QStringLiteral("Длинный ответ.\n\n- один\n- два\n- три\n\n> цитата") << QStringLiteral("Коротко.");
+        QTest::newRow("a table")
+            << QStringLiteral("Коротко.") << QStringLiteral("| А | Б |\n|---|---|\n| 1 | 2 |\n| 3 | 4 |\n\nИтог.");
+    }
+
+    // Without a window nothing is ever polished: the height is there only if the view laid
+    // its blocks out when they were made.
+    void heightAtOnce()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QQmlEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport VexaAI.Answer\nAnswerView { maxWidth: 400 }", QUrl());
+        std::unique_ptr<QObject> root(component.create());
+        QVERIFY2(root, qPrintable(component.errorString()));
+        auto *view = qobject_cast<QQuickItem *>(root.get());
+        auto *blocks = view->findChild<BlockRepeater *>();
+        QVERIFY(blocks);
+
+        AnswerModel first, second;
+        if (!before.isEmpty()) {
+            first.setMarkdown(before);
+            blocks->setAnswer(&first);
+        }
+        second.setMarkdown(after);
+        blocks->setAnswer(&second);
+        QVERIFY(blocks->count() > 0);
+        qreal expected = 0;
+        int shown = 0;
+        for (QQuickItem *child : view->childItems()) {
+            if (!child->isVisible() || child == blocks)
+                continue;
+            QVERIFY(child->height() > 0);
+            if (shown > 0)
+                QCOMPARE(child->y(), expected + view->property("spacing").toReal());
+            expected = child->y() + child->height();
+            ++shown;
+        }
+        QCOMPARE(shown, blocks->count());
+        QCOMPARE(view->height(), expected);
     }
 };
 

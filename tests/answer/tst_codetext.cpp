@@ -116,7 +116,8 @@ private Q_SLOTS:
     }
 
     // Once code has been shown, answers prepared ahead bring their code drawn in its style;
-    // the picture goes to the first item that shows the block and does not stay with the answer.
+    // the picture goes to the items that show the block (a list may make a bubble twice) and
+    // does not stay with the answer once none holds it.
     void preparedAnswersBringPictures()
     {
         m_item->setLines(QVariant::fromValue(coloured(QStringLiteral("sql"), QStringLiteral("SELECT 1;"))));
@@ -124,7 +125,7 @@ private Q_SLOTS:
         const QString markdown = QStringLiteral("Так:\n\n```python\nprint(1)\n```\n\nИ всё.");
         QFuture<PreparedAnswer> ahead = AnswerModel::prepareAhead(markdown);
         QVERIFY(vexa::test::waitUntil([&] { return ahead.isFinished(); }));
-        const auto picture = ahead.result().codePictures.value(1);
+        auto picture = ahead.result().codePictures.value(1);
         QVERIFY(picture && picture->drawn);
         QCOMPARE(picture->style, m_item->picture()->style);
 
@@ -136,10 +137,21 @@ private Q_SLOTS:
         QCOMPARE(m_item->picture(), picture);
         // Taken out of the value: a copy of it left behind (a script's) holds no picture.
         QVERIFY(!first.value<CodeLines>().takePicture());
+        // Asked again while the item shows it: the same picture, not one to draw again.
         const auto again = model.data(model.index(1), AnswerModel::CodeLinesRole).value<CodeLines>();
-        QVERIFY(!again.ahead);
+        QCOMPARE(again.takePicture(), picture);
         QCOMPARE(again.code, first.value<CodeLines>().code);
-        QCOMPARE(again.runs, first.value<CodeLines>().runs);
+
+        // Once the item shows other code, the answer holds no picture.
+        const std::weak_ptr<const CodePicture> shown = picture;
+        picture.reset();
+        ahead = {};
+        m_item->setLines(QVariant::fromValue(coloured(QStringLiteral("sql"), QStringLiteral("SELECT 2;"))));
+        QVERIFY(vexa::test::waitUntil([&] { return shown.expired(); }));
+        const auto after = model.data(model.index(1), AnswerModel::CodeLinesRole).value<CodeLines>();
+        QVERIFY(!after.ahead);
+        QCOMPARE(after.code, again.code);
+        QCOMPARE(after.runs, again.runs);
     }
 
 private:

@@ -275,6 +275,15 @@ void AnswerModel::dropParse()
     }
 }
 
+std::shared_ptr<const CodePicture> AnswerModel::codePicture(int block) const
+{
+    if (std::shared_ptr<const CodePicture> picture = m_preparedPictures.take(block)) {
+        m_shownPictures.insert(block, picture);
+        return picture;
+    }
+    return m_shownPictures.value(block).lock();
+}
+
 void AnswerModel::setAnswer(const PreparedAnswer &prepared)
 {
     const bool wasReady = ready();
@@ -284,6 +293,7 @@ void AnswerModel::setAnswer(const PreparedAnswer &prepared)
     m_rows.clear();
     m_preparedRuns = prepared.codeRuns;
     m_preparedPictures = prepared.codePictures;
+    m_shownPictures.clear();
     m_hiddenChars = 0;
     m_simpleHtml = prepared.simpleHtml ? *prepared.simpleHtml
                                        : m_answer ? simpleAnswerHtml(*m_answer) : QString();
@@ -430,6 +440,7 @@ void AnswerModel::colourCode(int rowIndex) const
                 const Row &coloured = self->m_rows.at(rowIndex);
                 coloured.runs = watcher->result();
                 coloured.codeHtml.reset();
+                self->m_shownPictures.remove(coloured.block);
                 const QModelIndex changed = self->index(rowIndex);
                 Q_EMIT self->dataChanged(changed, changed, {CodeHtmlRole, CodeLinesRole});
             });
@@ -519,9 +530,9 @@ QVariant AnswerModel::data(const QModelIndex &index, int role) const
         prepare(row);
         if (!row.runs)
             colourCode(index.row());
-        // A picture drawn ahead goes to the first item that shows the block, and no longer
-        // stays with the answer.
-        return QVariant::fromValue(CodeLines{row.code, *row.runs, handOff(m_preparedPictures.take(row.block))});
+        // A picture drawn ahead goes to the items that show the block, and no longer stays with
+        // the answer once none holds it.
+        return QVariant::fromValue(CodeLines{row.code, *row.runs, handOff(codePicture(row.block))});
     case ItemsRole: prepare(row); return row.items;
     case CellsRole: prepare(row); return row.cells;
     case AlignmentsRole: {

@@ -22,7 +22,7 @@
 
 namespace vexa::answer {
 
-// A picture drawn ahead on its way to the one item that shows it, which takes it out: a value
+// A picture drawn ahead on its way to an item that shows it, which takes it out: a value
 // passed through QML lives on until the script engine collects it (which does not see how
 // large a picture is), and must not keep the picture alive meanwhile. Main thread.
 struct PictureHandoff {
@@ -39,7 +39,8 @@ inline std::shared_ptr<PictureHandoff> handOff(std::shared_ptr<const CodePicture
 struct CodeLines {
     QString code;
     QList<QList<highlight::Span>> runs;
-    // The code drawn ahead, when it was (handed out once: the item showing it takes it).
+    // The code drawn ahead, when it was (each value hands it out once: the item showing it
+    // takes it).
     std::shared_ptr<PictureHandoff> ahead;
     // The picture drawn ahead, taken out (null when there was none or it was taken).
     std::shared_ptr<const CodePicture> takePicture() const
@@ -167,6 +168,8 @@ private:
     // Gives a code row its runs: made ahead, at once when that costs no wait, else none until
     // the worker's come (then dataChanged).
     void colourCode(int row) const;
+    // The picture drawn ahead for a code block, while there is one (see m_shownPictures).
+    std::shared_ptr<const CodePicture> codePicture(int block) const;
 
     QString m_markdown;
     std::shared_ptr<const Answer> m_answer;
@@ -174,6 +177,10 @@ private:
     // Colours made ahead (see PreparedAnswer), used by the rows as they are first drawn.
     QHash<int, QList<QList<highlight::Span>>> m_preparedRuns;
     mutable QHash<int, std::shared_ptr<const CodePicture>> m_preparedPictures;
+    // Pictures drawn ahead and handed out, while an item still holds them: a list that lays a
+    // bubble out again makes its blocks anew, and they show the same picture instead of drawing
+    // it a second time in that frame. Never keeps a picture alive.
+    mutable QHash<int, std::weak_ptr<const CodePicture>> m_shownPictures;
     qsizetype m_hiddenChars = 0;
     QString m_simpleHtml;
     // Made when first asked for (screen readers, copying) and kept with the answer.

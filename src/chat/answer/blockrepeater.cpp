@@ -230,19 +230,8 @@ void BlockRepeater::releaseItems()
     m_items.clear();
 }
 
-void BlockRepeater::regenerate()
+void BlockRepeater::makeItems(QQmlEngine *engine, QQuickItem *container)
 {
-    if (!isComponentComplete())
-        return;
-    const bool hadItems = !m_items.isEmpty();
-    releaseItems();
-    QQmlEngine *engine = qmlEngine(this);
-    QQuickItem *container = parentItem();
-    if (!m_answer || !engine || !container) {
-        if (hadItems)
-            Q_EMIT itemsChanged();
-        return;
-    }
     BlockPool *pool = BlockPool::of(engine);
     const TextLayoutBatch batch; // texts are laid out once their blocks are all set
     const QHash<int, QByteArray> roles = m_answer->roleNames();
@@ -292,6 +281,28 @@ void BlockRepeater::regenerate()
         previous = item;
         m_items.append(Made{item, url, row});
     }
+}
+
+void BlockRepeater::regenerate()
+{
+    if (!isComponentComplete())
+        return;
+    const bool hadItems = !m_items.isEmpty();
+    releaseItems();
+    QQmlEngine *engine = qmlEngine(this);
+    QQuickItem *container = parentItem();
+    if (!m_answer || !engine || !container) {
+        if (hadItems)
+            Q_EMIT itemsChanged();
+        return;
+    }
+    makeItems(engine, container);
+    // A positioner places its children when the frame is polished, but a list that has just
+    // made the bubble reads its height now: laid out later, the bubble would first be as high
+    // as the answer it showed before, and the list would make (and then drop) bubbles for rows
+    // that turn out not to fit. The blocks' texts are laid out by now (the batch has ended).
+    if (container->metaObject()->indexOfMethod("forceLayout()") >= 0)
+        QMetaObject::invokeMethod(container, "forceLayout");
     Q_EMIT itemsChanged();
 }
 

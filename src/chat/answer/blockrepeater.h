@@ -67,6 +67,8 @@ protected:
 
 private:
     void regenerate();
+    // Takes or makes an item for each block, in order, into `container`.
+    void makeItems(QQmlEngine *engine, QQuickItem *container);
     void updateRows(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
     void releaseItems();
 

@@ -17,10 +17,13 @@ AnswerBlock {
     bodyWidth: Math.max(text.contentWidth, more.visible ? Math.min(more.implicitWidth, block.innerMaxWidth) : 0)
     textItem: text
 
-    Column {
+    // Placed by hand rather than by a Column, which would take its height only when the frame
+    // is polished: the list showing the answer reads it as soon as the block is made.
+    Item {
         id: column
         x: block.inset
-        spacing: 4
+        width: Math.max(text.width, more.visible ? more.width : 0)
+        height: text.height + (more.visible ? 4 + more.height : 0)
         InlineMath {
             id: math
             html: block.listHtml
@@ -43,6 +46,7 @@ AnswerBlock {
         }
         Text {
             id: more
+            y: text.height + 4
             textFormat: Text.PlainText
             visible: block.hidden.length > 0
             text: block.hidden

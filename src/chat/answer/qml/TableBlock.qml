@@ -69,16 +69,19 @@ AnswerBlock {
         copy.flashing = false
     }
 
-    Column {
+    // Placed by hand rather than by a Column, which would take its height only when the frame
+    // is polished: the list showing the answer reads it as soon as the block is made.
+    Item {
         id: frame
         objectName: "answerTable"
         x: block.inset
         width: Math.min(Math.max(block.gridWidth + 2, copyRow.implicitWidth), block.innerMaxWidth)
-        spacing: 4
+        height: grid.height + 4 + copyRow.height
         Accessible.role: Accessible.Table
         Accessible.name: block.summary
 
         Rectangle {
+            id: grid
             width: Math.min(block.gridWidth + 2, block.innerMaxWidth)
             height: block.gridHeight + 2 + (scroller.interactive ? 10 : 0)
             radius: 8
@@ -136,6 +139,7 @@ AnswerBlock {
         }
         Item {
             id: copyRow
+            y: grid.height + 4
             width: parent.width
             height: copy.implicitHeight
             implicitWidth: hiddenText.implicitWidth + copy.implicitWidth + 12
