@@ -5,6 +5,7 @@
 #include "answermodel.h"
 #include "awaittask.h"
 #include "inlinemath.h"
+#include "quickscreen.h"
 
 #include "mathitem.h"
 
@@ -360,11 +361,9 @@ private slots:
         QFETCH(QString, markdown);
         QFETCH(bool, sets);
         QQmlEngine engine;
-        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport VexaAI.Answer\nAnswerView { answer: AnswerModel {} }", QUrl());
-        std::unique_ptr<QObject> object(component.create());
-        QVERIFY2(object, qPrintable(component.errorString()));
+        const std::unique_ptr<QObject> object
+            = vexa::test::createObject(engine, "import QtQuick\nimport VexaAI.Answer\nAnswerView { answer: AnswerModel {} }");
+        QVERIFY(object);
         auto *view = qobject_cast<QQuickItem *>(object.get());
         auto *model = view->property("answer").value<AnswerModel *>();
         QVERIFY(model);

@@ -5,8 +5,8 @@
 // its height as soon as it shows an answer: the list that made the bubble reads it at once.
 #include "answermodel.h"
 #include "blockrepeater.h"
+#include "quickscreen.h"
 
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QTest>
@@ -29,13 +29,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, otherLetGoLast);
         QQmlEngine engine;
-        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport VexaAI.Answer\n"
-                          "Row { property alias first: first; property alias second: second\n"
-                          "      AnswerView { id: first } AnswerView { id: second } }", QUrl());
-        std::unique_ptr<QObject> root(component.create());
-        QVERIFY2(root, qPrintable(component.errorString()));
+        const std::unique_ptr<QObject> root = vexa::test::createObject(
+            engine, "import QtQuick\nimport VexaAI.Answer\n"
+                    "Row { property alias first: first; property alias second: second\n"
+                    "      AnswerView { id: first } AnswerView { id: second } }");
+        QVERIFY(root);
         auto *first = root->property("first").value<QQuickItem *>();
         auto *second = root->property("second").value<QQuickItem *>();
         auto *firstBlocks = first->findChild<BlockRepeater *>();
@@ -91,11 +89,9 @@ private Q_SLOTS:
         QFETCH(QString, before);
         QFETCH(QString, after);
         QQmlEngine engine;
-        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport VexaAI.Answer\nAnswerView { maxWidth: 400 }", QUrl());
-        std::unique_ptr<QObject> root(component.create());
-        QVERIFY2(root, qPrintable(component.errorString()));
+        const std::unique_ptr<QObject> root
+            = vexa::test::createObject(engine, "import QtQuick\nimport VexaAI.Answer\nAnswerView { maxWidth: 400 }");
+        QVERIFY(root);
         auto *view = qobject_cast<QQuickItem *>(root.get());
         auto *blocks = view->findChild<BlockRepeater *>();
         QVERIFY(blocks);

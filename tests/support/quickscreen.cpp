@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QDebug>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QTest>
 
@@ -31,6 +32,17 @@ std::unique_ptr<QQuickView> openScreen(const QUrl &source, QSize size,
     if (!QTest::qWaitForWindowExposed(view.get(), scaledMs(5000)))
         return nullptr;
     return view;
+}
+
+std::unique_ptr<QObject> createObject(QQmlEngine &engine, const QByteArray &qml)
+{
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQmlComponent component(&engine);
+    component.setData(qml, QUrl());
+    std::unique_ptr<QObject> object(component.create());
+    if (!object)
+        qWarning().noquote() << "the document did not load:" << component.errorString();
+    return object;
 }
 
 QQuickItem *findItem(QQuickItem *root, const QString &name)

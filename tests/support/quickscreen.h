@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class QQmlEngine;
+
 namespace vexa::test {
 
 // `source` in a window of `size` with the app's module path and background, its root sized to
@@ -19,6 +21,10 @@ namespace vexa::test {
 // are logged as warnings) or the window is not exposed in time.
 std::unique_ptr<QQuickView> openScreen(const QUrl &source, QSize size,
                                        const QVariantMap &initialProperties = {});
+
+// The object `qml` (a QML document's text) describes, made in `engine` with the app's module
+// path and no window. Nothing when it does not load (its errors are logged as warnings).
+std::unique_ptr<QObject> createObject(QQmlEngine &engine, const QByteArray &qml);
 
 QQuickItem *findItem(QQuickItem *root, const QString &name);
 // Every object of the window (items, popups and what popups hold) with this name.
