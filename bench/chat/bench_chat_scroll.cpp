@@ -357,6 +357,17 @@ bool measure(BenchClient &client, const QList<ChatEntry> &entries, const char *n
             oursFrames.push_back(o);
             plainFrames.push_back(p);
         }
+        // CHAT_BENCH_SPREAD: each round's frame times from the median to the slowest.
+        if (qEnvironmentVariableIsSet("CHAT_BENCH_SPREAD")) {
+            for (auto *frames : {&oursFrames, &plainFrames}) {
+                auto sorted = *frames;
+                std::sort(sorted.begin(), sorted.end());
+                auto at = [&](double q) { return sorted[std::min(sorted.size() - 1, size_t(sorted.size() * q))]; };
+                std::fprintf(stderr, "%s %s round %d: p50 %.2f p75 %.2f p90 %.2f p95 %.2f max %.2f ms\n", name,
+                             frames == &oursFrames ? "ours" : "plain", round, at(0.5), at(0.75), at(0.9), at(0.95),
+                             sorted.back());
+            }
+        }
         oursRounds.push_back(percentile95(oursFrames));
         plainRounds.push_back(percentile95(plainFrames));
         ratios.push_back(oursRounds.back() / plainRounds.back());
@@ -367,6 +378,21 @@ bool measure(BenchClient &client, const QList<ChatEntry> &entries, const char *n
     if (travelled < 100 * oursList->height()) {
         std::fprintf(stderr, "the %s chat did not page through (%.0f px)\n", name, travelled);
         return false;
+    }
+    if (qEnvironmentVariableIsSet("CHAT_BENCH_SPREAD")) {
+        // Every item under the list is walked by the renderer on every frame it moves, those
+        // hidden for reuse too.
+        int all = 0;
+        int shown = 0;
+        const std::function<void(QQuickItem *, bool)> count = [&](QQuickItem *item, bool visible) {
+            visible = visible && item->isVisible();
+            ++all;
+            shown += visible;
+            for (QQuickItem *child : item->childItems())
+                count(child, visible);
+        };
+        count(oursList, true);
+        std::fprintf(stderr, "%s: %d items under the list, %d of them shown\n", name, all, shown);
     }
     if (qEnvironmentVariableIsSet("CHAT_BENCH_SHOTS")) {
         oursPager.saveShot(qEnvironmentVariable("CHAT_BENCH_SHOTS"));

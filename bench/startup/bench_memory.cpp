@@ -15,10 +15,20 @@
 namespace {
 
 // Resident memory after the process has been quiet for a while (the allocator settles).
+// BENCH_SMAPS=dir keeps each idle process's memory map there (smaps-1, smaps-2, …) to see
+// where the memory goes.
 double idleResident(bench::Launch &launched)
 {
     bench::spinUntil([] { return false; }, 2500);
-    return bench::residentMiB(launched.process->processId());
+    const qint64 pid = launched.process->processId();
+    if (const QString dir = qEnvironmentVariable("BENCH_SMAPS"); !dir.isEmpty()) {
+        static int taken = 0;
+        QFile map(QStringLiteral("/proc/%1/smaps").arg(pid));
+        QFile kept(QStringLiteral("%1/smaps-%2").arg(dir).arg(++taken));
+        if (map.open(QIODevice::ReadOnly) && kept.open(QIODevice::WriteOnly))
+            kept.write(map.readAll()); // read through: the kernel gives /proc files no size
+    }
+    return bench::residentMiB(pid);
 }
 
 } // namespace

@@ -72,9 +72,11 @@ struct AnswerBlock {
 
 // How far a block is set in from the answer's left edge, in pixels: a step per list it sits
 // in, a smaller one per quote (the quote's bar stands in it).
+constexpr int kListInset = 22;
+constexpr int kQuoteInset = 14;
 inline int blockInset(const AnswerBlock &block)
 {
-    return block.indent * 22 + block.quoteDepth * 14;
+    return block.indent * kListInset + block.quoteDepth * kQuoteInset;
 }
 
 struct Answer {

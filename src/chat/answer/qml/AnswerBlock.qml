@@ -1,14 +1,14 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // What every block shares: its place under lists (indented) and quotes (a bar per level at
-// the left), the view it belongs to, and its size from its content (`body`).
-Item {
+// the left, drawn by BlockFrame), the view it belongs to, and its size from its content (`body`).
+BlockFrame {
     id: block
 
     required property int index
-    required property int indent
-    required property int quoteDepth
+    // indent and quoteDepth (BlockFrame's) are the model's roles too.
     // How far the block is set in (lists and quotes around it).
     required property int inset
     required property string plain
@@ -26,27 +26,9 @@ Item {
     readonly property real textSize: view ? view.textSize : 15
     readonly property color textColor: view ? view.textColor : VexaTheme.textPrimary
 
+    barColor: VexaTheme.quoteBar
     implicitWidth: inset + bodyWidth
     implicitHeight: body ? body.height : 0
     width: implicitWidth
     height: implicitHeight
-
-    // A bar at the left of a quote, a second one for a quote inside it (deeper ones are
-    // set in further). Plain rectangles: a Repeater per block costs too much while scrolling.
-    Rectangle {
-        visible: block.quoteDepth > 0
-        x: block.indent * 22 + Math.max(0, block.quoteDepth - 2) * 14
-        width: 3
-        height: block.height
-        radius: 1.5
-        color: VexaTheme.quoteBar
-    }
-    Rectangle {
-        visible: block.quoteDepth > 1
-        x: block.indent * 22 + (block.quoteDepth - 1) * 14
-        width: 3
-        height: block.height
-        radius: 1.5
-        color: VexaTheme.quoteBar
-    }
 }
