@@ -172,10 +172,10 @@ QList<ChatEntry> mathConversation()
 using vexa::bench::median;
 using vexa::bench::threadCpuMs;
 
-double percentile95(std::vector<double> samples)
+double percentile(std::vector<double> samples, double fraction)
 {
     std::sort(samples.begin(), samples.end());
-    return samples[std::min(samples.size() - 1, size_t(samples.size() * 0.95))];
+    return samples[std::min(samples.size() - 1, size_t(samples.size() * fraction))];
 }
 
 // Pages one screen per frame from the end towards the top (and back down at the top). A frame
@@ -359,17 +359,15 @@ bool measure(BenchClient &client, const QList<ChatEntry> &entries, const char *n
         }
         // CHAT_BENCH_SPREAD: each round's frame times from the median to the slowest.
         if (qEnvironmentVariableIsSet("CHAT_BENCH_SPREAD")) {
-            for (auto *frames : {&oursFrames, &plainFrames}) {
-                auto sorted = *frames;
-                std::sort(sorted.begin(), sorted.end());
-                auto at = [&](double q) { return sorted[std::min(sorted.size() - 1, size_t(sorted.size() * q))]; };
+            for (const auto *frames : {&oursFrames, &plainFrames}) {
                 std::fprintf(stderr, "%s %s round %d: p50 %.2f p75 %.2f p90 %.2f p95 %.2f max %.2f ms\n", name,
-                             frames == &oursFrames ? "ours" : "plain", round, at(0.5), at(0.75), at(0.9), at(0.95),
-                             sorted.back());
+                             frames == &oursFrames ? "ours" : "plain", round, percentile(*frames, 0.5),
+                             percentile(*frames, 0.75), percentile(*frames, 0.9), percentile(*frames, 0.95),
+                             *std::max_element(frames->cbegin(), frames->cend()));
             }
         }
-        oursRounds.push_back(percentile95(oursFrames));
-        plainRounds.push_back(percentile95(plainFrames));
+        oursRounds.push_back(percentile(oursFrames, 0.95));
+        plainRounds.push_back(percentile(plainFrames, 0.95));
         ratios.push_back(oursRounds.back() / plainRounds.back());
         if (round == 0)
             travelled = oursStart - oursList->property("contentY").toReal();

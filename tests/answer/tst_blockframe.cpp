@@ -7,9 +7,10 @@
 #include "quickscreen.h"
 
 #include <QQmlEngine>
-
 #include <QQuickView>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace vexa::answer;
 
