@@ -488,6 +488,9 @@ void AnswerBlocksTest::displayCaps()
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.data(model.index(0), AnswerModel::HiddenRole).toString(),
              QStringLiteral("… ещё 4\u00A0940 строк"));
+    // Rows the grid's picture leaves out are counted with them.
+    QCOMPARE(model.hiddenRowsLine(0, 60), QStringLiteral("… ещё 5\u00A0000 строк"));
+    QCOMPARE(model.hiddenRowsLine(1, 60), QString());
     QVERIFY(model.blockCopyText(0).endsWith(QStringLiteral("4999\tx")));
 
     QString code = QStringLiteral("```\n");

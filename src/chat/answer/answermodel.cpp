@@ -353,6 +353,15 @@ QString AnswerModel::cellText(int row, int tableRow, int column) const
     return block.rows.at(tableRow).at(column).plain;
 }
 
+QString AnswerModel::hiddenRowsLine(int row, int cut) const
+{
+    if (!m_answer || row < 0 || row >= m_rows.size() || m_rows.at(row).block < 0)
+        return {};
+    prepare(m_rows.at(row));
+    const int hidden = std::max(0, m_rows.at(row).hidden) + std::max(0, cut);
+    return hidden > 0 ? hiddenLine(hidden, "строк") : QString();
+}
+
 bool AnswerModel::copyBlock(int row) const
 {
     const QString text = blockCopyText(row);

@@ -129,6 +129,8 @@ public:
     Q_INVOKABLE QString codeHtml(int row) const;
     // A table cell's text without marks (what a screen reader says for it).
     Q_INVOKABLE QString cellText(int row, int tableRow, int column) const;
+    // A table row's HiddenRole when `cut` more of its rows are left out where it is drawn.
+    Q_INVOKABLE QString hiddenRowsLine(int row, int cut) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

@@ -144,6 +144,8 @@ protected:
     }
 };
 
+} // namespace
+
 QList<TextLink> linksOf(const QTextDocument &doc)
 {
     QList<TextLink> links;
@@ -173,9 +175,15 @@ QList<TextLink> linksOf(const QTextDocument &doc)
     return links;
 }
 
-// Texts waiting for the batch to end (see TextLayoutBatch); main thread only.
+namespace {
+
+// Items waiting for the batch to end (see TextLayoutBatch); main thread only.
+struct Deferred {
+    QPointer<QQuickItem> item;
+    void (*layout)(QQuickItem *);
+};
 int g_batchDepth = 0;
-QList<QPointer<TextPicture>> g_deferred;
+QList<Deferred> g_deferred;
 
 } // namespace
 
@@ -188,13 +196,22 @@ TextLayoutBatch::~TextLayoutBatch()
 {
     if (--g_batchDepth > 0)
         return;
-    const QList<QPointer<TextPicture>> deferred = std::exchange(g_deferred, {});
-    for (const QPointer<TextPicture> &text : deferred) {
-        if (text) {
-            text->m_deferred = false;
-            text->relayout();
-        }
+    const QList<Deferred> deferred = std::exchange(g_deferred, {});
+    for (const Deferred &entry : deferred) {
+        if (entry.item)
+            entry.layout(entry.item);
     }
+}
+
+bool TextLayoutBatch::defer(QQuickItem *item, void (*layout)(QQuickItem *))
+{
+    if (g_batchDepth == 0)
+        return false;
+    const bool waiting = std::any_of(g_deferred.cbegin(), g_deferred.cend(),
+                                     [item](const Deferred &entry) { return entry.item == item; });
+    if (!waiting)
+        g_deferred.append({item, layout});
+    return true;
 }
 
 DrawnText::~DrawnText()
@@ -370,13 +387,8 @@ void TextPicture::relayout()
 {
     if (!isComponentComplete())
         return;
-    if (g_batchDepth > 0) {
-        if (!m_deferred) {
-            m_deferred = true;
-            g_deferred.append(this);
-        }
+    if (TextLayoutBatch::defer(this, [](QQuickItem *item) { static_cast<TextPicture *>(item)->relayout(); }))
         return;
-    }
     TextStyle style = m_style;
     style.width = width();
     style.devicePixelRatio = window() ? window()->effectiveDevicePixelRatio() : qApp->devicePixelRatio();

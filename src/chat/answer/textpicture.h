@@ -23,6 +23,8 @@
 
 #include <memory>
 
+class QTextDocument;
+
 namespace vexa::answer {
 
 struct AnswerBlock;
@@ -66,7 +68,14 @@ class TextLayoutBatch
 public:
     TextLayoutBatch();
     ~TextLayoutBatch();
+
+    // While a batch is open: remembers that `item` is to be laid out by `layout` when the last
+    // one ends (once, however often it is asked), and says true. False when none is open.
+    static bool defer(QQuickItem *item, void (*layout)(QQuickItem *));
 };
+
+// The areas of a laid-out document's links.
+QList<TextLink> linksOf(const QTextDocument &doc);
 
 class TextPicture : public QQuickItem
 {
@@ -149,8 +158,6 @@ private:
     QString m_drawnText;
     QString m_pressedLink;
     bool m_textureStale = true;
-    bool m_deferred = false;
-    friend class TextLayoutBatch;
 };
 
 } // namespace vexa::answer

@@ -43,7 +43,7 @@ AnswerBlock {
         objectName: "codePanel"
         x: block.inset
         width: Math.min(Math.max(block.shown.implicitWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
-        height: header.height + scroller.height + (more.visible ? more.height : 0) + 10
+        height: header.height + scroller.height + (more.item ? more.item.height : 0) + 10
         radius: 10
         color: VexaTheme.codeBackground
         Accessible.role: Accessible.Grouping
@@ -65,13 +65,14 @@ AnswerBlock {
                 Accessible.ignored: true
             }
             // Only where the view offers it (the code workspace); the chat makes none.
-            Loader {
+            LazyItem {
                 id: insert
+                target: header
                 active: block.view !== null && block.view.offersInsert
-                anchors.right: copy.left
-                anchors.verticalCenter: parent.verticalCenter
                 sourceComponent: CopyButton {
                     objectName: "insertCode"
+                    anchors.right: copy.left
+                    anchors.verticalCenter: parent.verticalCenter
                     visible: typeof block.view.insertCode === "function"
                     label: "Вставить в файл"
                     doneLabel: "Вставлено"
@@ -107,8 +108,9 @@ AnswerBlock {
                 font.pointSize: block.textSize * 0.82
                 Accessible.ignored: true
             }
-            Loader {
+            LazyItem {
                 id: asText
+                target: scroller.contentItem
                 active: codeText.tooLarge
                 sourceComponent: Text {
                     objectName: "codeAsText"
@@ -125,8 +127,9 @@ AnswerBlock {
                 id: pointer
                 cursorShape: Qt.IBeamCursor
             }
-            Loader {
+            LazyItem {
                 id: selecting
+                target: scroller.contentItem
                 active: pointer.hovered || block.selectionHeld
                 sourceComponent: TextEdit {
                     objectName: "codeSelection"
@@ -144,15 +147,18 @@ AnswerBlock {
                 }
             }
         }
-        Text {
-            textFormat: Text.PlainText
+        LazyItem {
             id: more
-            x: 14
-            y: scroller.y + scroller.height
-            visible: block.hidden.length > 0
-            text: block.hidden
-            color: VexaTheme.codeHeaderText
-            font.pixelSize: VexaTheme.captionSize
+            target: panel
+            active: block.hidden.length > 0
+            sourceComponent: Text {
+                textFormat: Text.PlainText
+                x: 14
+                y: scroller.y + scroller.height
+                text: block.hidden
+                color: VexaTheme.codeHeaderText
+                font.pixelSize: VexaTheme.captionSize
+            }
         }
     }
 }

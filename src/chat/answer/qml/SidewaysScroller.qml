@@ -1,5 +1,6 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // Content wider than its place, moved sideways by the wheel or touchpad (sideways), or by a
 // finger, with a thin bar at the bottom saying where it is. A clipping item, not a Flickable:
@@ -19,6 +20,8 @@ Item {
     // The bar's distance from the bottom.
     property real barBottom: 2
     default property alias content: inner.data
+    // What holds the content (for items made later into it).
+    readonly property Item contentItem: inner
     // `interactive` once the sizes have settled: an item lent to another block takes the new
     // content's width before its own, and the handlers would be made and thrown away between.
     property bool settled: false
@@ -48,10 +51,11 @@ Item {
     property bool handlersMade: false
     onSettledChanged: if (settled) handlersMade = true
 
-    Loader {
-        anchors.fill: parent
+    LazyItem {
+        target: scroller
         active: scroller.handlersMade
         sourceComponent: Item {
+            anchors.fill: parent
             visible: scroller.settled
             WheelHandler {
                 orientation: Qt.Horizontal

@@ -1,5 +1,6 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // A table as a grid: the header row bold, each column aligned as the `:---:` row says, cell
 // text wrapped past a readable width, zebra rows, and the whole table scrolling sideways when
@@ -14,55 +15,9 @@ AnswerBlock {
     required property string summary
 
     readonly property int columns: alignments.length
-    readonly property int rows: cells.length
-    readonly property real cellPadding: 8
-    readonly property real maxCellWidth: Math.max(120, Math.min(320, block.textSize * 18))
-    // Measured once the cells exist (see relayout).
-    property var columnX: []
-    property var columnWidths: []
-    property var rowY: []
-    property var rowHeights: []
-    property real gridWidth: 0
-    property real gridHeight: 0
 
     body: frame
 
-    // Columns as wide as their widest cell (up to maxCellWidth), rows as high as their highest.
-    function relayout() {
-        const widths = new Array(columns).fill(0)
-        for (let i = 0; i < cellRepeater.count; ++i) {
-            const cell = cellRepeater.itemAt(i)
-            if (cell)
-                widths[cell.column] = Math.max(widths[cell.column], cell.naturalWidth)
-        }
-        const xs = []
-        let x = 0
-        for (let c = 0; c < columns; ++c) {
-            xs.push(x)
-            x += widths[c] + 2 * cellPadding
-        }
-        columnWidths = widths
-        columnX = xs
-        const heights = new Array(rows).fill(0)
-        for (let i = 0; i < cellRepeater.count; ++i) {
-            const cell = cellRepeater.itemAt(i)
-            if (cell)
-                heights[cell.row] = Math.max(heights[cell.row], cell.textHeight)
-        }
-        const ys = []
-        let y = 0
-        for (let r = 0; r < rows; ++r) {
-            ys.push(y)
-            y += heights[r] + 2 * cellPadding
-        }
-        rowHeights = heights
-        rowY = ys
-        gridWidth = x
-        gridHeight = y
-    }
-    onTextSizeChanged: relayout()
-    // Another table of as many cells keeps the cells and only changes their texts.
-    onCellsChanged: if (cellRepeater.count === rows * columns) relayout()
     // Back from the pool for another answer (see BlockRepeater).
     function reused() {
         scroller.contentX = 0
@@ -75,15 +30,15 @@ AnswerBlock {
         id: frame
         objectName: "answerTable"
         x: block.inset
-        width: Math.min(Math.max(block.gridWidth + 2, copyRow.implicitWidth), block.innerMaxWidth)
+        width: Math.min(Math.max(table.width + 2, copyRow.implicitWidth), block.innerMaxWidth)
         height: grid.height + 4 + copyRow.height
         Accessible.role: Accessible.Table
         Accessible.name: block.summary
 
         Rectangle {
             id: grid
-            width: Math.min(block.gridWidth + 2, block.innerMaxWidth)
-            height: block.gridHeight + 2 + (scroller.interactive ? 10 : 0)
+            width: Math.min(table.width + 2, block.innerMaxWidth)
+            height: table.height + 2 + (scroller.interactive ? 10 : 0)
             radius: 8
             color: "transparent"
             border.color: VexaTheme.tableGrid
@@ -94,45 +49,37 @@ AnswerBlock {
                 y: 1
                 width: parent.width - 2
                 height: parent.height - 2
-                contentWidth: block.gridWidth
+                contentWidth: table.width
 
-                Repeater {
-                    model: block.rows
-                    Rectangle {
-                        required property int index
-                        y: block.rowY.length > index ? block.rowY[index] : 0
-                        width: block.gridWidth
-                        height: block.rowHeights.length > index ? block.rowHeights[index] + 2 * block.cellPadding : 0
-                        color: index === 0 ? VexaTheme.tableHeaderFill
-                                           : index % 2 === 0 ? VexaTheme.tableZebraFill : "transparent"
-                    }
-                }
-                Repeater {
-                    id: cellRepeater
-                    model: block.rows * block.columns
-                    onItemAdded: (index, item) => { if (index === count - 1 || count === model) block.relayout() }
-                    // A cell is its Text alone: an item around each would be one more node
-                    // for the renderer to move and walk on every frame a table scrolls past.
-                    Text {
-                        id: cell
-                        required property int index
-                        readonly property int row: Math.floor(index / block.columns)
-                        readonly property int column: index % block.columns
-                        readonly property real naturalWidth: Math.min(implicitWidth, block.maxCellWidth)
-                        readonly property real textHeight: height
-                        x: (block.columnX.length > column ? block.columnX[column] : 0) + block.cellPadding
-                        y: (block.rowY.length > row ? block.rowY[row] : 0) + block.cellPadding
-                        width: block.columnWidths.length > column ? block.columnWidths[column] : naturalWidth
-                        text: block.cells[row][column] || ""
-                        textFormat: Text.StyledText
-                        wrapMode: Text.Wrap
-                        horizontalAlignment: block.alignments[column]
-                        color: block.textColor
-                        font.pointSize: block.textSize * 0.92
-                        font.bold: row === 0
-                        onLinkActivated: link => block.view.linkActivated(link)
-                        Accessible.role: row === 0 ? Accessible.ColumnHeader : Accessible.Cell
-                        Accessible.name: ScreenReader.active && text.length > 0 && block.view && block.view.answer ? block.view.answer.cellText(block.index, row, column) : ""
+                TableGrid {
+                    id: table
+                    width: implicitWidth
+                    height: implicitHeight
+                    cells: block.cells
+                    alignments: block.alignments
+                    color: block.textColor
+                    headerFill: VexaTheme.tableHeaderFill
+                    zebraFill: VexaTheme.tableZebraFill
+                    maxCellWidth: Math.max(120, Math.min(320, block.textSize * 18))
+                    font.pointSize: block.textSize * 0.92
+                    onLinkActivated: link => block.view.linkActivated(link)
+
+                    // What a screen reader finds in the picture: a cell over each cell, made
+                    // only while one listens.
+                    Repeater {
+                        model: ScreenReader.active ? table.shownRows * block.columns : 0
+                        Item {
+                            required property int index
+                            readonly property int row: Math.floor(index / block.columns)
+                            readonly property int column: index % block.columns
+                            readonly property rect area: table.cellRect(row, column)
+                            x: area.x
+                            y: area.y
+                            width: area.width
+                            height: area.height
+                            Accessible.role: row === 0 ? Accessible.ColumnHeader : Accessible.Cell
+                            Accessible.name: block.view && block.view.answer ? block.view.answer.cellText(block.index, row, column) : ""
+                        }
                     }
                 }
             }
@@ -147,7 +94,8 @@ AnswerBlock {
                 textFormat: Text.PlainText
                 id: hiddenText
                 anchors.verticalCenter: parent.verticalCenter
-                text: [block.hidden, block.hiddenColumns].filter(s => s.length > 0).join(", ")
+                text: [table.cutRows > 0 && block.view ? block.view.answer.hiddenRowsLine(block.index, table.cutRows) : block.hidden,
+                       block.hiddenColumns].filter(s => s.length > 0).join(", ")
                 color: VexaTheme.textSecondary
                 font.pixelSize: VexaTheme.captionSize
             }
