@@ -5,6 +5,7 @@
 #include "awaittask.h"
 #include "textpicture.h"
 
+#include <QFontMetricsF>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickView>
@@ -123,6 +124,38 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((shot = m_window->grabWindow().convertToFormat(QImage::Format_RGB32),
                                   shot.pixelColor(14, 10 + int(m_picture->implicitHeight() / 2)) == QColor(0x20, 0x40, 0xc0)),
                                  vexa::test::scaledMs(5000));
+    }
+
+    void label_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sameWidthAs"); // plain text drawn as wide
+        QTest::newRow("a caption") << "Копировать код" << "Копировать код";
+        QTest::newRow("markup is text") << "<b>C++</b>" << "&lt;b&gt;C++&lt;/b&gt;";
+        QTest::newRow("a link is text") << "<a href=\"https://x.example\">x</a>"
+                                        << "&lt;a href=\"https://x.example\"&gt;x&lt;/a&gt;";
+    }
+    // A label (a panel's language name, a button's caption; the name comes from the answer) is
+    // plain text on one line however narrow the item: markup in it is shown, never obeyed.
+    void label()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, sameWidthAs);
+        m_picture->setWidth(20);
+        m_picture->setLabel(true);
+        m_picture->setText(text);
+        QVERIFY(m_picture->drawn()->links.isEmpty());
+        const QFontMetricsF metrics(m_picture->font());
+        QVERIFY2(m_picture->implicitHeight() < 1.5 * metrics.height(), qPrintable(QString::number(m_picture->implicitHeight())));
+        TextStyle style;
+        style.font = m_picture->font();
+        style.width = 1000;
+        QCOMPARE(m_picture->contentWidth(), drawText(sameWidthAs, style)->size.width());
+        // Shown again (a pooled panel lent to the next answer), it is not drawn again.
+        const auto first = m_picture->drawn();
+        m_picture->setText(QStringLiteral("другое"));
+        m_picture->setText(text);
+        QCOMPARE(m_picture->drawn(), first);
     }
 
     void drawnAhead_data()

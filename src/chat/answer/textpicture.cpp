@@ -177,6 +177,34 @@ QList<TextLink> linksOf(const QTextDocument &doc)
 
 namespace {
 
+// Labels drawn lately (main thread only): a pooled code panel shows the same few language names
+// and button captions over and over, and drawing one each time it is lent costs more than the
+// frame it shows in has to spare.
+constexpr int kKeptLabels = 48;
+
+struct KeptLabel {
+    QString text;
+    TextStyle style;
+    std::shared_ptr<const DrawnText> drawn;
+};
+
+std::shared_ptr<const DrawnText> shownLabel(const QString &text, const TextStyle &style)
+{
+    static std::deque<KeptLabel> kept; // most lately used first
+    const auto it = std::find_if(kept.begin(), kept.end(),
+                                 [&](const KeptLabel &label) { return label.text == text && label.style == style; });
+    if (it != kept.end()) {
+        KeptLabel found = std::move(*it);
+        kept.erase(it);
+        kept.push_front(std::move(found));
+        return kept.front().drawn;
+    }
+    kept.push_front({text, style, drawText(text, style)});
+    if (kept.size() > kKeptLabels)
+        kept.pop_back();
+    return kept.front().drawn;
+}
+
 // Items waiting for the batch to end (see TextLayoutBatch); main thread only.
 struct Deferred {
     QPointer<QQuickItem> item;
@@ -229,7 +257,10 @@ std::shared_ptr<const DrawnText> drawText(const QString &html, const TextStyle &
     FormulaDocument doc;
     doc.setDocumentMargin(0);
     doc.setDefaultFont(style.font);
-    doc.setHtml(html);
+    if (style.label)
+        doc.setPlainText(html);
+    else
+        doc.setHtml(html);
     if (!qFuzzyCompare(style.lineHeight, 1.0)) {
         QTextCursor cursor(&doc);
         cursor.select(QTextCursor::Document);
@@ -237,13 +268,15 @@ std::shared_ptr<const DrawnText> drawText(const QString &html, const TextStyle &
         format.setLineHeight(style.lineHeight * 100, QTextBlockFormat::ProportionalHeight);
         cursor.mergeBlockFormat(format);
     }
-    doc.setTextWidth(std::max<qreal>(1, style.width));
+    // A label is as wide as its text; anything else wraps at its width.
+    const qreal wrapAt = style.label ? std::ceil(doc.idealWidth()) + 2 : std::max<qreal>(1, style.width);
+    doc.setTextWidth(wrapAt);
 
     auto drawn = std::make_shared<DrawnText>();
-    drawn->size = QSizeF(std::min(style.width, doc.idealWidth()), doc.size().height());
+    drawn->size = QSizeF(std::min(wrapAt, doc.idealWidth()), doc.size().height());
     drawn->links = linksOf(doc);
     // A little room past the widest line for a slanted letter's overhang.
-    const qreal width = std::min(std::ceil(drawn->size.width()) + 2, std::ceil(style.width));
+    const qreal width = std::min(std::ceil(drawn->size.width()) + 2, std::ceil(wrapAt));
     const QSize pixels(int(std::ceil(width * style.devicePixelRatio)),
                        int(std::ceil(drawn->size.height() * style.devicePixelRatio)));
     if (pixels.isEmpty())
@@ -377,6 +410,15 @@ void TextPicture::setInset(qreal inset)
     Q_EMIT styleChanged();
 }
 
+void TextPicture::setLabel(bool label)
+{
+    if (label == m_style.label)
+        return;
+    m_style.label = label;
+    relayout();
+    Q_EMIT styleChanged();
+}
+
 void TextPicture::componentComplete()
 {
     QQuickItem::componentComplete();
@@ -390,10 +432,10 @@ void TextPicture::relayout()
     if (TextLayoutBatch::defer(this, [](QQuickItem *item) { static_cast<TextPicture *>(item)->relayout(); }))
         return;
     TextStyle style = m_style;
-    style.width = width();
+    style.width = m_style.label ? 0 : width(); // a label's width follows its text
     style.devicePixelRatio = window() ? window()->effectiveDevicePixelRatio() : qApp->devicePixelRatio();
     if (!m_drawn || style != m_drawnStyle || m_text != m_drawnText) {
-        auto drawn = takePrepared(m_text, style);
+        auto drawn = style.label ? shownLabel(m_text, style) : takePrepared(m_text, style);
         if (!drawn) {
             drawn = drawText(m_text, style);
             // Texts of this role prepared from now on are drawn as this one is.
@@ -453,7 +495,7 @@ QSGNode *TextPicture::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 void TextPicture::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
-    if (!qFuzzyCompare(newGeometry.width(), oldGeometry.width()))
+    if (!m_style.label && !qFuzzyCompare(newGeometry.width(), oldGeometry.width()))
         relayout();
 }
 

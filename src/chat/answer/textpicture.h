@@ -36,6 +36,7 @@ struct TextStyle {
     qreal width = 0;      // where lines wrap
     qreal lineHeight = 1; // of the font's, proportional
     qreal devicePixelRatio = 1;
+    bool label = false; // plain text, unwrapped (see TextPicture's label)
     bool operator==(const TextStyle &) const = default;
 };
 
@@ -52,7 +53,7 @@ struct DrawnText {
     ~DrawnText();
 };
 
-// Lays out and paints `html` (the answer renderer's markup) in `style`.
+// Lays out and paints `html` (the answer renderer's markup; for a label, plain text) in `style`.
 std::shared_ptr<const DrawnText> drawText(const QString &html, const TextStyle &style);
 
 // Bytes held by drawn texts alive now.
@@ -93,6 +94,9 @@ class TextPicture : public QQuickItem
     // left edge (texts set in further are that much narrower).
     Q_PROPERTY(QString role READ role WRITE setRole NOTIFY styleChanged)
     Q_PROPERTY(qreal inset READ inset WRITE setInset NOTIFY styleChanged)
+    // A label: the text is plain (never markup), on one line per paragraph, the item as wide
+    // as its text (a button's or a panel's caption: a picture is cheaper to scroll than a Text).
+    Q_PROPERTY(bool label READ label WRITE setLabel NOTIFY styleChanged)
     // The widest line.
     Q_PROPERTY(qreal contentWidth READ contentWidth NOTIFY laidOut)
 
@@ -113,6 +117,8 @@ public:
     void setRole(const QString &role);
     qreal inset() const { return m_inset; }
     void setInset(qreal inset);
+    bool label() const { return m_style.label; }
+    void setLabel(bool label);
     qreal contentWidth() const { return m_drawn ? m_drawn->size.width() : 0; }
 
     // The link at a point of the item, or empty.

@@ -25,6 +25,10 @@ AnswerBlock {
         return block.codeLines, block.view ? block.view.answer.codeHtml(block.index) : ""
     }
 
+    readonly property real headerHeight: 30
+    readonly property real headerWidth: name.implicitWidth + copy.implicitWidth
+        + (insert.item && insert.item.visible ? insert.item.implicitWidth : 0) + 36
+
     body: panel
 
     // Back from the pool for another answer (see BlockRepeater).
@@ -42,58 +46,53 @@ AnswerBlock {
         id: panel
         objectName: "codePanel"
         x: block.inset
-        width: Math.min(Math.max(block.shown.implicitWidth + 28, header.implicitWidth + 12, 220), block.innerMaxWidth)
-        height: header.height + scroller.height + (more.item ? more.item.height : 0) + 10
+        width: Math.min(Math.max(block.shown.implicitWidth + 28, block.headerWidth + 12, 220), block.innerMaxWidth)
+        height: block.headerHeight + scroller.height + (more.item ? more.item.height : 0) + 10
         radius: 10
         color: VexaTheme.codeBackground
         Accessible.role: Accessible.Grouping
         Accessible.name: block.plain
 
-        Item {
-            id: header
-            width: parent.width
-            height: 30
-            implicitWidth: name.implicitWidth + copy.implicitWidth + (insert.item && insert.item.visible ? insert.item.implicitWidth : 0) + 36
-            Text {
-                textFormat: Text.PlainText
-                id: name
-                x: 14
-                anchors.verticalCenter: parent.verticalCenter
-                text: block.languageName
-                color: VexaTheme.codeHeaderText
-                font.pixelSize: VexaTheme.captionSize
-                Accessible.ignored: true
+        // The header: the language's name and the buttons, placed straight on the panel (an
+        // item around them would be one more node to move while a chat scrolls).
+        TextPicture {
+            id: name
+            label: true
+            x: 14
+            y: (block.headerHeight - height) / 2
+            text: block.languageName
+            color: VexaTheme.codeHeaderText
+            font.pixelSize: VexaTheme.captionSize
+            Accessible.ignored: true
+        }
+        // Only where the view offers it (the code workspace); the chat makes none.
+        LazyItem {
+            id: insert
+            target: panel
+            active: block.view !== null && block.view.offersInsert
+            sourceComponent: CopyButton {
+                objectName: "insertCode"
+                x: copy.x - width
+                y: (block.headerHeight - height) / 2
+                visible: typeof block.view.insertCode === "function"
+                label: "Вставить в файл"
+                doneLabel: "Вставлено"
+                copy: function() { return block.view.insertCode(block.view.answer.blockCopyText(block.index)) }
             }
-            // Only where the view offers it (the code workspace); the chat makes none.
-            LazyItem {
-                id: insert
-                target: header
-                active: block.view !== null && block.view.offersInsert
-                sourceComponent: CopyButton {
-                    objectName: "insertCode"
-                    anchors.right: copy.left
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: typeof block.view.insertCode === "function"
-                    label: "Вставить в файл"
-                    doneLabel: "Вставлено"
-                    copy: function() { return block.view.insertCode(block.view.answer.blockCopyText(block.index)) }
-                }
-            }
-            CopyButton {
-                id: copy
-                objectName: "copyCode"
-                anchors.right: parent.right
-                anchors.rightMargin: 6
-                anchors.verticalCenter: parent.verticalCenter
-                label: "Копировать код"
-                copy: function() { return block.view.answer.copyBlock(block.index) }
-            }
+        }
+        CopyButton {
+            id: copy
+            objectName: "copyCode"
+            x: panel.width - width - 6
+            y: (block.headerHeight - height) / 2
+            label: "Копировать код"
+            copy: function() { return block.view.answer.copyBlock(block.index) }
         }
         // The code as written; long lines scroll sideways.
         SidewaysScroller {
             id: scroller
             x: 14
-            y: header.height
+            y: block.headerHeight
             width: parent.width - 28
             height: block.shown.implicitHeight + (interactive ? 10 : 0)
             contentWidth: block.shown.implicitWidth

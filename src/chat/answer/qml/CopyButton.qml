@@ -1,5 +1,6 @@
 import QtQuick
 import VexaAI.Style
+import VexaAI.Answer
 
 // A small text button that copies and says so for a moment ("Скопировано"). Not in the Tab
 // chain (the message list is one stop; its keys copy instead); a screen reader presses it.
@@ -23,14 +24,19 @@ Item {
         }
     }
 
-    Rectangle {
-        anchors.fill: parent
-        radius: 6
-        color: hover.hovered ? VexaTheme.hoverFill : "transparent"
+    // The hover fill, made only while the pointer is on the button.
+    LazyItem {
+        active: hover.hovered
+        sourceComponent: Rectangle {
+            z: -1 // under the label
+            anchors.fill: parent
+            radius: 6
+            color: VexaTheme.hoverFill
+        }
     }
-    Text {
-        textFormat: Text.PlainText
+    TextPicture {
         id: text
+        label: true
         anchors.centerIn: parent
         text: button.flashing ? button.doneLabel : button.label
         color: button.flashing ? VexaTheme.accentSecondary : VexaTheme.codeHeaderText
