@@ -1,8 +1,8 @@
 #pragma once
 
 // An item made only when it is wanted, without an item standing in for it meanwhile. A Loader
-// is an item itself: one per code panel's rarely shown part was one more node the renderer
-// moved and walked on every frame a long chat scrolled. This one is a plain object; it makes
+// is an item itself: one per code panel's rarely shown part would be one more node the renderer
+// moves and walks on every frame a long chat scrolls. This one is a plain object; it makes
 // its component's item as a child of the item it is declared in (or of `target`) while
 // `active`, and deletes it when no longer.
 //

@@ -1,9 +1,9 @@
 #pragma once
 
 // A table's grid (header row, zebra rows, every cell's text) laid out and painted into one
-// picture, shown in a single image node. A Text per cell and a rectangle per row made a table
-// the costliest block to scroll past: dozens of nodes the renderer moves and walks on every
-// frame. Links in cells still open; TableBlock puts an accessible cell over each for screen
+// picture, shown in a single image node: a Text per cell and a rectangle per row would be
+// dozens of nodes the renderer moves and walks on every frame a table scrolls past. Links in
+// cells open where they are drawn; TableBlock puts an accessible cell over each cell for screen
 // readers.
 //
 //     TableGrid { cells: [["A", "B"], ["1", "2"]]; alignments: [Text.AlignLeft, Text.AlignRight] }
