@@ -209,13 +209,7 @@ QRectF TableGrid::cellRect(int row, int column) const
 
 QString TableGrid::linkAt(qreal x, qreal y) const
 {
-    if (!m_drawn)
-        return {};
-    for (const TextLink &link : m_drawn->links) {
-        if (link.area.contains(QPointF(x, y)))
-            return link.href;
-    }
-    return {};
+    return m_drawn ? answer::linkAt(m_drawn->links, QPointF(x, y)) : QString();
 }
 
 void TableGrid::mousePressEvent(QMouseEvent *event)

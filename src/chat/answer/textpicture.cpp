@@ -456,16 +456,18 @@ void TextPicture::relayout()
     Q_EMIT laidOut();
 }
 
-QString TextPicture::linkAt(qreal x, qreal y) const
+QString linkAt(const QList<TextLink> &links, const QPointF &at)
 {
-    if (!m_drawn)
-        return {};
-    const QPointF at(x, y - m_topPadding);
-    for (const TextLink &link : m_drawn->links) {
+    for (const TextLink &link : links) {
         if (link.area.contains(at))
             return link.href;
     }
     return {};
+}
+
+QString TextPicture::linkAt(qreal x, qreal y) const
+{
+    return m_drawn ? answer::linkAt(m_drawn->links, QPointF(x, y - m_topPadding)) : QString();
 }
 
 void TextPicture::mousePressEvent(QMouseEvent *event)

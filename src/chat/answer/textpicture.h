@@ -77,6 +77,8 @@ public:
 
 // The areas of a laid-out document's links.
 QList<TextLink> linksOf(const QTextDocument &doc);
+// The address of the link drawn at a point, or empty.
+QString linkAt(const QList<TextLink> &links, const QPointF &at);
 
 class TextPicture : public QQuickItem
 {
