@@ -72,7 +72,8 @@ AnswerBlock {
                             required property int index
                             readonly property int row: Math.floor(index / block.columns)
                             readonly property int column: index % block.columns
-                            readonly property rect area: table.cellRect(row, column)
+                            // Read again whenever the grid is laid out (shownRows changes with it).
+                            readonly property rect area: table.shownRows, table.cellRect(row, column)
                             x: area.x
                             y: area.y
                             width: area.width
