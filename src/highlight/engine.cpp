@@ -1,4 +1,6 @@
-#include "highlight.h"
+// The part of highlighting that runs GNU source-highlight, built as a module of its own
+// (engine.h says why); everything here is reached through the table at the end of the file.
+#include "engine.h"
 #include "languagetable.h"
 
 #include <QCoreApplication>
@@ -327,9 +329,7 @@ void runLines(LoadedLanguage &lang, const QString &code, std::chrono::steady_clo
     }
 }
 
-} // namespace
-
-Result highlight(const QString &language, const QString &code, Budget budget)
+Result highlightCode(const QString &language, const QString &code, Budget budget)
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
@@ -347,7 +347,7 @@ Result highlight(const QString &language, const QString &code, Budget budget)
     return result;
 }
 
-std::optional<Result> highlightIfReady(const QString &language, const QString &code, Budget budget)
+std::optional<Result> highlightCodeIfReady(const QString &language, const QString &code, Budget budget)
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
@@ -368,8 +368,8 @@ std::optional<Result> highlightIfReady(const QString &language, const QString &c
     return result;
 }
 
-LinesResult highlightLines(const QString &language, const QStringList &lines, int startState,
-                           Budget budget)
+LinesResult highlightCodeLines(const QString &language, const QStringList &lines, int startState,
+                               Budget budget)
 {
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
@@ -416,4 +416,14 @@ LinesResult highlightLines(const QString &language, const QStringList &lines, in
     return result;
 }
 
+} // namespace
+
 } // namespace vexa::highlight
+
+extern "C" Q_DECL_EXPORT const vexa::highlight::detail::Engine *vexa_highlight_engine()
+{
+    using namespace vexa::highlight;
+    static const detail::Engine engine{detail::kEngineAbi, &highlightCode, &highlightCodeIfReady,
+                                       &highlightCodeLines};
+    return &engine;
+}

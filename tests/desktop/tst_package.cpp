@@ -8,6 +8,7 @@
 
 #include <QDirIterator>
 #include <QImage>
+#include <QLibrary>
 #include <QSettings>
 #include <QProcess>
 #include <QStandardPaths>
@@ -83,6 +84,8 @@ void PackageTest::holdsTheInstalledFiles_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("executable");
     QTest::newRow("app") << QStringLiteral("usr/bin/vexa-ai") << true;
+    // Where the app looks for it beside itself: <bindir>/../lib/vexa-ai.
+    QTest::newRow("highlighting module") << QStringLiteral("usr/lib/vexa-ai/vexa-highlight-engine.so") << false;
     QTest::newRow("desktop entry") << QStringLiteral("usr/share/applications/ai.vexa.VexaAI.desktop") << false;
     QTest::newRow("appstream") << QStringLiteral("usr/share/metainfo/ai.vexa.VexaAI.metainfo.xml") << false;
     QTest::newRow("scalable icon")
@@ -101,6 +104,11 @@ void PackageTest::holdsTheInstalledFiles()
     QVERIFY2(file.isFile(), qPrintable(path));
     QVERIFY(file.size() > 0);
     QCOMPARE(file.isExecutable(), executable);
+    if (path.endsWith(QStringLiteral(".so"))) {
+        // Loadable as packaged: its libraries are found and it offers its entry point.
+        QLibrary module(file.filePath());
+        QVERIFY2(module.resolve("vexa_highlight_engine"), qPrintable(module.errorString()));
+    }
     if (path.endsWith(QStringLiteral(".png"))) {
         const QString size = path.section(u'/', 4, 4).section(u'x', 0, 0);
         QImage icon(file.filePath());
@@ -117,16 +125,17 @@ void PackageTest::holdsNothingElse()
     while (it.hasNext())
         files << QDir(m_root).relativeFilePath(it.next());
     files.sort();
-    // The binary, the entry, the AppStream file, the scalable icon, nine PNG sizes and the
-    // highlighter's own language definitions.
+    // The binary, the highlighting module, the entry, the AppStream file, the scalable icon,
+    // nine PNG sizes and the highlighter's own language definitions.
     const QStringList languages = QDir(QStringLiteral(VEXA_SOURCE_DIR "/src/highlight/languages"))
                                       .entryList({QStringLiteral("*.lang")}, QDir::Files);
     QVERIFY(!languages.isEmpty());
     for (const QString &language : languages)
         QVERIFY2(files.contains(QStringLiteral("usr/share/vexa-ai/highlight/") + language), qPrintable(language));
-    QCOMPARE(files.size(), 4 + 9 + languages.size());
+    QCOMPARE(files.size(), 5 + 9 + languages.size());
     for (const QString &file : std::as_const(files))
-        QVERIFY2(file.startsWith(QStringLiteral("usr/bin/")) || file.startsWith(QStringLiteral("usr/share/")),
+        QVERIFY2(file.startsWith(QStringLiteral("usr/bin/")) || file.startsWith(QStringLiteral("usr/share/"))
+                     || file.startsWith(QStringLiteral("usr/lib/vexa-ai/")),
                  qPrintable(file));
 }
 

@@ -1,0 +1,124 @@
+#include "engine.h"
+#include "languagetable.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QLoggingCategory>
+
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcHighlightEngine, "vexa.highlight", QtWarningMsg)
+
+namespace vexa::highlight {
+
+namespace {
+
+// Where the engine module is: beside an installed app (<prefix>/bin/../<libdir>/vexa-ai), else
+// in the build tree it was built in (tests, benchmarks, `./vexa run`), else in the install
+// prefix it was built for.
+QStringList engineCandidates()
+{
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QCoreApplication::applicationDirPath()
+                          + QStringLiteral("/" VEXA_HIGHLIGHT_ENGINE_FROM_BINDIR);
+    candidates << QStringLiteral(VEXA_HIGHLIGHT_ENGINE_BUILT)
+               << QStringLiteral(VEXA_HIGHLIGHT_ENGINE_INSTALLED);
+    return candidates;
+}
+
+const detail::Engine *loadEngine()
+{
+    QStringList tried;
+    for (const QString &path : engineCandidates()) {
+        if (!QFileInfo::exists(path))
+            continue;
+        auto *library = new QLibrary(path); // never unloaded: its code runs until exit
+        using Entry = const detail::Engine *(*)();
+        const auto entry = reinterpret_cast<Entry>(library->resolve("vexa_highlight_engine"));
+        const detail::Engine *found = entry ? entry() : nullptr;
+        if (found && found->abi == detail::kEngineAbi)
+            return found;
+        tried << (entry ? QStringLiteral("%1: built for another version").arg(path)
+                        : library->errorString());
+        library->unload();
+        delete library;
+    }
+    qCWarning(lcHighlightEngine).noquote()
+        << "Code is shown without colours: the highlighting module could not be loaded"
+        << (tried.isEmpty() ? QStringLiteral("(not found in %1)").arg(engineCandidates().join(u", "))
+                            : tried.join(u"; "));
+    return nullptr;
+}
+
+std::atomic_bool g_loadTried = false;
+
+// Loaded on the first call (from any thread) and kept for the rest of the run. nullptr when
+// none of the candidates is a module of this build: code then stays plain, and the warning
+// says why once.
+const detail::Engine *engine()
+{
+    static const detail::Engine *const loaded = [] {
+        const detail::Engine *found = loadEngine();
+        g_loadTried = true;
+        return found;
+    }();
+    return loaded;
+}
+
+bool coloured(const QString &language)
+{
+    return detail::findLanguage(language) || detail::findLanguage(canonicalLanguage(language));
+}
+
+// Every line plain: for a language not coloured here (complete, and without loading the
+// module), or without the module (not what was asked for).
+Result plain(const QString &code, bool complete)
+{
+    Result result;
+    result.lines.resize(code.count(u'\n') + 1);
+    result.complete = complete;
+    return result;
+}
+
+LinesResult plainLines(const QStringList &lines, bool complete)
+{
+    LinesResult result;
+    result.lines.resize(lines.size());
+    result.endStates.fill(0, lines.size());
+    result.complete = complete;
+    return result;
+}
+
+} // namespace
+
+Result highlight(const QString &language, const QString &code, Budget budget)
+{
+    if (!coloured(language))
+        return plain(code, true);
+    const detail::Engine *loaded = engine();
+    return loaded ? loaded->highlight(language, code, budget) : plain(code, false);
+}
+
+std::optional<Result> highlightIfReady(const QString &language, const QString &code, Budget budget)
+{
+    if (!coloured(language))
+        return plain(code, true);
+    // Loading the module is a wait too (a few milliseconds): that is the worker's to do.
+    if (!g_loadTried)
+        return std::nullopt;
+    const detail::Engine *loaded = engine();
+    return loaded ? loaded->highlightIfReady(language, code, budget) : plain(code, false);
+}
+
+LinesResult highlightLines(const QString &language, const QStringList &lines, int startState,
+                           Budget budget)
+{
+    if (!coloured(language))
+        return plainLines(lines, true);
+    const detail::Engine *loaded = engine();
+    return loaded ? loaded->highlightLines(language, lines, startState, budget) : plainLines(lines, false);
+}
+
+} // namespace vexa::highlight
