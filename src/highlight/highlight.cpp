@@ -30,20 +30,22 @@ QStringList engineCandidates()
 
 const detail::Engine *loadEngine()
 {
+    // Its object goes at exit; the module stays loaded (QLibrary never unloads on its own), as
+    // its code may run until then.
+    static QLibrary library;
     QStringList tried;
     for (const QString &path : engineCandidates()) {
         if (!QFileInfo::exists(path))
             continue;
-        auto *library = new QLibrary(path); // never unloaded: its code runs until exit
+        library.setFileName(path);
         using Entry = const detail::Engine *(*)();
-        const auto entry = reinterpret_cast<Entry>(library->resolve("vexa_highlight_engine"));
+        const auto entry = reinterpret_cast<Entry>(library.resolve("vexa_highlight_engine"));
         const detail::Engine *found = entry ? entry() : nullptr;
         if (found && found->abi == detail::kEngineAbi)
             return found;
         tried << (entry ? QStringLiteral("%1: built for another version").arg(path)
-                        : library->errorString());
-        library->unload();
-        delete library;
+                        : library.errorString());
+        library.unload();
     }
     qCWarning(lcHighlightEngine).noquote()
         << "Code is shown without colours: the highlighting module could not be loaded"
