@@ -112,7 +112,7 @@ bool ChatEntryModel::isPrepared(int row) const
     if (row < 0 || row >= m_rows.size())
         return false;
     const Row &at = m_rows.at(row);
-    return at.blocks || (at.ahead.isValid() && at.ahead.isFinished());
+    return at.blocks || (at.ahead && at.ahead->isFinished());
 }
 
 int ChatEntryModel::rowCount(const QModelIndex &parent) const
@@ -166,14 +166,15 @@ answer::AnswerModel *ChatEntryModel::blocks(const Row &row) const
         // the view may still hold it for a moment.
         row.blocks.reset(new answer::AnswerModel, [](answer::AnswerModel *model) { model->deleteLater(); });
         QQmlEngine::setObjectOwnership(row.blocks.get(), QQmlEngine::CppOwnership);
-        if (row.ahead.isValid() && row.ahead.isFinished()) {
-            row.blocks->setPrepared(row.entry.text, row.ahead.result());
+        if (row.ahead && row.ahead->isFinished()) {
+            row.blocks->setPrepared(row.entry.text, row.ahead->result());
         } else {
             // Unfinished, it is not waited for: it is dropped (before it starts, if it has not).
-            row.ahead.cancel();
+            if (row.ahead)
+                row.ahead->cancel();
             row.blocks->setMarkdown(row.entry.text);
         }
-        row.ahead = {};
+        row.ahead.reset();
     }
     return row.blocks.get();
 }
@@ -202,7 +203,7 @@ void ChatEntryModel::startPreparing() const
                 if (i < 0 || i >= int(m_rows.size()))
                     continue;
                 const Row &row = m_rows.at(i);
-                if (row.blocks || row.ahead.isValid() || row.entry.text.size() > answer::kParseInPlaceChars)
+                if (row.blocks || row.ahead || row.entry.text.size() > answer::kParseInPlaceChars)
                     continue;
                 row.ahead = row.entry.role == ChatEntry::Role::User
                     ? answer::AnswerModel::prepareWords(row.entry.text)

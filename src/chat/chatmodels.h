@@ -80,8 +80,9 @@ private:
         mutable std::optional<QString> html;
         mutable std::shared_ptr<answer::AnswerModel> blocks;
         // The answer parsed and coloured on a worker before the list asks for it (the user's
-        // words: their text drawn, see AnswerModel::prepareWords).
-        mutable QFuture<answer::PreparedAnswer> ahead;
+        // words: their text drawn, see AnswerModel::prepareWords). None until then: even an
+        // empty QFuture allocates its shared state, some 400 bytes a row of a long chat.
+        mutable std::optional<QFuture<answer::PreparedAnswer>> ahead;
     };
     answer::AnswerModel *blocks(const Row &row) const;
     // Starts preparing the answers near a row the list is about to show, so a scroll that
