@@ -61,11 +61,9 @@ std::atomic_bool g_loadTried = false;
 // says why once.
 const detail::Engine *engine()
 {
-    static const detail::Engine *const loaded = [] {
-        const detail::Engine *found = loadEngine();
-        g_loadTried = true;
-        return found;
-    }();
+    static const detail::Engine *const loaded = loadEngine();
+    // Only once the load is over: a caller that must not wait sees it tried or not at all.
+    g_loadTried.store(true, std::memory_order_release);
     return loaded;
 }
 
@@ -108,7 +106,7 @@ std::optional<Result> highlightIfReady(const QString &language, const QString &c
     if (!coloured(language))
         return plain(code, true);
     // Loading the module is a wait too (a few milliseconds): that is the worker's to do.
-    if (!g_loadTried)
+    if (!g_loadTried.load(std::memory_order_acquire))
         return std::nullopt;
     const detail::Engine *loaded = engine();
     return loaded ? loaded->highlightIfReady(language, code, budget) : plain(code, false);
