@@ -8,14 +8,26 @@
 #include <hb-subset.h>
 #include <hb.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 
 namespace {
+
+// HarfBuzz objects released when they go out of scope (the tool runs under the sanitizers too).
+template <typename T, void (*destroy)(T *)>
+struct Release {
+    void operator()(T *object) const { destroy(object); }
+};
+using Blob = std::unique_ptr<hb_blob_t, Release<hb_blob_t, hb_blob_destroy>>;
+using Face = std::unique_ptr<hb_face_t, Release<hb_face_t, hb_face_destroy>>;
+using Font = std::unique_ptr<hb_font_t, Release<hb_font_t, hb_font_destroy>>;
+using Input = std::unique_ptr<hb_subset_input_t, Release<hb_subset_input_t, hb_subset_input_destroy>>;
 
 std::set<hb_codepoint_t> privateUseLiterals(const char *path)
 {
@@ -23,10 +35,17 @@ std::set<hb_codepoint_t> privateUseLiterals(const char *path)
     std::stringstream text;
     text << in.rdbuf();
     const std::string source = text.str();
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
     std::set<hb_codepoint_t> found;
-    static const std::regex literal("0x([0-9a-fA-F]{4})\\b");
-    for (auto it = std::sregex_iterator(source.begin(), source.end(), literal); it != std::sregex_iterator(); ++it) {
-        const auto value = hb_codepoint_t(std::stoul((*it)[1].str(), nullptr, 16));
+    // Literals of exactly four hex digits: 0xe8b6, not 0xe8b6f nor part of a longer name.
+    for (size_t at = source.find("0x"); at != std::string::npos; at = source.find("0x", at + 2)) {
+        if (at > 0 && (std::isalnum(static_cast<unsigned char>(source[at - 1])) || source[at - 1] == '_'))
+            continue;
+        const size_t digits = at + 2;
+        if (digits + 4 > source.size() || !std::all_of(source.begin() + digits, source.begin() + digits + 4, hex)
+            || (digits + 4 < source.size() && hex(source[digits + 4])))
+            continue;
+        const auto value = hb_codepoint_t(std::stoul(source.substr(digits, 4), nullptr, 16));
         if (value >= 0xE000 && value <= 0xF8FF)
             found.insert(value);
     }
@@ -49,17 +68,17 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    hb_blob_t *blob = hb_blob_create_from_file_or_fail(argv[1]);
+    const Blob blob(hb_blob_create_from_file_or_fail(argv[1]));
     if (!blob) {
         std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
         return 1;
     }
-    hb_face_t *face = hb_face_create(blob, 0);
-    hb_font_t *font = hb_font_create(face);
+    const Face face(hb_face_create(blob.get(), 0));
+    const Font font(hb_font_create(face.get()));
     int missing = 0;
     for (const hb_codepoint_t c : wanted) {
         hb_codepoint_t glyph = 0;
-        if (!hb_font_get_nominal_glyph(font, c, &glyph)) {
+        if (!hb_font_get_nominal_glyph(font.get(), c, &glyph)) {
             std::fprintf(stderr, "%s: U+%04X has no glyph in %s\n", argv[0], c, argv[1]);
             ++missing;
         }
@@ -67,20 +86,20 @@ int main(int argc, char *argv[])
     if (missing)
         return 1;
 
-    hb_subset_input_t *input = hb_subset_input_create_or_fail();
+    const Input input(hb_subset_input_create_or_fail());
     if (input) {
-        hb_set_t *unicodes = hb_subset_input_unicode_set(input);
+        hb_set_t *unicodes = hb_subset_input_unicode_set(input.get());
         for (const hb_codepoint_t c : wanted)
             hb_set_add(unicodes, c);
     }
-    hb_face_t *subset = input ? hb_subset_or_fail(face, input) : nullptr;
+    const Face subset(input ? hb_subset_or_fail(face.get(), input.get()) : nullptr);
     if (!subset) {
         std::fprintf(stderr, "%s: cannot subset %s\n", argv[0], argv[1]);
         return 1;
     }
-    hb_blob_t *result = hb_face_reference_blob(subset);
+    const Blob result(hb_face_reference_blob(subset.get()));
     unsigned int length = 0;
-    const char *data = hb_blob_get_data(result, &length);
+    const char *data = hb_blob_get_data(result.get(), &length);
     std::ofstream out(argv[2], std::ios::binary);
     out.write(data, std::streamsize(length));
     if (!out) {
