@@ -67,9 +67,14 @@ const detail::Engine *engine()
     return loaded;
 }
 
-bool coloured(const QString &language)
+// The canonical name of a language coloured here, or empty. The module is handed this name, so
+// it finds the language at once instead of reading the fence's words again.
+QString colouredName(const QString &language)
 {
-    return detail::findLanguage(language) || detail::findLanguage(canonicalLanguage(language));
+    if (detail::findLanguage(language))
+        return language;
+    const QString canonical = canonicalLanguage(language);
+    return detail::findLanguage(canonical) ? canonical : QString();
 }
 
 // Every line plain: for a language not coloured here (complete, and without loading the
@@ -95,30 +100,33 @@ LinesResult plainLines(const QStringList &lines, bool complete)
 
 Result highlight(const QString &language, const QString &code, Budget budget)
 {
-    if (!coloured(language))
+    const QString name = colouredName(language);
+    if (name.isEmpty())
         return plain(code, true);
     const detail::Engine *loaded = engine();
-    return loaded ? loaded->highlight(language, code, budget) : plain(code, false);
+    return loaded ? loaded->highlight(name, code, budget) : plain(code, false);
 }
 
 std::optional<Result> highlightIfReady(const QString &language, const QString &code, Budget budget)
 {
-    if (!coloured(language))
+    const QString name = colouredName(language);
+    if (name.isEmpty())
         return plain(code, true);
     // Loading the module is a wait too (a few milliseconds): that is the worker's to do.
     if (!g_loadTried.load(std::memory_order_acquire))
         return std::nullopt;
     const detail::Engine *loaded = engine();
-    return loaded ? loaded->highlightIfReady(language, code, budget) : plain(code, false);
+    return loaded ? loaded->highlightIfReady(name, code, budget) : plain(code, false);
 }
 
 LinesResult highlightLines(const QString &language, const QStringList &lines, int startState,
                            Budget budget)
 {
-    if (!coloured(language))
+    const QString name = colouredName(language);
+    if (name.isEmpty())
         return plainLines(lines, true);
     const detail::Engine *loaded = engine();
-    return loaded ? loaded->highlightLines(language, lines, startState, budget) : plainLines(lines, false);
+    return loaded ? loaded->highlightLines(name, lines, startState, budget) : plainLines(lines, false);
 }
 
 } // namespace vexa::highlight
