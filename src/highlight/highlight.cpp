@@ -1,9 +1,8 @@
 #include "engine.h"
 #include "languagetable.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
+#include <appmodule.h>
+
 #include <QLoggingCategory>
 
 #include <atomic>
@@ -14,43 +13,15 @@ namespace vexa::highlight {
 
 namespace {
 
-// Where the engine module is: beside an installed app (<prefix>/bin/../<libdir>/vexa-ai), else
-// in the build tree it was built in (tests, benchmarks, `./vexa run`), else in the install
-// prefix it was built for.
-QStringList engineCandidates()
-{
-    QStringList candidates;
-    if (QCoreApplication::instance())
-        candidates << QCoreApplication::applicationDirPath()
-                          + QStringLiteral("/" VEXA_HIGHLIGHT_ENGINE_FROM_BINDIR);
-    candidates << QStringLiteral(VEXA_HIGHLIGHT_ENGINE_BUILT)
-               << QStringLiteral(VEXA_HIGHLIGHT_ENGINE_INSTALLED);
-    return candidates;
-}
-
 const detail::Engine *loadEngine()
 {
-    // Its object goes at exit; the module stays loaded (QLibrary never unloads on its own), as
-    // its code may run until then.
-    static QLibrary library;
-    QStringList tried;
-    for (const QString &path : engineCandidates()) {
-        if (!QFileInfo::exists(path))
-            continue;
-        library.setFileName(path);
-        using Entry = const detail::Engine *(*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve("vexa_highlight_engine"));
-        const detail::Engine *found = entry ? entry() : nullptr;
-        if (found && found->abi == detail::kEngineAbi)
-            return found;
-        tried << (entry ? QStringLiteral("%1: built for another version").arg(path)
-                        : library.errorString());
-        library.unload();
-    }
+    static constexpr modules::ModuleSpec spec{"vexa-highlight-engine.so", VEXA_HIGHLIGHT_ENGINE_BUILT,
+                                              "vexa_highlight_engine", detail::kEngineAbi};
+    QString whyNot;
+    if (const auto *loaded = modules::load<detail::Engine>(spec, &whyNot))
+        return loaded;
     qCWarning(lcHighlightEngine).noquote()
-        << "Code is shown without colours: the highlighting module could not be loaded"
-        << (tried.isEmpty() ? QStringLiteral("(not found in %1)").arg(engineCandidates().join(u", "))
-                            : tried.join(u"; "));
+        << "Code is shown without colours: the highlighting module could not be loaded:" << whyNot;
     return nullptr;
 }
 

@@ -2,7 +2,7 @@
 
 #include "mainthread.h"
 #include "platform/pocketsphinxrecognition.h"
-#include "platform/qtaudiocapture.h"
+#include "platform/loadedaudiocapture.h"
 #include "platform/qtspeechsynthesizer.h"
 #include "voicelevel.h"
 #include "voicetexts.h"
@@ -11,7 +11,7 @@ namespace vexa::voice {
 
 VoicePlatform VoicePlatform::system()
 {
-    return VoicePlatform{std::make_shared<QtAudioCapture>(),
+    return VoicePlatform{std::make_shared<LoadedAudioCapture>(),
                          std::make_shared<PocketSphinxRecognition>(),
                          std::make_shared<QtSpeechSynthesizer>(),
                          std::make_shared<SteadyVoiceClock>()};

@@ -86,6 +86,7 @@ void PackageTest::holdsTheInstalledFiles_data()
     QTest::newRow("app") << QStringLiteral("usr/bin/vexa-ai") << true;
     // Where the app looks for it beside itself: <bindir>/../lib/vexa-ai.
     QTest::newRow("highlighting module") << QStringLiteral("usr/lib/vexa-ai/vexa-highlight-engine.so") << false;
+    QTest::newRow("audio capture module") << QStringLiteral("usr/lib/vexa-ai/vexa-audio-capture.so") << false;
     QTest::newRow("desktop entry") << QStringLiteral("usr/share/applications/ai.vexa.VexaAI.desktop") << false;
     QTest::newRow("appstream") << QStringLiteral("usr/share/metainfo/ai.vexa.VexaAI.metainfo.xml") << false;
     QTest::newRow("scalable icon")
@@ -105,9 +106,11 @@ void PackageTest::holdsTheInstalledFiles()
     QVERIFY(file.size() > 0);
     QCOMPARE(file.isExecutable(), executable);
     if (path.endsWith(QStringLiteral(".so"))) {
-        // Loadable as packaged: its libraries are found and it offers its entry point.
+        // Loadable as packaged: its libraries are found and it offers its entry point, named
+        // as the module is (vexa-audio-capture.so: vexa_audio_capture).
         QLibrary module(file.filePath());
-        QVERIFY2(module.resolve("vexa_highlight_engine"), qPrintable(module.errorString()));
+        const QByteArray entry = file.completeBaseName().replace(u'-', u'_').toLatin1();
+        QVERIFY2(module.resolve(entry.constData()), qPrintable(module.errorString()));
     }
     if (path.endsWith(QStringLiteral(".png"))) {
         const QString size = path.section(u'/', 4, 4).section(u'x', 0, 0);
@@ -125,14 +128,14 @@ void PackageTest::holdsNothingElse()
     while (it.hasNext())
         files << QDir(m_root).relativeFilePath(it.next());
     files.sort();
-    // The binary, the highlighting module, the entry, the AppStream file, the scalable icon,
-    // nine PNG sizes and the highlighter's own language definitions.
+    // The binary, its two modules, the entry, the AppStream file, the scalable icon, nine PNG
+    // sizes and the highlighter's own language definitions.
     const QStringList languages = QDir(QStringLiteral(VEXA_SOURCE_DIR "/src/highlight/languages"))
                                       .entryList({QStringLiteral("*.lang")}, QDir::Files);
     QVERIFY(!languages.isEmpty());
     for (const QString &language : languages)
         QVERIFY2(files.contains(QStringLiteral("usr/share/vexa-ai/highlight/") + language), qPrintable(language));
-    QCOMPARE(files.size(), 5 + 9 + languages.size());
+    QCOMPARE(files.size(), 6 + 9 + languages.size());
     for (const QString &file : std::as_const(files))
         QVERIFY2(file.startsWith(QStringLiteral("usr/bin/")) || file.startsWith(QStringLiteral("usr/share/"))
                      || file.startsWith(QStringLiteral("usr/lib/vexa-ai/")),
@@ -147,7 +150,7 @@ void PackageTest::dependenciesAreComputed()
     // From the binary's shared libraries (dpkg-shlibdeps), with versions; not written by hand.
     // The recogniser, opened at run time, is listed by hand and must not be forgotten.
     for (const char *library : {"libqt6core6", "libqt6network6", "libqt6quick6", "libqt6texttospeech6",
-                                "libpocketsphinx3", "libhunspell", "libc6"})
+                                "libqt6multimedia6", "libpocketsphinx3", "libhunspell", "libc6"})
         QVERIFY2(fields.output.contains(QLatin1String(library)), qPrintable(fields.output));
     QVERIFY2(fields.output.contains(QStringLiteral("qml6-module-qt-labs-folderlistmodel")), qPrintable(fields.output));
     const QString recommends = fields.output.section(QStringLiteral("Recommends:"), 1);

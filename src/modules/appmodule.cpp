@@ -1,0 +1,49 @@
+#include "appmodule.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMutex>
+
+#include <deque>
+
+namespace vexa::modules {
+
+QStringList candidates(const ModuleSpec &spec)
+{
+    const QString name = QString::fromUtf8(spec.fileName);
+    QStringList paths;
+    if (QCoreApplication::instance())
+        paths << QCoreApplication::applicationDirPath() + QStringLiteral("/" VEXA_MODULES_FROM_BINDIR "/") + name;
+    paths << QString::fromUtf8(spec.builtPath) << QStringLiteral(VEXA_MODULES_INSTALLED "/") + name;
+    return paths;
+}
+
+const void *load(const ModuleSpec &spec, QString *whyNot)
+{
+    // The loaded modules' objects go at exit; the modules stay loaded (a QLibrary does not
+    // unload on its own), as their code may run until then.
+    static QMutex mutex;
+    static std::deque<QLibrary> loaded;
+    QMutexLocker lock(&mutex);
+    QStringList tried;
+    const QStringList paths = candidates(spec);
+    for (const QString &path : paths) {
+        if (!QFileInfo::exists(path))
+            continue;
+        QLibrary &library = loaded.emplace_back(path);
+        using Entry = const void *(*)();
+        const auto entry = reinterpret_cast<Entry>(library.resolve(spec.entry));
+        const void *table = entry ? entry() : nullptr;
+        if (table && *static_cast<const quint32 *>(table) == spec.abi)
+            return table;
+        tried << (entry ? QStringLiteral("%1: built for another version").arg(path) : library.errorString());
+        library.unload();
+        loaded.pop_back();
+    }
+    if (whyNot)
+        *whyNot = tried.isEmpty() ? QStringLiteral("not found in %1").arg(paths.join(u", ")) : tried.join(u"; ");
+    return nullptr;
+}
+
+} // namespace vexa::modules
