@@ -54,7 +54,7 @@ void ChatEntryModel::setEntries(const QList<ChatEntry> &entries, const QUrl &ser
         ++suffix;
 
     auto makeRow = [&](const ChatEntry &entry) {
-        return Row{entry, entryImageUrl(entry.imageURL, serviceOrigin), std::nullopt, nullptr};
+        return Row{entry, entryImageUrl(entry.imageURL, serviceOrigin), std::nullopt, nullptr, std::nullopt};
     };
 
     // Kept rows take the new ids (and dates); what they show is the same.
