@@ -33,11 +33,16 @@ const void *load(const ModuleSpec &spec, QString *whyNot)
             continue;
         QLibrary &library = loaded.emplace_back(path);
         using Entry = const void *(*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve(spec.entry));
+        const auto entry = library.load() ? reinterpret_cast<Entry>(library.resolve(spec.entry)) : nullptr;
         const void *table = entry ? entry() : nullptr;
         if (table && *static_cast<const quint32 *>(table) == spec.abi)
             return table;
-        tried << (entry ? QStringLiteral("%1: built for another version").arg(path) : library.errorString());
+        if (!library.isLoaded())
+            tried << library.errorString();
+        else if (!table)
+            tried << QStringLiteral("%1: no %2 in it").arg(path, QString::fromUtf8(spec.entry));
+        else
+            tried << QStringLiteral("%1: built for another version").arg(path);
         library.unload();
         loaded.pop_back();
     }

@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <cstddef>
+
 namespace vexa::modules {
 
 struct ModuleSpec {
@@ -27,7 +29,7 @@ QStringList candidates(const ModuleSpec &spec);
 
 // The table of the first candidate that is a module of this build; null when there is none,
 // with `whyNot` saying what each path tried lacked. The module stays loaded for the rest of the
-// run. Safe to call from any thread; the caller makes sure it is called once.
+// run. Safe from any thread; callers load each module once and keep its table.
 const void *load(const ModuleSpec &spec, QString *whyNot);
 
 template <typename Table>
