@@ -2,21 +2,12 @@
 // of a language that is coloured, and not before: a process that shows no code keeps them out.
 // One process, in order: each step depends on what the ones before did not load.
 #include "highlight.h"
+#include "processmaps.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace vexa::highlight;
-
-namespace {
-
-bool mapped(const char *library)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
-}
-
-} // namespace
+using vexa::test::mapped;
 
 class HighlightEngineTest : public QObject
 {

@@ -2,22 +2,13 @@
 // first asks for the microphone, and not before: a process that never listens keeps them out.
 // One process, in order: the second step depends on what the first did not load.
 #include "awaittask.h"
+#include "processmaps.h"
 #include "voiceservice.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace vexa::voice;
-
-namespace {
-
-bool mapped(const char *library)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
-}
-
-} // namespace
+using vexa::test::mapped;
 
 class CaptureModuleTest : public QObject
 {
