@@ -15,10 +15,10 @@ namespace {
 
 const detail::Engine *loadEngine()
 {
-    static constexpr modules::ModuleSpec spec{"vexa-highlight-engine.so", VEXA_HIGHLIGHT_ENGINE_BUILT,
-                                              "vexa_highlight_engine", detail::kEngineAbi};
+    static constexpr modules::ModuleFile wanted{"vexa-highlight-engine.so", VEXA_HIGHLIGHT_ENGINE_BUILT,
+                                                "vexa_highlight_engine", detail::kEngineAbi};
     QString whyNot;
-    if (const auto *loaded = modules::load<detail::Engine>(spec, &whyNot))
+    if (const auto *loaded = modules::load<detail::Engine>(wanted, &whyNot))
         return loaded;
     qCWarning(lcHighlightEngine).noquote()
         << "Code is shown without colours: the highlighting module could not be loaded:" << whyNot;

@@ -11,32 +11,30 @@
 // the build tree it was built in (tests, benchmarks, `./vexa run`), the install prefix.
 
 #include <QString>
-#include <QStringList>
 #include <QtGlobal>
 
 #include <cstddef>
 
 namespace vexa::modules {
 
-struct ModuleSpec {
+// A module of the app: how it is named and found, and what its table must be.
+struct ModuleFile {
     const char *fileName;  // as installed: "vexa-highlight-engine.so"
     const char *builtPath; // the module in the build tree
     const char *entry;     // its entry point's name
     quint32 abi;           // what the table's first member is in a module of this build
 };
 
-QStringList candidates(const ModuleSpec &spec);
-
 // The table of the first candidate that is a module of this build; null when there is none,
 // with `whyNot` saying what each path tried lacked. The module stays loaded for the rest of the
 // run. Safe from any thread; callers load each module once and keep its table.
-const void *load(const ModuleSpec &spec, QString *whyNot);
+const void *load(const ModuleFile &wanted, QString *whyNot);
 
 template <typename Table>
-const Table *load(const ModuleSpec &spec, QString *whyNot)
+const Table *load(const ModuleFile &wanted, QString *whyNot)
 {
     static_assert(offsetof(Table, abi) == 0, "a module's table starts with its ABI number");
-    return static_cast<const Table *>(load(spec, whyNot));
+    return static_cast<const Table *>(load(wanted, whyNot));
 }
 
 } // namespace vexa::modules

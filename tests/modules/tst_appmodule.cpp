@@ -47,9 +47,9 @@ void AppModuleTest::takesOnlyAModuleOfThisBuild()
 
     // Named so that no installed copy is found beside the test or in the prefix.
     const QByteArray path = builtPath.toUtf8();
-    const modules::ModuleSpec spec{"vexa-module-under-test.so", path.constData(), entry.constData(), abi};
+    const modules::ModuleFile wanted{"vexa-module-under-test.so", path.constData(), entry.constData(), abi};
     QString reason;
-    const auto *table = modules::load<voice::detail::CaptureModule>(spec, &reason);
+    const auto *table = modules::load<voice::detail::CaptureModule>(wanted, &reason);
     if (whyNot.isEmpty()) {
         QVERIFY2(table, qPrintable(reason));
         QCOMPARE(table->abi, abi);

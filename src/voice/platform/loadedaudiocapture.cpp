@@ -18,10 +18,10 @@ namespace {
 const detail::CaptureModule *captureModule()
 {
     static const detail::CaptureModule *const loaded = [] {
-        static constexpr modules::ModuleSpec spec{"vexa-audio-capture.so", VEXA_AUDIO_CAPTURE_BUILT,
-                                                  "vexa_audio_capture", detail::kCaptureModuleAbi};
+        static constexpr modules::ModuleFile wanted{"vexa-audio-capture.so", VEXA_AUDIO_CAPTURE_BUILT,
+                                                    "vexa_audio_capture", detail::kCaptureModuleAbi};
         QString whyNot;
-        const auto *module = modules::load<detail::CaptureModule>(spec, &whyNot);
+        const auto *module = modules::load<detail::CaptureModule>(wanted, &whyNot);
         if (!module)
             qCWarning(lcCaptureModule).noquote()
                 << "The microphone cannot be used: the audio capture module could not be loaded:" << whyNot;
